@@ -1,0 +1,65 @@
+// The serial line to the engine module, as the link logic sees it.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+namespace quillmark {
+
+// Fixed line settings, applied once when the main window loads.
+struct LineSettings {
+    QString settings = QStringLiteral("56000,N,8,1");
+    bool nullDiscard = false;  // received zero bytes are read like any other byte
+    int rThreshold = 1;        // an event for every received byte
+    int inputLen = 1;          // one read takes one byte
+    bool dtrEnable = true;     // DTR raised while open
+    bool rtsEnable = false;    // RTS stays low
+    int inBufferSize = 256;    // receive buffer size in bytes
+};
+
+// Event codes the port raises (the classic serial-control codes).
+namespace comm_event {
+inline constexpr int kReceive = 2;
+inline constexpr int kFraming = 1004;
+inline constexpr int kOverrun = 1006;
+inline constexpr int kRxOverflow = 1008;
+inline constexpr int kRxParity = 1009;
+inline constexpr int kDeviceControlBlock = 1011;
+}  // namespace comm_event
+
+// Every operation that can fail throws RaisedError with a description naming the port
+// and the reason, for example "Com7: no such device /dev/ttyS6".
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    virtual bool isOpen() const = 0;
+    // Selects the port the next open uses (1-based, "Com1" is 1). Only while closed.
+    virtual void setPort(int portNumber) = 0;
+    virtual void open() = 0;
+    virtual void close() = 0;
+    // Drops every received byte not yet read, including what the driver still queues.
+    virtual void discardInput() = 0;
+    // Received bytes a read can take now.
+    virtual int waitingCount() = 0;
+    virtual void write(const QByteArray& bytes) = 0;
+    // Takes the oldest received byte.
+    virtual std::uint8_t readOne() = 0;
+    // Code of the event being delivered to the event handler.
+    virtual int lastEvent() const = 0;
+    virtual void applySettings(const LineSettings& settings) = 0;
+
+    // Blocks until more input arrives or the timeout passes. Runs no window events and does
+    // not spin: the counted wait of a transaction sleeps here.
+    virtual void waitForInput(std::chrono::nanoseconds timeout) = 0;
+
+    // The handler runs through the event loop (never inside waitForInput) for every event;
+    // it reads the code with lastEvent().
+    virtual void setEventHandler(std::function<void()> handler) = 0;
+};
+
+}  // namespace quillmark
