@@ -61,7 +61,7 @@ ProcedureEnd ErrorTrap::run(std::span<const Step> steps) {
                     index = step.retryFrom.value_or(index);
                     break;
                 case TrapAction::Ignore:
-                    ++index;
+                    index = step.ignoreTo.value_or(index + 1);
                     break;
                 case TrapAction::Abort:
                 case TrapAction::GiveUp:

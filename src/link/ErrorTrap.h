@@ -25,6 +25,9 @@ struct Step {
     std::function<Flow()> run;
     // Where Retry restarts when this step fails; by default the step itself.
     std::optional<std::size_t> retryFrom = std::nullopt;
+    // Where Ignore goes on when this step fails; by default the next step. An index past the
+    // last step ends the procedure.
+    std::optional<std::size_t> ignoreTo = std::nullopt;
 };
 
 // What the trap does with the dialog's answer.

@@ -1,0 +1,151 @@
+#include "link/LinkBringUp.h"
+
+#include "link/ModuleLink.h"
+#include "link/SharedState.h"
+#include "platform/Clock.h"
+#include "platform/ErrorRecord.h"
+#include "platform/EventPump.h"
+#include "platform/SerialPort.h"
+
+#include <array>
+#include <limits>
+#include <string_view>
+
+namespace quillmark {
+
+namespace {
+
+// Longer names first: "Corvane II VR" also contains "Corvane II".
+constexpr std::array<std::string_view, 2> kModelsByPrecedence = {"Corvane II VR", "Corvane II"};
+constexpr std::string_view kPlainModel = "Corvane";
+
+const QString kIdentifierTimeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
+
+}  // namespace
+
+QString modelForFirmware(const QString& firmwareId) {
+    for (const auto model : kModelsByPrecedence) {
+        const QString name = QString::fromLatin1(model.data(), qsizetype(model.size()));
+        if (firmwareId.contains(name, Qt::CaseInsensitive)) {
+            return name;
+        }
+    }
+    return QString::fromLatin1(kPlainModel.data(), qsizetype(kPlainModel.size()));
+}
+
+void ReSync(ModuleLink& link) {
+    LinkActivity::Hold hold(link.activity());
+    ErrorTrap trap(link.boxes(), [&link] { link.closeIfOpen(); });
+    CountedExchange exchange{kResyncCommand, 2};
+    std::uint8_t answer = 0;
+    std::vector<Step> steps;
+    link.appendCountedExchange(steps, trap, exchange, ModuleLink::ShortAnswer::EndQuietly, {});
+    link.appendReadByte(steps, nullptr);
+    link.appendReadByte(steps, &answer);
+    steps.push_back({[&link] {
+        link.DelayTimer(kPauseAfterAnswerMs);
+        return Flow::Next;
+    }});
+    steps.push_back({[&link, &answer] {
+        if (answer == kAcknowledge) {
+            link.LinkOK = true;
+        }
+        return Flow::Next;
+    }});
+    trap.run(steps);
+}
+
+void ReadFirmwareID(ModuleLink& link, SharedState& state) {
+    LinkActivity::Hold hold(link.activity());
+    ErrorTrap trap(link.boxes(), [&link] { link.closeIfOpen(); });
+    SerialPort& port = link.port();
+    std::chrono::nanoseconds deadline{};
+    QString text;
+    bool carriageReturnInTime = false;
+
+    std::vector<Step> steps;
+    steps.push_back({[&] {
+        link.LinkOK = false;
+        return Flow::Next;
+    }});
+    steps.push_back({[&] {
+        state.FirmwareID.clear();
+        return Flow::Next;
+    }});
+    const std::size_t openStep = steps.size();
+    link.appendOpenIfClosed(steps);
+    steps.push_back({[&] {
+        port.discardInput();
+        return Flow::Next;
+    }});
+    steps.push_back({[&] {
+        port.write(QByteArray(1, kFirmwareIdCommand));
+        return Flow::Next;
+    }});
+    steps.push_back({[&] {
+        deadline = link.deadlineFromNow();
+        text.clear();
+        carriageReturnInTime = false;
+        return Flow::Next;
+    }});
+    // The text wait yields on every pass, so the window stays responsive while the identifier
+    // comes in; with nothing waiting it sleeps until the next byte or event instead of spinning.
+    steps.push_back({[&] {
+        while (!link.pastDeadline(deadline)) {
+            const auto waiting = trap.guard([&] { return port.waitingCount(); });
+            const bool byteWaiting = waiting && *waiting > 0;
+            if (byteWaiting) {
+                const auto byte = trap.guard([&] { return port.readOne(); });
+                if (byte && *byte == kCarriageReturn) {
+                    carriageReturnInTime = true;
+                    break;
+                }
+                if (byte) {
+                    text.append(QChar::fromLatin1(static_cast<char>(*byte)));
+                }
+                trap.guard([&] { link.pump().yield(); });
+            } else {
+                trap.guard([&] { link.pump().waitForEvents(deadline - link.clock().now()); });
+            }
+        }
+        return Flow::Next;
+    }});
+    steps.push_back({[&] {
+        if (!carriageReturnInTime) {
+            link.closeIfOpen();
+        }
+        return Flow::Next;
+    }});
+    steps.push_back({[&] {
+                         if (!carriageReturnInTime) {
+                             throw RaisedError::comm(kIdentifierTimeout);
+                         }
+                         return Flow::Next;
+                     },
+                     openStep, std::numeric_limits<std::size_t>::max()});
+    steps.push_back({[&] {
+        // The first character is dropped; a carriage return as the very first byte leaves an
+        // identifier with no text, which the caller reports as invalid.
+        state.FirmwareID = text.mid(1);
+        return Flow::Next;
+    }});
+    steps.push_back({[&] {
+        state.ModelName = modelForFirmware(state.FirmwareID);
+        return Flow::Next;
+    }});
+    steps.push_back({[&] {
+        link.closeIfOpen();
+        return Flow::Next;
+    }});
+    steps.push_back({[&] {
+        link.DelayTimer(kPauseAfterAnswerMs);
+        return Flow::Next;
+    }});
+    steps.push_back({[&] {
+        link.LinkOK = true;
+        return Flow::Next;
+    }});
+    trap.run(steps);
+}
+
+}  // namespace quillmark

@@ -1,0 +1,77 @@
+// The building blocks of every conversation with the engine module: opening the port on
+// demand, the command, the one-second deadline, the counted wait, the 2 ms pause and LinkOK.
+#pragma once
+
+#include "link/ErrorTrap.h"
+#include "link/LinkActivity.h"
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+namespace quillmark {
+
+class Clock;
+class EventPump;
+class MessageBoxes;
+class SerialPort;
+
+inline constexpr std::chrono::seconds kAnswerDeadline{1};
+inline constexpr int kPauseAfterAnswerMs = 2;
+
+// One command/answer exchange whose answer is recognised by its length.
+struct CountedExchange {
+    std::uint8_t command = 0;
+    int answerLength = 0;
+    std::chrono::nanoseconds deadline{};
+    bool complete = false;
+};
+
+class ModuleLink {
+public:
+    ModuleLink(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
+               const std::int16_t& portNumber);
+
+    SerialPort& port() { return port_; }
+    Clock& clock() { return clock_; }
+    EventPump& pump() { return pump_; }
+    MessageBoxes& boxes() { return boxes_; }
+    LinkActivity& activity() { return activity_; }
+
+    // False at the start of every transaction, True at its successful end.
+    bool LinkOK = false;
+
+    void closeIfOpen();
+    std::chrono::nanoseconds deadlineFromNow() const;
+    bool pastDeadline(std::chrono::nanoseconds deadline) const;
+
+    // A pause of at least delayMs that keeps the window responsive: it yields at least once
+    // and sleeps in the event loop until the time is up. Throws on an overflowing delay.
+    void DelayTimer(std::int32_t delayMs);
+
+    // What a counted transaction does when the answer is short or missing.
+    enum class ShortAnswer {
+        EndQuietly,             // LinkOK stays False, the port stays open, nothing is shown
+        CloseAndRaiseTimeout,   // close the port, raise the timeout error
+    };
+    // Appends the shared steps up to and including the timeout decision: LinkOK False, open on
+    // demand, discard, write, deadline, counted wait. Retry after the timeout sends the command
+    // again from opening the port with a fresh deadline; Ignore ends the procedure.
+    void appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap, CountedExchange& exchange,
+                               ShortAnswer onShortAnswer, const QString& timeoutText);
+    // Appends a step that reads one answer byte into `target` (nullptr: read and not examined).
+    void appendReadByte(std::vector<Step>& steps, std::uint8_t* target);
+
+    // Open on demand with PortNumber: set the port, then open it (two steps of their own).
+    void appendOpenIfClosed(std::vector<Step>& steps);
+
+private:
+    SerialPort& port_;
+    Clock& clock_;
+    EventPump& pump_;
+    MessageBoxes& boxes_;
+    const std::int16_t& portNumber_;
+    LinkActivity activity_;
+};
+
+}  // namespace quillmark
