@@ -1,0 +1,70 @@
+// The serial line to the engine module on a real port, through QSerialPort.
+#pragma once
+
+#include "platform/LineErrorCounters.h"
+#include "platform/LineFormat.h"
+#include "platform/PortNames.h"
+#include "platform/SerialMarks.h"
+#include "platform/SerialPort.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+
+namespace quillmark {
+
+class QtSerialPort final : public QObject, public SerialPort {
+    Q_OBJECT
+public:
+    // The settings store maps port numbers to devices (see PortNames); it must outlive the port.
+    explicit QtSerialPort(const SettingsStore& settings, QObject* parent = nullptr);
+
+    bool isOpen() const override;
+    void setPort(int portNumber) override;
+    void open() override;
+    void close() override;
+    void discardInput() override;
+    int waitingCount() override;
+    void write(const QByteArray& bytes) override;
+    std::uint8_t readOne() override;
+    int lastEvent() const override { return lastEvent_; }
+    void applySettings(const LineSettings& settings) override;
+    void waitForInput(std::chrono::nanoseconds timeout) override;
+    void setEventHandler(std::function<void()> handler) override;
+
+    // Where the driver's error counters come from; the real ioctl unless replaced.
+    void setCounterSource(CounterSource source);
+    // The device the port opens (or has open), for messages and for tests.
+    QString deviceName() const;
+
+private:
+    QString portLabel() const { return PortNames::displayName(portNumber_); }
+    [[noreturn]] void fail(const QString& reason) const;
+    void requireOpen() const;
+    [[noreturn]] void failOpen();
+    // Empty when every setting took; otherwise what went wrong.
+    QString applyLine();
+    QString keepErrorMarks();
+    void setModemLines();
+    void drainPort();
+    void checkReadHealth();
+    std::intptr_t nativeHandle() const;
+    void takeArrivals();
+    void raise(int code);
+    void deliver(int code);
+
+    QSerialPort port_;
+    PortNames names_;
+    int portNumber_ = 1;
+    LineSettings settings_;
+    LineFormat format_;
+    QByteArray received_;  // unmarked bytes not yet read, oldest first
+    SerialMarks marks_;
+    LineErrorCounters counters_;
+    CounterSource counterSource_ = readDriverCounters;
+    quint64 rawBytesTaken_ = 0;
+    int lastEvent_ = 0;
+    std::function<void()> handler_;
+};
+
+}  // namespace quillmark
