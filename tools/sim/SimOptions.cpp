@@ -1,0 +1,204 @@
+// Command-line parsing for the simulator program.
+#include "sim/SimOptions.h"
+
+#include "sim/CommandTable.h"
+#include "sim/ModelIds.h"
+
+namespace quillmark::sim {
+
+namespace {
+
+std::optional<long> parseCount(const QString& text) {
+    bool ok = false;
+    const long value = text.toLong(&ok, 10);
+    return ok && value >= 0 ? std::optional<long>(value) : std::nullopt;
+}
+
+std::optional<std::uint8_t> parseCommand(const QString& text) {
+    bool ok = false;
+    // Command bytes are usually written in hex; "27" means 0x27 as well.
+    const uint value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                           ? text.mid(2).toUInt(&ok, 16)
+                           : text.toUInt(&ok, 16);
+    return ok && value <= 0xFF ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(value))
+                               : std::nullopt;
+}
+
+// MODE[=N][@CMD]
+QString parseFault(const QString& spec, SimOptions& out) {
+    QString body = spec;
+    std::optional<std::uint8_t> command;
+    if (const auto at = spec.indexOf(QLatin1Char('@')); at >= 0) {
+        command = parseCommand(spec.mid(at + 1));
+        if (!command) {
+            return QStringLiteral("bad command byte in --fault %1").arg(spec);
+        }
+        body = spec.left(at);
+    }
+    const auto eq = body.indexOf(QLatin1Char('='));
+    const QString name = eq >= 0 ? body.left(eq) : body;
+    const std::optional<long> value = eq >= 0 ? parseCount(body.mid(eq + 1)) : std::nullopt;
+    const auto needsValue = [&]() -> QString {
+        return value ? QString() : QStringLiteral("--fault %1 needs =N").arg(name);
+    };
+
+    if (name == QLatin1String("silent-first")) {
+        if (!value) {
+            return needsValue();
+        }
+        out.silentTries.push_back({static_cast<int>(*value), command});
+        return {};
+    }
+    if (name == QLatin1String("stop-after-ms") || name == QLatin1String("stop-after-commands")) {
+        if (!value) {
+            return needsValue();
+        }
+        if (command) {
+            return QStringLiteral("--fault %1 applies to the whole module").arg(name);
+        }
+        if (name == QLatin1String("stop-after-ms")) {
+            out.stopAfter = std::chrono::milliseconds(*value);
+        } else {
+            out.stopAfterCommands = *value;
+        }
+        return {};
+    }
+    const auto mode = parseFaultName(name.toStdString());
+    if (!mode || eq >= 0) {
+        return QStringLiteral("unknown fault %1 (see --help)").arg(spec);
+    }
+    out.faults.push_back({*mode, command});
+    return {};
+}
+
+}  // namespace
+
+QString simHelpText() {
+    QString faults;
+    for (const auto& info : kFaults) {
+        faults += QStringLiteral("  %1\n").arg(
+            QLatin1String(info.name.data(), qsizetype(info.name.size())));
+    }
+    return QStringLiteral(
+               "Usage: quillmark-sim [options]\n"
+               "Simulates the engine module on a pseudo-terminal. The first line on standard\n"
+               "output is the device to open; the simulator serves until SIGINT or SIGTERM.\n"
+               "\n"
+               "  --model NAME     Corvane, \"Corvane II\" or \"Corvane II VR\" (default)\n"
+               "  --id TEXT        any identifier text, sent as Latin-1\n"
+               "  --fault SPEC     MODE[@CMD], repeatable; CMD is a command byte in hex\n"
+               "                   silent-first=K[@CMD]  no answer to the first K of a kind\n"
+               "                   stop-after-ms=T       silent from T ms after start\n"
+               "                   stop-after-commands=N silent after N commands\n"
+               "  --pace           send at 56000 baud line speed (default)\n"
+               "  --no-pace        send answers at once\n"
+               "  --com N          register as ComN in the settings while running\n"
+               "  --log FILE       one line per command: ms since start, command in hex\n"
+               "                   (\"-\" for standard error)\n"
+               "  --help           this text\n"
+               "\n"
+               "Fault modes:\n") +
+           faults;
+}
+
+ParsedOptions parseSimOptions(const QStringList& args) {
+    ParsedOptions parsed;
+    SimOptions& out = parsed.options;
+    bool modelGiven = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const auto value = [&]() -> std::optional<QString> {
+            if (i + 1 >= args.size()) {
+                return std::nullopt;
+            }
+            return args[++i];
+        };
+        std::optional<QString> v;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            out.help = true;
+        } else if (arg == QLatin1String("--pace")) {
+            out.pace = true;
+        } else if (arg == QLatin1String("--no-pace")) {
+            out.pace = false;
+        } else if (arg == QLatin1String("--model") || arg == QLatin1String("--id") ||
+                   arg == QLatin1String("--fault") || arg == QLatin1String("--com") ||
+                   arg == QLatin1String("--log")) {
+            v = value();
+            if (!v) {
+                parsed.error = QStringLiteral("%1 needs a value").arg(arg);
+                return parsed;
+            }
+        } else {
+            parsed.error = QStringLiteral("unknown option %1 (see --help)").arg(arg);
+            return parsed;
+        }
+        if (!v) {
+            continue;
+        }
+        if (arg == QLatin1String("--model") || arg == QLatin1String("--id")) {
+            if (modelGiven) {
+                parsed.error = QStringLiteral("give --model or --id once");
+                return parsed;
+            }
+            modelGiven = true;
+        }
+        if (arg == QLatin1String("--model")) {
+            const auto model = parseModelName(v->toStdString());
+            if (!model) {
+                parsed.error = QStringLiteral("unknown model %1").arg(*v);
+                return parsed;
+            }
+            const auto name = modelInfo(*model).identifier;
+            out.identifier = QByteArray(name.data(), qsizetype(name.size()));
+        } else if (arg == QLatin1String("--id")) {
+            for (const QChar c : *v) {
+                if (c.unicode() > 0xFF) {
+                    parsed.error = QStringLiteral("--id text must be Latin-1");
+                    return parsed;
+                }
+            }
+            out.identifier = v->toLatin1();
+        } else if (arg == QLatin1String("--fault")) {
+            parsed.error = parseFault(*v, out);
+            if (!parsed.error.isEmpty()) {
+                return parsed;
+            }
+        } else if (arg == QLatin1String("--com")) {
+            const auto number = parseCount(*v);
+            if (!number || *number < 1 || *number > 255) {
+                parsed.error = QStringLiteral("--com takes 1 to 255");
+                return parsed;
+            }
+            out.com = static_cast<int>(*number);
+        } else {
+            out.logPath = *v;
+        }
+    }
+    return parsed;
+}
+
+void applyOptions(const SimOptions& options, ModuleEngine& engine) {
+    engine.setIdentifier(options.identifier);
+    for (const auto& fault : options.faults) {
+        if (fault.command) {
+            engine.setFault(*fault.command, fault.mode);
+        } else {
+            engine.setFault(fault.mode);
+        }
+    }
+    for (const auto& tries : options.silentTries) {
+        if (tries.command) {
+            engine.setSilentTries(*tries.command, tries.tries);
+        } else {
+            engine.setSilentTries(tries.tries);
+        }
+    }
+    if (options.stopAfter) {
+        engine.stopAnsweringAfter(*options.stopAfter);
+    }
+    if (options.stopAfterCommands) {
+        engine.stopAnsweringAfterCommands(*options.stopAfterCommands);
+    }
+}
+
+}  // namespace quillmark::sim
