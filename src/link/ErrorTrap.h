@@ -15,6 +15,16 @@ namespace quillmark {
 
 class MessageBoxes;
 
+// For closing steps, which run after the user chose to leave: a failure there is not reported
+// again and does not keep the following closing steps from running.
+template <typename Op>
+void bestEffort(Op&& op) {
+    try {
+        op();
+    } catch (const RaisedError&) {
+    }
+}
+
 // What a step tells the procedure when it did not fail.
 enum class Flow {
     Next,    // go on with the next step

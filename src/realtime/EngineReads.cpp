@@ -1,0 +1,144 @@
+#include "realtime/EngineReads.h"
+
+#include "link/ErrorDialog.h"
+#include "link/ErrorTrap.h"
+#include "link/ModuleLink.h"
+#include "link/SharedState.h"
+#include "platform/MessageBoxes.h"
+#include "realtime/ThrottleCurve.h"
+
+#include <array>
+
+namespace quillmark {
+
+namespace {
+
+constexpr std::array<ReadSpec, 9> kReads = {{
+    {Quantity::Throttle, 0x22, 2},
+    {Quantity::Battery, 0x26, 2},
+    {Quantity::EngineSpeed, 0x27, 2},
+    {Quantity::Injector1, 0x29, 3},
+    {Quantity::Injector2, 0x2A, 3},
+    {Quantity::FuelMultiplier1, 0x2B, 2},
+    {Quantity::FuelMultiplier2, 0x2C, 2},
+    {Quantity::Retard, 0x2D, 2},
+    {Quantity::Status, 0x2F, 2},
+}};
+
+const QString kValueTimeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
+const QString kStatusTimeout =
+    QStringLiteral("RS-232 timeout. Check cable and click Abort or Retry.");
+
+// The one model whose speed byte counts 40 RPM; every other counts 31.25.
+const QString kFortyRpmModel = QStringLiteral("Corvane II VR");
+
+double convertInDouble(Quantity quantity, std::uint8_t b, std::uint8_t high,
+                       const QString& modelName) {
+    switch (quantity) {
+        case Quantity::Throttle:
+            return LinearizeTPSPercent(b);
+        case Quantity::Battery:
+            return b * 18 / 255.0;
+        case Quantity::EngineSpeed:
+            return modelName == kFortyRpmModel ? b * 40.0 : b * 31.25;
+        case Quantity::Injector1:
+        case Quantity::Injector2:
+            return (high * 256 + b) / 250.0;
+        case Quantity::FuelMultiplier1:
+        case Quantity::FuelMultiplier2:
+            return b * 100 / 128.0 - 100.0;
+        case Quantity::Retard:
+            return b * 0.0625;
+        case Quantity::Status:
+            return b;
+    }
+    return 0.0;
+}
+
+}  // namespace
+
+const ReadSpec& readSpec(Quantity quantity) {
+    for (const auto& spec : kReads) {
+        if (spec.quantity == quantity) {
+            return spec;
+        }
+    }
+    return kReads.back();
+}
+
+float convertReading(Quantity quantity, std::uint8_t low, std::uint8_t high,
+                     const QString& modelName) {
+    return static_cast<float>(convertInDouble(quantity, low, high, modelName));
+}
+
+EngineReads::EngineReads(ModuleLink& link, SharedState& state,
+                         std::function<void()> closeRealTimePanel)
+    : link_(link), state_(state), closeRealTimePanel_(std::move(closeRealTimePanel)) {}
+
+float EngineReads::readValue(Quantity quantity) {
+    return read(readSpec(quantity));
+}
+
+std::int16_t EngineReads::ReadStatus() {
+    return static_cast<std::int16_t>(read(readSpec(Quantity::Status)));
+}
+
+float EngineReads::read(const ReadSpec& spec) {
+    LinkActivity::Hold hold(link_.activity());
+    const bool isStatus = spec.quantity == Quantity::Status;
+    auto closePort = [this] { bestEffort([this] { link_.closeIfOpen(); }); };
+    auto closePanel = [this] { bestEffort(closeRealTimePanel_); };
+
+    // Giving up on a value read closes the port, then the panel. Giving up on the status read
+    // closes the panel first; its Retry and Ignore only close the port, and the polling cycle
+    // takes its lost-link path.
+    std::function<void()> abortSteps = [=] {
+        if (isStatus) {
+            closePanel();
+            closePort();
+        } else {
+            closePort();
+            closePanel();
+        }
+    };
+    ErrorTrap::AnswerMap answers = ErrorTrap::standardAnswers;
+    if (isStatus) {
+        answers = [](int answer) {
+            return answer == msg_answer::kAbort ? TrapAction::Abort : TrapAction::GiveUp;
+        };
+    }
+    MessageBoxes& boxes = link_.boxes();
+    ErrorTrap trap([&boxes](const ErrorRecord& error) { return ErrorDialog(boxes, error); },
+                   abortSteps, answers, closePort);
+
+    CountedExchange exchange{spec.command, spec.answerLength};
+    std::uint8_t low = 0;
+    std::uint8_t high = 0;
+    float result = 0.0f;
+    std::vector<Step> steps;
+    link_.appendCountedExchange(steps, trap, exchange,
+                                ModuleLink::ShortAnswer::CloseAndRaiseTimeout,
+                                isStatus ? kStatusTimeout : kValueTimeout);
+    link_.appendReadByte(steps, nullptr);
+    link_.appendReadByte(steps, &low);
+    if (spec.answerLength == 3) {
+        link_.appendReadByte(steps, &high);
+    }
+    steps.push_back({[&] {
+        // The speed scale follows the model identified last, compared on every call.
+        result = convertReading(spec.quantity, low, high, state_.ModelName);
+        return Flow::Next;
+    }});
+    steps.push_back({[this] {
+        link_.DelayTimer(kPauseAfterAnswerMs);
+        return Flow::Next;
+    }});
+    steps.push_back({[this] {
+        link_.LinkOK = true;
+        return Flow::Next;
+    }});
+    trap.run(steps);
+    return result;
+}
+
+}  // namespace quillmark

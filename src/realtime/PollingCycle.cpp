@@ -1,0 +1,166 @@
+#include "realtime/PollingCycle.h"
+
+#include "link/ErrorTrap.h"
+#include "link/ModuleLink.h"
+#include "link/SharedState.h"
+#include "platform/EventPump.h"
+#include "platform/SerialPort.h"
+#include "realtime/EngineReads.h"
+#include "realtime/RealTimeView.h"
+#include "realtime/StatusText.h"
+
+#include <cmath>
+
+namespace quillmark {
+
+namespace {
+
+// The throttle gauge keeps exactly 10 on its lowest segment; the injector gauges move exactly
+// 10 up to their second.
+int throttleSegment(float percent) {
+    if (percent <= 10.0f) {
+        return 0;
+    }
+    return percent <= 20.0f ? 1 : 2;
+}
+
+int injectorSegment(float width) {
+    return width >= 10.0f ? 1 : 0;
+}
+
+constexpr int kTachDisplayCode = 3;
+
+}  // namespace
+
+QString rpmReadout(float rpm) {
+    return QString::number(static_cast<long long>(std::round(static_cast<double>(rpm))));
+}
+
+PollingCycle::PollingCycle(ModuleLink& link, SharedState& state, EngineReads& reads,
+                           RealTimeView& view, std::function<void()> closeRealTimePanel)
+    : link_(link),
+      state_(state),
+      reads_(reads),
+      view_(view),
+      closeRealTimePanel_(std::move(closeRealTimePanel)) {}
+
+void PollingCycle::tmrDataRead_Timer() {
+    // A tick that falls due while a cycle or any other conversation is in progress (inside a
+    // yield, a pause or an open dialog) is dropped, so commands never interleave.
+    if (link_.activity().busy()) {
+        ++ticksDropped_;
+        return;
+    }
+    {
+        LinkActivity::Hold hold(link_.activity());
+        tick();
+    }
+    link_.activity().runDeferred();
+}
+
+void PollingCycle::tick() {
+    ErrorTrap trap(link_.boxes());
+    std::int16_t status = 0;
+    QString text;
+
+    auto yieldAndCheck = [this] {
+        link_.pump().yield();
+        return state_.EscapePressed || !state_.RealTimeActive ? Flow::Finish : Flow::Next;
+    };
+    auto step = [](auto&& body) { return Step{std::forward<decltype(body)>(body)}; };
+
+    // Every gauge goes to zero and the panel closes; the retard gauge keeps its last value.
+    const std::vector<Step> lostLink = {
+        step([&] { view_.setStatusText(text); return Flow::Next; }),
+        step([&] {
+            view_.gauTPS().setPointerScale(0);
+            view_.gauTPS().setPointerValue(0);
+            return Flow::Next;
+        }),
+        step([&] { view_.gauBatVolts().setPointerValue(0); return Flow::Next; }),
+        step([&] {
+            view_.gauTach().setValue(0);
+            view_.gauTach().setTachDisplayCode(kTachDisplayCode);
+            view_.gauTach().setCaption(rpmReadout(0.0f));
+            return Flow::Next;
+        }),
+        step([&] {
+            view_.gauInj1PW().setPointerScale(0);
+            view_.gauInj1PW().setPointerValue(0);
+            view_.gauInj2PW().setPointerScale(0);
+            view_.gauInj2PW().setPointerValue(0);
+            return Flow::Next;
+        }),
+        step([&] {
+            view_.gauFuelMult1().setPointerValue(0);
+            view_.gauFuelMult2().setPointerValue(0);
+            return Flow::Next;
+        }),
+        step([&] { link_.closeIfOpen(); return Flow::Next; }),
+        step([&] { closeRealTimePanel_(); return Flow::Next; }),
+    };
+
+    const std::vector<Step> cycle = {
+        step([&] { state_.EscapePressed = false; return Flow::Next; }),
+        step([&] { return state_.RealTimeActive ? Flow::Next : Flow::Finish; }),
+        step([&] { status = reads_.ReadStatus(); return Flow::Next; }),
+        step([&] {
+            if (link_.LinkOK) {
+                return Flow::Next;
+            }
+            trap.run(lostLink);
+            return Flow::Finish;
+        }),
+        step([&] { text = statusText(status); return Flow::Next; }),
+        step([&] { view_.setStatusText(text); return Flow::Next; }),
+        step(yieldAndCheck),
+        step([&] {
+            const float percent = reads_.ReadTPS();
+            view_.gauTPS().setPointerScale(throttleSegment(percent));
+            view_.gauTPS().setPointerValue(percent);
+            return Flow::Next;
+        }),
+        step(yieldAndCheck),
+        step([&] { view_.gauFuelMult1().setPointerValue(reads_.ReadFuelMult1()); return Flow::Next; }),
+        step(yieldAndCheck),
+        step([&] { view_.gauFuelMult2().setPointerValue(reads_.ReadFuelMult2()); return Flow::Next; }),
+        step(yieldAndCheck),
+        step([&] { view_.gauBatVolts().setPointerValue(reads_.ReadBAT()); return Flow::Next; }),
+        step(yieldAndCheck),
+        step([&] {
+            const float rpm = reads_.ReadRPM();
+            view_.gauTach().setValue(static_cast<float>(rpm / 1000.0));
+            view_.gauTach().setTachDisplayCode(kTachDisplayCode);
+            view_.gauTach().setCaption(rpmReadout(rpm));
+            return Flow::Next;
+        }),
+        step(yieldAndCheck),
+        step([&] {
+            const float width = reads_.ReadINJ1();
+            view_.gauInj1PW().setPointerScale(injectorSegment(width));
+            view_.gauInj1PW().setPointerValue(width);
+            return Flow::Next;
+        }),
+        step(yieldAndCheck),
+        step([&] {
+            const float width = reads_.ReadINJ2();
+            view_.gauInj2PW().setPointerScale(injectorSegment(width));
+            view_.gauInj2PW().setPointerValue(width);
+            return Flow::Next;
+        }),
+        step(yieldAndCheck),
+        step([&] {
+            // Only the two "Corvane II" models report a retard; the plain II has the gauge
+            // hidden but the value is still read and set.
+            if (state_.ModelName == QStringLiteral("Corvane II") ||
+                state_.ModelName == QStringLiteral("Corvane II VR")) {
+                view_.gauRetard().setPointerValue(reads_.ReadRetard());
+            }
+            return Flow::Next;
+        }),
+        step([&] { link_.pump().yield(); return Flow::Next; }),
+    };
+    trap.run(cycle);
+}
+
+}  // namespace quillmark

@@ -1,0 +1,116 @@
+// Gauges, the real-time panel and the main window's controls that remember what was set.
+#pragma once
+
+#include "platform/ErrorRecord.h"
+#include "platform/Gauges.h"
+#include "realtime/RealTimeView.h"
+#include "shell/MainWindowControls.h"
+
+#include <QStringList>
+
+#include <functional>
+
+namespace quillmark::test {
+
+class RecordingBarGauge final : public BarGauge {
+public:
+    double value = -999;
+    int segment = -1;
+    bool visible = true;
+    int valueSets = 0;
+    void setPointerValue(double v) override {
+        value = v;
+        ++valueSets;
+    }
+    void setPointerScale(int s) override { segment = s; }
+    void setGaugeVisible(bool v) override { visible = v; }
+};
+
+class RecordingDial final : public DialGauge {
+public:
+    double value = -999;
+    QString caption = QStringLiteral("0");
+    double scaleMax = 8;
+    double markLow = 5.7;
+    double markHigh = 6;
+    int displayCode = 0;
+    QStringList order;  // member names in the order they were set
+    void setValue(double v) override {
+        value = v;
+        order << QStringLiteral("Value");
+    }
+    void setCaption(const QString& c) override {
+        caption = c;
+        order << QStringLiteral("Caption");
+    }
+    void setTachScaleMax(double v) override {
+        scaleMax = v;
+        order << QStringLiteral("TachScaleMax");
+    }
+    void setTachMarkLow(double v) override {
+        markLow = v;
+        order << QStringLiteral("TachMarkLow");
+    }
+    void setTachMarkHigh(double v) override {
+        markHigh = v;
+        order << QStringLiteral("TachMarkHigh");
+    }
+    void setTachDisplayCode(int c) override {
+        displayCode = c;
+        order << QStringLiteral("TachDisplayCode");
+    }
+};
+
+class RecordingRealTimeView final : public RealTimeView {
+public:
+    bool panelVisible = true;
+    QString status = QStringLiteral("(unset)");
+    RecordingBarGauge tps, fuel1, fuel2, bat, inj1, inj2, retard;
+    RecordingDial tach;
+    std::function<void()> onStatusText;
+
+    void setPanelVisible(bool v) override { panelVisible = v; }
+    void setStatusText(const QString& text) override {
+        status = text;
+        if (onStatusText) {
+            onStatusText();
+        }
+    }
+    BarGauge& gauTPS() override { return tps; }
+    BarGauge& gauFuelMult1() override { return fuel1; }
+    BarGauge& gauFuelMult2() override { return fuel2; }
+    BarGauge& gauBatVolts() override { return bat; }
+    BarGauge& gauInj1PW() override { return inj1; }
+    BarGauge& gauInj2PW() override { return inj2; }
+    BarGauge& gauRetard() override { return retard; }
+    DialGauge& gauTach() override { return tach; }
+};
+
+class RecordingMainControls final : public MainWindowControls {
+public:
+    bool keyPreview = false;
+    QString applicationTitle;
+    bool portSetupVisible = false;
+    QStringList portList;
+    int listIndex = -1;
+    int unloads = 0;
+    RecordingRealTimeView view;
+
+    void setKeyPreview(bool on) override { keyPreview = on; }
+    void setApplicationTitle(const QString& title) override { applicationTitle = title; }
+    void setPortSetupVisible(bool v) override { portSetupVisible = v; }
+    void addPortListItem(const QString& text) override { portList << text; }
+    int portListCount() const override { return int(portList.size()); }
+    void setPortListIndex(int index) override {
+        if (index < -1 || index >= portList.size()) {
+            throw RaisedError::platform(QStringLiteral("Port list"),
+                                        QStringLiteral("Invalid list index"));
+        }
+        listIndex = index;
+    }
+    int portListIndex() const override { return listIndex; }
+    void unload() override { ++unloads; }
+    RealTimeView& realTime() override { return view; }
+};
+
+}  // namespace quillmark::test
