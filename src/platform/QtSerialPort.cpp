@@ -124,7 +124,7 @@ void QtSerialPort::open() {
         port_.close();
         raise(comm_event::kDeviceControlBlock);
         fail(QStringLiteral("%1: the line settings %2 could not be applied to %3: %4")
-                 .arg(portLabel(), settings_.settings, port_.portName(), problem));
+                 .arg(portLabel(), settings_.settings, deviceName(), problem));
     }
     setModemLines();
     counters_.restart(counterSource_(nativeHandle()));
@@ -173,6 +173,13 @@ QString QtSerialPort::applyLine() {
     if (!port_.setParity(lookup(kParities, format_.parity))) {
         return refused(QStringLiteral("the parity"));
     }
+#ifndef Q_OS_WIN
+    // termios has no 1.5 stop bits and Qt quietly sets 1 instead; the line would look right
+    // and garble every byte.
+    if (format_.stopBits == LineStopBits::OneAndHalf) {
+        return QStringLiteral("1.5 stop bits refused (the terminal driver has no such setting)");
+    }
+#endif
     if (!port_.setStopBits(lookup(kStopBits, format_.stopBits))) {
         return refused(QStringLiteral("the stop bits"));
     }
@@ -290,7 +297,7 @@ void QtSerialPort::applySettings(const LineSettings& settings) {
     if (!problem.isEmpty()) {
         raise(comm_event::kDeviceControlBlock);
         fail(QStringLiteral("%1: the line settings %2 could not be applied to %3: %4")
-                 .arg(portLabel(), settings_.settings, port_.portName(), problem));
+                 .arg(portLabel(), settings_.settings, deviceName(), problem));
     }
     setModemLines();
 }
@@ -327,8 +334,7 @@ void QtSerialPort::checkReadHealth() {
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
         const QString reason = reasonFrom(port_);
         port_.clearError();
-        fail(
-            QStringLiteral("%1: reading %2 failed: %3").arg(portLabel(), port_.portName(), reason));
+        fail(QStringLiteral("%1: reading %2 failed: %3").arg(portLabel(), deviceName(), reason));
     }
     port_.clearError();
 }
