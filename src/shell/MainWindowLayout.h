@@ -1,0 +1,85 @@
+// Design-time geometry, captions and menu tree of the main window, in twips.
+#pragma once
+
+#include "shell/MainWindowControls.h"
+
+#include <array>
+#include <span>
+#include <string_view>
+
+namespace quillmark::main_layout {
+
+struct TwipsBox {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Boxes are relative to the container: the client area for frames, the frame for its children.
+struct ControlSpec {
+    std::string_view name;
+    TwipsBox box;
+    std::string_view caption;
+};
+
+inline constexpr std::string_view kCaption = "Corvane Data Logging Program Version 3.0";
+inline constexpr int kClientWidth = 7908;
+inline constexpr int kClientHeight = 8652;
+
+// 9.6 pt is a whole 16 px at 120 dpi, the size the window was drawn at.
+inline constexpr std::string_view kFontFamily = "System";
+inline constexpr double kFontPointSize = 9.6;
+inline constexpr bool kFontBold = true;
+
+inline constexpr std::string_view kIconPath = ":/quillmark/quillmark.png";
+
+inline constexpr std::string_view kDataReadTimerName = "tmrDataRead";
+inline constexpr int kDataReadIntervalMs = 500;
+
+// Back to front: the port setup frame lies above the real-time panel. The panel is a little
+// larger than the client area so that it covers it completely.
+inline constexpr ControlSpec kRealTimeData{"fraRealTimeData", {0, 0, 7932, 8655}, ""};
+inline constexpr ControlSpec kPortSelect{
+    "fraPortSelect", {1320, 240, 2655, 1932}, "Data Port Setup"};
+inline constexpr ControlSpec kPort{"cboPort", {1080, 480, 1188, 336}, ""};
+inline constexpr ControlSpec kPortSelectOK{"cmdPortSelectOK", {960, 1200, 615, 375}, "OK"};
+inline constexpr ControlSpec kPortLabel{"lblPort", {360, 600, 612, 252}, "Port"};
+
+using MenuHandler = void (MainWindowEvents::*)();
+
+struct MenuItemSpec {
+    std::string_view name;
+    std::string_view caption;
+    MenuHandler handler = nullptr;
+};
+
+struct MenuSpec {
+    std::string_view name;
+    std::string_view caption;
+    std::span<const MenuItemSpec> items;
+};
+
+inline constexpr std::array kFileItems{
+    MenuItemSpec{"mnuExit", "E&xit", &MainWindowEvents::mnuExit_Click},
+};
+inline constexpr std::array kViewItems{
+    MenuItemSpec{"mnuViewRealTime", "View &Real Time Data",
+                 &MainWindowEvents::mnuViewRealTime_Click},
+};
+inline constexpr std::array kCommunicationsItems{
+    MenuItemSpec{"mnuPortSetup", "&Port Setup", &MainWindowEvents::mnuPortSetup_Click},
+};
+inline constexpr std::array kHelpItems{
+    MenuItemSpec{"mnuHelpContents", "&Contents", &MainWindowEvents::mnuHelpContents_Click},
+    MenuItemSpec{"mnuAbout", "&About", &MainWindowEvents::mnuAbout_Click},
+};
+
+inline constexpr std::array kMenuBar{
+    MenuSpec{"mnuFile", "&File", kFileItems},
+    MenuSpec{"mnuView", "&View", kViewItems},
+    MenuSpec{"mnuCommunications", "&Communications", kCommunicationsItems},
+    MenuSpec{"mnuHelp", "&Help", kHelpItems},
+};
+
+}  // namespace quillmark::main_layout

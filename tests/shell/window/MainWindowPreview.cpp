@@ -1,0 +1,23 @@
+// Shows the main window for a look at it: "port" opens the port setup frame, "panel" the
+// real-time panel.
+#include "platform/QtFonts.h"
+#include "realtime/RealTimeView.h"
+#include "shell/MainWindowWidget.h"
+
+#include <QApplication>
+#include <QStringList>
+
+int main(int argc, char** argv) {
+    quillmark::installFontSubstitutes();
+    QApplication app(argc, argv);
+    quillmark::MainWindowWidget window;
+    for (int n = 1; n <= 255; ++n) {
+        window.addPortListItem(QStringLiteral("Com%1").arg(n));
+    }
+    window.setPortListIndex(0);
+    const QStringList args = QApplication::arguments();
+    window.realTime().setPanelVisible(args.contains(QStringLiteral("panel")));
+    window.setPortSetupVisible(args.contains(QStringLiteral("port")));
+    window.show();
+    return QApplication::exec();
+}
