@@ -1,0 +1,141 @@
+// Reading the branding file and interpreting its splash items.
+#include "shell/Branding.h"
+
+#include <QDir>
+
+namespace quillmark {
+
+namespace {
+
+QString decodeLine(const QByteArray& bytes) {
+#ifdef Q_OS_WIN
+    // Branding files are written in the machine's ANSI code page.
+    return QString::fromLocal8Bit(bytes);
+#else
+    // Never UTF-8: a stray byte above 127 must come through as one character, not a
+    // replacement mark.
+    return QString::fromLatin1(bytes);
+#endif
+}
+
+bool isMarkLine(const QString& line) {
+    return line.startsWith(QLatin1Char('!'));
+}
+
+template <std::size_t N>
+QStringList toList(const std::array<const char*, N>& table) {
+    QStringList list;
+    for (const char* text : table) {
+        list.append(QString::fromLatin1(text));
+    }
+    return list;
+}
+
+}  // namespace
+
+QStringList defaultSplashItems() {
+    return toList(kDefaultSplashItems);
+}
+
+QStringList defaultAboutLines() {
+    return toList(kDefaultAboutLines);
+}
+
+QStringList splitBrandingLines(const QByteArray& bytes) {
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const bool terminated = end >= 0;
+        if (!terminated) {
+            end = bytes.size();
+        }
+        qsizetype textEnd = end;
+        if (terminated && textEnd > start && bytes.at(textEnd - 1) == '\r') {
+            --textEnd;
+        }
+        lines.append(decodeLine(bytes.mid(start, textEnd - start)));
+        start = end + 1;
+    }
+    return lines;
+}
+
+BrandingContents readBranding(const QByteArray& bytes) {
+    const QStringList lines = splitBrandingLines(bytes);
+    BrandingContents contents;
+    qsizetype next = 0;
+    while (next < lines.size() && isMarkLine(lines.at(next))) {
+        ++next;
+    }
+    if (next == lines.size()) {
+        contents.pastEnd = BrandingPastEnd::BeforeFirstItem;
+        return contents;
+    }
+    while (next < lines.size() && !isMarkLine(lines.at(next))) {
+        contents.splashItems.append(lines.at(next));
+        ++next;
+    }
+    if (next == lines.size()) {
+        contents.pastEnd = BrandingPastEnd::BeforeSeparator;
+        return contents;
+    }
+    contents.aboutLines = lines.mid(next + 1);
+    return contents;
+}
+
+double leadingNumber(const QString& text) {
+    qsizetype pos = 0;
+    const qsizetype size = text.size();
+    while (pos < size && (text.at(pos) == QLatin1Char(' ') || text.at(pos) == QLatin1Char('\t'))) {
+        ++pos;
+    }
+    const qsizetype begin = pos;
+    if (pos < size && (text.at(pos) == QLatin1Char('+') || text.at(pos) == QLatin1Char('-'))) {
+        ++pos;
+    }
+    const auto isDigit = [&](qsizetype at) {
+        return at < size && text.at(at) >= QLatin1Char('0') && text.at(at) <= QLatin1Char('9');
+    };
+    qsizetype digits = 0;
+    while (isDigit(pos)) {
+        ++pos;
+        ++digits;
+    }
+    if (pos < size && text.at(pos) == QLatin1Char('.')) {
+        ++pos;
+        while (isDigit(pos)) {
+            ++pos;
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return 0.0;
+    }
+    // toDouble is locale-independent, so "12.5" means the same on every machine.
+    return QStringView(text).mid(begin, pos - begin).toDouble();
+}
+
+double companyFontSize(const QString& sizeText) {
+    const double size = leadingNumber(sizeText);
+    if (!(size > 0.0) || size > kLargestCompanyFontSize) {
+        return kDesignCompanyFontSize;
+    }
+    return size;
+}
+
+bool styleWantsBold(const QString& styleText) {
+    return styleText.contains(QLatin1String("bold"), Qt::CaseInsensitive);
+}
+
+bool styleWantsItalic(const QString& styleText) {
+    return styleText.contains(QLatin1String("italic"), Qt::CaseInsensitive);
+}
+
+std::optional<QString> logoPath(const QString& programDirectory, const QString& logoName) {
+    if (logoName.toUpper() == QLatin1String("NULL")) {
+        return std::nullopt;
+    }
+    return programDirectory + QDir::separator() + logoName;
+}
+
+}  // namespace quillmark
