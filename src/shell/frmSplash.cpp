@@ -1,0 +1,115 @@
+// The splash window's load and its unload timer.
+#include "shell/frmSplash.h"
+
+#include "link/SharedState.h"
+#include "platform/ErrorRecord.h"
+#include "platform/Files.h"
+#include "shell/Branding.h"
+
+#include <QDir>
+
+#include <array>
+
+namespace quillmark {
+
+namespace {
+
+const QString kErrorSource = QStringLiteral("Quillmark");
+
+}  // namespace
+
+frmSplash::frmSplash(Files& files, MessageBoxes& boxes, SharedState& state,
+                     SplashControls& controls)
+    : files_(files), boxes_(boxes), state_(state), controls_(controls) {}
+
+const QString& frmSplash::splashItem(int position) const {
+    if (position > state_.SplashItems.size()) {
+        throw RaisedError::platform(
+            kErrorSource,
+            QStringLiteral("The branding file %1 has no line for the %2 (splash item %3). "
+                           "The first section needs five lines before the \"!\" line.")
+                .arg(QDir::toNativeSeparators(brandingPath_),
+                     QString::fromLatin1(kSplashItemRoles.at(position - 1)))
+                .arg(position));
+    }
+    return state_.SplashItems.at(position - 1);
+}
+
+void frmSplash::readBrandingFile() {
+    const BrandingContents contents = readBranding(files_.readAll(brandingPath_));
+    // Replaced rather than appended, so that Retry after fixing the file reads it afresh
+    // instead of storing its lines a second time.
+    state_.SplashItems = contents.splashItems;
+    state_.AboutLines = contents.aboutLines;
+    if (contents.pastEnd != BrandingPastEnd::None) {
+        throw RaisedError::platform(
+            kErrorSource, QStringLiteral("%1: %2").arg(QString::fromLatin1(kPastEndDescription),
+                                                       QDir::toNativeSeparators(brandingPath_)));
+    }
+}
+
+ProcedureEnd frmSplash::Form_Load() {
+    const std::array steps{
+        Step{[this] {
+            brandingPath_ = files_.programDirectory() + QDir::separator() +
+                            QString::fromLatin1(kBrandingFileName);
+            return Flow::Next;
+        }},
+        Step{[this] {
+            brandingExists_ = files_.exists(brandingPath_);
+            if (brandingExists_) {
+                readBrandingFile();
+            }
+            return Flow::Next;
+        }},
+        Step{[this] {
+            if (!brandingExists_) {
+                state_.SplashItems = defaultSplashItems();
+                state_.AboutLines = defaultAboutLines();
+            }
+            return Flow::Next;
+        }},
+        Step{[this] {
+            controls_.setCompanyCaption(splashItem(1));
+            return Flow::Next;
+        }},
+        Step{[this] {
+            controls_.setCompanyFontName(splashItem(2));
+            return Flow::Next;
+        }},
+        Step{[this] {
+            controls_.setCompanyFontSize(companyFontSize(splashItem(3)));
+            return Flow::Next;
+        }},
+        Step{[this] {
+            controls_.setCompanyFontBold(styleWantsBold(splashItem(4)));
+            return Flow::Next;
+        }},
+        Step{[this] {
+            controls_.setCompanyFontItalic(styleWantsItalic(splashItem(4)));
+            return Flow::Next;
+        }},
+        Step{[this] {
+            if (const auto path = logoPath(files_.programDirectory(), splashItem(5))) {
+                controls_.loadLogo(*path);
+            }
+            return Flow::Next;
+        }},
+        Step{[this] {
+            controls_.setApplicationTitle(QStringLiteral("Quillmark"));
+            return Flow::Next;
+        }},
+    };
+    ErrorTrap trap(boxes_);
+    return trap.run(steps);
+}
+
+void frmSplash::tmrSplashUnload_Timer() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    controls_.unload();
+}
+
+}  // namespace quillmark
