@@ -1,0 +1,38 @@
+// Opens the help: the system's CHM viewer where there is one, else the program's own window.
+#pragma once
+
+#include "platform/HelpViewer.h"
+
+#include <QPointer>
+
+#include <functional>
+
+class QWidget;
+
+namespace quillmark {
+
+class HelpWindow;
+
+class QtHelpViewer final : public HelpViewer {
+public:
+    // Hands a help file to the system's viewer; false when no viewer took it.
+    using SystemViewer = std::function<bool(const QString& helpFilePath)>;
+
+    // mainWindow owns the fallback help window; tests pass a SystemViewer of their own.
+    explicit QtHelpViewer(QWidget* mainWindow, SystemViewer systemViewer = openInSystemViewer);
+
+    void openContents(const QString& helpFilePath) override;
+
+    // The HTML version's contents page for a given compiled help file.
+    static QString htmlContentsPage(const QString& helpFilePath);
+    static bool openInSystemViewer(const QString& helpFilePath);
+
+    HelpWindow* helpWindow() const { return helpWindow_; }
+
+private:
+    QWidget* mainWindow_ = nullptr;
+    SystemViewer systemViewer_;
+    QPointer<HelpWindow> helpWindow_;
+};
+
+}  // namespace quillmark
