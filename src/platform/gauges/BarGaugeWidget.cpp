@@ -106,7 +106,7 @@ void BarGaugeWidget::changeEvent(QEvent* event) {
 void BarGaugeWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    const qreal ratio = painter.device()->devicePixelRatioF();
+    const qreal ratio = targetPixelRatio(painter);
     painter.drawPixmap(0, 0, layer_.pixmap(size(), ratio, [this, ratio](QPainter& layer) {
         drawStatic(layer, ratio);
     }));

@@ -58,7 +58,9 @@ QPointF polar(QPointF centre, double radius, double degrees) {
 }  // namespace
 
 DialGaugeWidget::DialGaugeWidget(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_TranslucentBackground, false);
+    // The corners outside the octagon are filled from the inherited palette, so the panel
+    // never has to repaint behind a moving needle.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     layOut();
 }
 
@@ -190,7 +192,7 @@ void DialGaugeWidget::changeEvent(QEvent* event) {
 void DialGaugeWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    const qreal ratio = painter.device()->devicePixelRatioF();
+    const qreal ratio = targetPixelRatio(painter);
     painter.drawPixmap(
         0, 0, layer_.pixmap(size(), ratio, [this](QPainter& layer) { drawStatic(layer); }));
     painter.setRenderHint(QPainter::Antialiasing);
@@ -213,6 +215,7 @@ void DialGaugeWidget::paintEvent(QPaintEvent* event) {
 void DialGaugeWidget::drawStatic(QPainter& painter) const {
     const double w = width();
     const double h = height();
+    painter.fillRect(QRectF(0, 0, w, h), palette().window());
     QPolygonF outline;
     for (const auto& point : kOutline) {
         outline << QPointF(point[0] * (w - 1.0) / 1000.0 + 0.5,

@@ -1,6 +1,7 @@
 // Pixmap cache of a gauge's unchanging parts.
 #include "platform/gauges/StaticLayer.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -25,6 +26,14 @@ const QPixmap& StaticLayer::pixmap(QSize logicalSize, qreal devicePixelRatio,
     draw(painter);
     ++builds_;
     return pixmap_;
+}
+
+qreal targetPixelRatio(const QPainter& painter) {
+    const QPaintEngine* engine = painter.paintEngine();
+    const QPaintDevice* device = engine != nullptr && engine->paintDevice() != nullptr
+                                     ? engine->paintDevice()
+                                     : painter.device();
+    return device->devicePixelRatioF();
 }
 
 QRectF snapToDevicePixels(const QRectF& rect, qreal devicePixelRatio) {

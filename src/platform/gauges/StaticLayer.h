@@ -27,6 +27,10 @@ private:
     int builds_ = 0;
 };
 
+// Pixel ratio of what the painter really draws on; a widget rendered into an image reports
+// its screen's ratio, not the image's.
+qreal targetPixelRatio(const QPainter& painter);
+
 // Edges rounded to whole device pixels, so thin marks stay sharp at fractional ratios.
 QRectF snapToDevicePixels(const QRectF& rect, qreal devicePixelRatio);
 
