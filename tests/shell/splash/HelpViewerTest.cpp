@@ -62,15 +62,6 @@ private slots:
         QCOMPARE(viewer.helpWindow(), window);
         QVERIFY(window->isVisible());
     }
-
-    void missingHtmlIsExplainedInTheWindow() {
-        QTemporaryDir dir;
-        QWidget mainWindow;
-        QtHelpViewer viewer(&mainWindow, [](const QString&) { return false; });
-        viewer.openContents(dir.filePath("Quillmark_Help.chm"));
-        QVERIFY(viewer.helpWindow());
-        QVERIFY(viewer.helpWindow()->toPlainText().contains("not found"));
-    }
 };
 
 QTEST_MAIN(HelpViewerTest)
