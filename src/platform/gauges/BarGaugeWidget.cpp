@@ -16,7 +16,7 @@ constexpr QRgb kBevelLight = qRgb(140, 140, 140);
 constexpr QRgb kBevelDark = qRgb(24, 24, 24);
 constexpr QRgb kPointer = qRgb(0, 255, 64);
 constexpr QRgb kScaleText = qRgb(255, 255, 255);
-constexpr double kPointerBase = 0.50;         // of the width: where the pointer's back edge sits
+constexpr double kPointerBase = 0.64;  // of the width: clear of the numbers, which end at 0.62
 constexpr double kPointerHalfHeight = 0.018;  // of the length
 constexpr double kMinPointerHalfHeight = 3.0;
 
