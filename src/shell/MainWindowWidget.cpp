@@ -157,8 +157,11 @@ MainWindowWidget::MainWindowWidget(QWidget* parent) : QMainWindow(parent, kWindo
 }
 
 void MainWindowWidget::buildMenuBar() {
-    // Menus keep the platform's menu font rather than the window's bold control font.
-    menuBar()->setFont(QApplication::font(menuBar()));
+    // Menus keep the platform's menu font rather than the window's bold control font; fully
+    // resolved, or the menu bar would inherit the window's font after all.
+    QFont menuFont = QApplication::font(menuBar());
+    menuFont.setResolveMask(QFont::AllPropertiesResolved);
+    menuBar()->setFont(menuFont);
     for (const auto& menuSpec : main_layout::kMenuBar) {
         QMenu* menu = menuBar()->addMenu(text(menuSpec.caption));
         menu->setObjectName(text(menuSpec.name));
@@ -184,6 +187,8 @@ void MainWindowWidget::buildControls() {
 
     portSelect_ = new QGroupBox(text(kPortSelect.caption), clientArea_);
     portSelect_->setObjectName(text(kPortSelect.name));
+    // Opaque, as it lies over the black real-time panel.
+    portSelect_->setAutoFillBackground(true);
     portSelect_->hide();
 
     port_ = new QComboBox(portSelect_);

@@ -19,5 +19,7 @@ int main(int argc, char** argv) {
     window.realTime().setPanelVisible(args.contains(QStringLiteral("panel")));
     window.setPortSetupVisible(args.contains(QStringLiteral("port")));
     window.show();
+    // No window manager may be running to do this.
+    window.activateWindow();
     return QApplication::exec();
 }
