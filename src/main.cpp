@@ -1,1 +1,6 @@
-int main() { return 0; }
+// The program's entry point.
+#include "shell/Main.h"
+
+int main(int argc, char** argv) {
+    return quillmark::Main(argc, argv);
+}

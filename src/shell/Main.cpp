@@ -1,0 +1,46 @@
+#include "shell/Main.h"
+
+#include "link/SharedState.h"
+#include "platform/QtClock.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtFiles.h"
+#include "platform/QtFonts.h"
+#include "platform/HelpWindow.h"
+#include "platform/QtHelpViewer.h"
+#include "platform/QtMessageBoxes.h"
+#include "platform/QtProgramEnd.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtSettingsStore.h"
+#include "shell/MainWindowWidget.h"
+#include "shell/Splash.h"
+#include "shell/frmMain.h"
+
+#include <QApplication>
+
+namespace quillmark {
+
+int Main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    installFontSubstitutes();
+
+    SharedState state;
+    QtSettingsStore settings;
+    QtSerialPort port(settings);
+    QtClock clock;
+    QtEventPump pump;
+    QtMessageBoxes boxes;
+    QtFiles files;
+    QtProgramEnd programEnd;
+
+    ShowSplash(files, boxes, state);
+
+    MainWindowWidget window;
+    QtHelpViewer help(&window);
+    frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, window);
+    window.setEvents(&logic);
+    logic.Form_Load();
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace quillmark
