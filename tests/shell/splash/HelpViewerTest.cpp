@@ -41,6 +41,9 @@ private slots:
         QVERIFY(!window->isModal());
         QCOMPARE(window->source(), QUrl::fromLocalFile(dir.filePath("help/index.html")));
         QVERIFY(window->toPlainText().contains("Contents"));
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(window->grab().save(QString::fromLocal8Bit(shots) + "/help.png"));
+        }
 
         // Every link of the contents page leads to a page that exists.
         const QString html = QString::fromUtf8([&] {
