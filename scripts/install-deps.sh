@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what Quillmark needs to build, run and test on Debian 12.
+set -euo pipefail
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-serialport-dev
+    fonts-liberation2   # metric-compatible stand-ins for Arial and MS Sans Serif
+    fp-utils            # chmcmd, which compiles the help file
+    xvfb xdotool imagemagick  # a private display for the demo when there is no desktop
+)
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update
+$sudo apt-get install -y --no-install-recommends "${packages[@]}"

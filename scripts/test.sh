@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs, builds and runs every test. With --sanitize the suite is built and run with
+# AddressSanitizer and UndefinedBehaviorSanitizer in a build tree of its own.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build"
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--sanitize" ]; then
+    build="$root/build-sanitize"
+    options=(-DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON)
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+    export LSAN_OPTIONS="suppressions=$root/scripts/lsan-suppressions.txt:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja "${options[@]}"
+cmake --build "$build"
+cd "$build"
+# One test at a time: several of them measure timing on the real line.
+ctest --output-on-failure --timeout 600
