@@ -40,6 +40,8 @@ int Main(int argc, char** argv) {
     window.setEvents(&logic);
     logic.Form_Load();
     window.show();
+    // Where no window manager hands out the focus, the menu keys would otherwise go nowhere.
+    window.activateWindow();
     return QApplication::exec();
 }
 
