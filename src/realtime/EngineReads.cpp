@@ -13,7 +13,7 @@ namespace quillmark {
 
 namespace {
 
-constexpr std::array<ReadSpec, 9> kReads = {{
+constexpr std::array<ReadCommand, 9> kReads = {{
     {Quantity::Throttle, 0x22, 2},
     {Quantity::Battery, 0x26, 2},
     {Quantity::EngineSpeed, 0x27, 2},
@@ -57,10 +57,10 @@ double convertInDouble(Quantity quantity, std::uint8_t b, std::uint8_t high,
 
 }  // namespace
 
-const ReadSpec& readSpec(Quantity quantity) {
-    for (const auto& spec : kReads) {
-        if (spec.quantity == quantity) {
-            return spec;
+const ReadCommand& readCommand(Quantity quantity) {
+    for (const auto& entry : kReads) {
+        if (entry.quantity == quantity) {
+            return entry;
         }
     }
     return kReads.back();
@@ -76,16 +76,16 @@ EngineReads::EngineReads(ModuleLink& link, SharedState& state,
     : link_(link), state_(state), closeRealTimePanel_(std::move(closeRealTimePanel)) {}
 
 float EngineReads::readValue(Quantity quantity) {
-    return read(readSpec(quantity));
+    return read(readCommand(quantity));
 }
 
 std::int16_t EngineReads::ReadStatus() {
-    return static_cast<std::int16_t>(read(readSpec(Quantity::Status)));
+    return static_cast<std::int16_t>(read(readCommand(Quantity::Status)));
 }
 
-float EngineReads::read(const ReadSpec& spec) {
+float EngineReads::read(const ReadCommand& entry) {
     LinkActivity::Hold hold(link_.activity());
-    const bool isStatus = spec.quantity == Quantity::Status;
+    const bool isStatus = entry.quantity == Quantity::Status;
     auto closePort = [this] { bestEffort([this] { link_.closeIfOpen(); }); };
     auto closePanel = [this] { bestEffort(closeRealTimePanel_); };
 
@@ -111,7 +111,7 @@ float EngineReads::read(const ReadSpec& spec) {
     ErrorTrap trap([&boxes](const ErrorRecord& error) { return ErrorDialog(boxes, error); },
                    abortSteps, answers, closePort);
 
-    CountedExchange exchange{spec.command, spec.answerLength};
+    CountedExchange exchange{entry.command, entry.answerLength};
     std::uint8_t low = 0;
     std::uint8_t high = 0;
     float result = 0.0f;
@@ -121,12 +121,12 @@ float EngineReads::read(const ReadSpec& spec) {
                                 isStatus ? kStatusTimeout : kValueTimeout);
     link_.appendReadByte(steps, nullptr);
     link_.appendReadByte(steps, &low);
-    if (spec.answerLength == 3) {
+    if (entry.answerLength == 3) {
         link_.appendReadByte(steps, &high);
     }
     steps.push_back({[&] {
         // The speed scale follows the model identified last, compared on every call.
-        result = convertReading(spec.quantity, low, high, state_.ModelName);
+        result = convertReading(entry.quantity, low, high, state_.ModelName);
         return Flow::Next;
     }});
     steps.push_back({[this] {

@@ -24,13 +24,13 @@ enum class Quantity {
     Status,
 };
 
-struct ReadSpec {
+struct ReadCommand {
     Quantity quantity;
     std::uint8_t command;
     int answerLength;  // including the first byte, which is read and not examined
 };
 
-const ReadSpec& readSpec(Quantity quantity);
+const ReadCommand& readCommand(Quantity quantity);
 
 // The value of an answer's data bytes, computed in double and rounded once to single precision.
 // `low` is the data byte (the low byte of the injector count), `high` the injector count's
@@ -56,7 +56,7 @@ public:
 
 private:
     float readValue(Quantity quantity);
-    float read(const ReadSpec& spec);
+    float read(const ReadCommand& entry);
 
     ModuleLink& link_;
     SharedState& state_;

@@ -52,12 +52,12 @@ inline constexpr std::array<ScaleSegment, 1> kRetardSegments{{
 }};
 inline constexpr std::array<ScaleBand, 1> kRetardBands{{{0, -0.5, 10.5, kBandBlack}}};
 
-inline constexpr BarGaugeSpec kTps{"TPS%", kLabelYellow, kTpsSegments, kTpsBands};
-inline constexpr BarGaugeSpec kInjector{"INJ PW", kLabelYellow, kInjectorSegments, kInjectorBands};
-inline constexpr BarGaugeSpec kFuelMult{"FUEL%", kLabelLightYellow, kFuelMultSegments,
+inline constexpr BarGaugeDesign kTps{"TPS%", kLabelYellow, kTpsSegments, kTpsBands};
+inline constexpr BarGaugeDesign kInjector{"INJ PW", kLabelYellow, kInjectorSegments, kInjectorBands};
+inline constexpr BarGaugeDesign kFuelMult{"FUEL%", kLabelLightYellow, kFuelMultSegments,
                                         kFuelMultBands};
-inline constexpr BarGaugeSpec kBattery{"BAT V", kLabelYellow, kBatterySegments, kBatteryBands};
-inline constexpr BarGaugeSpec kRetard{"RETARD", kLabelYellow, kRetardSegments, kRetardBands};
+inline constexpr BarGaugeDesign kBattery{"BAT V", kLabelYellow, kBatterySegments, kBatteryBands};
+inline constexpr BarGaugeDesign kRetard{"RETARD", kLabelYellow, kRetardSegments, kRetardBands};
 
 // Positions inside the panel, in twips.
 struct TwipsPlacement {
@@ -70,7 +70,7 @@ struct TwipsPlacement {
 
 struct BarGaugePlacement {
     TwipsPlacement place;
-    const BarGaugeSpec* spec = nullptr;
+    const BarGaugeDesign* design = nullptr;
 };
 
 struct LabelPlacement {

@@ -40,7 +40,7 @@ RealTimePanelWidget::RealTimePanelWidget(QWidget* parent) : QFrame(parent) {
     tach_ = new DialGaugeWidget(this);
     tach_->setObjectName(QString::fromUtf8(tables::kTach.name));
     for (std::size_t i = 0; i < bars_.size(); ++i) {
-        bars_[i] = new BarGaugeWidget(*tables::kBarGauges[i].spec, this);
+        bars_[i] = new BarGaugeWidget(*tables::kBarGauges[i].design, this);
         bars_[i]->setObjectName(QString::fromUtf8(tables::kBarGauges[i].place.name));
     }
 

@@ -17,7 +17,7 @@ struct TwipsBox {
 };
 
 // Boxes are relative to the container: the client area for frames, the frame for its children.
-struct ControlSpec {
+struct ControlLayout {
     std::string_view name;
     TwipsBox box;
     std::string_view caption;
@@ -39,47 +39,47 @@ inline constexpr int kDataReadIntervalMs = 500;
 
 // Back to front: the port setup frame lies above the real-time panel. The panel is a little
 // larger than the client area so that it covers it completely.
-inline constexpr ControlSpec kRealTimeData{"fraRealTimeData", {0, 0, 7932, 8655}, ""};
-inline constexpr ControlSpec kPortSelect{
+inline constexpr ControlLayout kRealTimeData{"fraRealTimeData", {0, 0, 7932, 8655}, ""};
+inline constexpr ControlLayout kPortSelect{
     "fraPortSelect", {1320, 240, 2655, 1932}, "Data Port Setup"};
-inline constexpr ControlSpec kPort{"cboPort", {1080, 480, 1188, 336}, ""};
-inline constexpr ControlSpec kPortSelectOK{"cmdPortSelectOK", {960, 1200, 615, 375}, "OK"};
-inline constexpr ControlSpec kPortLabel{"lblPort", {360, 600, 612, 252}, "Port"};
+inline constexpr ControlLayout kPort{"cboPort", {1080, 480, 1188, 336}, ""};
+inline constexpr ControlLayout kPortSelectOK{"cmdPortSelectOK", {960, 1200, 615, 375}, "OK"};
+inline constexpr ControlLayout kPortLabel{"lblPort", {360, 600, 612, 252}, "Port"};
 
 using MenuHandler = void (MainWindowEvents::*)();
 
-struct MenuItemSpec {
+struct MenuItemLayout {
     std::string_view name;
     std::string_view caption;
     MenuHandler handler = nullptr;
 };
 
-struct MenuSpec {
+struct MenuLayout {
     std::string_view name;
     std::string_view caption;
-    std::span<const MenuItemSpec> items;
+    std::span<const MenuItemLayout> items;
 };
 
 inline constexpr std::array kFileItems{
-    MenuItemSpec{"mnuExit", "E&xit", &MainWindowEvents::mnuExit_Click},
+    MenuItemLayout{"mnuExit", "E&xit", &MainWindowEvents::mnuExit_Click},
 };
 inline constexpr std::array kViewItems{
-    MenuItemSpec{"mnuViewRealTime", "View &Real Time Data",
+    MenuItemLayout{"mnuViewRealTime", "View &Real Time Data",
                  &MainWindowEvents::mnuViewRealTime_Click},
 };
 inline constexpr std::array kCommunicationsItems{
-    MenuItemSpec{"mnuPortSetup", "&Port Setup", &MainWindowEvents::mnuPortSetup_Click},
+    MenuItemLayout{"mnuPortSetup", "&Port Setup", &MainWindowEvents::mnuPortSetup_Click},
 };
 inline constexpr std::array kHelpItems{
-    MenuItemSpec{"mnuHelpContents", "&Contents", &MainWindowEvents::mnuHelpContents_Click},
-    MenuItemSpec{"mnuAbout", "&About", &MainWindowEvents::mnuAbout_Click},
+    MenuItemLayout{"mnuHelpContents", "&Contents", &MainWindowEvents::mnuHelpContents_Click},
+    MenuItemLayout{"mnuAbout", "&About", &MainWindowEvents::mnuAbout_Click},
 };
 
 inline constexpr std::array kMenuBar{
-    MenuSpec{"mnuFile", "&File", kFileItems},
-    MenuSpec{"mnuView", "&View", kViewItems},
-    MenuSpec{"mnuCommunications", "&Communications", kCommunicationsItems},
-    MenuSpec{"mnuHelp", "&Help", kHelpItems},
+    MenuLayout{"mnuFile", "&File", kFileItems},
+    MenuLayout{"mnuView", "&View", kViewItems},
+    MenuLayout{"mnuCommunications", "&Communications", kCommunicationsItems},
+    MenuLayout{"mnuHelp", "&Help", kHelpItems},
 };
 
 }  // namespace quillmark::main_layout

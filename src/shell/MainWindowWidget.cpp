@@ -162,10 +162,10 @@ void MainWindowWidget::buildMenuBar() {
     QFont menuFont = QApplication::font(menuBar());
     menuFont.setResolveMask(QFont::AllPropertiesResolved);
     menuBar()->setFont(menuFont);
-    for (const auto& menuSpec : main_layout::kMenuBar) {
-        QMenu* menu = menuBar()->addMenu(text(menuSpec.caption));
-        menu->setObjectName(text(menuSpec.name));
-        for (const auto& item : menuSpec.items) {
+    for (const auto& menuLayout : main_layout::kMenuBar) {
+        QMenu* menu = menuBar()->addMenu(text(menuLayout.caption));
+        menu->setObjectName(text(menuLayout.name));
+        for (const auto& item : menuLayout.items) {
             QAction* action = menu->addAction(text(item.caption));
             action->setObjectName(text(item.name));
             connect(action, &QAction::triggered, this,
@@ -209,9 +209,9 @@ void MainWindowWidget::buildControls() {
 
 void MainWindowWidget::applyLayout(double logicalDpi) {
     using namespace main_layout;
-    const auto place = [logicalDpi](QWidget* widget, const ControlSpec& spec) {
+    const auto place = [logicalDpi](QWidget* widget, const ControlLayout& layout) {
         widget->setGeometry(
-            twipsRect(spec.box.left, spec.box.top, spec.box.width, spec.box.height, logicalDpi));
+            twipsRect(layout.box.left, layout.box.top, layout.box.width, layout.box.height, logicalDpi));
     };
     clientArea_->setFixedSize(twipsToPixels(kClientWidth, logicalDpi),
                               twipsToPixels(kClientHeight, logicalDpi));

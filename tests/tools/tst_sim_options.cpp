@@ -1,4 +1,4 @@
-// The simulator's command line: models, identifiers, fault specs and their effect.
+// The simulator's command line: models, identifiers, fault choices and their effect.
 #include "sim/CommandTable.h"
 #include "sim/ModuleEngine.h"
 #include "sim/SimOptions.h"

@@ -25,15 +25,15 @@ std::optional<std::uint8_t> parseCommand(const QString& text) {
 }
 
 // MODE[=N][@CMD]
-QString parseFault(const QString& spec, SimOptions& out) {
-    QString body = spec;
+QString parseFault(const QString& fault, SimOptions& out) {
+    QString body = fault;
     std::optional<std::uint8_t> command;
-    if (const auto at = spec.indexOf(QLatin1Char('@')); at >= 0) {
-        command = parseCommand(spec.mid(at + 1));
+    if (const auto at = fault.indexOf(QLatin1Char('@')); at >= 0) {
+        command = parseCommand(fault.mid(at + 1));
         if (!command) {
-            return QStringLiteral("bad command byte in --fault %1").arg(spec);
+            return QStringLiteral("bad command byte in --fault %1").arg(fault);
         }
-        body = spec.left(at);
+        body = fault.left(at);
     }
     const auto eq = body.indexOf(QLatin1Char('='));
     const QString name = eq >= 0 ? body.left(eq) : body;
@@ -65,7 +65,7 @@ QString parseFault(const QString& spec, SimOptions& out) {
     }
     const auto mode = parseFaultName(name.toStdString());
     if (!mode || eq >= 0) {
-        return QStringLiteral("unknown fault %1 (see --help)").arg(spec);
+        return QStringLiteral("unknown fault %1 (see --help)").arg(fault);
     }
     out.faults.push_back({*mode, command});
     return {};
@@ -86,7 +86,7 @@ QString simHelpText() {
                "\n"
                "  --model NAME     Corvane, \"Corvane II\" or \"Corvane II VR\" (default)\n"
                "  --id TEXT        any identifier text, sent as Latin-1\n"
-               "  --fault SPEC     MODE[@CMD], repeatable; CMD is a command byte in hex\n"
+               "  --fault FAULT    MODE[@CMD], repeatable; CMD is a command byte in hex\n"
                "                   silent-first=K[@CMD]  no answer to the first K of a kind\n"
                "                   stop-after-ms=T       silent from T ms after start\n"
                "                   stop-after-commands=N silent after N commands\n"

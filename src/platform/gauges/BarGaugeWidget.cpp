@@ -25,8 +25,8 @@ bool sameValue(double a, double b) {
 }
 }  // namespace
 
-BarGaugeWidget::BarGaugeWidget(const BarGaugeSpec& spec, QWidget* parent)
-    : QWidget(parent), spec_(spec) {
+BarGaugeWidget::BarGaugeWidget(const BarGaugeDesign& design, QWidget* parent)
+    : QWidget(parent), design_(design) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     placePointer();
 }
@@ -54,7 +54,7 @@ void BarGaugeWidget::setPointerValue(double value) {
 }
 
 void BarGaugeWidget::setPointerScale(int segment) {
-    const int clamped = clampSegmentIndex(segment, spec_.segments.size());
+    const int clamped = clampSegmentIndex(segment, design_.segments.size());
     if (clamped == segment_) {
         return;
     }
@@ -67,10 +67,10 @@ void BarGaugeWidget::setGaugeVisible(bool visible) {
 }
 
 double BarGaugeWidget::pointerYFraction() const {
-    if (spec_.segments.empty()) {
+    if (design_.segments.empty()) {
         return 1.0;
     }
-    return segmentYFraction(spec_.segments[static_cast<std::size_t>(segment_)], value_);
+    return segmentYFraction(design_.segments[static_cast<std::size_t>(segment_)], value_);
 }
 
 QRectF BarGaugeWidget::pointerBounds() const {
@@ -139,11 +139,11 @@ void BarGaugeWidget::drawStatic(QPainter& painter, qreal ratio) const {
     painter.fillRect(snapToDevicePixels(QRectF(w - edge, 0, edge, h), ratio),
                      QColor::fromRgb(kBevelDark));
 
-    for (const ScaleBand& band : spec_.bands) {
-        if (band.segment < 0 || static_cast<std::size_t>(band.segment) >= spec_.segments.size()) {
+    for (const ScaleBand& band : design_.bands) {
+        if (band.segment < 0 || static_cast<std::size_t>(band.segment) >= design_.segments.size()) {
             continue;
         }
-        const ScaleSegment& segment = spec_.segments[static_cast<std::size_t>(band.segment)];
+        const ScaleSegment& segment = design_.segments[static_cast<std::size_t>(band.segment)];
         const double top = segmentYFraction(segment, band.high) * h;
         const double bottom = segmentYFraction(segment, band.low) * h;
         painter.fillRect(
@@ -157,7 +157,7 @@ void BarGaugeWidget::drawStatic(QPainter& painter, qreal ratio) const {
     painter.setPen(QColor::fromRgb(kScaleText));
     // Adjacent segments share their boundary value; it is drawn once.
     std::vector<double> drawnRows;
-    for (const ScaleSegment& segment : spec_.segments) {
+    for (const ScaleSegment& segment : design_.segments) {
         for (double tick : tickValues(segment.tickFrom, segment.tickTo, segment.tickStep)) {
             const double y = segmentYFraction(segment, tick) * h;
             const bool drawn = std::any_of(drawnRows.begin(), drawnRows.end(),
@@ -175,9 +175,9 @@ void BarGaugeWidget::drawStatic(QPainter& painter, qreal ratio) const {
         }
     }
 
-    painter.setPen(QColor::fromRgb(spec_.labelColour));
+    painter.setPen(QColor::fromRgb(design_.labelColour));
     painter.drawText(QRectF(0, kLabelY * h - textHeight / 2.0, w, textHeight), Qt::AlignCenter,
-                     QString::fromUtf8(spec_.label));
+                     QString::fromUtf8(design_.label));
 }
 
 }  // namespace quillmark

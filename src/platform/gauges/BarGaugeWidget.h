@@ -15,7 +15,7 @@ class BarGaugeWidget final : public QWidget, public BarGauge {
     Q_OBJECT
 
 public:
-    explicit BarGaugeWidget(const BarGaugeSpec& spec, QWidget* parent = nullptr);
+    explicit BarGaugeWidget(const BarGaugeDesign& design, QWidget* parent = nullptr);
 
     void setPointerValue(double value) override;
     void setPointerScale(int segment) override;
@@ -48,7 +48,7 @@ private:
     QRectF pointerBounds() const;
     void drawStatic(QPainter& painter, qreal devicePixelRatio) const;
 
-    BarGaugeSpec spec_;
+    BarGaugeDesign design_;
     double value_ = 0.0;
     int segment_ = 0;
     double pointerY_ = 0.0;

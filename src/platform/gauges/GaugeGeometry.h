@@ -28,7 +28,7 @@ struct ScaleBand {
     QRgb colour = 0;
 };
 
-struct BarGaugeSpec {
+struct BarGaugeDesign {
     const char* label = "";
     QRgb labelColour = 0;
     std::span<const ScaleSegment> segments;

@@ -18,15 +18,15 @@ private slots:
     }
 
     void segmentEndsMapToTheirStretch() {
-        for (const BarGaugeSpec* spec : {&tables::kTps, &tables::kInjector, &tables::kFuelMult,
+        for (const BarGaugeDesign* design : {&tables::kTps, &tables::kInjector, &tables::kFuelMult,
                                          &tables::kBattery, &tables::kRetard}) {
-            for (std::size_t i = 0; i < spec->segments.size(); ++i) {
-                const ScaleSegment& s = spec->segments[i];
+            for (std::size_t i = 0; i < design->segments.size(); ++i) {
+                const ScaleSegment& s = design->segments[i];
                 QCOMPARE(segmentYFraction(s, s.low), s.bottom);
                 QCOMPARE(segmentYFraction(s, s.high), s.top);
                 // Higher segments continue the scale upward without a gap or a jump in value.
-                if (i + 1 < spec->segments.size()) {
-                    const ScaleSegment& above = spec->segments[i + 1];
+                if (i + 1 < design->segments.size()) {
+                    const ScaleSegment& above = design->segments[i + 1];
                     QCOMPARE(above.bottom, s.top);
                     QCOMPARE(above.low, s.high);
                 }
