@@ -90,9 +90,8 @@ void CommEvents::report(const QString& description) {
         }
     } catch (const RaisedError&) {
     }
-    const int answer =
-        boxes_.show(description, msg_style::kRetryCancelCritical,
-                    QStringLiteral("Communications Error"));
+    const int answer = boxes_.show(description, msg_style::kRetryCancelCritical,
+                                   QStringLiteral("Communications Error"));
     try {
         if (answer == msg_answer::kRetry) {
             if (port_.isOpen()) {

@@ -51,8 +51,8 @@ public:
 
     // What a counted transaction does when the answer is short or missing.
     enum class ShortAnswer {
-        EndQuietly,             // LinkOK stays False, the port stays open, nothing is shown
-        CloseAndRaiseTimeout,   // close the port, raise the timeout error
+        EndQuietly,            // LinkOK stays False, the port stays open, nothing is shown
+        CloseAndRaiseTimeout,  // close the port, raise the timeout error
     };
     // Appends the shared steps up to and including the timeout decision: LinkOK False, open on
     // demand, discard, write, deadline, counted wait. Retry after the timeout sends the command

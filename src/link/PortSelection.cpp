@@ -49,9 +49,8 @@ std::int16_t storedPortNumber(const QString& stored) {
     return static_cast<std::int16_t>(rounded);
 }
 
-PortSelection::PortSelection(PortSetupControls& controls, SettingsStore& settings,
-                             SerialPort& port, MessageBoxes& boxes,
-                             const QString& applicationTitle)
+PortSelection::PortSelection(PortSetupControls& controls, SettingsStore& settings, SerialPort& port,
+                             MessageBoxes& boxes, const QString& applicationTitle)
     : controls_(controls),
       settings_(settings),
       port_(port),

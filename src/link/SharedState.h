@@ -9,11 +9,11 @@
 namespace quillmark {
 
 struct SharedState {
-    bool RealTimeActive = false;  // the real-time view runs
-    bool EscapePressed = false;   // set by Esc, cleared at the start of every polling tick
+    bool RealTimeActive = false;      // the real-time view runs
+    bool EscapePressed = false;       // set by Esc, cleared at the start of every polling tick
     std::int16_t CommErrorCount = 0;  // line errors reported since the last real-time open
     QString FirmwareID;
-    QString ModelName;  // "Corvane II VR", "Corvane II", "Corvane", or empty before the first
+    QString ModelName;        // "Corvane II VR", "Corvane II", "Corvane", or empty before the first
     QStringList SplashItems;  // branding file, first section (index 0 is item 1)
     QStringList AboutLines;   // branding file, second section (index 0 is line 1)
 };

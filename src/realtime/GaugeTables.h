@@ -53,9 +53,10 @@ inline constexpr std::array<ScaleSegment, 1> kRetardSegments{{
 inline constexpr std::array<ScaleBand, 1> kRetardBands{{{0, -0.5, 10.5, kBandBlack}}};
 
 inline constexpr BarGaugeDesign kTps{"TPS%", kLabelYellow, kTpsSegments, kTpsBands};
-inline constexpr BarGaugeDesign kInjector{"INJ PW", kLabelYellow, kInjectorSegments, kInjectorBands};
+inline constexpr BarGaugeDesign kInjector{"INJ PW", kLabelYellow, kInjectorSegments,
+                                          kInjectorBands};
 inline constexpr BarGaugeDesign kFuelMult{"FUEL%", kLabelLightYellow, kFuelMultSegments,
-                                        kFuelMultBands};
+                                          kFuelMultBands};
 inline constexpr BarGaugeDesign kBattery{"BAT V", kLabelYellow, kBatterySegments, kBatteryBands};
 inline constexpr BarGaugeDesign kRetard{"RETARD", kLabelYellow, kRetardSegments, kRetardBands};
 

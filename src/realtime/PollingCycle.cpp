@@ -71,13 +71,19 @@ void PollingCycle::tick() {
 
     // Every gauge goes to zero and the panel closes; the retard gauge keeps its last value.
     const std::vector<Step> lostLink = {
-        step([&] { view_.setStatusText(text); return Flow::Next; }),
+        step([&] {
+            view_.setStatusText(text);
+            return Flow::Next;
+        }),
         step([&] {
             view_.gauTPS().setPointerScale(0);
             view_.gauTPS().setPointerValue(0);
             return Flow::Next;
         }),
-        step([&] { view_.gauBatVolts().setPointerValue(0); return Flow::Next; }),
+        step([&] {
+            view_.gauBatVolts().setPointerValue(0);
+            return Flow::Next;
+        }),
         step([&] {
             view_.gauTach().setValue(0);
             view_.gauTach().setTachDisplayCode(kTachDisplayCode);
@@ -96,14 +102,26 @@ void PollingCycle::tick() {
             view_.gauFuelMult2().setPointerValue(0);
             return Flow::Next;
         }),
-        step([&] { link_.closeIfOpen(); return Flow::Next; }),
-        step([&] { closeRealTimePanel_(); return Flow::Next; }),
+        step([&] {
+            link_.closeIfOpen();
+            return Flow::Next;
+        }),
+        step([&] {
+            closeRealTimePanel_();
+            return Flow::Next;
+        }),
     };
 
     const std::vector<Step> cycle = {
-        step([&] { state_.EscapePressed = false; return Flow::Next; }),
+        step([&] {
+            state_.EscapePressed = false;
+            return Flow::Next;
+        }),
         step([&] { return state_.RealTimeActive ? Flow::Next : Flow::Finish; }),
-        step([&] { status = reads_.ReadStatus(); return Flow::Next; }),
+        step([&] {
+            status = reads_.ReadStatus();
+            return Flow::Next;
+        }),
         step([&] {
             if (link_.LinkOK) {
                 return Flow::Next;
@@ -111,8 +129,14 @@ void PollingCycle::tick() {
             trap.run(lostLink);
             return Flow::Finish;
         }),
-        step([&] { text = statusText(status); return Flow::Next; }),
-        step([&] { view_.setStatusText(text); return Flow::Next; }),
+        step([&] {
+            text = statusText(status);
+            return Flow::Next;
+        }),
+        step([&] {
+            view_.setStatusText(text);
+            return Flow::Next;
+        }),
         step(yieldAndCheck),
         step([&] {
             const float percent = reads_.ReadTPS();
@@ -121,11 +145,20 @@ void PollingCycle::tick() {
             return Flow::Next;
         }),
         step(yieldAndCheck),
-        step([&] { view_.gauFuelMult1().setPointerValue(reads_.ReadFuelMult1()); return Flow::Next; }),
+        step([&] {
+            view_.gauFuelMult1().setPointerValue(reads_.ReadFuelMult1());
+            return Flow::Next;
+        }),
         step(yieldAndCheck),
-        step([&] { view_.gauFuelMult2().setPointerValue(reads_.ReadFuelMult2()); return Flow::Next; }),
+        step([&] {
+            view_.gauFuelMult2().setPointerValue(reads_.ReadFuelMult2());
+            return Flow::Next;
+        }),
         step(yieldAndCheck),
-        step([&] { view_.gauBatVolts().setPointerValue(reads_.ReadBAT()); return Flow::Next; }),
+        step([&] {
+            view_.gauBatVolts().setPointerValue(reads_.ReadBAT());
+            return Flow::Next;
+        }),
         step(yieldAndCheck),
         step([&] {
             const float rpm = reads_.ReadRPM();
@@ -158,7 +191,10 @@ void PollingCycle::tick() {
             }
             return Flow::Next;
         }),
-        step([&] { link_.pump().yield(); return Flow::Next; }),
+        step([&] {
+            link_.pump().yield();
+            return Flow::Next;
+        }),
     };
     trap.run(cycle);
 }

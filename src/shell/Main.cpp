@@ -1,11 +1,11 @@
 #include "shell/Main.h"
 
 #include "link/SharedState.h"
+#include "platform/HelpWindow.h"
 #include "platform/QtClock.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtFiles.h"
 #include "platform/QtFonts.h"
-#include "platform/HelpWindow.h"
 #include "platform/QtHelpViewer.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtProgramEnd.h"

@@ -65,7 +65,7 @@ inline constexpr std::array kFileItems{
 };
 inline constexpr std::array kViewItems{
     MenuItemLayout{"mnuViewRealTime", "View &Real Time Data",
-                 &MainWindowEvents::mnuViewRealTime_Click},
+                   &MainWindowEvents::mnuViewRealTime_Click},
 };
 inline constexpr std::array kCommunicationsItems{
     MenuItemLayout{"mnuPortSetup", "&Port Setup", &MainWindowEvents::mnuPortSetup_Click},

@@ -210,8 +210,8 @@ void MainWindowWidget::buildControls() {
 void MainWindowWidget::applyLayout(double logicalDpi) {
     using namespace main_layout;
     const auto place = [logicalDpi](QWidget* widget, const ControlLayout& layout) {
-        widget->setGeometry(
-            twipsRect(layout.box.left, layout.box.top, layout.box.width, layout.box.height, logicalDpi));
+        widget->setGeometry(twipsRect(layout.box.left, layout.box.top, layout.box.width,
+                                      layout.box.height, logicalDpi));
     };
     clientArea_->setFixedSize(twipsToPixels(kClientWidth, logicalDpi),
                               twipsToPixels(kClientHeight, logicalDpi));

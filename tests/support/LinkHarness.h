@@ -25,9 +25,9 @@ inline std::optional<ScriptedAnswer> answerWithAck(std::uint8_t command) {
 struct TableModule {
     QByteArray identifier = "Corvane II VR 2.1";
     std::map<std::uint8_t, QByteArray> data = {
-        {0x2F, QByteArray("\x16", 1)}, {0x22, QByteArray("\x40", 1)},
-        {0x2B, QByteArray("\x40", 1)}, {0x2C, QByteArray("\xC0", 1)},
-        {0x26, QByteArray("\xAA", 1)}, {0x27, QByteArray("\xC8", 1)},
+        {0x2F, QByteArray("\x16", 1)},     {0x22, QByteArray("\x40", 1)},
+        {0x2B, QByteArray("\x40", 1)},     {0x2C, QByteArray("\xC0", 1)},
+        {0x26, QByteArray("\xAA", 1)},     {0x27, QByteArray("\xC8", 1)},
         {0x29, QByteArray("\xC4\x09", 2)}, {0x2A, QByteArray("\xFA\x00", 2)},
         {0x2D, QByteArray("\x10", 1)}};
     std::set<std::uint8_t> silent;

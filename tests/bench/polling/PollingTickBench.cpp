@@ -57,10 +57,11 @@ private slots:
             cpuTotal += cpu[i];
             wallTotal += wall[i];
         }
-        qInfo("tick over %d ticks: median %.2f ms, floor %.2f ms, ratio %.3f; CPU %.2f ms per "
-              "tick (%.1f %% of wall time)",
-              kTicks, medianMs, kTickFloorMs, medianMs / kTickFloorMs, cpuTotal / kTicks,
-              100.0 * cpuTotal / wallTotal);
+        qInfo(
+            "tick over %d ticks: median %.2f ms, floor %.2f ms, ratio %.3f; CPU %.2f ms per "
+            "tick (%.1f %% of wall time)",
+            kTicks, medianMs, kTickFloorMs, medianMs / kTickFloorMs, cpuTotal / kTicks,
+            100.0 * cpuTotal / wallTotal);
         QVERIFY(medianMs >= 9 * 2.0);
     }
 

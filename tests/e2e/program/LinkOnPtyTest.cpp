@@ -41,11 +41,12 @@ struct PtyLink {
             port.close();
         }
     }
-    qint64 timeMs(const std::function<void()>& transaction) {
+    qint64 timeMs(const std::function<void()>& transaction) { return timeUs(transaction) / 1000; }
+    qint64 timeUs(const std::function<void()>& transaction) {
         QElapsedTimer timer;
         timer.start();
         transaction();
-        return timer.elapsed();
+        return timer.nsecsElapsed() / 1000;
     }
 };
 
@@ -69,8 +70,8 @@ private slots:
         QTest::newRow("acknowledged") << int(FaultMode::None) << true << false;
         QTest::newRow("wrong acknowledge") << int(FaultMode::WrongAck) << false << false;
         QTest::newRow("one byte then silence") << int(FaultMode::SingleByte) << false << true;
-        QTest::newRow("three bytes: the first two decide") << int(FaultMode::ExtraBytes) << true
-                                                           << false;
+        QTest::newRow("three bytes: the first two decide")
+            << int(FaultMode::ExtraBytes) << true << false;
         QTest::newRow("silent") << int(FaultMode::Silent) << false << true;
         QTest::newRow("late") << int(FaultMode::LateAnswer) << false << true;
     }
@@ -102,18 +103,20 @@ private slots:
         QTest::addColumn<QString>("model");
         QTest::addColumn<bool>("linkOk");
         QTest::addColumn<int>("dialogs");
-        QTest::newRow("VR") << int(FaultMode::None) << "Corvane II VR" << "Corvane II VR" << true
-                            << 0;
+        QTest::newRow("VR") << int(FaultMode::None) << "Corvane II VR"
+                            << "Corvane II VR" << true << 0;
         QTest::newRow("lower case") << int(FaultMode::IdLowerCase) << "corvane ii"
                                     << "Corvane II" << true << 0;
-        QTest::newRow("no space") << int(FaultMode::IdNoSpace) << "Corvane IIVR" << "Corvane II"
-                                  << true << 0;
-        QTest::newRow("empty") << int(FaultMode::IdEmpty) << "" << "Corvane" << true << 0;
-        QTest::newRow("carriage return first") << int(FaultMode::CrFirst) << "" << "Corvane"
-                                               << true << 0;
-        QTest::newRow("late carriage return") << int(FaultMode::LateCr) << "" << "earlier" << false
-                                              << 1;
-        QTest::newRow("silent") << int(FaultMode::Silent) << "" << "earlier" << false << 1;
+        QTest::newRow("no space") << int(FaultMode::IdNoSpace) << "Corvane IIVR"
+                                  << "Corvane II" << true << 0;
+        QTest::newRow("empty") << int(FaultMode::IdEmpty) << ""
+                               << "Corvane" << true << 0;
+        QTest::newRow("carriage return first") << int(FaultMode::CrFirst) << ""
+                                               << "Corvane" << true << 0;
+        QTest::newRow("late carriage return") << int(FaultMode::LateCr) << ""
+                                              << "earlier" << false << 1;
+        QTest::newRow("silent") << int(FaultMode::Silent) << ""
+                                << "earlier" << false << 1;
     }
     void firmware_answers() {
         QFETCH(int, fault);
@@ -232,20 +235,21 @@ private slots:
             }
             const double floor = (pace ? 3 * kByteMicros : 0.0) + 2000.0;
             const double med = median(micros);
-            qInfo("2-byte transaction, pacing %s: median %.0f us over 100, floor %.0f us, "
-                  "ratio %.2f",
-                  pace ? "on" : "off", med, floor, med / floor);
+            qInfo(
+                "2-byte transaction, pacing %s: median %.0f us over 100, floor %.0f us, "
+                "ratio %.2f",
+                pace ? "on" : "off", med, floor, med / floor);
             QVERIFY(med >= 2000.0);
             QVERIFY2(med < floor * 1.5, qPrintable(QString::number(med)));
         }
         PtyLink t(true);
         std::vector<double> resync, identify;
         for (int i = 0; i < 20; ++i) {
-            resync.push_back(t.timeMs([&] { ReSync(t.link); }) * 1.0);
-            identify.push_back(t.timeMs([&] { ReadFirmwareID(t.link, t.state); }) * 1.0);
+            resync.push_back(t.timeUs([&] { ReSync(t.link); }) / 1000.0);
+            identify.push_back(t.timeUs([&] { ReadFirmwareID(t.link, t.state); }) / 1000.0);
             QVERIFY(t.link.LinkOK);
         }
-        qInfo("paced, command to LinkOK: ReSync median %.1f ms, ReadFirmwareID median %.1f ms",
+        qInfo("paced, command to LinkOK: ReSync median %.2f ms, ReadFirmwareID median %.2f ms",
               median(resync), median(identify));
     }
 };

@@ -36,8 +36,7 @@ struct SimulatedModule {
     ~SimulatedModule() { pty.stop(); }
     void registerAs(SettingsStore& settings, int number) const {
         settings.save(QStringLiteral("Quillmark"), QStringLiteral("Ports"),
-                      QStringLiteral("Com%1").arg(number),
-                      QString::fromStdString(pty.slavePath()));
+                      QStringLiteral("Com%1").arg(number), QString::fromStdString(pty.slavePath()));
     }
     QList<int> commands(std::uint64_t from = 0) const {
         QList<int> all;

@@ -27,8 +27,7 @@ const QString kValueTimeout = QStringLiteral("RS-232 timeout. Check cable and cl
 class WhenCommandSeen final : public QObject {
 public:
     WhenCommandSeen(SimulatedModule& module, int command, std::function<void()> action)
-        : module_(module), command_(command), from_(module.logged()),
-          action_(std::move(action)) {
+        : module_(module), command_(command), from_(module.logged()), action_(std::move(action)) {
         timer_.setInterval(0);
         QObject::connect(&timer_, &QTimer::timeout, this, [this] {
             if (module_.commands(from_).contains(command_)) {
@@ -69,8 +68,7 @@ private slots:
         QCOMPARE(h.settings.values.value("Quillmark/Properties/CommPort"), QStringLiteral("1"));
         QVERIFY(!h.panel()->isVisible());
         QVERIFY(!h.port.isOpen());
-        QCOMPARE(h.window.findChild<QComboBox*>("cboPort")->currentText(),
-                 QStringLiteral("Com1"));
+        QCOMPARE(h.window.findChild<QComboBox*>("cboPort")->currentText(), QStringLiteral("Com1"));
     }
 
     void open_eachModel_thenEveryTickReadsItsValues_data() {
@@ -207,8 +205,7 @@ private slots:
         const auto from = h.module->logged();
         WhenCommandSeen press(*h.module, 0x2B, [&] {
             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
-            QCoreApplication::sendEvent(h.window.focusWidget() ? h.window.focusWidget()
-                                                               : &h.window,
+            QCoreApplication::sendEvent(h.window.focusWidget() ? h.window.focusWidget() : &h.window,
                                         &esc);
         });
         QVERIFY(h.waitForCommands(3));

@@ -42,8 +42,8 @@ private slots:
         QTest::newRow("parity, active: ignored") << 1009 << true << "" << true;
         QTest::newRow("overrun, active: closed silently") << 1006 << true << "" << false;
         QTest::newRow("overflow, active: closed silently") << 1008 << true << "" << false;
-        QTest::newRow("dcb, active: reported") << 1011 << true << "Device Control Block Error"
-                                               << true;
+        QTest::newRow("dcb, active: reported")
+            << 1011 << true << "Device Control Block Error" << true;
         QTest::newRow("receive event: nothing") << 2 << false << "" << true;
         QTest::newRow("unknown code: nothing") << 1010 << false << "" << true;
     }

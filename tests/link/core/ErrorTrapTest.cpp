@@ -15,7 +15,10 @@ struct Procedure {
     QStringList ran;
     std::vector<Step> steps() {
         return {
-            {[this] { ran << "first"; return Flow::Next; }},
+            {[this] {
+                ran << "first";
+                return Flow::Next;
+            }},
             {[this] {
                 ran << "second";
                 if (failures-- > 0) {
@@ -23,7 +26,10 @@ struct Procedure {
                 }
                 return Flow::Next;
             }},
-            {[this] { ran << "third"; return Flow::Next; }},
+            {[this] {
+                ran << "third";
+                return Flow::Next;
+            }},
         };
     }
 };
@@ -86,7 +92,10 @@ private slots:
         QStringList ran;
         int timeouts = 2;
         const std::vector<Step> steps = {
-            {[&] { ran << "open"; return Flow::Next; }},
+            {[&] {
+                ran << "open";
+                return Flow::Next;
+            }},
             {[&] {
                  ran << "raise";
                  if (timeouts-- > 0) {
@@ -95,7 +104,10 @@ private slots:
                  return Flow::Next;
              },
              0, 99},
-            {[&] { ran << "read"; return Flow::Next; }},
+            {[&] {
+                ran << "read";
+                return Flow::Next;
+            }},
         };
         trap.run(steps);
         // Retry went back to "open"; Ignore ended the procedure instead of reading.

@@ -49,11 +49,16 @@ private slots:
     void storedText_rejectsWithAPlainDescription_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("says");
-        QTest::newRow("letters") << "abc" << "is not a number";
-        QTest::newRow("empty") << "" << "is not a number";
-        QTest::newRow("too large") << "70000" << "is out of range";
-        QTest::newRow("too small") << "-40000" << "is out of range";
-        QTest::newRow("not finite") << "inf" << "is not a number";
+        QTest::newRow("letters") << "abc"
+                                 << "is not a number";
+        QTest::newRow("empty") << ""
+                               << "is not a number";
+        QTest::newRow("too large") << "70000"
+                                   << "is out of range";
+        QTest::newRow("too small") << "-40000"
+                                   << "is out of range";
+        QTest::newRow("not finite") << "inf"
+                                    << "is not a number";
     }
     void storedText_rejectsWithAPlainDescription() {
         QFETCH(QString, text);

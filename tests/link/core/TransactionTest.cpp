@@ -140,13 +140,12 @@ private slots:
                                                 << "Corvane II";
         QTest::newRow("unknown text is the plain model") << QByteArray("XYZ") << "XYZ"
                                                          << "Corvane";
-        QTest::newRow("no text at all") << QByteArray() << "" << "Corvane";
+        QTest::newRow("no text at all") << QByteArray() << ""
+                                        << "Corvane";
         QTest::newRow("a zero byte is a character")
-            << QByteArray("Corvane\0II", 10) << QString::fromLatin1("Corvane\0II", 10)
-            << "Corvane";
+            << QByteArray("Corvane\0II", 10) << QString::fromLatin1("Corvane\0II", 10) << "Corvane";
         QTest::newRow("bytes are Latin-1, not UTF-8")
-            << QByteArray("R\xE9v \xC3\xA9") << QString::fromLatin1("R\xE9v \xC3\xA9")
-            << "Corvane";
+            << QByteArray("R\xE9v \xC3\xA9") << QString::fromLatin1("R\xE9v \xC3\xA9") << "Corvane";
     }
     void firmware_identifiers() {
         QFETCH(QByteArray, text);
@@ -165,9 +164,7 @@ private slots:
 
     void firmware_firstCharacterDroppedAndRestAfterCarriageReturnUnread() {
         LinkHarness h;
-        h.port.module = [](std::uint8_t) {
-            return std::optional(bytes("CVR\rtrailing", 12, 1ms));
-        };
+        h.port.module = [](std::uint8_t) { return std::optional(bytes("CVR\rtrailing", 12, 1ms)); };
         ReadFirmwareID(h.link, h.state);
         QCOMPARE(h.state.FirmwareID, QStringLiteral("VR"));
         QCOMPARE(h.port.unreadArrived(), 8);

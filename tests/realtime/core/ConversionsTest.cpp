@@ -15,9 +15,9 @@ private slots:
         QTest::addColumn<int>("raw");
         QTest::addColumn<double>("percent");
         const QList<QPair<int, double>> points = {
-            {0, 0},      {1, 10.0 / 48}, {24, 5},   {48, 10},  {49, 10.625}, {64, 20},
-            {65, 21.25}, {80, 40},       {81, 41.25}, {96, 60}, {97, 61.25}, {112, 80},
-            {113, 81.25}, {120, 90},     {126, 97.5}, {127, 100}, {255, 100}};
+            {0, 0},       {1, 10.0 / 48}, {24, 5},     {48, 10},   {49, 10.625}, {64, 20},
+            {65, 21.25},  {80, 40},       {81, 41.25}, {96, 60},   {97, 61.25},  {112, 80},
+            {113, 81.25}, {120, 90},      {126, 97.5}, {127, 100}, {255, 100}};
         for (const auto& [raw, percent] : points) {
             QTest::newRow(qPrintable(QString::number(raw))) << raw << percent;
         }
@@ -55,8 +55,8 @@ private slots:
         row("battery 255", Quantity::Battery, 255, 0, "", 18.0);
         row("speed 200 on the VR", Quantity::EngineSpeed, 200, 0, "Corvane II VR", 8000);
         row("speed 200 on the II", Quantity::EngineSpeed, 200, 0, "Corvane II", 6250);
-        row("speed 200, model compared exactly", Quantity::EngineSpeed, 200, 0,
-            "corvane ii vr", 6250);
+        row("speed 200, model compared exactly", Quantity::EngineSpeed, 200, 0, "corvane ii vr",
+            6250);
         row("speed 255 on the VR", Quantity::EngineSpeed, 255, 0, "Corvane II VR", 10200);
         row("speed 255 on the plain model", Quantity::EngineSpeed, 255, 0, "Corvane", 7968.75);
         row("injector 2500 counts", Quantity::Injector1, 0xC4, 0x09, "", 10.0);
@@ -77,9 +77,9 @@ private slots:
         QFETCH(int, high);
         QFETCH(QString, model);
         QFETCH(float, value);
-        const float got = convertReading(static_cast<Quantity>(quantity),
-                                         static_cast<std::uint8_t>(low),
-                                         static_cast<std::uint8_t>(high), model);
+        const float got =
+            convertReading(static_cast<Quantity>(quantity), static_cast<std::uint8_t>(low),
+                           static_cast<std::uint8_t>(high), model);
         QCOMPARE(got, value);  // exact: computed in double, rounded once
     }
 
@@ -97,8 +97,8 @@ private slots:
         QTest::newRow("0x26") << 0x26 << on + "\r\nAdvanced Mode\r\nSwap Mode";
         QTest::newRow("0x30") << 0x30 << off + "\r\nBasic Mode\r\nSwap Mode";
         QTest::newRow("0x36") << 0x36 << on + "\r\nBasic Mode\r\nSwap Mode";
-        QTest::newRow("0xFF: unshown bits change nothing") << 0xFF
-                                                           << on + "\r\nBasic Mode\r\nSwap Mode";
+        QTest::newRow("0xFF: unshown bits change nothing")
+            << 0xFF << on + "\r\nBasic Mode\r\nSwap Mode";
         QTest::newRow("0xC9") << 0xC9 << off + "\r\nAdvanced Mode";
     }
     void statusTexts() {

@@ -18,9 +18,8 @@ const QString kStatusTimeout =
 struct Harness : LinkHarness {
     TableModule module;
     QStringList closing;  // closing operations in the order they ran
-    EngineReads reads{link, state, [this] {
-                          closing << (port.isOpen() ? "panel (port open)" : "panel");
-                      }};
+    EngineReads reads{link, state,
+                      [this] { closing << (port.isOpen() ? "panel (port open)" : "panel"); }};
     Harness() {
         port.module = [this](std::uint8_t command) { return module(command); };
         state.ModelName = QStringLiteral("Corvane II VR");
@@ -43,8 +42,7 @@ private slots:
         QCOMPARE(h.reads.ReadINJ1(), 10.0f);
         QCOMPARE(h.reads.ReadINJ2(), 1.0f);
         QCOMPARE(h.reads.ReadRetard(), 1.0f);
-        QCOMPARE(h.commands(),
-                 (QList<int>{0x2F, 0x22, 0x2B, 0x2C, 0x26, 0x27, 0x29, 0x2A, 0x2D}));
+        QCOMPARE(h.commands(), (QList<int>{0x2F, 0x22, 0x2B, 0x2C, 0x26, 0x27, 0x29, 0x2A, 0x2D}));
         QCOMPARE(h.port.discards, 9);
         QCOMPARE(h.port.openedPorts, QList<int>{3});  // opened once, kept open
         QVERIFY(h.link.LinkOK);

@@ -23,7 +23,8 @@ struct Harness : LinkHarness {
     RecordingRealTimeView view;
     RealTimeSession session{link, state, view};
     EngineReads reads{link, state, [this] { session.cmdCloseRealTimeData_Click(); }};
-    PollingCycle polling{link, state, reads, view, [this] { session.cmdCloseRealTimeData_Click(); }};
+    PollingCycle polling{link, state, reads, view,
+                         [this] { session.cmdCloseRealTimeData_Click(); }};
     Harness() {
         port.module = [this](std::uint8_t command) { return module(command); };
         view.panelVisible = false;
@@ -66,8 +67,7 @@ private slots:
         QCOMPARE(h.view.tach.scaleMax, scaleMax);
         QCOMPARE(h.view.tach.markLow, markLow);
         QCOMPARE(h.view.tach.markHigh, markHigh);
-        QCOMPARE(h.view.tach.order,
-                 (QStringList{"TachMarkLow", "TachMarkHigh", "TachScaleMax"}));
+        QCOMPARE(h.view.tach.order, (QStringList{"TachMarkLow", "TachMarkHigh", "TachScaleMax"}));
         QVERIFY(h.view.panelVisible);
         QVERIFY(h.state.RealTimeActive);
         QCOMPARE(int(h.state.CommErrorCount), 0);
@@ -277,7 +277,7 @@ private slots:
         h.module.delay = 5ms;
         QList<int> seen;
         h.pump.post([&] {
-            h.polling.tmrDataRead_Timer();  // inside the open's transactions: dropped
+            h.polling.tmrDataRead_Timer();      // inside the open's transactions: dropped
             h.session.mnuViewRealTime_Click();  // a second open waits its turn
         });
         h.session.mnuViewRealTime_Click();

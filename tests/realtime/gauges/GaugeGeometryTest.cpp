@@ -19,7 +19,7 @@ private slots:
 
     void segmentEndsMapToTheirStretch() {
         for (const BarGaugeDesign* design : {&tables::kTps, &tables::kInjector, &tables::kFuelMult,
-                                         &tables::kBattery, &tables::kRetard}) {
+                                             &tables::kBattery, &tables::kRetard}) {
             for (std::size_t i = 0; i < design->segments.size(); ++i) {
                 const ScaleSegment& s = design->segments[i];
                 QCOMPARE(segmentYFraction(s, s.low), s.bottom);

@@ -50,14 +50,18 @@ private slots:
         QTest::addColumn<int>("listIndex");
         QTest::addColumn<QString>("storedAfter");
         QTest::addColumn<QString>("dialog");
-        QTest::newRow("nothing stored") << QVariant() << 1 << 0 << "1" << "";
-        QTest::newRow("7") << QVariant("7") << 7 << 6 << "7" << "";
-        QTest::newRow("255, the last entry") << QVariant("255") << 255 << 254 << "255" << "";
-        QTest::newRow("0 selects nothing") << QVariant("0") << 0 << -1 << "0" << "";
-        QTest::newRow("256 names no entry")
-            << QVariant("256") << 256 << -1 << "256" << "The stored port number 256 names no port";
-        QTest::newRow("abc is not a number")
-            << QVariant("abc") << 0 << -1 << "abc" << "The stored port setting \"abc\" is not a number";
+        QTest::newRow("nothing stored") << QVariant() << 1 << 0 << "1"
+                                        << "";
+        QTest::newRow("7") << QVariant("7") << 7 << 6 << "7"
+                           << "";
+        QTest::newRow("255, the last entry") << QVariant("255") << 255 << 254 << "255"
+                                             << "";
+        QTest::newRow("0 selects nothing") << QVariant("0") << 0 << -1 << "0"
+                                           << "";
+        QTest::newRow("256 names no entry") << QVariant("256") << 256 << -1 << "256"
+                                            << "The stored port number 256 names no port";
+        QTest::newRow("abc is not a number") << QVariant("abc") << 0 << -1 << "abc"
+                                             << "The stored port setting \"abc\" is not a number";
         QTest::newRow("70000 is out of range")
             << QVariant("70000") << 0 << -1 << "70000"
             << "The stored port setting \"70000\" is out of range";
