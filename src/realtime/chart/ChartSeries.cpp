@@ -1,7 +1,6 @@
 #include "realtime/chart/ChartSeries.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace quillmark {
@@ -35,19 +34,6 @@ void ChartSeries::dropBefore(double seconds) {
     }
     status_.erase(status_.begin(), status_.begin() + keep);
     clocks_.erase(clocks_.begin(), clocks_.begin() + keep);
-}
-
-bool ChartSeries::range(std::size_t lane, float& low, float& high) const {
-    bool any = false;
-    for (const float value : lanes_[lane]) {
-        if (std::isnan(value)) {
-            continue;
-        }
-        low = any ? std::min(low, value) : value;
-        high = any ? std::max(high, value) : value;
-        any = true;
-    }
-    return any;
 }
 
 }  // namespace quillmark

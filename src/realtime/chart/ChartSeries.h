@@ -25,8 +25,6 @@ public:
     const std::vector<float>& lane(std::size_t index) const { return lanes_[index]; }
     const QString& status(std::size_t row) const { return status_[row]; }
     const QString& clock(std::size_t row) const { return clocks_[row]; }
-    // Lowest and highest number in a lane; false when it holds none.
-    bool range(std::size_t lane, float& low, float& high) const;
 
 private:
     std::vector<double> times_;

@@ -72,6 +72,7 @@ double niceStep(double roughSeconds) {
 }  // namespace
 
 ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
+    widenRanges(0);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(480, 360);
@@ -79,6 +80,7 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
 
 void ChartWidget::clear() {
     series_.clear();
+    widenRanges(0);
     cursorRow_.reset();
     update();
 }
@@ -89,6 +91,7 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
     for (const auto& row : rows) {
         series_.append(row, row.seconds);
     }
+    widenRanges(0);
     window_ = limits();
     cursorRow_.reset();
     update();
@@ -99,9 +102,11 @@ void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
         series_.clear();
         live_ = true;
         liveOrigin_ = seconds;
+        widenRanges(0);
     }
     const double at = seconds - liveOrigin_;
     series_.append(row, at);
+    widenRanges(series_.size() - 1);
     series_.dropBefore(at - kLiveChartSeconds);
     window_ = {std::max(0.0, at - kLiveChartSeconds), std::max(kLiveChartSeconds, at)};
     update();
@@ -163,49 +168,95 @@ ChartWidget::Plot ChartWidget::plot() const {
     return p;
 }
 
+void ChartWidget::widenRanges(std::size_t fromRow) {
+    for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+        LaneRange& range = ranges_[lane];
+        if (fromRow == 0) {
+            range = {kLanes[lane].low, kLanes[lane].high};
+        }
+        const auto& values = series_.lane(lane);
+        for (std::size_t i = fromRow; i < values.size(); ++i) {
+            if (!std::isnan(values[i])) {
+                range.low = std::min(range.low, static_cast<double>(values[i]));
+                range.high = std::max(range.high, static_cast<double>(values[i]));
+            }
+        }
+    }
+}
+
+QRectF ChartWidget::laneArea(const Plot& p, std::size_t lane) const {
+    const double top = p.top + p.laneHeight * static_cast<double>(lane);
+    return QRectF(p.left, top + 2.0, p.width, p.laneHeight - 4.0);
+}
+
 void ChartWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), kBackground);
     const Plot p = plot();
+    const qreal ratio = devicePixelRatioF();
+    if (staticLayer_.size() != size() * ratio || staticRanges_ != ranges_ ||
+        staticRedFrom_ != speedRedFrom_) {
+        staticLayer_ = QPixmap(size() * ratio);
+        staticLayer_.setDevicePixelRatio(ratio);
+        QPainter layer(&staticLayer_);
+        paintStaticLayer(layer, p);
+        staticRanges_ = ranges_;
+        staticRedFrom_ = speedRedFrom_;
+    }
+    painter.drawPixmap(0, 0, staticLayer_);
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
-        paintLane(painter, p, lane);
+        paintTrace(painter, p, lane);
     }
     paintStatusLane(painter, p);
     paintTimeAxis(painter, p);
+    paintReadouts(painter, p);
     paintCursor(painter, p);
 }
 
-void ChartWidget::paintLane(QPainter& painter, const Plot& p, std::size_t lane) const {
-    const LaneSpec& spec = kLanes[lane];
-    const double top = p.top + p.laneHeight * static_cast<double>(lane);
-    const double inner = p.laneHeight - 4.0;
-    double low = spec.low;
-    double high = spec.high;
-    float dataLow = 0.0f;
-    float dataHigh = 0.0f;
-    if (series_.range(lane, dataLow, dataHigh)) {
-        low = std::min(low, static_cast<double>(dataLow));
-        high = std::max(high, static_cast<double>(dataHigh));
+void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
+    painter.fillRect(QRectF(0, 0, width(), height()), kBackground);
+    const QFontMetricsF metrics(painter.font());
+    for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+        const LaneSpec& spec = kLanes[lane];
+        const QRectF area = laneArea(p, lane);
+        const LaneRange range = ranges_[lane];
+        auto band = [&](double from, double to) {
+            const double y1 = valueToPixel(std::min(to, range.high), range.low, range.high,
+                                           area.top(), area.height());
+            const double y2 = valueToPixel(std::max(from, range.low), range.low, range.high,
+                                           area.top(), area.height());
+            painter.fillRect(QRectF(area.left(), y1, area.width(), y2 - y1), kRedBand);
+        };
+        for (int i = 0; i < spec.redBands; ++i) {
+            band(spec.red[i].low, spec.red[i].high);
+        }
+        if (lane == 0) {
+            band(speedRedFrom_, range.high);
+        }
+        painter.setPen(kLaneLine);
+        painter.drawLine(QPointF(p.left, area.bottom() + 2.0),
+                         QPointF(p.left + p.width, area.bottom() + 2.0));
+        painter.setPen(kText);
+        painter.drawText(QPointF(4.0, area.center().y() - 2.0),
+                         QStringLiteral("%1 (%2)").arg(QString::fromLatin1(spec.name),
+                                                       QString::fromLatin1(spec.unit)));
     }
-    const QRectF area(p.left, top + 2.0, p.width, inner);
-    painter.setClipRect(area);
-    auto bandRect = [&](double from, double to) {
-        const double y1 = valueToPixel(to, low, high, area.top(), inner);
-        const double y2 = valueToPixel(from, low, high, area.top(), inner);
-        return QRectF(p.left, y1, p.width, y2 - y1);
-    };
-    for (int i = 0; i < spec.redBands; ++i) {
-        painter.fillRect(bandRect(spec.red[i].low, spec.red[i].high), kRedBand);
-    }
-    if (lane == 0) {
-        painter.fillRect(bandRect(speedRedFrom_, high), kRedBand);
-    }
+    painter.drawText(QPointF(4.0, p.statusTop + metrics.ascent() + 2.0), QStringLiteral("Status"));
+    painter.setPen(kLaneLine);
+    painter.drawLine(QPointF(p.left, p.axisTop), QPointF(p.left + p.width, p.axisTop));
+    painter.setPen(kText);
+    painter.drawText(QPointF(4.0, p.axisTop + 16.0), QStringLiteral("Time (min:s)"));
+}
 
+void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane) const {
+    const QRectF area = laneArea(p, lane);
+    const LaneRange range = ranges_[lane];
     const auto extents =
         thinToColumns(series_.times(), series_.lane(lane), window_, p.left, p.width);
     QVector<QLineF> lines;
     lines.reserve(static_cast<qsizetype>(extents.size()) * 2);
-    auto y = [&](float value) { return valueToPixel(value, low, high, area.top(), inner); };
+    auto y = [&](float value) {
+        return valueToPixel(value, range.low, range.high, area.top(), area.height());
+    };
     for (std::size_t i = 0; i < extents.size(); ++i) {
         const ColumnExtent& e = extents[i];
         const double x = e.column + 0.5;
@@ -213,36 +264,40 @@ void ChartWidget::paintLane(QPainter& painter, const Plot& p, std::size_t lane) 
             lines.append(
                 QLineF(extents[i - 1].column + 0.5, y(extents[i - 1].last), x, y(e.first)));
         }
-        lines.append(QLineF(x, y(e.low), x, y(e.high) - (e.low == e.high ? 0.5 : 0.0)));
+        if (e.low != e.high || !e.joinsPrevious) {
+            lines.append(QLineF(x, y(e.low), x, y(e.high) - (e.low == e.high ? 1.0 : 0.0)));
+        }
     }
+    painter.setClipRect(area);
     painter.setPen(QPen(kTrace, 1.0));
     painter.drawLines(lines);
     painter.setClipping(false);
+}
 
-    painter.setPen(kLaneLine);
-    painter.drawLine(QPointF(p.left, top + p.laneHeight),
-                     QPointF(p.left + p.width, top + p.laneHeight));
-    painter.setPen(kText);
-    const QRectF label(4.0, top + 2.0, kLabelWidth - 8.0, inner);
-    QString text = QStringLiteral("%1 (%2)").arg(QString::fromLatin1(spec.name),
-                                                 QString::fromLatin1(spec.unit));
-    if (cursorRow_) {
-        const float value = series_.lane(lane)[*cursorRow_];
-        text +=
-            QLatin1Char('\n') + (std::isnan(value) ? QStringLiteral("no reading")
-                                                   : QString::number(value, 'f', spec.decimals));
+void ChartWidget::paintReadouts(QPainter& painter, const Plot& p) const {
+    if (!cursorRow_ || *cursorRow_ >= series_.size()) {
+        return;
     }
-    painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, text);
+    QFont bold = painter.font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(kCursor);
+    const QFontMetricsF metrics(bold);
+    for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+        const float value = series_.lane(lane)[*cursorRow_];
+        const QRectF area = laneArea(p, lane);
+        painter.drawText(QPointF(4.0, area.center().y() + metrics.height() - 2.0),
+                         std::isnan(value) ? QStringLiteral("no reading")
+                                           : QString::number(value, 'f', kLanes[lane].decimals));
+    }
+    const QRectF status(4.0, p.statusTop + metrics.height() + 2.0, kLabelWidth - 8.0,
+                        p.statusHeight - metrics.height() - 2.0);
+    painter.drawText(status, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     series_.status(*cursorRow_));
+    painter.setFont(font());
 }
 
 void ChartWidget::paintStatusLane(QPainter& painter, const Plot& p) const {
-    painter.setPen(kText);
-    const QRectF label(4.0, p.statusTop, kLabelWidth - 8.0, p.statusHeight);
-    QString caption = QStringLiteral("Status");
-    if (cursorRow_) {
-        caption += QLatin1Char('\n') + series_.status(*cursorRow_);
-    }
-    painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, caption);
     if (series_.empty()) {
         return;
     }
@@ -270,8 +325,6 @@ void ChartWidget::paintStatusLane(QPainter& painter, const Plot& p) const {
 }
 
 void ChartWidget::paintTimeAxis(QPainter& painter, const Plot& p) const {
-    painter.setPen(kLaneLine);
-    painter.drawLine(QPointF(p.left, p.axisTop), QPointF(p.left + p.width, p.axisTop));
     const double step = niceStep(window_.length() / std::max(1.0, p.width / 80.0));
     painter.setPen(kText);
     for (double t = std::ceil(window_.start / step) * step; t <= window_.end; t += step) {
@@ -279,7 +332,6 @@ void ChartWidget::paintTimeAxis(QPainter& painter, const Plot& p) const {
         painter.drawLine(QPointF(x, p.axisTop), QPointF(x, p.axisTop + 4.0));
         painter.drawText(QPointF(x + 2.0, p.axisTop + 16.0), secondsText(t));
     }
-    painter.drawText(QPointF(4.0, p.axisTop + 16.0), QStringLiteral("Time (min:s)"));
 }
 
 void ChartWidget::paintCursor(QPainter& painter, const Plot& p) const {

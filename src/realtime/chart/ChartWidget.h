@@ -5,7 +5,10 @@
 #include "realtime/chart/ChartMapping.h"
 #include "realtime/chart/ChartSeries.h"
 
+#include <QPixmap>
 #include <QWidget>
+
+#include <array>
 
 #include <optional>
 
@@ -59,15 +62,29 @@ private:
         double statusHeight;
         double axisTop;
     };
+    struct LaneRange {
+        double low;
+        double high;
+        bool operator==(const LaneRange&) const = default;
+    };
     Plot plot() const;
     TimeWindow limits() const;
-    void paintLane(QPainter& painter, const Plot& plot, std::size_t lane) const;
+    void widenRanges(std::size_t fromRow);
+    QRectF laneArea(const Plot& plot, std::size_t lane) const;
+    // Background, red bands, lane lines and names: drawn again only when one of them changes.
+    void paintStaticLayer(QPainter& painter, const Plot& plot) const;
+    void paintTrace(QPainter& painter, const Plot& plot, std::size_t lane) const;
+    void paintReadouts(QPainter& painter, const Plot& plot) const;
     void paintStatusLane(QPainter& painter, const Plot& plot) const;
     void paintTimeAxis(QPainter& painter, const Plot& plot) const;
     void paintCursor(QPainter& painter, const Plot& plot) const;
     void placeCursorAt(double x);
 
     ChartSeries series_;
+    std::array<LaneRange, kRecordedValues.size()> ranges_{};
+    QPixmap staticLayer_;
+    std::array<LaneRange, kRecordedValues.size()> staticRanges_{};
+    double staticRedFrom_ = 0.0;
     TimeWindow window_{0.0, kLiveChartSeconds};
     std::optional<std::size_t> cursorRow_;
     bool live_ = false;
