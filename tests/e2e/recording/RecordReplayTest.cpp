@@ -1,19 +1,7 @@
 // A run recorded from the simulator, replayed by the simulator from that file and recorded
 // again: both files must hold the same readings, row for row.
-#include "MemorySettingsStore.h"
-#include "RecordingViews.h"
-#include "ScriptedMessageBoxes.h"
-#include "link/ModuleLink.h"
-#include "link/SharedState.h"
-#include "platform/QtClock.h"
-#include "platform/QtEventPump.h"
-#include "platform/QtSerialPort.h"
-#include "realtime/EngineReads.h"
-#include "realtime/PollingCycle.h"
-#include "realtime/recording/Recorder.h"
-#include "realtime/recording/RecordingFiles.h"
+#include "RecordingRun.h"
 #include "realtime/recording/RecordingReader.h"
-#include "realtime/recording/TickRows.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -28,56 +16,18 @@ namespace {
 constexpr int kTicks = 20;  // past the idle start of the drive cycle
 constexpr int kTickMs = 500;
 
-// The program's polling pieces on a real serial port, recording every tick.
-struct RecordingRun {
-    MemorySettingsStore settings;
-    QtSerialPort port{settings};
-    QtClock clock;
-    QtEventPump pump;
-    ScriptedMessageBoxes boxes;
-    std::int16_t portNumber = 1;
-    SharedState state;
-    ModuleLink link{port, clock, pump, boxes, portNumber};
-    RecordingRealTimeView view;
-    EngineReads reads{link, state, [this] { state.RealTimeActive = false; }};
-    PollingCycle cycle{link, state, reads, view, [this] { state.RealTimeActive = false; }};
-    TickRows rows{clock};
-    QString failure;
-    Recorder recorder{clock, [this](const QString&, const QString& reason) { failure = reason; }};
-
-    explicit RecordingRun(const QString& device) {
-        settings.save(QStringLiteral("Quillmark"), QStringLiteral("Ports"), QStringLiteral("Com1"),
-                      device);
-        port.applySettings(LineSettings{});
-        boxes.whileOpen = [this] { pump.yield(); };
-        state.ModelName = QStringLiteral("Corvane II VR");
-        state.RealTimeActive = true;
-        reads.setObserver(&rows);
-        cycle.setObserver(&rows);
-        rows.addListener([this](const RecordingRow& row) { recorder.addRow(row); });
+// Records kTicks ticks at the polling period; the file's path.
+QString record(RecordingRun& run, const QString& folder, const QString& name) {
+    const QString path = run.startRecording(folder, name);
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; path.size() > 0 && i < kTicks; ++i) {
+        run.cycle.tmrDataRead_Timer();
+        QTest::qWait(int(std::max<qint64>(1, (i + 1) * kTickMs - timer.elapsed())));
     }
-    ~RecordingRun() {
-        if (port.isOpen()) {
-            port.close();
-        }
-    }
-
-    QString record(const QString& folder, const QString& name) {
-        NewRecordingFile file = createRecordingFile(folder, name);
-        if (!file.file) {
-            return {};
-        }
-        recorder.start(std::move(file.file), file.path);
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < kTicks; ++i) {
-            cycle.tmrDataRead_Timer();
-            QTest::qWait(int(std::max<qint64>(1, (i + 1) * kTickMs - timer.elapsed())));
-        }
-        recorder.stop();
-        return file.path;
-    }
-};
+    run.recorder.stop();
+    return path;
+}
 
 struct Simulator {
     QProcess process;
@@ -106,7 +56,7 @@ private slots:
             Simulator sim({"--no-pace"});
             QVERIFY(!sim.device.isEmpty());
             RecordingRun run(sim.device);
-            first = run.record(dir.path(), QStringLiteral("first.csv"));
+            first = record(run, dir.path(), QStringLiteral("first.csv"));
             QVERIFY(run.boxes.shown.isEmpty());
             QCOMPARE(run.recorder.rowsWritten(), long(kTicks));
         }
@@ -115,7 +65,7 @@ private slots:
             Simulator sim({"--replay", first, "--no-pace"});
             QVERIFY2(!sim.device.isEmpty(), sim.process.readAllStandardError().constData());
             RecordingRun run(sim.device);
-            second = run.record(dir.path(), QStringLiteral("second.csv"));
+            second = record(run, dir.path(), QStringLiteral("second.csv"));
             QVERIFY(run.boxes.shown.isEmpty());
         }
         const RecordingContents a = readRecordingFile(first);
