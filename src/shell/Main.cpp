@@ -14,8 +14,10 @@
 #include "shell/MainWindowWidget.h"
 #include "shell/Splash.h"
 #include "shell/frmMain.h"
+#include "shell/recording/RecordingController.h"
 
 #include <QApplication>
+#include <QFileDialog>
 
 namespace quillmark {
 
@@ -38,6 +40,12 @@ int Main(int argc, char** argv) {
     QtHelpViewer help(&window);
     frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, window);
     window.setEvents(&logic);
+    RecordingController recordings(window, logic, state,
+                                   {clock, boxes, settings, [&window](const QString& folder) {
+                                        return QFileDialog::getOpenFileName(
+                                            &window, QStringLiteral("Open Recording"), folder,
+                                            QStringLiteral("Recordings (*.csv);;All files (*)"));
+                                    }});
     logic.Form_Load();
     window.show();
     // Where no window manager hands out the focus, the menu keys would otherwise go nowhere.
