@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
@@ -149,6 +150,10 @@ void RecordingController::startRecording() {
         problem = recorder_.start(std::move(file.file), file.path);
     }
     if (!problem.isEmpty()) {
+        // Leave no empty file behind for someone to find later.
+        if (!file.path.isEmpty() && QFileInfo(file.path).size() == 0) {
+            QFile::remove(file.path);
+        }
         platform_.boxes.show(QStringLiteral("Cannot start the recording: %1 could not be "
                                             "created (%2).")
                                  .arg(QDir::toNativeSeparators(file.path), problem),
@@ -166,6 +171,10 @@ void RecordingController::stopRecording(bool tellUser) {
     lastPath_ = recorder_.path();
     lastRows_ = recorder_.rowsWritten();
     recorder_.stop();
+    if (lastRows_ == 0) {
+        // A header alone is no recording; it would only turn up later as an empty log.
+        QFile::remove(lastPath_);
+    }
     recordingClock_->stop();
     showRecordingLine();
     updateMenuEntries();
@@ -175,6 +184,12 @@ void RecordingController::stopRecording(bool tellUser) {
 }
 
 void RecordingController::tellSaved(const QString& path, long rows) {
+    if (rows == 0) {
+        platform_.boxes.show(QStringLiteral("Nothing was recorded: the recording ended before the "
+                                            "first update of the panel."),
+                             msg_style::kOkInformation, kRecordingTitle);
+        return;
+    }
     platform_.boxes.show(
         QStringLiteral("Recording saved: %1 rows in %2.\r\nRecordings go to the "
                        "folder %3.")

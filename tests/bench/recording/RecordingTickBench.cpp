@@ -57,7 +57,8 @@ private slots:
         QVERIFY(with < 1.5 * without);
     }
 
-    // QUILLMARK_RECORDING_MINUTES sets the length (10 for the full check); one minute by default.
+    // QUILLMARK_RECORDING_MINUTES sets the length (10 for the full check, with
+    // QTEST_FUNCTION_TIMEOUT=900000 past the test watchdog); one minute by default.
     void longRecording_dropsNoTick() {
         const double minutes = qEnvironmentVariableIsSet("QUILLMARK_RECORDING_MINUTES")
                                    ? qEnvironmentVariable("QUILLMARK_RECORDING_MINUTES").toDouble()

@@ -62,6 +62,12 @@ private slots:
         QVERIFY(h.state.RealTimeActive);
         QVERIFY(h.waitForTicks(1));
         QVERIFY(h.action("mnuRecording")->isEnabled());
+        // Stopped before its first row: no empty file is left behind.
+        h.action("mnuRecording")->trigger();
+        h.action("mnuRecording")->trigger();
+        QVERIFY(h.boxes.shown.last().text.startsWith(QStringLiteral("Nothing was recorded")));
+        QVERIFY(h.recordings_().isEmpty());
+        h.boxes.shown.clear();
         h.action("mnuRecording")->trigger();
         QVERIFY(h.recordings.recording());
         QCOMPARE(h.action("mnuRecording")->text(), QStringLiteral("Stop &Recording"));
