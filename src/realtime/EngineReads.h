@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -23,6 +24,7 @@ enum class Quantity {
     Retard,
     Status,
 };
+inline constexpr std::size_t kQuantityCount = static_cast<std::size_t>(Quantity::Status) + 1;
 
 struct ReadCommand {
     Quantity quantity;
