@@ -22,7 +22,7 @@ enum class Quantity {
     FuelMultiplier1,
     FuelMultiplier2,
     Retard,
-    Status,
+    Status,  // stays last: the count below and the read table rely on it
 };
 inline constexpr std::size_t kQuantityCount = static_cast<std::size_t>(Quantity::Status) + 1;
 
