@@ -22,7 +22,7 @@ namespace {
 const QStringList kNotMessages =
     QString::fromUtf8(
         "Corvane II|Corvane II VR|Corvane Data Logging|Corvane Data Logging Program Version 3.0|"
-        "Corvane Data Logging Program Revision 3.00|Version 3.0|Copyright \u00A9 Halverd LLC|"
+        "Corvane Data Logging Program Revision 3.00|Version 3.0|Copyright \\u00A9 Halverd LLC|"
         "Halverd LLC|2180 Quarry Mill Road|Fernhollow, OR 97999|Phone: (555) 014-2768|"
         "bold italic|MS Sans Serif|Liberation Sans|Engine Running|Engine Off|Basic Mode|"
         "Advanced Mode|Swap Mode|Ombrix Real Time Data|View &Real Time Data|&Port Setup|"
@@ -35,24 +35,11 @@ QString collapsed(QString text) {
     return text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" ")).trimmed();
 }
 
-QString unescaped(const QString& literal) {
-    QString out;
-    for (qsizetype i = 0; i < literal.size(); ++i) {
-        if (literal[i] != '\\' || i + 1 == literal.size()) {
-            out += literal[i];
-            continue;
-        }
-        const QChar next = literal[++i];
-        if (next == 'n' || next == 'r' || next == 't') {
-            out += ' ';
-        } else if (next == 'u') {
-            out += QChar(literal.mid(i + 1, 4).toUShort(nullptr, 16));
-            i += 4;
-        } else {
-            out += next;
-        }
-    }
-    return out;
+// Line breaks read as blanks; \" and \\ as the character; other escapes stay as written.
+QString unescaped(QString literal) {
+    literal.replace(QRegularExpression(QStringLiteral("\\\\[nrt]")), QStringLiteral(" "));
+    return literal.replace(QRegularExpression(QStringLiteral("\\\\([\"\\\\])")),
+                           QStringLiteral("\\1"));
 }
 
 // The string literals of one source file, pieces that the compiler joins joined, comments and
