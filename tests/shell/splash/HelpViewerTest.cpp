@@ -73,7 +73,8 @@ QMap<QString, bool> literalsOf(const QString& source) {
             while (end < source.size() && source[end] != c) {
                 end += source[end] == '\\' ? 2 : 1;
             }
-            if (c == '"') {
+            // A compile-time assertion's text is for developers and never reaches a box.
+            if (c == '"' && !statement.contains(QLatin1String("static_assert("))) {
                 pending = pending.value_or(QString()) + source.mid(i + 1, end - i - 1);
                 pendingInShow =
                     statement.contains(QRegularExpression(QStringLiteral("\\bshow\\s*\\(")));
