@@ -56,9 +56,6 @@ private slots:
             << QByteArray("[Properties]\r\n# note\r\n\r\n[Ports]\r\nCom2=/dev/pts/4\r\n") << "7"
             << QByteArray(
                    "[Properties]\r\n# note\r\nCommPort=7\r\n\r\n[Ports]\r\nCom2=/dev/pts/4\r\n");
-        QTest::newRow("missing section is added")
-            << QByteArray("[Ports]\nCom2=/dev/pts/4") << "1"
-            << QByteArray("[Ports]\nCom2=/dev/pts/4\n\n[Properties]\nCommPort=1\n");
         QTest::newRow("no file yet")
             << QByteArray() << "2" << QByteArray("[Properties]\nCommPort=2\n");
         QTest::newRow("odd text is quoted")
@@ -74,9 +71,6 @@ private slots:
         store.save(kApp, "Properties", "CommPort", value);
         QCOMPARE(readConf(), after);
         QCOMPARE(store.get(kApp, "Properties", "CommPort", "none"), value);
-        if (before.contains("Com2=")) {
-            QCOMPARE(store.get(kApp, "Ports", "Com2", QString()), QStringLiteral("/dev/pts/4"));
-        }
     }
 
     void unreadableLinesAreNamedNotMistakenForWriteErrors() {

