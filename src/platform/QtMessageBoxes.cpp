@@ -30,8 +30,8 @@ struct ButtonFace {
     int answer = 0;
 };
 
-// Captions and access keys as on the system these boxes come from; OK and Cancel answer
-// Enter and Esc there, and Cancel of Retry/Cancel also has its key.
+// Captions with the access keys users know from these boxes (after the ampersand). OK needs
+// none: Enter and Esc answer it.
 constexpr std::array kFaces{
     ButtonFace{Button::Ok, "OK", msg_answer::kOk},
     ButtonFace{Button::Cancel, "&Cancel", msg_answer::kCancel},

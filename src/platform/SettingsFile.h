@@ -46,7 +46,8 @@ private:
 };
 
 // Reads, edits and rewrites one settings file; the file is replaced as a whole only once the
-// new text is safely written. Throw RaisedError naming the file when that fails.
+// new text is safely written. Each change throws RaisedError naming the file when reading or
+// writing it fails.
 class SettingsFile final {
 public:
     explicit SettingsFile(QString path) : path_(std::move(path)) {}
