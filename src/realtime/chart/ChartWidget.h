@@ -89,7 +89,7 @@ private:
     std::optional<std::size_t> cursorRow_;
     bool live_ = false;
     double liveOrigin_ = 0.0;
-    double speedRedFrom_ = 5700.0;
+    double speedRedFrom_ = 6000.0;
     std::optional<QPoint> pressedAt_;
     TimeWindow pressedWindow_;
     bool dragged_ = false;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace quillmark {
@@ -25,6 +26,14 @@ QString recordingFileName(const QString& modelName, const QDateTime& localTime) 
     }
     return QStringLiteral("quillmark_%1_%2.csv")
         .arg(model, localTime.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+}
+
+QString modelFromRecordingName(const QString& fileName) {
+    static const QRegularExpression name(
+        QStringLiteral("^quillmark_(.+)_\\d{8}_\\d{6}(?:_\\d+)?\\.csv$"));
+    const QRegularExpressionMatch match = name.match(fileName);
+    return match.hasMatch() ? match.captured(1).replace(QLatin1Char('_'), QLatin1Char(' '))
+                            : QString();
 }
 
 QString recordingFolder(const SettingsStore& settings) {

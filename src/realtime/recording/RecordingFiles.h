@@ -12,6 +12,9 @@ namespace quillmark {
 
 class SettingsStore;
 
+// The model a recording's file name gives, blanks back in place; empty for another name.
+QString modelFromRecordingName(const QString& fileName);
+
 // The per-user folder setting: section and key under the program's settings.
 inline constexpr const char* kRecordingSection = "Recording";
 inline constexpr const char* kRecordingFolderKey = "Folder";

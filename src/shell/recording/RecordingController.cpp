@@ -4,6 +4,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
 #include "realtime/RealTimePanelWidget.h"
+#include "realtime/RealTimeSession.h"
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/chart/ChartWindow.h"
 #include "realtime/playback/PlaybackDriver.h"
@@ -35,11 +36,6 @@ constexpr int kLineLeft = 5760;
 constexpr int kLineTop = 2880;
 constexpr int kLineWidth = 2100;
 constexpr int kLineHeight = 600;
-
-// The dial's red band starts at its low mark: 9000 RPM on the VR, 5700 on the others.
-double speedRedFrom(const QString& model) {
-    return model == QStringLiteral("Corvane II VR") ? 9000.0 : 5700.0;
-}
 
 QString elapsedText(std::chrono::nanoseconds elapsed) {
     const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();

@@ -2,6 +2,7 @@
 // placed, with the playback controls below it.
 #include "ChartScenes.h"
 #include "realtime/RealTimePanelWidget.h"
+#include "realtime/RealTimeSession.h"
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/RecordingReader.h"
@@ -35,7 +36,7 @@ int main(int argc, char* argv[]) {
     ChartWindow window;
     window.setWindowTitle(QStringLiteral("Chart - %1").arg(QFileInfo(path).fileName()));
     window.resize(1100, 720);
-    window.chart()->setSpeedRedFrom(9000.0);
+    window.chart()->setSpeedRedFrom(speedRedFrom(QStringLiteral("Corvane II VR")));
     window.chart()->showRecording(contents.rows);
     PlaybackDriver driver(contents.rows, panel);
     window.attachPlayback(&driver);

@@ -75,6 +75,9 @@ private slots:
         QVERIFY(line->isVisible());
         QVERIFY(line->text().startsWith(QStringLiteral("REC 00:0")));
         QVERIFY(h.waitForTicks(4));
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(h.window.grab().save(QString::fromLocal8Bit(shots) + "/recording.png"));
+        }
 
         h.logic.cmdCloseRealTimeData_Click();
         QVERIFY(!h.recordings.recording());
@@ -118,6 +121,9 @@ private slots:
         h.recordings.playback()->step();
         QCOMPARE(h.tach()->caption(), QStringLiteral("1500"));
         QCOMPARE(h.recordings.playbackChart()->chart()->cursorRow(), std::optional<std::size_t>(1));
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(h.window.grab().save(QString::fromLocal8Bit(shots) + "/playback.png"));
+        }
         QVERIFY(!h.port.isOpen());
         QCOMPARE(h.module->logged(), std::uint64_t{0});
 

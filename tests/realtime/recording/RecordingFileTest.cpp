@@ -155,6 +155,10 @@ private slots:
         const QString name = recordingFileName(QStringLiteral("Corvane II VR"),
                                                QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)));
         QCOMPARE(name, QStringLiteral("quillmark_Corvane_II_VR_20261207_090503.csv"));
+        QCOMPARE(modelFromRecordingName(name), QStringLiteral("Corvane II VR"));
+        QCOMPARE(modelFromRecordingName(QStringLiteral("quillmark_Corvane_20261207_090503_2.csv")),
+                 QStringLiteral("Corvane"));
+        QCOMPARE(modelFromRecordingName(QStringLiteral("run.csv")), QString());
         const QString folder = dir.filePath(QStringLiteral("made/on/demand"));
         NewRecordingFile first = createRecordingFile(folder, name);
         QVERIFY2(first.file, qPrintable(first.error));
