@@ -5,6 +5,7 @@
 #include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingFormat.h"
 #include "realtime/recording/RecordingReader.h"
+#include "realtime/recording/RecordingWriter.h"
 #include "realtime/recording/TickRows.h"
 
 #include <QBuffer>
@@ -15,6 +16,9 @@
 
 #include <charconv>
 #include <clocale>
+#include <csignal>
+
+#include <sys/resource.h>
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -148,6 +152,38 @@ private slots:
             QVERIFY(!writer.writeHeader());
             QVERIFY(!writer.error().isEmpty());
         }
+    }
+
+    void diskFullMidRow_leavesOnlyWholeRows() {
+        // A file size limit makes the kernel refuse the write part-way through a row, as a
+        // full disk does.
+        QTemporaryDir dir;
+        NewRecordingFile file = createRecordingFile(dir.path(), QStringLiteral("full.csv"));
+        QVERIFY(file.file);
+        rlimit saved{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur =
+            rlim_t(recordingHeaderLine().size() + 2 * recordingRowLine(sampleRow(0)).size() + 20);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        RecordingWriter writer(*file.file);
+        bool ok = writer.writeHeader();
+        int rows = 0;
+        while (ok && rows < 10) {
+            ok = writer.writeRow(sampleRow(rows));
+            rows += ok ? 1 : 0;
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        file.file->close();
+        QCOMPARE(rows, 2);
+        QVERIFY(!writer.error().isEmpty());
+        QFile back(file.path);
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        const QByteArray text = back.readAll();
+        QVERIFY(text.endsWith('\n'));
+        QCOMPARE(parseRecording(text).rows.size(), std::size_t{2});
     }
 
     void newFile_neverOverwritesAndNamesModelAndLocalTime() {
