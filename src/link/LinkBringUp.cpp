@@ -1,5 +1,6 @@
 #include "link/LinkBringUp.h"
 
+#include "link/ModelNames.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/Clock.h"
@@ -16,8 +17,9 @@ namespace quillmark {
 namespace {
 
 // Longer names first: "Corvane II VR" also contains "Corvane II".
-constexpr std::array<std::string_view, 2> kModelsByPrecedence = {"Corvane II VR", "Corvane II"};
-constexpr std::string_view kPlainModel = "Corvane";
+constexpr std::array<std::string_view, 2> kModelsByPrecedence = {kModelCorvaneIIVR,
+                                                                  kModelCorvaneII};
+constexpr std::string_view kPlainModel = kModelCorvane;
 
 const QString kIdentifierTimeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
 

@@ -1,5 +1,6 @@
 #include "link/ModuleLink.h"
 
+#include "link/PortNames.h"
 #include "platform/Clock.h"
 #include "platform/ErrorRecord.h"
 #include "platform/EventPump.h"
@@ -10,8 +11,13 @@
 namespace quillmark {
 
 ModuleLink::ModuleLink(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
-                       const std::int16_t& portNumber)
-    : port_(port), clock_(clock), pump_(pump), boxes_(boxes), portNumber_(portNumber) {}
+                       const PortNames& names, const std::int16_t& portNumber)
+    : port_(port),
+      clock_(clock),
+      pump_(pump),
+      boxes_(boxes),
+      names_(names),
+      portNumber_(portNumber) {}
 
 void ModuleLink::closeIfOpen() {
     if (port_.isOpen()) {
@@ -44,7 +50,7 @@ void ModuleLink::DelayTimer(std::int32_t delayMs) {
 void ModuleLink::appendOpenIfClosed(std::vector<Step>& steps) {
     steps.push_back({[this] {
         if (!port_.isOpen()) {
-            port_.setPort(portNumber_);
+            port_.setPort(PortNames::displayName(portNumber_), names_.device(portNumber_));
         }
         return Flow::Next;
     }});

@@ -2,7 +2,7 @@
 // demand, the command, the one-second deadline, the counted wait, the 2 ms pause and LinkOK.
 #pragma once
 
-#include "link/ErrorTrap.h"
+#include "trap/ErrorTrap.h"
 #include "link/LinkActivity.h"
 
 #include <chrono>
@@ -14,6 +14,7 @@ namespace quillmark {
 class Clock;
 class EventPump;
 class MessageBoxes;
+class PortNames;
 class SerialPort;
 
 inline constexpr std::chrono::seconds kAnswerDeadline{1};
@@ -29,8 +30,9 @@ struct CountedExchange {
 
 class ModuleLink {
 public:
+    // `names` finds the device behind `portNumber` each time the port opens.
     ModuleLink(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
-               const std::int16_t& portNumber);
+               const PortNames& names, const std::int16_t& portNumber);
 
     SerialPort& port() { return port_; }
     Clock& clock() { return clock_; }
@@ -70,6 +72,7 @@ private:
     Clock& clock_;
     EventPump& pump_;
     MessageBoxes& boxes_;
+    const PortNames& names_;
     const std::int16_t& portNumber_;
     LinkActivity activity_;
 };

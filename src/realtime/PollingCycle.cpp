@@ -1,7 +1,8 @@
 #include "realtime/PollingCycle.h"
 
-#include "link/ErrorTrap.h"
+#include "trap/ErrorTrap.h"
 #include "link/ModuleLink.h"
+#include "link/ModelNames.h"
 #include "link/SharedState.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
@@ -28,7 +29,6 @@ int injectorSegment(float width) {
     return width >= 10.0f ? 1 : 0;
 }
 
-constexpr int kTachDisplayCode = 3;
 
 }  // namespace
 
@@ -86,7 +86,7 @@ void PollingCycle::tick() {
         }),
         step([&] {
             view_.gauTach().setValue(0);
-            view_.gauTach().setTachDisplayCode(kTachDisplayCode);
+            view_.gauTach().setTachDisplayCode(kTachShowsReadout);
             view_.gauTach().setCaption(rpmReadout(0.0f));
             return Flow::Next;
         }),
@@ -163,7 +163,7 @@ void PollingCycle::tick() {
         step([&] {
             const float rpm = reads_.ReadRPM();
             view_.gauTach().setValue(static_cast<float>(rpm / 1000.0));
-            view_.gauTach().setTachDisplayCode(kTachDisplayCode);
+            view_.gauTach().setTachDisplayCode(kTachShowsReadout);
             view_.gauTach().setCaption(rpmReadout(rpm));
             return Flow::Next;
         }),
@@ -185,8 +185,8 @@ void PollingCycle::tick() {
         step([&] {
             // Only the two "Corvane II" models report a retard; the plain II has the gauge
             // hidden but the value is still read and set.
-            if (state_.ModelName == QStringLiteral("Corvane II") ||
-                state_.ModelName == QStringLiteral("Corvane II VR")) {
+            if (state_.ModelName == QLatin1String(kModelCorvaneII) ||
+                state_.ModelName == QLatin1String(kModelCorvaneIIVR)) {
                 view_.gauRetard().setPointerValue(reads_.ReadRetard());
             }
             return Flow::Next;

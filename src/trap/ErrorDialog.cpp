@@ -1,4 +1,4 @@
-#include "link/ErrorDialog.h"
+#include "trap/ErrorDialog.h"
 
 namespace quillmark {
 

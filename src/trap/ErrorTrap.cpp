@@ -1,6 +1,6 @@
-#include "link/ErrorTrap.h"
+#include "trap/ErrorTrap.h"
 
-#include "link/ErrorDialog.h"
+#include "trap/ErrorDialog.h"
 #include "platform/MessageBoxes.h"
 
 namespace quillmark {

@@ -3,6 +3,8 @@
 #include "ProgramHarness.h"
 #include "link/CommEvents.h"
 #include "link/LinkBringUp.h"
+#include "link/PortNames.h"
+#include "link/PortSelection.h"
 #include "platform/QtClock.h"
 #include "realtime/EngineReads.h"
 
@@ -20,19 +22,20 @@ namespace {
 struct PtyLink {
     SimulatedModule module;
     MemorySettingsStore settings;
-    QtSerialPort port{settings};
+    QtSerialPort port;
     QtClock clock;
     QtEventPump pump;
     ScriptedMessageBoxes boxes;
+    PortNames names{settings};
     std::int16_t portNumber = 4;
     SharedState state;
-    ModuleLink link{port, clock, pump, boxes, portNumber};
+    ModuleLink link{port, clock, pump, boxes, names, portNumber};
     bool panelClosed = false;
     EngineReads reads{link, state, [this] { panelClosed = true; }};
 
     explicit PtyLink(bool pace = true) : module(pace) {
         module.registerAs(settings, 4);
-        port.applySettings(LineSettings{});
+        port.applySettings(moduleLineSettings());
         boxes.whileOpen = [this] { pump.yield(); };
         state.ModelName = QStringLiteral("Corvane II VR");
     }

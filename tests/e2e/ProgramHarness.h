@@ -9,11 +9,13 @@
 #include "platform/QtClock.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
-#include "platform/gauges/BarGaugeWidget.h"
-#include "platform/gauges/DialGaugeWidget.h"
-#include "realtime/RealTimePanelWidget.h"
-#include "shell/MainWindowWidget.h"
-#include "shell/frmMain.h"
+#include "realtime/gauges/BarGaugeWidget.h"
+#include "realtime/gauges/DialGaugeWidget.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
+#include "shell/Main.h"
+#include "shell/main/MainWindowWidget.h"
+#include "shell/main/frmMain.h"
+#include "shell/splash/BrandingLines.h"
 #include "sim/ModuleEngine.h"
 #include "sim/PtyModule.h"
 
@@ -51,7 +53,7 @@ struct SimulatedModule {
 struct ProgramHarness {
     std::unique_ptr<SimulatedModule> module;
     MemorySettingsStore settings;
-    QtSerialPort port{settings};
+    QtSerialPort port;
     QtClock clock;
     QtEventPump pump;
     ScriptedMessageBoxes boxes;
@@ -59,8 +61,10 @@ struct ProgramHarness {
     RecordingHelpViewer help;
     RecordingProgramEnd programEnd;
     SharedState state;
+    BrandingLines branding;
     MainWindowWidget window;
-    frmMain logic{{port, clock, pump, boxes, settings, files, help, programEnd}, state, window};
+    frmMain logic{
+        {port, clock, pump, boxes, settings, files, help, programEnd}, state, branding, window};
 
     explicit ProgramHarness(sim::Model model = sim::Model::CorvaneIIVR, bool pace = true)
         : module(std::make_unique<SimulatedModule>(pace, model)) {
@@ -68,9 +72,7 @@ struct ProgramHarness {
         // A real box runs the event loop while it is open.
         boxes.whileOpen = [this] { pump.yield(); };
         boxes.defaultAnswer = msg_answer::kOk;
-        window.setEvents(&logic);
-        logic.Form_Load();
-        window.show();
+        StartMainWindow(window, logic);
     }
     ~ProgramHarness() {
         if (port.isOpen()) {

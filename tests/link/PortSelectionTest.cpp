@@ -1,9 +1,8 @@
 // The port list, the stored port number and the selection handler.
-#include "FakeTime.h"
-#include "MemorySettingsStore.h"
-#include "RecordingViews.h"
-#include "ScriptedMessageBoxes.h"
-#include "ScriptedSerialPort.h"
+#include "LinkHarness.h"
+#include "MainControlsHarness.h"
+#include "link/LinkBringUp.h"
+#include "link/PortNames.h"
 #include "link/PortSelection.h"
 
 #include <QTest>
@@ -13,17 +12,9 @@ using namespace quillmark::test;
 
 namespace {
 
-struct Harness {
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    ScriptedSerialPort port{clock, pump};
-    ScriptedMessageBoxes boxes;
-    MemorySettingsStore settings;
-    RecordingMainControls controls;
+struct Harness : MainControlsHarness {
     QString title = QStringLiteral("Quillmark");
     PortSelection ports{controls, settings, port, boxes, title};
-
-    QString stored() const { return settings.values.value("Quillmark/Properties/CommPort"); }
 };
 
 }  // namespace
@@ -89,12 +80,12 @@ private slots:
         h.controls.listIndex = 11;  // the user picks Com12
         h.ports.cboPort_Click();
         QCOMPARE(int(h.ports.PortNumber), 12);
-        QCOMPARE(h.stored(), QStringLiteral("12"));
+        QCOMPARE(h.storedPort(), QStringLiteral("12"));
         QVERIFY(!h.port.isOpen());
 
         h.controls.listIndex = 2;  // with the port closed only the number changes
         h.ports.cboPort_Click();
-        QCOMPARE(h.stored(), QStringLiteral("3"));
+        QCOMPARE(h.storedPort(), QStringLiteral("3"));
         QCOMPARE(h.port.closes, 1);
     }
 
@@ -137,6 +128,35 @@ private slots:
         QVERIFY(h.port.applied.dtrEnable);
         QVERIFY(!h.port.applied.rtsEnable);
         QVERIFY(!h.port.isOpen());
+    }
+
+    void portNames_storedPathWinsElseKernelNumbering() {
+        MemorySettingsStore settings;
+        settings.save(QStringLiteral("Quillmark"), QStringLiteral("Ports"), QStringLiteral("Com3"),
+                      QStringLiteral(" /dev/ttyUSB0 "));
+        const PortNames names(settings);
+        QCOMPARE(PortNames::displayName(12), QStringLiteral("Com12"));
+        QCOMPARE(names.device(3), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(names.device(7), QStringLiteral("/dev/ttyS6"));
+        QCOMPARE(names.device(255), QStringLiteral("/dev/ttyS254"));
+        for (int outside : {0, 256, -1}) {
+            try {
+                names.device(outside);
+                QFAIL("a number outside 1 to 255 names no device");
+            } catch (const RaisedError& error) {
+                QCOMPARE(error.record().description,
+                         QStringLiteral("%1 is not a serial port number (1 to 255)").arg(outside));
+            }
+        }
+    }
+
+    void openingThePort_selectsTheMappedDevice() {
+        LinkHarness h;
+        h.settings.save(QStringLiteral("Quillmark"), QStringLiteral("Ports"),
+                        QStringLiteral("Com3"), QStringLiteral("/dev/ttyUSB1"));
+        ReSync(h.link);
+        QCOMPARE(h.port.selectedPort, 3);
+        QCOMPARE(h.port.selectedDevice, QStringLiteral("/dev/ttyUSB1"));
     }
 };
 

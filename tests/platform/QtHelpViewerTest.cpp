@@ -68,4 +68,4 @@ private slots:
 };
 
 QTEST_MAIN(HelpViewerTest)
-#include "HelpViewerTest.moc"
+#include "QtHelpViewerTest.moc"

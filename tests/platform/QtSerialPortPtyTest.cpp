@@ -1,6 +1,5 @@
 // The real serial port on a pseudo-terminal: settings, data in both directions, 0xFF bytes,
 // overflow, discarding, waiting without spinning, events through the event loop, and errors.
-#include "MemorySettingsStore.h"
 #include "PseudoTerminal.h"
 #include "TermiosSpeed.h"
 #include "platform/ErrorRecord.h"
@@ -23,6 +22,17 @@ using namespace quillmark;
 using namespace std::chrono;
 
 namespace {
+
+// The engine module's line, as the link applies it.
+LineSettings moduleLine() {
+    LineSettings line;
+    line.settings = QStringLiteral("56000,N,8,1");
+    line.rThreshold = 1;
+    line.inputLen = 1;
+    line.dtrEnable = true;
+    line.inBufferSize = 256;
+    return line;
+}
 
 QByteArray bytes(std::initializer_list<int> values) {
     QByteArray out;
@@ -57,17 +67,16 @@ private slots:
     void init() {
         pty_ = std::make_unique<test::PseudoTerminal>();
         QVERIFY(pty_->valid());
+        port_ = std::make_unique<QtSerialPort>();
+        port_->applySettings(moduleLine());
         mapCom1(pty_->slavePath());
-        port_ = std::make_unique<QtSerialPort>(settings_);
-        port_->applySettings(LineSettings{});
-        port_->setPort(1);
         events_.clear();
         port_->setEventHandler([this] { events_.push_back(port_->lastEvent()); });
     }
     void cleanup() {
         port_.reset();
         pty_.reset();
-        settings_.values.clear();
+        com1Device_.clear();
     }
 
     void open_setsTheLineAndSurvivesRefusedModemLines() {
@@ -248,9 +257,9 @@ private slots:
         QCOMPARE(failureOf([this] { port_->waitForInput(1ms); }), notOpen);
         QCOMPARE(failureOf([this] { port_->close(); }), QString());
         QCOMPARE(failureOf([this] { port_->discardInput(); }), QString());
-        QVERIFY(!failureOf([this] { port_->setPort(0); }).isEmpty());
         port_->open();
-        QVERIFY(failureOf([this] { port_->setPort(2); }).startsWith(QStringLiteral("Com1")));
+        QVERIFY(failureOf([this] { port_->setPort(QStringLiteral("Com2"), com1Device_); })
+                    .startsWith(QStringLiteral("Com1")));
         QVERIFY(failureOf([this] { port_->open(); }).startsWith(QStringLiteral("Com1")));
     }
 
@@ -264,7 +273,8 @@ private slots:
 
     void open_portHeldElsewhereIsInUse() {
         port_->open();
-        QtSerialPort second(settings_);
+        QtSerialPort second;
+        second.setPort(QStringLiteral("Com1"), com1Device_);
         const QString failure = failureOf([&] { second.open(); });
         QCOMPARE(failure, QStringLiteral("Com1 is in use by another program"));
         QVERIFY(!second.isOpen());
@@ -302,10 +312,8 @@ private slots:
 
 private:
     void mapCom1(const QString& path) {
-        settings_.values.insert(
-            test::MemorySettingsStore::path(QStringLiteral("Quillmark"), QStringLiteral("Ports"),
-                                            QStringLiteral("Com1")),
-            path);
+        com1Device_ = path;
+        port_->setPort(QStringLiteral("Com1"), path);
     }
     // The counted wait as the link does it, bounded so a fault fails instead of hanging.
     int countAfterWaiting(int wanted) {
@@ -330,7 +338,7 @@ private:
         return got;
     }
 
-    test::MemorySettingsStore settings_;
+    QString com1Device_;
     std::unique_ptr<test::PseudoTerminal> pty_;
     std::unique_ptr<QtSerialPort> port_;
     std::vector<int> events_;

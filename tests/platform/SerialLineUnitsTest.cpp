@@ -1,8 +1,6 @@
 // Unmarking, counter comparison, line format parsing and port naming, without a device.
-#include "MemorySettingsStore.h"
 #include "platform/LineErrorCounters.h"
 #include "platform/LineFormat.h"
-#include "platform/PortNames.h"
 #include "platform/SerialMarks.h"
 #include "platform/SerialPort.h"
 
@@ -84,16 +82,6 @@ private slots:
                                 "56000,N,9,1", "56000,N,4,1", "56000,N,8,3"}) {
             QVERIFY2(!parseLineFormat(QString::fromLatin1(bad)), bad);
         }
-    }
-
-    void portNames_storedPathWinsElseKernelNumbering() {
-        test::MemorySettingsStore settings;
-        settings.save(QStringLiteral("Quillmark"), QStringLiteral("Ports"), QStringLiteral("Com3"),
-                      QStringLiteral(" /dev/ttyUSB0 "));
-        const PortNames names(settings);
-        QCOMPARE(PortNames::displayName(12), QStringLiteral("Com12"));
-        QCOMPARE(names.device(3), QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(names.device(7), QStringLiteral("/dev/ttyS6"));
     }
 };
 

@@ -308,4 +308,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(ModuleEngineTest)
-#include "tst_module_engine.moc"
+#include "ModuleEngineTest.moc"

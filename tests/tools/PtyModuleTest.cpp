@@ -202,4 +202,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(PtyModuleTest)
-#include "tst_pty_module.moc"
+#include "PtyModuleTest.moc"

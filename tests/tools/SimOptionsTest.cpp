@@ -83,4 +83,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(SimOptionsTest)
-#include "tst_sim_options.moc"
+#include "SimOptionsTest.moc"

@@ -63,4 +63,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(SimProgramTest)
-#include "tst_sim_program.moc"
+#include "SimProgramTest.moc"

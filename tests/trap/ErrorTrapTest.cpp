@@ -1,6 +1,6 @@
 // The shared error trap: what Abort, Retry and Ignore do to a list of steps.
 #include "ScriptedMessageBoxes.h"
-#include "link/ErrorTrap.h"
+#include "trap/ErrorTrap.h"
 
 #include <QTest>
 

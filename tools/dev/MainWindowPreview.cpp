@@ -2,7 +2,7 @@
 // real-time panel.
 #include "platform/QtFonts.h"
 #include "realtime/RealTimeView.h"
-#include "shell/MainWindowWidget.h"
+#include "shell/main/MainWindowWidget.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // The two model set-ups of the panel with typical running values, for pictures and timing.
 #pragma once
 
-#include "realtime/RealTimePanelWidget.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
 
 #include <QFont>
 #include <QImage>
@@ -46,7 +46,7 @@ inline void applyScene(RealTimePanelWidget& panel, const PanelScene& scene) {
     panel.gauFuelMult2().setPointerValue(27.0);
     panel.gauBatVolts().setPointerValue(13.8);
     panel.gauTach().setValue(scene.rpm / 1000.0);
-    panel.gauTach().setTachDisplayCode(3);
+    panel.gauTach().setTachDisplayCode(kTachShowsReadout);
     panel.gauTach().setCaption(QString::number(scene.rpm, 'f', 0));
     panel.gauInj1PW().setPointerScale(0);
     panel.gauInj1PW().setPointerValue(4.2);

@@ -7,14 +7,15 @@ namespace quillmark::sim {
 
 class PortRegistration final {
 public:
-    // Writes group "Ports", key "Com<number>" = path for organisation and application
-    // "Quillmark"; the entry goes again when the object is destroyed.
+    // Writes key "Com<number>" = path in the section "Ports" of the program's settings; the
+    // entry goes again when the object is destroyed.
     PortRegistration(int number, const QString& path);
     ~PortRegistration();
     PortRegistration(const PortRegistration&) = delete;
     PortRegistration& operator=(const PortRegistration&) = delete;
 
-    static QString key(int number) { return QStringLiteral("Com%1").arg(number); }
+    // The port's name as the program lists it: "Com<number>".
+    static QString key(int number);
 
 private:
     int number_ = 0;

@@ -1,5 +1,5 @@
 // Vertical bar gauge: segmented linear scale, coloured bands and a pointer.
-#include "platform/gauges/BarGaugeWidget.h"
+#include "realtime/gauges/BarGaugeWidget.h"
 
 #include <QEvent>
 #include <QFontMetricsF>

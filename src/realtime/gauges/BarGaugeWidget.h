@@ -2,8 +2,8 @@
 #pragma once
 
 #include "platform/Gauges.h"
-#include "platform/gauges/GaugeGeometry.h"
-#include "platform/gauges/StaticLayer.h"
+#include "realtime/gauges/GaugeGeometry.h"
+#include "realtime/gauges/StaticLayer.h"
 
 #include <QFont>
 #include <QRectF>

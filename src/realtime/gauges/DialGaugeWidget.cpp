@@ -1,7 +1,7 @@
 // Dial tachometer in an octagonal frame, with mark zones and a digital read-out.
-#include "platform/gauges/DialGaugeWidget.h"
+#include "realtime/gauges/DialGaugeWidget.h"
 
-#include "platform/gauges/GaugeGeometry.h"
+#include "realtime/gauges/GaugeGeometry.h"
 
 #include <QEvent>
 #include <QFontMetricsF>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/Gauges.h"
-#include "platform/gauges/StaticLayer.h"
+#include "realtime/gauges/StaticLayer.h"
 
 #include <QFont>
 #include <QPointF>
@@ -31,7 +31,7 @@ public:
     double tachMarkLow() const { return markLow_; }
     double tachMarkHigh() const { return markHigh_; }
     int tachDisplayCode() const { return displayCode_; }
-    bool readoutShown() const { return displayCode_ == kShowReadout; }
+    bool readoutShown() const { return displayCode_ == kTachShowsReadout; }
 
     // Layout in logical pixels, for the current size.
     QPointF centre() const { return centre_; }
@@ -43,7 +43,6 @@ public:
     static QFont captionFont();
     static QFont readoutFont();
 
-    static constexpr int kShowReadout = 3;
     static constexpr double kScaleDivision = 1.0;
     // The needle reaches this far out, in radii.
     static constexpr double kNeedleLength = 0.86;
@@ -66,7 +65,7 @@ private:
     double markLow_ = 5.7;
     double markHigh_ = 6.0;
     // The program writes 3 after every value, so the read-out starts shown.
-    int displayCode_ = kShowReadout;
+    int displayCode_ = kTachShowsReadout;
 
     QPointF centre_;
     double radius_ = 0.0;

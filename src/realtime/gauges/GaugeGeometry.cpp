@@ -1,5 +1,5 @@
 // Value-to-position arithmetic of the gauges.
-#include "platform/gauges/GaugeGeometry.h"
+#include "realtime/gauges/GaugeGeometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Scale, band and placement tables of the real-time panel's gauges and labels.
 #pragma once
 
-#include "platform/gauges/GaugeGeometry.h"
+#include "realtime/gauges/GaugeGeometry.h"
 
 #include <array>
 

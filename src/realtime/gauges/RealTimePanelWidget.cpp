@@ -1,8 +1,8 @@
 // The real-time data panel: tachometer, bar gauges, status text and the Close button.
-#include "realtime/RealTimePanelWidget.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
 
 #include "platform/Twips.h"
-#include "realtime/GaugeTables.h"
+#include "realtime/gauges/GaugeTables.h"
 
 #include <QEvent>
 #include <QLabel>

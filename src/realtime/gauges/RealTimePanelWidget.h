@@ -1,8 +1,8 @@
 // The real-time data panel: tachometer, bar gauges, status text and the Close button.
 #pragma once
 
-#include "platform/gauges/BarGaugeWidget.h"
-#include "platform/gauges/DialGaugeWidget.h"
+#include "realtime/gauges/BarGaugeWidget.h"
+#include "realtime/gauges/DialGaugeWidget.h"
 #include "realtime/RealTimeView.h"
 
 #include <QFrame>

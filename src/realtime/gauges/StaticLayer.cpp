@@ -1,5 +1,5 @@
 // Pixmap cache of a gauge's unchanging parts.
-#include "platform/gauges/StaticLayer.h"
+#include "realtime/gauges/StaticLayer.h"
 
 #include <QPaintEngine>
 #include <QPainter>

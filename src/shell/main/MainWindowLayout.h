@@ -1,7 +1,7 @@
 // Design-time geometry, captions and menu tree of the main window, in twips.
 #pragma once
 
-#include "shell/MainWindowControls.h"
+#include "shell/main/MainWindowEvents.h"
 
 #include <array>
 #include <span>

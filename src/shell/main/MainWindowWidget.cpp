@@ -1,10 +1,10 @@
 // The main window: menu bar, port setup frame, real-time panel and the polling timer.
-#include "shell/MainWindowWidget.h"
+#include "shell/main/MainWindowWidget.h"
 
 #include "platform/ErrorRecord.h"
 #include "platform/Twips.h"
-#include "realtime/RealTimePanelWidget.h"
-#include "shell/MainWindowLayout.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
+#include "shell/main/MainWindowLayout.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,8 @@
 // The main window: menu bar, port setup frame, real-time panel and the polling timer.
 #pragma once
 
-#include "shell/MainWindowControls.h"
+#include "shell/main/MainWindowControls.h"
+#include "shell/main/MainWindowEvents.h"
 
 #include <QMainWindow>
 

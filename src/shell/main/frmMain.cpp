@@ -1,14 +1,16 @@
-#include "shell/frmMain.h"
+#include "shell/main/frmMain.h"
 
-#include "link/ErrorTrap.h"
+#include "trap/ErrorTrap.h"
 #include "link/SharedState.h"
 #include "platform/Files.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramEnd.h"
+#include "platform/ProgramName.h"
 #include "platform/SerialPort.h"
 #include "realtime/RealTimeView.h"
-#include "shell/AboutText.h"
+#include "shell/splash/AboutText.h"
+#include "shell/splash/BrandingLines.h"
 
 #include <array>
 
@@ -16,17 +18,20 @@ namespace quillmark {
 
 namespace {
 
-const QString kApplicationTitle = QStringLiteral("Quillmark");
+const QString kApplicationTitle = QString::fromLatin1(kProgramName);
 const QString kHelpFileName = QStringLiteral("Quillmark_Help.chm");
 
 }  // namespace
 
-frmMain::frmMain(MainWindowPlatform platform, SharedState& state, MainWindowControls& controls)
+frmMain::frmMain(MainWindowPlatform platform, SharedState& state, const BrandingLines& branding,
+                 MainWindowControls& controls)
     : platform_(platform),
       state_(state),
+      branding_(branding),
       controls_(controls),
       ports_(controls, platform.settings, platform.port, platform.boxes, applicationTitle_),
-      link_(platform.port, platform.clock, platform.pump, platform.boxes, ports_.PortNumber),
+      link_(platform.port, platform.clock, platform.pump, platform.boxes, ports_.names(),
+            ports_.PortNumber),
       session_(link_, state, controls.realTime()),
       reads_(link_, state, [this] { session_.cmdCloseRealTimeData_Click(); }),
       polling_(link_, state, reads_, controls.realTime(),
@@ -79,7 +84,7 @@ void frmMain::Form_QueryUnload() {
 }
 
 void frmMain::mnuAbout_Click() {
-    platform_.boxes.show(AboutText(state_.AboutLines), msg_style::kOkInformation,
+    platform_.boxes.show(AboutText(branding_.AboutLines), msg_style::kOkInformation,
                          QStringLiteral("About"));
 }
 

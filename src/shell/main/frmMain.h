@@ -8,7 +8,8 @@
 #include "realtime/EngineReads.h"
 #include "realtime/PollingCycle.h"
 #include "realtime/RealTimeSession.h"
-#include "shell/MainWindowControls.h"
+#include "shell/main/MainWindowControls.h"
+#include "shell/main/MainWindowEvents.h"
 
 #include <QString>
 
@@ -22,6 +23,7 @@ class MessageBoxes;
 class ProgramEnd;
 class SerialPort;
 class SettingsStore;
+struct BrandingLines;
 struct SharedState;
 
 // Everything the main window's logic reaches the outside world through.
@@ -40,7 +42,9 @@ inline constexpr int kEscapeKey = 27;
 
 class frmMain final : public MainWindowEvents {
 public:
-    frmMain(MainWindowPlatform platform, SharedState& state, MainWindowControls& controls);
+    // The About box shows the branding lines the splash read.
+    frmMain(MainWindowPlatform platform, SharedState& state, const BrandingLines& branding,
+            MainWindowControls& controls);
 
     void Form_Load();
 
@@ -68,6 +72,7 @@ public:
 private:
     MainWindowPlatform platform_;
     SharedState& state_;
+    const BrandingLines& branding_;
     MainWindowControls& controls_;
     QString applicationTitle_;
     QString helpFile_;  // the help-file setting, kept for the rest of the run

@@ -1,5 +1,5 @@
 // The About box's text.
-#include "shell/AboutText.h"
+#include "shell/splash/AboutText.h"
 
 namespace quillmark {
 

@@ -1,5 +1,5 @@
 // Reading the branding file and interpreting its splash items.
-#include "shell/Branding.h"
+#include "shell/splash/Branding.h"
 
 #include <QDir>
 

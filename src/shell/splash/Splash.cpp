@@ -1,14 +1,14 @@
 // Start-up's splash window.
-#include "shell/Splash.h"
+#include "shell/splash/Splash.h"
 
-#include "shell/SplashWindowWidget.h"
-#include "shell/frmSplash.h"
+#include "shell/splash/SplashWindowWidget.h"
+#include "shell/splash/frmSplash.h"
 
 namespace quillmark {
 
-void ShowSplash(Files& files, MessageBoxes& boxes, SharedState& state) {
+void ShowSplash(Files& files, MessageBoxes& boxes, BrandingLines& branding) {
     SplashWindowWidget window;
-    frmSplash logic(files, boxes, state, window);
+    frmSplash logic(files, boxes, branding, window);
     QObject::connect(&window, &SplashWindowWidget::unloadTimerTicked, &window,
                      [&logic] { logic.tmrSplashUnload_Timer(); });
     logic.Form_Load();

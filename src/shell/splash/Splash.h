@@ -5,10 +5,10 @@ namespace quillmark {
 
 class Files;
 class MessageBoxes;
-struct SharedState;
+struct BrandingLines;
 
-// Fills SharedState::SplashItems and AboutLines from the branding file and returns once the
+// Fills `branding` from the branding file and returns once the
 // splash window has closed, about 4000 ms after it was created.
-void ShowSplash(Files& files, MessageBoxes& boxes, SharedState& state);
+void ShowSplash(Files& files, MessageBoxes& boxes, BrandingLines& branding);
 
 }  // namespace quillmark

@@ -1,9 +1,10 @@
 // The splash window's widgets, laid out in twips and scaled by the screen's logical DPI.
-#include "shell/SplashWindowWidget.h"
+#include "shell/splash/SplashWindowWidget.h"
 
 #include "platform/ErrorRecord.h"
+#include "platform/ProgramName.h"
 #include "platform/Twips.h"
-#include "shell/AboutText.h"
+#include "shell/splash/AboutText.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -146,13 +147,13 @@ void SplashWindowWidget::loadLogo(const QString& path) {
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
     if (!info.isFile()) {
-        throw RaisedError::platform(QStringLiteral("Quillmark"),
+        throw RaisedError::platform(QString::fromLatin1(kProgramName),
                                     QStringLiteral("Logo picture not found: %1").arg(shown));
     }
     QImageReader reader(path);
     const QImage image = reader.read();
     if (image.isNull()) {
-        throw RaisedError::platform(QStringLiteral("Quillmark"),
+        throw RaisedError::platform(QString::fromLatin1(kProgramName),
                                     QStringLiteral("Logo picture cannot be loaded: %1 (%2)")
                                         .arg(shown, reader.errorString()));
     }

@@ -1,7 +1,7 @@
 // The splash window on screen: fixed layout, branded company name and logo, 4000 ms life.
 #pragma once
 
-#include "shell/frmSplash.h"
+#include "shell/splash/SplashWindowControls.h"
 
 #include <QDialog>
 
@@ -11,7 +11,7 @@ class QTimer;
 
 namespace quillmark {
 
-class SplashWindowWidget final : public QDialog, public SplashControls {
+class SplashWindowWidget final : public QDialog, public SplashWindowControls {
     Q_OBJECT
 
 public:

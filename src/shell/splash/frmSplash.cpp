@@ -1,10 +1,11 @@
 // The splash window's load and its unload timer.
-#include "shell/frmSplash.h"
+#include "shell/splash/frmSplash.h"
 
-#include "link/SharedState.h"
 #include "platform/ErrorRecord.h"
 #include "platform/Files.h"
-#include "shell/Branding.h"
+#include "platform/ProgramName.h"
+#include "shell/splash/BrandingLines.h"
+#include "shell/splash/Branding.h"
 
 #include <QDir>
 
@@ -14,16 +15,16 @@ namespace quillmark {
 
 namespace {
 
-const QString kErrorSource = QStringLiteral("Quillmark");
+const QString kErrorSource = QString::fromLatin1(kProgramName);
 
 }  // namespace
 
-frmSplash::frmSplash(Files& files, MessageBoxes& boxes, SharedState& state,
-                     SplashControls& controls)
-    : files_(files), boxes_(boxes), state_(state), controls_(controls) {}
+frmSplash::frmSplash(Files& files, MessageBoxes& boxes, BrandingLines& branding,
+                     SplashWindowControls& controls)
+    : files_(files), boxes_(boxes), branding_(branding), controls_(controls) {}
 
 const QString& frmSplash::splashItem(int position) const {
-    if (position > state_.SplashItems.size()) {
+    if (position > branding_.SplashItems.size()) {
         throw RaisedError::platform(
             kErrorSource,
             QStringLiteral("The branding file %1 has no line for the %2 (splash item %3). "
@@ -32,15 +33,15 @@ const QString& frmSplash::splashItem(int position) const {
                      QString::fromLatin1(kSplashItemRoles.at(position - 1)))
                 .arg(position));
     }
-    return state_.SplashItems.at(position - 1);
+    return branding_.SplashItems.at(position - 1);
 }
 
 void frmSplash::readBrandingFile() {
     const BrandingContents contents = readBranding(files_.readAll(brandingPath_));
     // Replaced rather than appended, so that Retry after fixing the file reads it afresh
     // instead of storing its lines a second time.
-    state_.SplashItems = contents.splashItems;
-    state_.AboutLines = contents.aboutLines;
+    branding_.SplashItems = contents.splashItems;
+    branding_.AboutLines = contents.aboutLines;
     if (contents.pastEnd != BrandingPastEnd::None) {
         throw RaisedError::platform(
             kErrorSource, QStringLiteral("%1: %2").arg(QString::fromLatin1(kPastEndDescription),
@@ -64,8 +65,8 @@ ProcedureEnd frmSplash::Form_Load() {
         }},
         Step{[this] {
             if (!brandingExists_) {
-                state_.SplashItems = defaultSplashItems();
-                state_.AboutLines = defaultAboutLines();
+                branding_.SplashItems = defaultSplashItems();
+                branding_.AboutLines = defaultAboutLines();
             }
             return Flow::Next;
         }},
@@ -96,7 +97,7 @@ ProcedureEnd frmSplash::Form_Load() {
             return Flow::Next;
         }},
         Step{[this] {
-            controls_.setApplicationTitle(QStringLiteral("Quillmark"));
+            controls_.setApplicationTitle(QString::fromLatin1(kProgramName));
             return Flow::Next;
         }},
     };

@@ -1,8 +1,8 @@
 // The main window's menus, layout, key preview, close query, timer and port list.
 #include "RecordingMainWindowEvents.h"
 #include "platform/ErrorRecord.h"
-#include "realtime/RealTimePanelWidget.h"
-#include "shell/MainWindowWidget.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
+#include "shell/main/MainWindowWidget.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,8 @@
 // Main window events recorded by name, in the order the window raised them.
 #pragma once
 
-#include "shell/MainWindowControls.h"
+#include "shell/main/MainWindowControls.h"
+#include "shell/main/MainWindowEvents.h"
 
 #include <QList>
 #include <QStringList>

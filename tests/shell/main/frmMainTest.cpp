@@ -1,12 +1,9 @@
 // The main window's load with the stored port, the keys, exit, About and Help.
 #include "FakeShellPlatform.h"
-#include "FakeTime.h"
-#include "MemorySettingsStore.h"
-#include "RecordingViews.h"
-#include "ScriptedMessageBoxes.h"
-#include "ScriptedSerialPort.h"
+#include "MainControlsHarness.h"
 #include "link/SharedState.h"
-#include "shell/frmMain.h"
+#include "shell/main/frmMain.h"
+#include "shell/splash/BrandingLines.h"
 
 #include <QTest>
 
@@ -15,18 +12,14 @@ using namespace quillmark::test;
 
 namespace {
 
-struct Harness {
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    ScriptedSerialPort port{clock, pump};
-    ScriptedMessageBoxes boxes;
-    MemorySettingsStore settings;
+struct Harness : MainControlsHarness {
     FakeFiles files;
     RecordingHelpViewer help;
     RecordingProgramEnd programEnd;
     SharedState state;
-    RecordingMainControls controls;
-    frmMain logic{{port, clock, pump, boxes, settings, files, help, programEnd}, state, controls};
+    BrandingLines branding;
+    frmMain logic{
+        {port, clock, pump, boxes, settings, files, help, programEnd}, state, branding, controls};
 
     explicit Harness(std::optional<QString> stored = std::nullopt) {
         if (stored) {
@@ -36,7 +29,6 @@ struct Harness {
         state.EscapePressed = true;
         state.CommErrorCount = 5;
     }
-    QString storedPort() const { return settings.values.value("Quillmark/Properties/CommPort"); }
 };
 
 }  // namespace
@@ -153,7 +145,7 @@ private slots:
 
     void about_isRebuiltOnEveryUse() {
         Harness h;
-        h.state.AboutLines = {"Halverd", "Halverd LLC", "1 Way"};
+        h.branding.AboutLines = {"Halverd", "Halverd LLC", "1 Way"};
         h.logic.mnuAbout_Click();
         h.logic.mnuAbout_Click();
         QCOMPARE(h.boxes.shown.size(), 2);
@@ -176,4 +168,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(MainWindowLogicTest)
-#include "MainWindowLogicTest.moc"
+#include "frmMainTest.moc"

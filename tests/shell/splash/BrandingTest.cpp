@@ -1,6 +1,6 @@
 // The branding file reader, the splash item rules and the About text.
-#include "shell/AboutText.h"
-#include "shell/Branding.h"
+#include "shell/splash/AboutText.h"
+#include "shell/splash/Branding.h"
 
 #include <QtTest>
 
