@@ -43,7 +43,8 @@ public:
     virtual void setPort(const QString& name, const QString& device) = 0;
     virtual void open() = 0;
     virtual void close() = 0;
-    // Drops every received byte not yet read, including what the driver still queues.
+    // Drops every received byte not yet read, including what the driver still queues. Like
+    // every other operation but close, it fails on a closed port.
     virtual void discardInput() = 0;
     // Received bytes a read can take now.
     virtual int waitingCount() = 0;
