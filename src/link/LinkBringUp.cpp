@@ -9,7 +9,6 @@
 #include "platform/SerialPort.h"
 
 #include <array>
-#include <limits>
 #include <string_view>
 
 namespace quillmark {
@@ -67,25 +66,11 @@ void ReadFirmwareID(ModuleLink& link, SharedState& state) {
 
     std::vector<Step> steps;
     steps.push_back({[&] {
-        link.LinkOK = false;
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
         state.FirmwareID.clear();
         return Flow::Next;
     }});
-    const std::size_t openStep = steps.size();
-    link.appendOpenIfClosed(steps);
+    link.appendOpening(steps, kFirmwareIdCommand, deadline);
     steps.push_back({[&] {
-        port.discardInput();
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        port.write(QByteArray(1, kFirmwareIdCommand));
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        deadline = link.deadlineFromNow();
         text.clear();
         carriageReturnInTime = false;
         return Flow::Next;
@@ -123,19 +108,7 @@ void ReadFirmwareID(ModuleLink& link, SharedState& state) {
         }
         return Flow::Next;
     }});
-    steps.push_back({[&] {
-        if (!carriageReturnInTime) {
-            link.closeIfOpen();
-        }
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-                         if (!carriageReturnInTime) {
-                             throw RaisedError::comm(kIdentifierTimeout);
-                         }
-                         return Flow::Next;
-                     },
-                     openStep, std::numeric_limits<std::size_t>::max()});
+    link.appendTimeoutCheck(steps, carriageReturnInTime, kIdentifierTimeout);
     steps.push_back({[&] {
         // The first character is dropped; a carriage return as the very first byte leaves an
         // identifier with no text, which the caller reports as invalid.

@@ -49,12 +49,14 @@ void ModuleLink::DelayTimer(std::int32_t delayMs) {
 }
 
 void ModuleLink::appendOpenIfClosed(std::vector<Step>& steps) {
-    steps.push_back({[this] {
-        if (!port_.isOpen()) {
-            port_.setPort(PortNames::displayName(portNumber_), names_.device(portNumber_));
-        }
-        return Flow::Next;
-    }});
+    steps.push_back({.run = [this] {
+                         if (!port_.isOpen()) {
+                             port_.setPort(PortNames::displayName(portNumber_),
+                                           names_.device(portNumber_));
+                         }
+                         return Flow::Next;
+                     },
+                     .label = kOpenStep});
     steps.push_back({[this] {
         if (!port_.isOpen()) {
             port_.open();
@@ -66,24 +68,7 @@ void ModuleLink::appendOpenIfClosed(std::vector<Step>& steps) {
 void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap,
                                        CountedExchange& exchange, ShortAnswer onShortAnswer,
                                        const QString& timeoutText) {
-    steps.push_back({[this] {
-        LinkOK = false;
-        return Flow::Next;
-    }});
-    const std::size_t openStep = steps.size();
-    appendOpenIfClosed(steps);
-    steps.push_back({[this] {
-        port_.discardInput();
-        return Flow::Next;
-    }});
-    steps.push_back({[this, &exchange] {
-        port_.write(QByteArray(1, static_cast<char>(exchange.command)));
-        return Flow::Next;
-    }});
-    steps.push_back({[this, &exchange] {
-        exchange.deadline = deadlineFromNow();
-        return Flow::Next;
-    }});
+    appendOpening(steps, exchange.command, exchange.deadline);
     // The counted wait lets no window event run: it sleeps on the port until the n-th byte is
     // there or the deadline passes. An error dialog inside it does not move the deadline: the
     // time left is taken from the clock after every dialog, and Ignore goes on waiting.
@@ -112,20 +97,45 @@ void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap
         steps.push_back({[&exchange] { return exchange.complete ? Flow::Next : Flow::Finish; }});
         return;
     }
-    steps.push_back({[this, &exchange] {
-        if (!exchange.complete) {
+    appendTimeoutCheck(steps, exchange.complete, timeoutText);
+}
+
+void ModuleLink::appendOpening(std::vector<Step>& steps, std::uint8_t command,
+                               std::chrono::nanoseconds& deadline) {
+    steps.push_back({[this] {
+        LinkOK = false;
+        return Flow::Next;
+    }});
+    appendOpenIfClosed(steps);
+    steps.push_back({[this] {
+        port_.discardInput();
+        return Flow::Next;
+    }});
+    steps.push_back({[this, command] {
+        port_.write(QByteArray(1, static_cast<char>(command)));
+        return Flow::Next;
+    }});
+    steps.push_back({[this, &deadline] {
+        deadline = deadlineFromNow();
+        return Flow::Next;
+    }});
+}
+
+void ModuleLink::appendTimeoutCheck(std::vector<Step>& steps, const bool& answered,
+                                    const QString& timeoutText) {
+    steps.push_back({[this, &answered] {
+        if (!answered) {
             closeIfOpen();
         }
         return Flow::Next;
     }});
-    const std::size_t endOfProcedure = std::numeric_limits<std::size_t>::max();
-    steps.push_back({[&exchange, timeoutText] {
-                         if (!exchange.complete) {
+    steps.push_back({[&answered, timeoutText] {
+                         if (!answered) {
                              throw RaisedError::comm(timeoutText);
                          }
                          return Flow::Next;
                      },
-                     openStep, endOfProcedure});
+                     StepTarget(kOpenStep), StepTarget::end()});
 }
 
 void ModuleLink::appendReadByte(std::vector<Step>& steps, std::uint8_t* target) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace quillmark {
@@ -64,8 +65,21 @@ public:
     // Appends a step that reads one answer byte into `target` (nullptr: read and not examined).
     void appendReadByte(std::vector<Step>& steps, std::uint8_t* target);
 
+    // The label of the first step of opening the port on demand; Retry after a timeout
+    // starts again from there.
+    static constexpr std::string_view kOpenStep = "open";
+
     // Open on demand with PortNumber: set the port, then open it (two steps of their own).
     void appendOpenIfClosed(std::vector<Step>& steps);
+
+    // The opening every transaction shares: LinkOK False, open on demand, discard what
+    // waits, write the command, start the deadline.
+    void appendOpening(std::vector<Step>& steps, std::uint8_t command,
+                       std::chrono::nanoseconds& deadline);
+    // Without an answer in time: close the port, then raise the timeout. Retry sends the
+    // command again from opening the port with a fresh deadline; Ignore ends the procedure.
+    void appendTimeoutCheck(std::vector<Step>& steps, const bool& answered,
+                            const QString& timeoutText);
 
 private:
     SerialPort& port_;

@@ -3,7 +3,21 @@
 #include "trap/ErrorDialog.h"
 #include "platform/MessageBoxes.h"
 
+#include <algorithm>
+
 namespace quillmark {
+
+std::size_t StepTarget::in(std::span<const Step> steps) const {
+    if (label_.empty()) {
+        return std::min(position_, steps.size());
+    }
+    for (std::size_t index = 0; index < steps.size(); ++index) {
+        if (steps[index].label == label_) {
+            return index;
+        }
+    }
+    return steps.size();
+}
 
 TrapAction ErrorTrap::standardAnswers(int answer) {
     switch (answer) {
@@ -38,10 +52,7 @@ ProcedureEnd ErrorTrap::leave(TrapAction action) {
     // Closing steps run outside the trap and are best effort: the user already chose to leave,
     // so a port that fails to close must neither bring the dialog back nor escape the procedure.
     if (closing) {
-        try {
-            closing();
-        } catch (const RaisedError&) {
-        }
+        bestEffort(closing);
     }
     return givingUp ? ProcedureEnd::GaveUp : ProcedureEnd::Aborted;
 }
@@ -58,10 +69,10 @@ ProcedureEnd ErrorTrap::run(std::span<const Step> steps) {
         } catch (const RaisedError& error) {
             switch (decide(error.record())) {
                 case TrapAction::Retry:
-                    index = step.retryFrom.value_or(index);
+                    index = step.retryFrom ? step.retryFrom->in(steps) : index;
                     break;
                 case TrapAction::Ignore:
-                    index = step.ignoreTo.value_or(index + 1);
+                    index = step.ignoreTo ? step.ignoreTo->in(steps) : index + 1;
                     break;
                 case TrapAction::Abort:
                 case TrapAction::GiveUp:

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <type_traits>
 
 namespace quillmark {
@@ -31,13 +32,34 @@ enum class Flow {
     Finish,  // the procedure ends here, normally
 };
 
+struct Step;
+
+// Where Retry or Ignore takes a procedure: the step with a given label, the end of the
+// procedure, or a step by its position (a position past the last step is the end, too).
+class StepTarget {
+public:
+    constexpr StepTarget(std::size_t position) : position_(position) {}
+    constexpr StepTarget(std::string_view label) : label_(label) {}
+    static constexpr StepTarget end() { return StepTarget(kEnd); }
+
+    // The position in `steps`; the end of the procedure is steps.size(). A label that no step
+    // carries is a fault in the procedure, not in the line, so it ends the procedure too.
+    std::size_t in(std::span<const Step> steps) const;
+
+private:
+    static constexpr std::size_t kEnd = static_cast<std::size_t>(-1);
+    std::size_t position_ = kEnd;
+    std::string_view label_;
+};
+
 struct Step {
     std::function<Flow()> run;
     // Where Retry restarts when this step fails; by default the step itself.
-    std::optional<std::size_t> retryFrom = std::nullopt;
-    // Where Ignore goes on when this step fails; by default the next step. An index past the
-    // last step ends the procedure.
-    std::optional<std::size_t> ignoreTo = std::nullopt;
+    std::optional<StepTarget> retryFrom = std::nullopt;
+    // Where Ignore goes on when this step fails; by default the next step.
+    std::optional<StepTarget> ignoreTo = std::nullopt;
+    // The name a StepTarget finds this step by.
+    std::string_view label = {};
 };
 
 // What the trap does with the dialog's answer.

@@ -114,6 +114,45 @@ private slots:
         QCOMPARE(ran, (QStringList{"open", "raise", "open", "raise"}));
     }
 
+    void labelledTargets_redirectLikePositions_data() {
+        QTest::addColumn<QString>("retryTo");
+        QTest::addColumn<QStringList>("ran");
+        // Retry once to the label, then Ignore to the end: "read" never runs.
+        QTest::newRow("to the labelled step")
+            << "open" << QStringList{"open", "raise", "open", "raise"};
+        // A label no step carries ends the procedure rather than looping or running on.
+        QTest::newRow("unknown label ends") << "nowhere" << QStringList{"open", "raise"};
+    }
+    void labelledTargets_redirectLikePositions() {
+        QFETCH(QString, retryTo);
+        QFETCH(QStringList, ran);
+        ScriptedMessageBoxes boxes;
+        boxes.answers = {msg_answer::kRetry, msg_answer::kIgnore};
+        ErrorTrap trap(boxes);
+        const QByteArray label = retryTo.toLatin1();
+        QStringList order;
+        const std::vector<Step> steps = {
+            {.run =
+                 [&] {
+                     order << "open";
+                     return Flow::Next;
+                 },
+             .label = "open"},
+            {[&] {
+                 order << "raise";
+                 throw RaisedError::comm("timeout");
+                 return Flow::Next;
+             },
+             StepTarget(std::string_view(label.constData())), StepTarget::end()},
+            {[&] {
+                order << "read";
+                return Flow::Next;
+            }},
+        };
+        trap.run(steps);
+        QCOMPARE(order, ran);
+    }
+
     void guard_actsOnOneStatementInsideAStep() {
         ScriptedMessageBoxes boxes;
         boxes.answers = {msg_answer::kRetry, msg_answer::kIgnore, msg_answer::kAbort};
