@@ -221,6 +221,7 @@ private slots:
     }
     void firmware_lateCarriageReturn_isATimeout() {
         QFETCH(int, answer);
+        QFETCH(bool, portOpenAtDialog);
         LinkHarness h;
         h.state.ModelName = QStringLiteral("Corvane II");
         // The text comes in time, its carriage return after the deadline.
@@ -228,12 +229,12 @@ private slots:
             h.port.arrive("#Corvane II VR", 1ms);
             return std::optional(bytes("\r", 1, 1200ms));
         };
-        bool portOpenAtDialog = true;
-        h.boxes.whileOpen = [&] { portOpenAtDialog = h.port.isOpen(); };
+        bool openAtDialog = true;
+        h.boxes.whileOpen = [&] { openAtDialog = h.port.isOpen(); };
         h.boxes.answers = {answer};
         ReadFirmwareID(h.link, h.state);
         QCOMPARE(h.boxes.texts(), QStringList{kTimeoutText});
-        QVERIFY(!portOpenAtDialog);  // closed before the error is raised
+        QCOMPARE(openAtDialog, portOpenAtDialog);  // closed before the error is raised
         QVERIFY(!h.port.isOpen());
         QVERIFY(!h.link.LinkOK);
         QCOMPARE(h.state.FirmwareID, QString());

@@ -151,8 +151,15 @@ private slots:
         }
         QVERIFY(minRpm < 1200);
         QVERIFY(maxRpm > 6300);
-        // Deterministic, and repeating with the cycle.
-        QCOMPARE(EngineProfile::at(12345ms).rpm, EngineProfile::at(12345ms).rpm);
+        // Deterministic: a reading depends on the time alone, not on what was asked before.
+        const EngineReading first = EngineProfile::at(12345ms);
+        (void)EngineProfile::at(99s);
+        const EngineReading again = EngineProfile::at(12345ms);
+        QCOMPARE(again.rpm, first.rpm);
+        QCOMPARE(again.throttleRaw, first.throttleRaw);
+        QCOMPARE(again.injectorFrontMs, first.injectorFrontMs);
+        QCOMPARE(again.retard, first.retard);
+        // Repeating with the cycle.
         QVERIFY(std::abs(EngineProfile::at(14s).rpm - EngineProfile::at(74s).rpm) < 60);
         // Idle and cruise differ where the program will look.
         ModuleEngine engine;
