@@ -49,20 +49,20 @@ void ModuleLink::DelayTimer(std::int32_t delayMs) {
 }
 
 void ModuleLink::appendOpenIfClosed(std::vector<Step>& steps) {
-    steps.push_back({.run = [this] {
-                         if (!port_.isOpen()) {
-                             port_.setPort(PortNames::displayName(portNumber_),
-                                           names_.device(portNumber_));
-                         }
-                         return Flow::Next;
-                     },
+    steps.push_back({.run =
+                         [this] {
+                             if (!port_.isOpen()) {
+                                 port_.setPort(PortNames::displayName(portNumber_),
+                                               names_.device(portNumber_));
+                             }
+                             return Flow::Next;
+                         },
                      .label = kOpenStep});
-    steps.push_back({[this] {
+    steps.push_back(nextStep([this] {
         if (!port_.isOpen()) {
             port_.open();
         }
-        return Flow::Next;
-    }});
+    }));
 }
 
 void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap,
@@ -72,7 +72,7 @@ void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap
     // The counted wait lets no window event run: it sleeps on the port until the n-th byte is
     // there or the deadline passes. An error dialog inside it does not move the deadline: the
     // time left is taken from the clock after every dialog, and Ignore goes on waiting.
-    steps.push_back({[this, &trap, &exchange] {
+    steps.push_back(nextStep([this, &trap, &exchange] {
         exchange.complete = false;
         for (;;) {
             const auto waiting = trap.guard([this] { return port_.waitingCount(); });
@@ -91,8 +91,7 @@ void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap
                     std::max(exchange.deadline - clock_.now(), std::chrono::nanoseconds::zero()));
             });
         }
-        return Flow::Next;
-    }});
+    }));
     if (onShortAnswer == ShortAnswer::EndQuietly) {
         steps.push_back({[&exchange] { return exchange.complete ? Flow::Next : Flow::Finish; }});
         return;
@@ -102,33 +101,21 @@ void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap
 
 void ModuleLink::appendOpening(std::vector<Step>& steps, std::uint8_t command,
                                std::chrono::nanoseconds& deadline) {
-    steps.push_back({[this] {
-        LinkOK = false;
-        return Flow::Next;
-    }});
+    steps.push_back(nextStep([this] { LinkOK = false; }));
     appendOpenIfClosed(steps);
-    steps.push_back({[this] {
-        port_.discardInput();
-        return Flow::Next;
-    }});
-    steps.push_back({[this, command] {
-        port_.write(QByteArray(1, static_cast<char>(command)));
-        return Flow::Next;
-    }});
-    steps.push_back({[this, &deadline] {
-        deadline = deadlineFromNow();
-        return Flow::Next;
-    }});
+    steps.push_back(nextStep([this] { port_.discardInput(); }));
+    steps.push_back(
+        nextStep([this, command] { port_.write(QByteArray(1, static_cast<char>(command))); }));
+    steps.push_back(nextStep([this, &deadline] { deadline = deadlineFromNow(); }));
 }
 
 void ModuleLink::appendTimeoutCheck(std::vector<Step>& steps, const bool& answered,
                                     const QString& timeoutText) {
-    steps.push_back({[this, &answered] {
+    steps.push_back(nextStep([this, &answered] {
         if (!answered) {
             closeIfOpen();
         }
-        return Flow::Next;
-    }});
+    }));
     steps.push_back({[&answered, timeoutText] {
                          if (!answered) {
                              throw RaisedError::comm(timeoutText);
@@ -139,13 +126,12 @@ void ModuleLink::appendTimeoutCheck(std::vector<Step>& steps, const bool& answer
 }
 
 void ModuleLink::appendReadByte(std::vector<Step>& steps, std::uint8_t* target) {
-    steps.push_back({[this, target] {
+    steps.push_back(nextStep([this, target] {
         const std::uint8_t byte = port_.readOne();
         if (target != nullptr) {
             *target = byte;
         }
-        return Flow::Next;
-    }});
+    }));
 }
 
 }  // namespace quillmark

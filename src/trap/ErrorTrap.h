@@ -62,6 +62,17 @@ struct Step {
     std::string_view label = {};
 };
 
+// A step that always goes on: it runs `body`, which returns nothing, then the next step runs.
+template <typename Body>
+Step nextStep(Body body) {
+    static_assert(std::is_void_v<std::invoke_result_t<Body&>>,
+                  "a step that can end the procedure returns its Flow and is a plain Step");
+    return Step{[body = std::move(body)] {
+        body();
+        return Flow::Next;
+    }};
+}
+
 // What the trap does with the dialog's answer.
 enum class TrapAction {
     Abort,   // run the abort closing steps, end the procedure

@@ -34,29 +34,18 @@ public:
     double markHigh = 6;
     int displayCode = 0;
     QStringList order;  // member names in the order they were set
-    void setValue(double v) override {
-        value = v;
-        order << QStringLiteral("Value");
-    }
-    void setCaption(const QString& c) override {
-        caption = c;
-        order << QStringLiteral("Caption");
-    }
-    void setTachScaleMax(double v) override {
-        scaleMax = v;
-        order << QStringLiteral("TachScaleMax");
-    }
-    void setTachMarkLow(double v) override {
-        markLow = v;
-        order << QStringLiteral("TachMarkLow");
-    }
-    void setTachMarkHigh(double v) override {
-        markHigh = v;
-        order << QStringLiteral("TachMarkHigh");
-    }
-    void setTachDisplayCode(int c) override {
-        displayCode = c;
-        order << QStringLiteral("TachDisplayCode");
+    void setValue(double v) override { record(value, v, "Value"); }
+    void setCaption(const QString& c) override { record(caption, c, "Caption"); }
+    void setTachScaleMax(double v) override { record(scaleMax, v, "TachScaleMax"); }
+    void setTachMarkLow(double v) override { record(markLow, v, "TachMarkLow"); }
+    void setTachMarkHigh(double v) override { record(markHigh, v, "TachMarkHigh"); }
+    void setTachDisplayCode(int c) override { record(displayCode, c, "TachDisplayCode"); }
+
+private:
+    template <typename T>
+    void record(T& member, const T& value, const char* name) {
+        member = value;
+        order << QString::fromLatin1(name);
     }
 };
 

@@ -101,26 +101,23 @@ void DialGaugeWidget::setCaption(const QString& readout) {
 }
 
 void DialGaugeWidget::setTachScaleMax(double top) {
-    if (sameValue(top, scaleMax_)) {
-        return;
-    }
-    scaleMax_ = top;
-    scaleChanged();
+    setScaleMember(scaleMax_, top);
 }
 
 void DialGaugeWidget::setTachMarkLow(double mark) {
-    if (sameValue(mark, markLow_)) {
-        return;
-    }
-    markLow_ = mark;
-    scaleChanged();
+    setScaleMember(markLow_, mark);
 }
 
 void DialGaugeWidget::setTachMarkHigh(double mark) {
-    if (sameValue(mark, markHigh_)) {
+    setScaleMember(markHigh_, mark);
+}
+
+void DialGaugeWidget::setScaleMember(double& member, double value) {
+    // The program sets the same scale on every open; only a real change redraws the dial.
+    if (sameValue(value, member)) {
         return;
     }
-    markHigh_ = mark;
+    member = value;
     scaleChanged();
 }
 

@@ -56,6 +56,7 @@ private:
     void layOut();
     void placeNeedle();
     QRectF needleBounds() const;
+    void setScaleMember(double& member, double value);
     void scaleChanged();
     void drawStatic(QPainter& painter) const;
 

@@ -1,6 +1,5 @@
 #include "shell/main/frmMain.h"
 
-#include "trap/ErrorTrap.h"
 #include "link/SharedState.h"
 #include "platform/Files.h"
 #include "platform/HelpViewer.h"
@@ -11,6 +10,7 @@
 #include "realtime/RealTimeView.h"
 #include "shell/splash/AboutText.h"
 #include "shell/splash/BrandingLines.h"
+#include "trap/ErrorTrap.h"
 
 #include <array>
 
@@ -42,27 +42,22 @@ frmMain::frmMain(MainWindowPlatform platform, SharedState& state, const Branding
 
 void frmMain::Form_Load() {
     ErrorTrap trap(platform_.boxes);
-    auto step = [](auto&& body) {
-        return Step{[body = std::forward<decltype(body)>(body)] {
-            body();
-            return Flow::Next;
-        }};
-    };
     const std::array<Step, 11> steps = {
-        step([this] { controls_.setKeyPreview(true); }),
-        step([this] { controls_.realTime().setPanelVisible(false); }),
-        step([this] { state_.RealTimeActive = false; }),
-        step([this] {
+        nextStep([this] { controls_.setKeyPreview(true); }),
+        nextStep([this] { controls_.realTime().setPanelVisible(false); }),
+        nextStep([this] { state_.RealTimeActive = false; }),
+        nextStep([this] {
             applicationTitle_ = kApplicationTitle;
             controls_.setApplicationTitle(applicationTitle_);
         }),
-        step([this] { platform_.files.setCurrentDirectory(platform_.files.programDirectory()); }),
-        step([this] { state_.EscapePressed = false; }),
-        step([this] { ports_.loadStoredPort(); }),
-        step([this] { ports_.fillPortList(); }),
-        step([this] { ports_.selectStoredPort(); }),
-        step([this] { ports_.applyLineSettings(); }),
-        step([this] { state_.CommErrorCount = 0; }),
+        nextStep(
+            [this] { platform_.files.setCurrentDirectory(platform_.files.programDirectory()); }),
+        nextStep([this] { state_.EscapePressed = false; }),
+        nextStep([this] { ports_.loadStoredPort(); }),
+        nextStep([this] { ports_.fillPortList(); }),
+        nextStep([this] { ports_.selectStoredPort(); }),
+        nextStep([this] { ports_.applyLineSettings(); }),
+        nextStep([this] { state_.CommErrorCount = 0; }),
     };
     trap.run(steps);
 }

@@ -4,8 +4,8 @@
 #include "platform/ErrorRecord.h"
 #include "platform/Files.h"
 #include "platform/ProgramName.h"
-#include "shell/splash/BrandingLines.h"
 #include "shell/splash/Branding.h"
+#include "shell/splash/BrandingLines.h"
 
 #include <QDir>
 
@@ -51,55 +51,33 @@ void frmSplash::readBrandingFile() {
 
 ProcedureEnd frmSplash::Form_Load() {
     const std::array steps{
-        Step{[this] {
+        nextStep([this] {
             brandingPath_ = files_.programDirectory() + QDir::separator() +
                             QString::fromLatin1(kBrandingFileName);
-            return Flow::Next;
-        }},
-        Step{[this] {
+        }),
+        nextStep([this] {
             brandingExists_ = files_.exists(brandingPath_);
             if (brandingExists_) {
                 readBrandingFile();
             }
-            return Flow::Next;
-        }},
-        Step{[this] {
+        }),
+        nextStep([this] {
             if (!brandingExists_) {
                 branding_.SplashItems = defaultSplashItems();
                 branding_.AboutLines = defaultAboutLines();
             }
-            return Flow::Next;
-        }},
-        Step{[this] {
-            controls_.setCompanyCaption(splashItem(1));
-            return Flow::Next;
-        }},
-        Step{[this] {
-            controls_.setCompanyFontName(splashItem(2));
-            return Flow::Next;
-        }},
-        Step{[this] {
-            controls_.setCompanyFontSize(companyFontSize(splashItem(3)));
-            return Flow::Next;
-        }},
-        Step{[this] {
-            controls_.setCompanyFontBold(styleWantsBold(splashItem(4)));
-            return Flow::Next;
-        }},
-        Step{[this] {
-            controls_.setCompanyFontItalic(styleWantsItalic(splashItem(4)));
-            return Flow::Next;
-        }},
-        Step{[this] {
+        }),
+        nextStep([this] { controls_.setCompanyCaption(splashItem(1)); }),
+        nextStep([this] { controls_.setCompanyFontName(splashItem(2)); }),
+        nextStep([this] { controls_.setCompanyFontSize(companyFontSize(splashItem(3))); }),
+        nextStep([this] { controls_.setCompanyFontBold(styleWantsBold(splashItem(4))); }),
+        nextStep([this] { controls_.setCompanyFontItalic(styleWantsItalic(splashItem(4))); }),
+        nextStep([this] {
             if (const auto path = logoPath(files_.programDirectory(), splashItem(5))) {
                 controls_.loadLogo(*path);
             }
-            return Flow::Next;
-        }},
-        Step{[this] {
-            controls_.setApplicationTitle(QString::fromLatin1(kProgramName));
-            return Flow::Next;
-        }},
+        }),
+        nextStep([this] { controls_.setApplicationTitle(QString::fromLatin1(kProgramName)); }),
     };
     ErrorTrap trap(boxes_);
     return trap.run(steps);
