@@ -1,6 +1,7 @@
 // Scale, band and placement tables of the real-time panel's gauges and labels.
 #pragma once
 
+#include "platform/Twips.h"
 #include "realtime/gauges/GaugeGeometry.h"
 
 #include <array>
@@ -60,13 +61,11 @@ inline constexpr BarGaugeDesign kFuelMult{"FUEL%", kLabelLightYellow, kFuelMultS
 inline constexpr BarGaugeDesign kBattery{"BAT V", kLabelYellow, kBatterySegments, kBatteryBands};
 inline constexpr BarGaugeDesign kRetard{"RETARD", kLabelYellow, kRetardSegments, kRetardBands};
 
-// Positions inside the panel, in twips.
+// Positions inside the panel, in twips. The panel itself is placed in the main window's client
+// area; it is a little larger than the area so that it covers it completely.
 struct TwipsPlacement {
     const char* name = "";
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
+    TwipsBox box;
 };
 
 struct BarGaugePlacement {

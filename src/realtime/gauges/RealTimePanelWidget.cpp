@@ -19,7 +19,7 @@ constexpr int kStatusLabel = 1;
 constexpr int kCaptionLeftTwips = 120;
 
 QRect toPixels(const tables::TwipsPlacement& place, double dpi) {
-    return twipsRect(place.left, place.top, place.width, place.height, dpi);
+    return twipsRect(place.box, dpi);
 }
 }  // namespace
 

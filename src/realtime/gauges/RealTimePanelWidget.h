@@ -1,9 +1,9 @@
 // The real-time data panel: tachometer, bar gauges, status text and the Close button.
 #pragma once
 
+#include "realtime/RealTimeView.h"
 #include "realtime/gauges/BarGaugeWidget.h"
 #include "realtime/gauges/DialGaugeWidget.h"
-#include "realtime/RealTimeView.h"
 
 #include <QFrame>
 #include <array>

@@ -1,6 +1,7 @@
 // Design-time geometry, captions and menu tree of the main window, in twips.
 #pragma once
 
+#include "platform/Twips.h"
 #include "shell/main/MainWindowEvents.h"
 
 #include <array>
@@ -8,13 +9,6 @@
 #include <string_view>
 
 namespace quillmark::main_layout {
-
-struct TwipsBox {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
 
 // Boxes are relative to the container: the client area for frames, the frame for its children.
 struct ControlLayout {
@@ -37,9 +31,8 @@ inline constexpr std::string_view kIconPath = ":/quillmark/quillmark.png";
 inline constexpr std::string_view kDataReadTimerName = "tmrDataRead";
 inline constexpr int kDataReadIntervalMs = 500;
 
-// Back to front: the port setup frame lies above the real-time panel. The panel is a little
-// larger than the client area so that it covers it completely.
-inline constexpr ControlLayout kRealTimeData{"fraRealTimeData", {0, 0, 7932, 8655}, ""};
+// Back to front: the port setup frame lies above the real-time panel, which is placed by its
+// own table (gauge_tables::kPanel).
 inline constexpr ControlLayout kPortSelect{
     "fraPortSelect", {1320, 240, 2655, 1932}, "Data Port Setup"};
 inline constexpr ControlLayout kPort{"cboPort", {1080, 480, 1188, 336}, ""};

@@ -3,6 +3,7 @@
 
 #include "platform/ErrorRecord.h"
 #include "platform/Twips.h"
+#include "realtime/gauges/GaugeTables.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
 #include "shell/main/MainWindowLayout.h"
 
@@ -181,7 +182,6 @@ void MainWindowWidget::buildControls() {
 
     // Created back to front, so the port setup frame stacks above the panel.
     realTimeData_ = new RealTimePanelWidget(clientArea_);
-    realTimeData_->setObjectName(text(kRealTimeData.name));
     // The load hides it too, but it must not flash up before that.
     realTimeData_->hide();
 
@@ -210,12 +210,11 @@ void MainWindowWidget::buildControls() {
 void MainWindowWidget::applyLayout(double logicalDpi) {
     using namespace main_layout;
     const auto place = [logicalDpi](QWidget* widget, const ControlLayout& layout) {
-        widget->setGeometry(twipsRect(layout.box.left, layout.box.top, layout.box.width,
-                                      layout.box.height, logicalDpi));
+        widget->setGeometry(twipsRect(layout.box, logicalDpi));
     };
     clientArea_->setFixedSize(twipsToPixels(kClientWidth, logicalDpi),
                               twipsToPixels(kClientHeight, logicalDpi));
-    place(realTimeData_, kRealTimeData);
+    realTimeData_->setGeometry(twipsRect(gauge_tables::kPanel.box, logicalDpi));
     place(portSelect_, kPortSelect);
     place(port_, kPort);
     place(portSelectOK_, kPortSelectOK);

@@ -120,26 +120,25 @@ void SplashWindowWidget::setCompanyCaption(const QString& caption) {
 }
 
 void SplashWindowWidget::setCompanyFontName(const QString& face) {
-    QFont font = lblCompanyName_->font();
-    font.setFamily(face);
-    setCompanyFont(font);
+    changeCompanyFont([&face](QFont& font) { font.setFamily(face); });
 }
 
 void SplashWindowWidget::setCompanyFontSize(double points) {
-    QFont font = lblCompanyName_->font();
-    font.setPointSizeF(points);
-    setCompanyFont(font);
+    changeCompanyFont([points](QFont& font) { font.setPointSizeF(points); });
 }
 
 void SplashWindowWidget::setCompanyFontBold(bool bold) {
-    QFont font = lblCompanyName_->font();
-    font.setBold(bold);
-    setCompanyFont(font);
+    changeCompanyFont([bold](QFont& font) { font.setBold(bold); });
 }
 
 void SplashWindowWidget::setCompanyFontItalic(bool italic) {
+    changeCompanyFont([italic](QFont& font) { font.setItalic(italic); });
+}
+
+void SplashWindowWidget::changeCompanyFont(const std::function<void(QFont&)>& change) {
+    // Each branding item changes one property of the label's current font.
     QFont font = lblCompanyName_->font();
-    font.setItalic(italic);
+    change(font);
     setCompanyFont(font);
 }
 

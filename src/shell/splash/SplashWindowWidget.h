@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QFrame;
 class QLabel;
 class QTimer;
@@ -44,6 +46,7 @@ public slots:
 private:
     QLabel* addLabel(const char* name, const QString& text, const QFont& font, int left, int top,
                      int width, int height);
+    void changeCompanyFont(const std::function<void(QFont&)>& change);
     void setCompanyFont(const QFont& font);
 
     double dpi_ = 96.0;
