@@ -3,6 +3,7 @@
 #include "trap/ErrorTrap.h"
 #include "link/PortSetupControls.h"
 #include "platform/ErrorRecord.h"
+#include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
 
 #include <QLocale>
@@ -97,6 +98,13 @@ void PortSelection::selectStoredPort() {
 
 void PortSelection::applyLineSettings() {
     port_.applySettings(moduleLineSettings());
+}
+
+void PortSelection::reportUnreadableSettings() {
+    const QString unreadable = settings_.unreadableLines(applicationTitle_);
+    if (!unreadable.isEmpty()) {
+        boxes_.show(unreadable, msg_style::kOkExclamation, QStringLiteral("Settings"));
+    }
 }
 
 void PortSelection::cboPort_Click() {

@@ -61,6 +61,14 @@ QString reasonFrom(const QSerialPort& port) {
         return QStringLiteral("the system gave no reason (serial port error %1)")
             .arg(static_cast<int>(port.error()));
     }
+    // A pulled USB adapter or a hung-up line shows up as a bare "Input/output error" (or a stale
+    // errno text) on a read or write of an open port; say what it means at the bench.
+    const QSerialPort::SerialPortError error = port.error();
+    if (error == QSerialPort::ResourceError || error == QSerialPort::DeviceNotFoundError ||
+        error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
+        return text +
+               QStringLiteral("; the serial device went away: check the cable or USB adapter");
+    }
     return text;
 }
 

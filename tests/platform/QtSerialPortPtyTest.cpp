@@ -111,6 +111,17 @@ private slots:
         QCOMPARE(pty_->receive(3, 1s), bytes({0x33, 0x10, 0xFF}));
     }
 
+    void cablePulledMidRun_failuresNameThePlainCause() {
+        port_->open();
+        pty_->hangUp();
+        const QString written = failureOf([this] { port_->write(bytes({0x2F})); });
+        const QString read = failureOf([this] { port_->waitForInput(50ms); });
+        const QString cause = QStringLiteral("the serial device went away");
+        QVERIFY2(written.startsWith(QStringLiteral("Com1: write failed: ")), qPrintable(written));
+        QVERIFY2(written.contains(cause) || read.contains(cause),
+                 qPrintable(written + " / " + read));
+    }
+
     void received_countedAndReadInOrder() {
         port_->open();
         pty_->send(bytes({0x41, 0x00, 0x42}));

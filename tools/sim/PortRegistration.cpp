@@ -2,7 +2,9 @@
 #include "sim/PortRegistration.h"
 
 #include "link/PortNames.h"
+#include "platform/ErrorRecord.h"
 #include "platform/ProgramName.h"
+#include "platform/SettingsFile.h"
 
 #include <QSettings>
 
@@ -10,25 +12,36 @@ namespace quillmark::sim {
 
 namespace {
 
-// The program's own settings file and section, where it looks up the device behind ComN.
-template <typename Edit>
-void editPortsSection(Edit edit) {
-    const QString program = QString::fromLatin1(kProgramName);
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, program, program);
-    s.beginGroup(QString::fromLatin1(kPortsSection));
-    edit(s);
-    s.endGroup();
-    s.sync();
-}
+const QString kPorts = QString::fromLatin1(kPortsSection);
 
 }  // namespace
 
+QString PortRegistration::settingsFilePath() {
+    // The native format on Linux is the INI file ~/.config/Quillmark/Quillmark.conf.
+    const QString program = QString::fromLatin1(kProgramName);
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, program, program).fileName();
+}
+
 PortRegistration::PortRegistration(int number, const QString& path) : number_(number) {
-    editPortsSection([&](QSettings& s) { s.setValue(key(number_), path); });
+    const QSettings current(settingsFilePath(), QSettings::NativeFormat);
+    const QString entry = kPorts + '/' + key(number_);
+    if (current.contains(entry)) {
+        previous_ = current.value(entry).toString();
+    }
+    SettingsFile(settingsFilePath()).setValue(kPorts, key(number_), path);
 }
 
 PortRegistration::~PortRegistration() {
-    editPortsSection([&](QSettings& s) { s.remove(key(number_)); });
+    try {
+        const SettingsFile file(settingsFilePath());
+        if (previous_) {
+            file.setValue(kPorts, key(number_), *previous_);
+        } else {
+            file.remove(kPorts, key(number_));
+        }
+    } catch (const RaisedError&) {
+        // Nothing more can be done on the way out; the file keeps the simulator's entry.
+    }
 }
 
 QString PortRegistration::key(int number) {
