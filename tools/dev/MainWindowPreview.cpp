@@ -1,5 +1,6 @@
 // Shows the main window for a look at it: "port" opens the port setup frame, "panel" the
 // real-time panel.
+#include "link/PortSelection.h"
 #include "platform/QtFonts.h"
 #include "realtime/RealTimeView.h"
 #include "shell/main/MainWindowWidget.h"
@@ -11,8 +12,8 @@ int main(int argc, char** argv) {
     quillmark::installFontSubstitutes();
     QApplication app(argc, argv);
     quillmark::MainWindowWidget window;
-    for (int n = 1; n <= 255; ++n) {
-        window.addPortListItem(QStringLiteral("Com%1").arg(n));
+    for (int n = 1; n <= quillmark::kPortListEntries; ++n) {
+        window.addPortListItem(quillmark::portListEntry(n));
     }
     window.setPortListIndex(0);
     const QStringList args = QApplication::arguments();
