@@ -1,10 +1,10 @@
 #include "link/CommEvents.h"
 
 #include "link/SharedState.h"
-#include "trap/ErrorTrap.h"
 #include "platform/ErrorRecord.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialPort.h"
+#include "trap/ErrorTrap.h"
 
 #include <array>
 #include <limits>

@@ -2,8 +2,8 @@
 // demand, the command, the one-second deadline, the counted wait, the 2 ms pause and LinkOK.
 #pragma once
 
-#include "trap/ErrorTrap.h"
 #include "link/LinkActivity.h"
+#include "trap/ErrorTrap.h"
 
 #include <chrono>
 #include <cstdint>

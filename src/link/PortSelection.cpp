@@ -1,10 +1,10 @@
 #include "link/PortSelection.h"
 
-#include "trap/ErrorTrap.h"
 #include "link/PortSetupControls.h"
 #include "platform/ErrorRecord.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
+#include "trap/ErrorTrap.h"
 
 #include <QLocale>
 

@@ -1,12 +1,12 @@
 #include "realtime/EngineReads.h"
 
-#include "trap/ErrorDialog.h"
-#include "trap/ErrorTrap.h"
-#include "link/ModuleLink.h"
 #include "link/ModelNames.h"
+#include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "realtime/ThrottleCurve.h"
+#include "trap/ErrorDialog.h"
+#include "trap/ErrorTrap.h"
 
 #include <array>
 

@@ -1,12 +1,12 @@
 #include "realtime/RealTimeSession.h"
 
-#include "trap/ErrorTrap.h"
 #include "link/LinkBringUp.h"
-#include "link/ModuleLink.h"
 #include "link/ModelNames.h"
+#include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "realtime/RealTimeView.h"
+#include "trap/ErrorTrap.h"
 
 namespace quillmark {
 

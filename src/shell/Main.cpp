@@ -12,9 +12,9 @@
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
 #include "shell/main/MainWindowWidget.h"
+#include "shell/main/frmMain.h"
 #include "shell/splash/BrandingLines.h"
 #include "shell/splash/Splash.h"
-#include "shell/main/frmMain.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "trap/ErrorTrap.h"
 
-#include "trap/ErrorDialog.h"
 #include "platform/MessageBoxes.h"
+#include "trap/ErrorDialog.h"
 
 #include <algorithm>
 

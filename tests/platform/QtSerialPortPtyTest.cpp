@@ -289,8 +289,9 @@ private slots:
         QCOMPARE(failureOf([this] { port_->close(); }), QString());
         QCOMPARE(failureOf([this] { port_->discardInput(); }), notOpen);
         port_->open();
-        QVERIFY(failureOf([this] { port_->setPort(QStringLiteral("Com2"), com1Device_); })
-                    .startsWith(QStringLiteral("Com1")));
+        QVERIFY(failureOf([this] {
+                    port_->setPort(QStringLiteral("Com2"), com1Device_);
+                }).startsWith(QStringLiteral("Com1")));
         QVERIFY(failureOf([this] { port_->open(); }).startsWith(QStringLiteral("Com1")));
     }
 

@@ -10,9 +10,9 @@ namespace quillmark::sim {
 class PortRegistration final {
 public:
     // Writes group "Ports", key "Com<number>" = path in the settings file of organisation and
-    // application "Quillmark" (the program's name), editing only that line. When the object is destroyed the entry
-    // gets back the value the user had mapped there, or goes again when there was none.
-    // Throws RaisedError when the settings file cannot be read or written.
+    // application "Quillmark" (the program's name), editing only that line. When the object is
+    // destroyed the entry gets back the value the user had mapped there, or goes again when there
+    // was none. Throws RaisedError when the settings file cannot be read or written.
     PortRegistration(int number, const QString& path);
     ~PortRegistration();
     PortRegistration(const PortRegistration&) = delete;

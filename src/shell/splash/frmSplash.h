@@ -1,8 +1,8 @@
 // The splash window's logic: reads the branding file and styles the window from it.
 #pragma once
 
-#include "trap/ErrorTrap.h"
 #include "shell/splash/SplashWindowControls.h"
+#include "trap/ErrorTrap.h"
 
 #include <QString>
 
@@ -14,7 +14,8 @@ struct BrandingLines;
 
 class frmSplash final {
 public:
-    frmSplash(Files& files, MessageBoxes& boxes, BrandingLines& branding, SplashWindowControls& controls);
+    frmSplash(Files& files, MessageBoxes& boxes, BrandingLines& branding,
+              SplashWindowControls& controls);
 
     ProcedureEnd Form_Load();
     void tmrSplashUnload_Timer();
