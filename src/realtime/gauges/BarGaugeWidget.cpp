@@ -95,8 +95,7 @@ void BarGaugeWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void BarGaugeWidget::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
-        event->type() == QEvent::StyleChange) {
+    if (changesStaticLayer(*event)) {
         layer_.invalidate();
         update();
     }

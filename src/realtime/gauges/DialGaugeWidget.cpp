@@ -196,8 +196,7 @@ void DialGaugeWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void DialGaugeWidget::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
-        event->type() == QEvent::StyleChange) {
+    if (changesStaticLayer(*event)) {
         layer_.invalidate();
         numerals_.invalidate();
         update();

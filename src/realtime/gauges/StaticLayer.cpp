@@ -1,6 +1,7 @@
 // Pixmap cache of a gauge's unchanging parts.
 #include "realtime/gauges/StaticLayer.h"
 
+#include <QEvent>
 #include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
@@ -26,6 +27,11 @@ const QPixmap& StaticLayer::pixmap(QSize logicalSize, qreal devicePixelRatio,
     draw(painter);
     ++builds_;
     return pixmap_;
+}
+
+bool changesStaticLayer(const QEvent& event) {
+    return event.type() == QEvent::FontChange || event.type() == QEvent::PaletteChange ||
+           event.type() == QEvent::StyleChange;
 }
 
 qreal targetPixelRatio(const QPainter& painter) {

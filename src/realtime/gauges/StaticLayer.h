@@ -6,6 +6,7 @@
 #include <QSize>
 #include <functional>
 
+class QEvent;
 class QPainter;
 
 namespace quillmark {
@@ -26,6 +27,9 @@ private:
     qreal ratio_ = 0.0;
     int builds_ = 0;
 };
+
+// Font, palette and style changes alter what a static layer shows, so it is drawn again.
+bool changesStaticLayer(const QEvent& event);
 
 // Pixel ratio of what the painter really draws on; a widget rendered into an image reports
 // its screen's ratio, not the image's.
