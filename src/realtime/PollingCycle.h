@@ -17,11 +17,10 @@ struct SharedState;
 // The tachometer's read-out: whole RPM, halves away from zero, no grouping ("###0").
 QString rpmReadout(float rpm);
 
-// The scale segment a value puts the throttle and injector gauges on, and the tachometer's
-// display code; playback sets the gauges the same way.
+// The scale segment a value puts the throttle and injector gauges on; playback sets the gauges
+// the same way.
 int throttleSegment(float percent);
 int injectorSegment(float width);
-inline constexpr int kTachDisplayCode = 3;
 
 class PollingCycle {
 public:

@@ -1,11 +1,12 @@
 #include "realtime/RealTimeSession.h"
 
-#include "link/ErrorTrap.h"
 #include "link/LinkBringUp.h"
+#include "link/ModelNames.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "realtime/RealTimeView.h"
+#include "trap/ErrorTrap.h"
 
 namespace quillmark {
 
@@ -76,7 +77,7 @@ void RealTimeSession::setUpGaugesForModel() {
 
 void setUpGaugesFor(RealTimeView& view, const QString& modelName) {
     const TachometerSetup& setup =
-        modelName == QStringLiteral("Corvane II VR") ? kVrSetup : kOtherSetup;
+        modelName == QLatin1String(kModelCorvaneIIVR) ? kVrSetup : kOtherSetup;
     view.gauRetard().setGaugeVisible(setup.retardShown);
     view.gauTach().setTachMarkLow(setup.markLow);
     view.gauTach().setTachMarkHigh(setup.markHigh);
@@ -85,7 +86,7 @@ void setUpGaugesFor(RealTimeView& view, const QString& modelName) {
 
 double speedRedFrom(const QString& modelName) {
     const TachometerSetup& setup =
-        modelName == QStringLiteral("Corvane II VR") ? kVrSetup : kOtherSetup;
+        modelName == QLatin1String(kModelCorvaneIIVR) ? kVrSetup : kOtherSetup;
     return setup.markHigh * 1000.0;
 }
 

@@ -11,10 +11,11 @@
 #include "platform/QtProgramEnd.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
-#include "shell/MainWindowWidget.h"
-#include "shell/Splash.h"
-#include "shell/frmMain.h"
+#include "shell/main/MainWindowWidget.h"
+#include "shell/main/frmMain.h"
 #include "shell/recording/RecordingController.h"
+#include "shell/splash/BrandingLines.h"
+#include "shell/splash/Splash.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -26,31 +27,38 @@ int Main(int argc, char** argv) {
     installFontSubstitutes();
 
     SharedState state;
+    BrandingLines branding;
     QtSettingsStore settings;
-    QtSerialPort port(settings);
+    QtSerialPort port;
     QtClock clock;
     QtEventPump pump;
     QtMessageBoxes boxes;
     QtFiles files;
     QtProgramEnd programEnd;
 
-    ShowSplash(files, boxes, state);
+    ShowSplash(files, boxes, branding);
 
     MainWindowWidget window;
     QtHelpViewer help(&window);
-    frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, window);
-    window.setEvents(&logic);
+    frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, branding,
+                  window);
+    // The recording, chart and playback entries; they only act when the user asks.
     RecordingController recordings(window, logic, state,
                                    {clock, boxes, settings, [&window](const QString& folder) {
                                         return QFileDialog::getOpenFileName(
                                             &window, QStringLiteral("Open Recording"), folder,
                                             QStringLiteral("Recordings (*.csv);;All files (*)"));
                                     }});
+    StartMainWindow(window, logic);
+    return QApplication::exec();
+}
+
+void StartMainWindow(MainWindowWidget& window, frmMain& logic) {
+    window.setEvents(&logic);
     logic.Form_Load();
     window.show();
     // Where no window manager hands out the focus, the menu keys would otherwise go nowhere.
     window.activateWindow();
-    return QApplication::exec();
 }
 
 }  // namespace quillmark

@@ -124,7 +124,7 @@ void PlaybackDriver::show(std::size_t index) {
     }
     if (const auto rpm = row.value(Quantity::EngineSpeed)) {
         view_.gauTach().setValue(static_cast<float>(*rpm / 1000.0));
-        view_.gauTach().setTachDisplayCode(kTachDisplayCode);
+        view_.gauTach().setTachDisplayCode(kTachShowsReadout);
         view_.gauTach().setCaption(rpmReadout(*rpm));
     }
     if (const auto width = row.value(Quantity::Injector1)) {

@@ -3,14 +3,14 @@
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
-#include "realtime/RealTimePanelWidget.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/RealTimeSession.h"
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/chart/ChartWindow.h"
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingReader.h"
-#include "shell/frmMain.h"
+#include "shell/main/frmMain.h"
 
 #include <QAction>
 #include <QDir>
