@@ -3,6 +3,7 @@
 #include "sim/ModuleEngine.h"
 #include "sim/PortRegistration.h"
 #include "sim/PtyModule.h"
+#include "sim/ReplayScript.h"
 #include "sim/SimOptions.h"
 
 #include <QCoreApplication>
@@ -113,6 +114,21 @@ int main(int argc, char* argv[]) {
     if (log.failed(options.logPath)) {
         std::fprintf(stderr, "quillmark-sim: cannot write %s\n", qPrintable(options.logPath));
         return 1;
+    }
+
+    std::unique_ptr<ReplayPlayer> replay;
+    if (!options.replayPath.isEmpty()) {
+        ReplayScript script = ReplayScript::load(options.replayPath);
+        if (!script.error.isEmpty()) {
+            std::fprintf(stderr, "quillmark-sim: %s: %s\n", qPrintable(options.replayPath),
+                         qPrintable(script.error));
+            return 2;
+        }
+        replay = std::make_unique<ReplayPlayer>(std::move(script), options.loop);
+        engine.setBeforeAnswer(
+            [&engine, player = replay.get()](std::uint8_t command, std::chrono::microseconds at) {
+                player->beforeAnswer(command, at, engine);
+            });
     }
 
     PtyModule module(engine, options.pace);

@@ -5,6 +5,7 @@
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "realtime/ThrottleCurve.h"
+#include "realtime/recording/TickObserver.h"
 #include "trap/ErrorDialog.h"
 #include "trap/ErrorTrap.h"
 
@@ -121,6 +122,7 @@ float EngineReads::read(const ReadCommand& entry) {
                    abortSteps, answers, closePort);
 
     CountedExchange exchange{entry.command, entry.answerLength};
+    std::uint8_t lead = 0;
     std::uint8_t low = 0;
     std::uint8_t high = 0;
     float result = 0.0f;
@@ -128,7 +130,7 @@ float EngineReads::read(const ReadCommand& entry) {
     link_.appendCountedExchange(steps, trap, exchange,
                                 ModuleLink::ShortAnswer::CloseAndRaiseTimeout,
                                 isStatus ? kStatusTimeout : kValueTimeout);
-    link_.appendReadByte(steps, nullptr);
+    link_.appendReadByte(steps, &lead);
     link_.appendReadByte(steps, &low);
     if (entry.answerLength == 3) {
         link_.appendReadByte(steps, &high);
@@ -147,6 +149,14 @@ float EngineReads::read(const ReadCommand& entry) {
         return Flow::Next;
     }});
     trap.run(steps);
+    if (observer_ != nullptr && link_.LinkOK) {
+        QByteArray answer;
+        answer.append(char(lead)).append(char(low));
+        if (entry.answerLength == 3) {
+            answer.append(char(high));
+        }
+        observer_->answered(entry, answer, result);
+    }
     return result;
 }
 

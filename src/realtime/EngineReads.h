@@ -11,6 +11,7 @@
 namespace quillmark {
 
 class ModuleLink;
+class TickObserver;
 struct SharedState;
 
 enum class Quantity {
@@ -56,6 +57,9 @@ public:
     // The status byte unchanged, 0 to 255.
     std::int16_t ReadStatus();
 
+    // Told every read that completed, with its answer; null for none.
+    void setObserver(TickObserver* observer) { observer_ = observer; }
+
 private:
     float readValue(Quantity quantity);
     float read(const ReadCommand& entry);
@@ -63,6 +67,7 @@ private:
     ModuleLink& link_;
     SharedState& state_;
     std::function<void()> closeRealTimePanel_;
+    TickObserver* observer_ = nullptr;
 };
 
 }  // namespace quillmark

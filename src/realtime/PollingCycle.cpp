@@ -8,13 +8,12 @@
 #include "realtime/EngineReads.h"
 #include "realtime/RealTimeView.h"
 #include "realtime/StatusText.h"
+#include "realtime/recording/TickObserver.h"
 #include "trap/ErrorTrap.h"
 
 #include <cmath>
 
 namespace quillmark {
-
-namespace {
 
 // The throttle gauge keeps exactly 10 on its lowest segment; the injector gauges move exactly
 // 10 up to their second.
@@ -28,8 +27,6 @@ int throttleSegment(float percent) {
 int injectorSegment(float width) {
     return width >= 10.0f ? 1 : 0;
 }
-
-}  // namespace
 
 QString rpmReadout(float rpm) {
     const double rounded = std::round(static_cast<double>(rpm));
@@ -58,7 +55,13 @@ void PollingCycle::tmrDataRead_Timer() {
     }
     {
         LinkActivity::Hold hold(link_.activity());
+        if (observer_ != nullptr) {
+            observer_->tickStarted();
+        }
         tick();
+        if (observer_ != nullptr) {
+            observer_->tickEnded();
+        }
     }
     link_.activity().runDeferred();
 }

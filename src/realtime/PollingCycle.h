@@ -11,10 +11,16 @@ namespace quillmark {
 class EngineReads;
 class ModuleLink;
 class RealTimeView;
+class TickObserver;
 struct SharedState;
 
 // The tachometer's read-out: whole RPM, halves away from zero, no grouping ("###0").
 QString rpmReadout(float rpm);
+
+// The scale segment a value puts the throttle and injector gauges on; playback sets the gauges
+// the same way.
+int throttleSegment(float percent);
+int injectorSegment(float width);
 
 class PollingCycle {
 public:
@@ -25,6 +31,9 @@ public:
 
     int ticksDropped() const { return ticksDropped_; }
 
+    // Told when each tick starts and ends; null for none.
+    void setObserver(TickObserver* observer) { observer_ = observer; }
+
 private:
     void tick();
 
@@ -34,6 +43,7 @@ private:
     RealTimeView& view_;
     std::function<void()> closeRealTimePanel_;
     int ticksDropped_ = 0;
+    TickObserver* observer_ = nullptr;
 };
 
 }  // namespace quillmark

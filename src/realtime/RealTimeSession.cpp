@@ -72,12 +72,22 @@ void RealTimeSession::open() {
 }
 
 void RealTimeSession::setUpGaugesForModel() {
+    setUpGaugesFor(view_, state_.ModelName);
+}
+
+void setUpGaugesFor(RealTimeView& view, const QString& modelName) {
     const TachometerSetup& setup =
-        state_.ModelName == QLatin1String(kModelCorvaneIIVR) ? kVrSetup : kOtherSetup;
-    view_.gauRetard().setGaugeVisible(setup.retardShown);
-    view_.gauTach().setTachMarkLow(setup.markLow);
-    view_.gauTach().setTachMarkHigh(setup.markHigh);
-    view_.gauTach().setTachScaleMax(setup.scaleMax);
+        modelName == QLatin1String(kModelCorvaneIIVR) ? kVrSetup : kOtherSetup;
+    view.gauRetard().setGaugeVisible(setup.retardShown);
+    view.gauTach().setTachMarkLow(setup.markLow);
+    view.gauTach().setTachMarkHigh(setup.markHigh);
+    view.gauTach().setTachScaleMax(setup.scaleMax);
+}
+
+double speedRedFrom(const QString& modelName) {
+    const TachometerSetup& setup =
+        modelName == QLatin1String(kModelCorvaneIIVR) ? kVrSetup : kOtherSetup;
+    return setup.markHigh * 1000.0;
 }
 
 void RealTimeSession::cmdCloseRealTimeData_Click() {

@@ -13,10 +13,12 @@
 #include "platform/QtSettingsStore.h"
 #include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
+#include "shell/recording/RecordingController.h"
 #include "shell/splash/BrandingLines.h"
 #include "shell/splash/Splash.h"
 
 #include <QApplication>
+#include <QFileDialog>
 
 namespace quillmark {
 
@@ -40,6 +42,13 @@ int Main(int argc, char** argv) {
     QtHelpViewer help(&window);
     frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, branding,
                   window);
+    // The recording, chart and playback entries; they only act when the user asks.
+    RecordingController recordings(window, logic, state,
+                                   {clock, boxes, settings, [&window](const QString& folder) {
+                                        return QFileDialog::getOpenFileName(
+                                            &window, QStringLiteral("Open Recording"), folder,
+                                            QStringLiteral("Recordings (*.csv);;All files (*)"));
+                                    }});
     StartMainWindow(window, logic);
     return QApplication::exec();
 }

@@ -29,7 +29,15 @@ const QStringList kNotMessages =
         "Advanced Mode|Swap Mode|Ombrix Real Time Data|View &Real Time Data|&Port Setup|"
         "Data Port Setup|FRONT CYLINDER|REAR CYLINDER|INJ PW|BAT V|x 1000|Quillmark Help|"
         "Comm Error|Serial Port|Port setup|Unknown error|%1: %2|%1 refused (%2)|%1 bit/s|"
-        "%1 data bits|the list is empty|entries 0 to %1")
+        "%1 data bits|the list is empty|entries 0 to %1|"
+        "kReads needs one row per Quantity, in enum order|"
+        // Recording, chart and playback: menu entries, window and lane captions, the file's
+        // header, the file dialog's filter and the recording line's colour.
+        "Start &Recording|Stop &Recording|&Open Recording\\u2026|Playback of %1|REC %1 %2|"
+        "Row %1 of %2|Time (min:s)|no reading|Fuel front|Fuel rear|Injector front|Injector rear|"
+        "Recordings (*.csv);;All files (*)|color: rgb(255, 48, 48); background: black;|"
+        "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
+        "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers")
         .split('|');
 
 QString collapsed(QString text) {

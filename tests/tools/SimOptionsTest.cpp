@@ -1,6 +1,7 @@
 // The simulator's command line: models, identifiers, fault choices and their effect.
 #include "sim/CommandTable.h"
 #include "sim/ModuleEngine.h"
+#include "sim/ReplayScript.h"
 #include "sim/SimOptions.h"
 
 #include <QtTest>
@@ -54,6 +55,48 @@ private slots:
         QVERIFY(engine.answer(command::kStatus, 0us).silent());  // the seventh command
     }
 
+    void replay_oneRowPerTickAtTheRecordedPace() {
+        const ParsedOptions p = parse("--replay run.csv --loop");
+        QCOMPARE(p.options.replayPath, QStringLiteral("run.csv"));
+        QVERIFY(p.options.loop);
+        QByteArray text =
+            "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
+            "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),"
+            "Answers\n";
+        for (int i = 0; i < 4; ++i) {
+            // Row 2's speed read failed when it was recorded.
+            text += QByteArray::number(i * 0.5, 'f', 3) +
+                    ",c,6,\"a, b\",,,,,,,,,2F:" + QByteArray::number(0xA0 + i, 16).toUpper() +
+                    "06" + (i == 2 ? "" : " 27:00" + QByteArray::number(0x10 + i, 16).toUpper()) +
+                    "\n";
+        }
+        const ReplayScript script = ReplayScript::fromText(text + "9.0,torn");
+        QVERIFY2(script.error.isEmpty(), qPrintable(script.error));
+        QCOMPARE(script.rows.size(), std::size_t{4});
+
+        ModuleEngine engine;
+        ReplayPlayer player(script, true);
+        auto tick = [&](std::chrono::microseconds at) {
+            player.beforeAnswer(command::kStatus, at, engine);
+            const QByteArray status = engine.answer(command::kStatus, at).bytes();
+            player.beforeAnswer(command::kSpeed, at, engine);
+            return std::make_pair(status, engine.answer(command::kSpeed, at).bytes());
+        };
+        // The first tick starts the replay wherever the module's clock stands.
+        QCOMPARE(tick(7s).first, QByteArray::fromHex("A006"));
+        QCOMPARE(tick(7s + 400ms).second, QByteArray::fromHex("0011"));  // a little early
+        QVERIFY(tick(8s).second.isEmpty());                              // failed when recorded
+        QCOMPARE(tick(8s + 300ms).first, QByteArray::fromHex("A306"));
+        // Past the last row the loop starts again.
+        QCOMPARE(tick(10s).first, QByteArray::fromHex("A006"));
+        // A program that polls too fast holds its row; one far behind catches up.
+        QCOMPARE(ReplayPlayer::nextRow(script.rows, 0, 100ms), std::size_t{0});
+        QCOMPARE(ReplayPlayer::nextRow(script.rows, 0, 600ms), std::size_t{1});
+        QCOMPARE(ReplayPlayer::nextRow(script.rows, 0, 1600ms), std::size_t{2});
+        QVERIFY(!ReplayScript::fromText("time;rpm\n").error.isEmpty());
+        QVERIFY(ReplayScript::fromText(text + "0.1,c,6,,,,,,,,,,2F:A0\n").error.contains("line 6"));
+    }
+
     void everyFaultNameParses() {
         for (const auto& info : kFaults) {
             const QString name = QString::fromLatin1(info.name.data(), qsizetype(info.name.size()));
@@ -75,6 +118,8 @@ private slots:
         QTest::newRow("stop per command") << "--fault stop-after-ms=5@27";
         QTest::newRow("com zero") << "--com 0";
         QTest::newRow("com text") << "--com x";
+        QTest::newRow("loop without replay") << "--loop";
+        QTest::newRow("replay without file") << "--replay";
     }
     void badCommandLines() {
         QFETCH(QString, line);

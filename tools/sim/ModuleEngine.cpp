@@ -98,6 +98,21 @@ void ModuleEngine::setFixedData(std::uint8_t command, std::vector<std::uint8_t> 
 void ModuleEngine::clearFixedData(std::uint8_t command) {
     const std::lock_guard lock(mutex_);
     fixed_[command].reset();
+    fixedLeadFor_[command].reset();
+}
+
+void ModuleEngine::setFixedAnswer(std::uint8_t command, const QByteArray& answer) {
+    const std::lock_guard lock(mutex_);
+    fixedLeadFor_[command] =
+        answer.isEmpty() ? std::nullopt : std::optional<std::uint8_t>(std::uint8_t(answer[0]));
+    fixed_[command] =
+        std::vector<std::uint8_t>(answer.begin() + (answer.isEmpty() ? 0 : 1), answer.end());
+}
+
+void ModuleEngine::setBeforeAnswer(
+    std::function<void(std::uint8_t, std::chrono::microseconds)> hook) {
+    const std::lock_guard lock(mutex_);
+    beforeAnswer_ = std::move(hook);
 }
 
 void ModuleEngine::setLeadByte(std::optional<std::uint8_t> lead) {
@@ -114,6 +129,14 @@ std::uint8_t ModuleEngine::nextLead() {
 
 Answer ModuleEngine::answer(std::uint8_t command, std::chrono::microseconds sinceStart) {
     log_.append(sinceStart, command);
+    std::function<void(std::uint8_t, std::chrono::microseconds)> hook;
+    {
+        const std::lock_guard lock(mutex_);
+        hook = beforeAnswer_;
+    }
+    if (hook) {
+        hook(command, sinceStart);
+    }
     const std::lock_guard lock(mutex_);
     const auto info = findCommand(command);
     if (!info) {
@@ -131,7 +154,8 @@ Answer ModuleEngine::answer(std::uint8_t command, std::chrono::microseconds sinc
                       : toBytes(DataEncoder::encode(command, EngineProfile::at(sinceStart),
                                                     effectiveModelLocked()));
     }
-    Answer result = shaper_.shape(mode, *info, nextLead(), payload);
+    const std::uint8_t lead = fixedLeadFor_[command] ? *fixedLeadFor_[command] : nextLead();
+    Answer result = shaper_.shape(mode, *info, lead, payload);
     last_[command] = result.bytes();
     return result;
 }

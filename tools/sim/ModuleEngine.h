@@ -12,6 +12,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -43,6 +44,11 @@ public:
     // Freezes the data bytes (without the lead byte) a data command answers with.
     void setFixedData(std::uint8_t command, std::vector<std::uint8_t> data);
     void clearFixedData(std::uint8_t command);
+    // Freezes the whole answer, lead byte included, as a recording holds it.
+    void setFixedAnswer(std::uint8_t command, const QByteArray& answer);
+    // Runs before each command is answered, outside the engine's lock, so it may reconfigure
+    // the engine for that very answer.
+    void setBeforeAnswer(std::function<void(std::uint8_t, std::chrono::microseconds)> hook);
     // Without a fixed lead byte it cycles through values that trip careless readers.
     void setLeadByte(std::optional<std::uint8_t> lead);
 
@@ -64,6 +70,8 @@ private:
     AnswerShaper shaper_;
     std::array<std::optional<std::vector<std::uint8_t>>, 256> fixed_{};
     std::array<std::optional<QByteArray>, 256> last_{};
+    std::array<std::optional<std::uint8_t>, 256> fixedLeadFor_{};
+    std::function<void(std::uint8_t, std::chrono::microseconds)> beforeAnswer_;
     std::optional<std::uint8_t> fixedLead_;
     std::size_t leadIndex_ = 0;
     CommandLog log_;

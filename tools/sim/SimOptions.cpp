@@ -95,6 +95,9 @@ QString simHelpText() {
                "  --com N          register as ComN in the settings while running\n"
                "  --log FILE       one line per command: ms since start, command in hex\n"
                "                   (\"-\" for standard error)\n"
+               "  --replay FILE    answer with the recorded answers of FILE, one row per\n"
+               "                   polling tick at the recorded pace\n"
+               "  --loop           start the replay again after its last row\n"
                "  --help           this text\n"
                "\n"
                "Fault modes:\n") +
@@ -120,9 +123,11 @@ ParsedOptions parseSimOptions(const QStringList& args) {
             out.pace = true;
         } else if (arg == QLatin1String("--no-pace")) {
             out.pace = false;
+        } else if (arg == QLatin1String("--loop")) {
+            out.loop = true;
         } else if (arg == QLatin1String("--model") || arg == QLatin1String("--id") ||
                    arg == QLatin1String("--fault") || arg == QLatin1String("--com") ||
-                   arg == QLatin1String("--log")) {
+                   arg == QLatin1String("--log") || arg == QLatin1String("--replay")) {
             v = value();
             if (!v) {
                 parsed.error = QStringLiteral("%1 needs a value").arg(arg);
@@ -170,9 +175,14 @@ ParsedOptions parseSimOptions(const QStringList& args) {
                 return parsed;
             }
             out.com = static_cast<int>(*number);
+        } else if (arg == QLatin1String("--replay")) {
+            out.replayPath = *v;
         } else {
             out.logPath = *v;
         }
+    }
+    if (out.loop && out.replayPath.isEmpty()) {
+        parsed.error = QStringLiteral("--loop needs --replay");
     }
     return parsed;
 }

@@ -35,7 +35,9 @@ struct SimOptions {
     std::optional<long> stopAfterCommands;
     bool pace = true;
     std::optional<int> com;
-    QString logPath;  // empty: no log; "-": standard error
+    QString logPath;     // empty: no log; "-": standard error
+    QString replayPath;  // a recording whose answers the module gives, row by row
+    bool loop = false;   // start the replay again after its last row
     bool help = false;
 };
 

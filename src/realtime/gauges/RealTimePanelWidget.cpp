@@ -23,7 +23,8 @@ QRect toPixels(const tables::TwipsPlacement& place, double dpi) {
 }
 }  // namespace
 
-RealTimePanelWidget::RealTimePanelWidget(QWidget* parent) : QFrame(parent) {
+RealTimePanelWidget::RealTimePanelWidget(QWidget* parent)
+    : QFrame(parent), caption_(QString::fromUtf8(tables::kPanelCaption)) {
     setObjectName(QString::fromUtf8(tables::kPanel.name));
     setFrameShape(QFrame::NoFrame);
     QPalette colours = palette();
@@ -95,6 +96,11 @@ DialGauge& RealTimePanelWidget::gauTach() {
     return *tach_;
 }
 
+void RealTimePanelWidget::setCaption(const QString& caption) {
+    caption_ = caption.isEmpty() ? QString::fromUtf8(tables::kPanelCaption) : caption;
+    update();
+}
+
 QSize RealTimePanelWidget::sizeHint() const {
     return toPixels(tables::kPanel, logicalDpiY()).size();
 }
@@ -131,7 +137,7 @@ void RealTimePanelWidget::paintEvent(QPaintEvent* event) {
     painter.setFont(font());
     const int left = twipsToPixels(kCaptionLeftTwips, logicalDpiY());
     painter.drawText(QRect(left, 0, width() - left, fontMetrics().height()),
-                     Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8(tables::kPanelCaption));
+                     Qt::AlignLeft | Qt::AlignTop, caption_);
 }
 
 }  // namespace quillmark

@@ -30,6 +30,10 @@ public:
     BarGauge& gauRetard() override;
     DialGauge& gauTach() override;
 
+    // The caption drawn at the panel's top left; empty restores the usual one.
+    void setCaption(const QString& caption);
+    QString caption() const { return caption_; }
+
     // The design size, for a container that wants to know it.
     QSize sizeHint() const override;
 
@@ -51,6 +55,7 @@ private:
     std::array<BarGaugeWidget*, kBarCount> bars_{};
     std::array<QLabel*, 4> labels_{};
     QLabel* status_ = nullptr;
+    QString caption_;
 };
 
 }  // namespace quillmark

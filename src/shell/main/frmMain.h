@@ -66,6 +66,7 @@ public:
     bool LinkOK() const { return link_.LinkOK; }
     ModuleLink& link() { return link_; }
     EngineReads& reads() { return reads_; }
+    PollingCycle& polling() { return polling_; }
     const QString& applicationTitle() const { return applicationTitle_; }
     const QString& helpFile() const { return helpFile_; }
 

@@ -1,0 +1,439 @@
+#include "realtime/chart/ChartWidget.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <array>
+#include <cmath>
+
+namespace quillmark {
+
+namespace {
+
+struct Band {
+    double low;
+    double high;
+};
+
+struct LaneSpec {
+    const char* name;
+    const char* unit;
+    double low;  // the gauge's scale, widened only when a value lies outside
+    double high;
+    std::array<Band, 2> red;
+    int redBands;
+    int decimals;
+};
+
+// In the order of kRecordedValues; scales and red bands as the panel's gauges have them.
+constexpr std::array<LaneSpec, 8> kLanes{{
+    {"Engine speed", "rpm", 0.0, 10200.0, {}, 0, 0},
+    {"Throttle", "%", -0.5, 105.0, {}, 0, 1},
+    {"Fuel front", "%", -22.0, 32.0, {{{-22.0, -15.0}, {25.0, 32.0}}}, 2, 2},
+    {"Fuel rear", "%", -22.0, 32.0, {{{-22.0, -15.0}, {25.0, 32.0}}}, 2, 2},
+    {"Battery", "V", -1.0, 19.0, {{{-1.0, 11.0}, {16.0, 19.0}}}, 2, 2},
+    {"Injector front", "ms", -0.5, 27.0, {}, 0, 3},
+    {"Injector rear", "ms", -0.5, 27.0, {}, 0, 3},
+    {"Retard", "deg", -0.5, 10.5, {}, 0, 4},
+}};
+
+constexpr double kLabelWidth = 150.0;
+constexpr double kMargin = 6.0;
+constexpr double kAxisHeight = 22.0;
+constexpr double kShortestWindow = 2.0;
+constexpr double kZoomStep = 1.5;
+constexpr double kPanStep = 0.25;  // of the visible time
+constexpr int kDragThreshold = 4;
+
+const QColor kBackground(20, 20, 24);
+const QColor kLaneLine(70, 70, 80);
+const QColor kRedBand(255, 0, 0, 40);
+const QColor kTrace(255, 220, 60);
+const QColor kText(220, 220, 220);
+const QColor kCursor(90, 200, 255);
+
+QString secondsText(double seconds) {
+    const long long whole = static_cast<long long>(std::floor(seconds));
+    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+double niceStep(double roughSeconds) {
+    for (const double step :
+         {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0, 3600.0}) {
+        if (step >= roughSeconds) {
+            return step;
+        }
+    }
+    return 7200.0;
+}
+
+}  // namespace
+
+ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
+    widenRanges(0);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(480, 360);
+}
+
+void ChartWidget::clear() {
+    series_.clear();
+    widenRanges(0);
+    cursorRow_.reset();
+    update();
+}
+
+void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
+    live_ = false;
+    series_.clear();
+    for (const auto& row : rows) {
+        series_.append(row, row.seconds);
+    }
+    widenRanges(0);
+    window_ = limits();
+    cursorRow_.reset();
+    update();
+}
+
+void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
+    if (!live_ || series_.empty()) {
+        series_.clear();
+        live_ = true;
+        liveOrigin_ = seconds;
+        widenRanges(0);
+    }
+    const double at = seconds - liveOrigin_;
+    series_.append(row, at);
+    widenRanges(series_.size() - 1);
+    series_.dropBefore(at - kLiveChartSeconds);
+    window_ = {std::max(0.0, at - kLiveChartSeconds), std::max(kLiveChartSeconds, at)};
+    update();
+}
+
+void ChartWidget::setSpeedRedFrom(double rpm) {
+    speedRedFrom_ = rpm;
+    update();
+}
+
+void ChartWidget::setWindow(const TimeWindow& window) {
+    window_ = window;
+    update();
+}
+
+void ChartWidget::setCursorRow(std::size_t row) {
+    if (row >= series_.size()) {
+        return;
+    }
+    cursorRow_ = row;
+    const double at = series_.times()[row];
+    if (at < window_.start || at > window_.end) {
+        window_ = panWindow(window_, at - (window_.start + window_.end) / 2.0, limits());
+    }
+    update();
+}
+
+TimeWindow ChartWidget::limits() const {
+    if (series_.empty()) {
+        return {0.0, kLiveChartSeconds};
+    }
+    const double start = series_.times().front();
+    return {start, std::max(series_.times().back(), start + kShortestWindow)};
+}
+
+void ChartWidget::zoomBy(double factor) {
+    const double anchor =
+        cursorRow_ ? series_.times()[*cursorRow_] : (window_.start + window_.end) / 2;
+    window_ = zoomWindow(window_, factor, anchor, limits(), kShortestWindow);
+    update();
+}
+
+void ChartWidget::panBy(double screens) {
+    window_ = panWindow(window_, screens * window_.length(), limits());
+    update();
+}
+
+ChartWidget::Plot ChartWidget::plot() const {
+    Plot p{};
+    p.left = kLabelWidth;
+    p.width = std::max(1.0, width() - kLabelWidth - kMargin);
+    p.top = kMargin;
+    const double lanesHeight = std::max(10.0, height() - kMargin - kAxisHeight);
+    // The status lane is as tall as a value lane; nine lanes share the height.
+    p.laneHeight = lanesHeight / (kLanes.size() + 1);
+    p.statusTop = p.top + p.laneHeight * kLanes.size();
+    p.statusHeight = p.laneHeight;
+    p.axisTop = p.statusTop + p.statusHeight;
+    return p;
+}
+
+void ChartWidget::widenRanges(std::size_t fromRow) {
+    for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+        LaneRange& range = ranges_[lane];
+        if (fromRow == 0) {
+            range = {kLanes[lane].low, kLanes[lane].high};
+        }
+        const auto& values = series_.lane(lane);
+        for (std::size_t i = fromRow; i < values.size(); ++i) {
+            if (!std::isnan(values[i])) {
+                range.low = std::min(range.low, static_cast<double>(values[i]));
+                range.high = std::max(range.high, static_cast<double>(values[i]));
+            }
+        }
+    }
+}
+
+QRectF ChartWidget::laneArea(const Plot& p, std::size_t lane) const {
+    const double top = p.top + p.laneHeight * static_cast<double>(lane);
+    return QRectF(p.left, top + 2.0, p.width, p.laneHeight - 4.0);
+}
+
+void ChartWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const Plot p = plot();
+    const qreal ratio = devicePixelRatioF();
+    if (staticLayer_.size() != size() * ratio || staticRanges_ != ranges_ ||
+        staticRedFrom_ != speedRedFrom_) {
+        staticLayer_ = QPixmap(size() * ratio);
+        staticLayer_.setDevicePixelRatio(ratio);
+        QPainter layer(&staticLayer_);
+        paintStaticLayer(layer, p);
+        staticRanges_ = ranges_;
+        staticRedFrom_ = speedRedFrom_;
+    }
+    painter.drawPixmap(0, 0, staticLayer_);
+    for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+        paintTrace(painter, p, lane);
+    }
+    paintStatusLane(painter, p);
+    paintTimeAxis(painter, p);
+    paintReadouts(painter, p);
+    paintCursor(painter, p);
+}
+
+void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
+    painter.fillRect(QRectF(0, 0, width(), height()), kBackground);
+    const QFontMetricsF metrics(painter.font());
+    for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+        const LaneSpec& spec = kLanes[lane];
+        const QRectF area = laneArea(p, lane);
+        const LaneRange range = ranges_[lane];
+        auto band = [&](double from, double to) {
+            const double y1 = valueToPixel(std::min(to, range.high), range.low, range.high,
+                                           area.top(), area.height());
+            const double y2 = valueToPixel(std::max(from, range.low), range.low, range.high,
+                                           area.top(), area.height());
+            painter.fillRect(QRectF(area.left(), y1, area.width(), y2 - y1), kRedBand);
+        };
+        for (int i = 0; i < spec.redBands; ++i) {
+            band(spec.red[i].low, spec.red[i].high);
+        }
+        if (lane == 0) {
+            band(speedRedFrom_, range.high);
+        }
+        painter.setPen(kLaneLine);
+        painter.drawLine(QPointF(p.left, area.bottom() + 2.0),
+                         QPointF(p.left + p.width, area.bottom() + 2.0));
+        painter.setPen(kText);
+        painter.drawText(QPointF(4.0, area.center().y() - 2.0),
+                         QStringLiteral("%1 (%2)").arg(QString::fromLatin1(spec.name),
+                                                       QString::fromLatin1(spec.unit)));
+    }
+    painter.drawText(QPointF(4.0, p.statusTop + metrics.ascent() + 2.0), QStringLiteral("Status"));
+    painter.setPen(kLaneLine);
+    painter.drawLine(QPointF(p.left, p.axisTop), QPointF(p.left + p.width, p.axisTop));
+    painter.setPen(kText);
+    painter.drawText(QPointF(4.0, p.axisTop + 16.0), QStringLiteral("Time (min:s)"));
+}
+
+void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane) const {
+    const QRectF area = laneArea(p, lane);
+    const LaneRange range = ranges_[lane];
+    const auto extents =
+        thinToColumns(series_.times(), series_.lane(lane), window_, p.left, p.width);
+    QVector<QLineF> lines;
+    lines.reserve(static_cast<qsizetype>(extents.size()) * 2);
+    auto y = [&](float value) {
+        return valueToPixel(value, range.low, range.high, area.top(), area.height());
+    };
+    for (std::size_t i = 0; i < extents.size(); ++i) {
+        const ColumnExtent& e = extents[i];
+        const double x = e.column + 0.5;
+        if (e.joinsPrevious && i > 0) {
+            lines.append(
+                QLineF(extents[i - 1].column + 0.5, y(extents[i - 1].last), x, y(e.first)));
+        }
+        if (e.low != e.high || !e.joinsPrevious) {
+            lines.append(QLineF(x, y(e.low), x, y(e.high) - (e.low == e.high ? 1.0 : 0.0)));
+        }
+    }
+    painter.setClipRect(area);
+    painter.setPen(QPen(kTrace, 1.0));
+    painter.drawLines(lines);
+    painter.setClipping(false);
+}
+
+void ChartWidget::paintReadouts(QPainter& painter, const Plot& p) const {
+    if (!cursorRow_ || *cursorRow_ >= series_.size()) {
+        return;
+    }
+    QFont bold = painter.font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(kCursor);
+    const QFontMetricsF metrics(bold);
+    for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+        const float value = series_.lane(lane)[*cursorRow_];
+        const QRectF area = laneArea(p, lane);
+        painter.drawText(QPointF(4.0, area.center().y() + metrics.height() - 2.0),
+                         std::isnan(value) ? QStringLiteral("no reading")
+                                           : QString::number(value, 'f', kLanes[lane].decimals));
+    }
+    const QRectF status(4.0, p.statusTop + metrics.height() + 2.0, kLabelWidth - 8.0,
+                        p.statusHeight - metrics.height() - 2.0);
+    painter.drawText(status, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     series_.status(*cursorRow_));
+    painter.setFont(font());
+}
+
+void ChartWidget::paintStatusLane(QPainter& painter, const Plot& p) const {
+    if (series_.empty()) {
+        return;
+    }
+    painter.setClipRect(QRectF(p.left, p.statusTop, p.width, p.statusHeight));
+    const auto& times = series_.times();
+    std::size_t i = sampleAtOrBefore(times, window_.start);
+    double freeFrom = p.left - 1.0;
+    const QFontMetricsF metrics(painter.font());
+    const QString* shown = nullptr;
+    for (; i < times.size() && times[i] <= window_.end; ++i) {
+        if (shown != nullptr && series_.status(i) == *shown) {
+            continue;
+        }
+        shown = &series_.status(i);
+        const double x = std::max(p.left, timeToPixel(times[i], window_, p.left, p.width));
+        painter.setPen(kLaneLine);
+        painter.drawLine(QPointF(x, p.statusTop), QPointF(x, p.statusTop + p.statusHeight));
+        if (x >= freeFrom) {
+            painter.setPen(kText);
+            painter.drawText(QPointF(x + 3.0, p.statusTop + metrics.ascent() + 2.0), *shown);
+            freeFrom = x + metrics.horizontalAdvance(*shown) + 8.0;
+        }
+    }
+    painter.setClipping(false);
+}
+
+void ChartWidget::paintTimeAxis(QPainter& painter, const Plot& p) const {
+    const double step = niceStep(window_.length() / std::max(1.0, p.width / 80.0));
+    painter.setPen(kText);
+    for (double t = std::ceil(window_.start / step) * step; t <= window_.end; t += step) {
+        const double x = timeToPixel(t, window_, p.left, p.width);
+        painter.drawLine(QPointF(x, p.axisTop), QPointF(x, p.axisTop + 4.0));
+        painter.drawText(QPointF(x + 2.0, p.axisTop + 16.0), secondsText(t));
+    }
+}
+
+void ChartWidget::paintCursor(QPainter& painter, const Plot& p) const {
+    if (!cursorRow_ || *cursorRow_ >= series_.size()) {
+        return;
+    }
+    const double x = timeToPixel(series_.times()[*cursorRow_], window_, p.left, p.width);
+    if (x < p.left || x > p.left + p.width) {
+        return;
+    }
+    painter.setPen(QPen(kCursor, 1.0));
+    painter.drawLine(QPointF(x, p.top), QPointF(x, p.axisTop));
+    const QString when = QStringLiteral("%1  %2").arg(series_.clock(*cursorRow_),
+                                                      secondsText(series_.times()[*cursorRow_]));
+    const QFontMetricsF metrics(painter.font());
+    const double textWidth = metrics.horizontalAdvance(when) + 8.0;
+    const double boxLeft = x + textWidth + 4.0 > p.left + p.width ? x - textWidth - 4.0 : x + 4.0;
+    const QRectF box(boxLeft, p.top, textWidth, metrics.height() + 4.0);
+    painter.fillRect(box, QColor(0, 0, 0, 200));
+    painter.drawText(box, Qt::AlignCenter, when);
+}
+
+void ChartWidget::placeCursorAt(double x) {
+    if (series_.empty()) {
+        return;
+    }
+    const Plot p = plot();
+    const double at = pixelToTime(x, window_, p.left, p.width);
+    const auto& times = series_.times();
+    std::size_t row = sampleAtOrBefore(times, at);
+    // The nearer of the two rows around the pointer.
+    if (row + 1 < times.size() && std::abs(times[row + 1] - at) < std::abs(times[row] - at)) {
+        ++row;
+    }
+    cursorRow_ = row;
+    update();
+    emit cursorMoved(row);
+}
+
+void ChartWidget::wheelEvent(QWheelEvent* event) {
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0.0 || live_) {
+        return;
+    }
+    const Plot p = plot();
+    const double anchor = pixelToTime(event->position().x(), window_, p.left, p.width);
+    window_ = zoomWindow(window_, std::pow(kZoomStep, notches), anchor, limits(), kShortestWindow);
+    update();
+}
+
+void ChartWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    pressedAt_ = event->position().toPoint();
+    pressedWindow_ = window_;
+    dragged_ = false;
+}
+
+void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!pressedAt_ || live_) {
+        return;
+    }
+    const int dx = event->position().toPoint().x() - pressedAt_->x();
+    if (!dragged_ && std::abs(dx) < kDragThreshold) {
+        return;
+    }
+    dragged_ = true;
+    const Plot p = plot();
+    window_ = panWindow(pressedWindow_, -dx / p.width * pressedWindow_.length(), limits());
+    update();
+}
+
+void ChartWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (pressedAt_ && !dragged_ && event->position().x() >= plot().left && !live_) {
+        placeCursorAt(event->position().x());
+    }
+    pressedAt_.reset();
+}
+
+void ChartWidget::keyPressEvent(QKeyEvent* event) {
+    if (live_) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            zoomBy(kZoomStep);
+            break;
+        case Qt::Key_Minus:
+            zoomBy(1.0 / kZoomStep);
+            break;
+        case Qt::Key_Left:
+            panBy(-kPanStep);
+            break;
+        case Qt::Key_Right:
+            panBy(kPanStep);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+}  // namespace quillmark

@@ -1,0 +1,98 @@
+// The chart: one lane per quantity on one time axis, painted from thinned columns. Live it
+// scrolls through the last five minutes; with a recording it zooms, pans and has a cursor.
+#pragma once
+
+#include "realtime/chart/ChartMapping.h"
+#include "realtime/chart/ChartSeries.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <array>
+
+#include <optional>
+
+namespace quillmark {
+
+inline constexpr double kLiveChartSeconds = 300.0;
+
+class ChartWidget final : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartWidget(QWidget* parent = nullptr);
+
+    // Shows a whole recording; times are the recording's own seconds.
+    void showRecording(const std::vector<RecordingRow>& rows);
+    // Live: each tick's row as it arrives; `seconds` on any clock that only moves forward.
+    void appendLive(const RecordingRow& row, double seconds);
+    void clear();
+
+    // The tachometer's red band starts here, as the panel's dial has it for the model.
+    void setSpeedRedFrom(double rpm);
+
+    const ChartSeries& series() const { return series_; }
+    TimeWindow window() const { return window_; }
+    void setWindow(const TimeWindow& window);
+    std::optional<std::size_t> cursorRow() const { return cursorRow_; }
+    // Puts the cursor on a row without telling anyone (playback moves it this way).
+    void setCursorRow(std::size_t row);
+
+    void zoomBy(double factor);
+    void panBy(double screens);
+
+signals:
+    // The user put the cursor on a row.
+    void cursorMoved(std::size_t row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Plot {
+        double left;
+        double width;
+        double top;
+        double laneHeight;
+        double statusTop;
+        double statusHeight;
+        double axisTop;
+    };
+    struct LaneRange {
+        double low;
+        double high;
+        bool operator==(const LaneRange&) const = default;
+    };
+    Plot plot() const;
+    TimeWindow limits() const;
+    void widenRanges(std::size_t fromRow);
+    QRectF laneArea(const Plot& plot, std::size_t lane) const;
+    // Background, red bands, lane lines and names: drawn again only when one of them changes.
+    void paintStaticLayer(QPainter& painter, const Plot& plot) const;
+    void paintTrace(QPainter& painter, const Plot& plot, std::size_t lane) const;
+    void paintReadouts(QPainter& painter, const Plot& plot) const;
+    void paintStatusLane(QPainter& painter, const Plot& plot) const;
+    void paintTimeAxis(QPainter& painter, const Plot& plot) const;
+    void paintCursor(QPainter& painter, const Plot& plot) const;
+    void placeCursorAt(double x);
+
+    ChartSeries series_;
+    std::array<LaneRange, kRecordedValues.size()> ranges_{};
+    QPixmap staticLayer_;
+    std::array<LaneRange, kRecordedValues.size()> staticRanges_{};
+    double staticRedFrom_ = 0.0;
+    TimeWindow window_{0.0, kLiveChartSeconds};
+    std::optional<std::size_t> cursorRow_;
+    bool live_ = false;
+    double liveOrigin_ = 0.0;
+    double speedRedFrom_ = 6000.0;
+    std::optional<QPoint> pressedAt_;
+    TimeWindow pressedWindow_;
+    bool dragged_ = false;
+};
+
+}  // namespace quillmark

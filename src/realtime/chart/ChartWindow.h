@@ -1,0 +1,45 @@
+// The chart's own window; with a recording played back it also carries the playback controls.
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace quillmark {
+
+class ChartWidget;
+class PlaybackDriver;
+
+inline constexpr const char* kChartTitle = "Chart";
+
+class ChartWindow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartWindow(QWidget* parent = nullptr);
+
+    ChartWidget* chart() const { return chart_; }
+    // Shows the controls and keeps chart cursor and playback on the same row; null hides them.
+    void attachPlayback(PlaybackDriver* driver);
+
+signals:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void showPlaying(bool playing);
+
+    ChartWidget* chart_ = nullptr;
+    QWidget* controls_ = nullptr;
+    QPushButton* play_ = nullptr;
+    QPushButton* step_ = nullptr;
+    QComboBox* speed_ = nullptr;
+    QLabel* position_ = nullptr;
+    PlaybackDriver* driver_ = nullptr;
+};
+
+}  // namespace quillmark

@@ -1,0 +1,307 @@
+#include "realtime/recording/RecordingFormat.h"
+
+#include <QDateTime>
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace quillmark {
+
+namespace {
+
+constexpr qsizetype kMaxAnswerBytes = 16;
+
+QByteArray csvField(const QString& text) {
+    QByteArray utf8 = text.toUtf8();
+    if (!utf8.contains(',') && !utf8.contains('"') && !utf8.contains('\n') &&
+        !utf8.contains('\r')) {
+        return utf8;
+    }
+    utf8.replace("\"", "\"\"");
+    return '"' + utf8 + '"';
+}
+
+// Splits one line into fields, honouring quotes; false when a quote is left open or a quoted
+// field runs into other text.
+bool splitCsv(QByteArrayView line, std::vector<QByteArray>& fields) {
+    fields.clear();
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    while (true) {
+        if (i < n && line[i] == '"') {
+            QByteArray value;
+            ++i;
+            while (true) {
+                if (i >= n) {
+                    return false;
+                }
+                if (line[i] == '"') {
+                    if (i + 1 < n && line[i + 1] == '"') {
+                        value += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += line[i++];
+            }
+            if (i < n && line[i] != ',') {
+                return false;
+            }
+            fields.push_back(value);
+        } else {
+            const qsizetype start = i;
+            while (i < n && line[i] != ',') {
+                if (line[i] == '"') {
+                    return false;
+                }
+                ++i;
+            }
+            fields.push_back(line.sliced(start, i - start).toByteArray());
+        }
+        if (i >= n) {
+            return true;
+        }
+        ++i;  // the comma
+    }
+}
+
+template <typename T>
+bool parseNumber(QByteArrayView text, T& out) {
+    if (text.isEmpty()) {
+        return false;
+    }
+    const char* first = text.data();
+    const char* last = first + text.size();
+    const auto [end, ec] = std::from_chars(first, last, out);
+    return ec == std::errc() && end == last;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+bool parseHex(QByteArrayView text, QByteArray& out) {
+    if (text.isEmpty() || text.size() % 2 != 0) {
+        return false;
+    }
+    out.clear();
+    for (qsizetype i = 0; i < text.size(); i += 2) {
+        const int high = hexDigit(text[i]);
+        const int low = hexDigit(text[i + 1]);
+        if (high < 0 || low < 0) {
+            return false;
+        }
+        out += char(high * 16 + low);
+    }
+    return true;
+}
+
+QString parseAnswers(QByteArrayView text, std::vector<RecordedAnswer>& answers) {
+    answers.clear();
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != ' ') {
+            ++end;
+        }
+        const QByteArrayView token = text.sliced(start, end - start);
+        const qsizetype colon = token.indexOf(':');
+        QByteArray command;
+        RecordedAnswer answer;
+        if (colon < 0 || !parseHex(token.first(colon), command) || command.size() != 1 ||
+            !parseHex(token.sliced(colon + 1), answer.bytes) ||
+            answer.bytes.size() > kMaxAnswerBytes) {
+            return QStringLiteral("the answer \"%1\" is not a command and answer bytes in hex")
+                .arg(QString::fromLatin1(
+                    token.first(qMin<qsizetype>(token.size(), 40)).toByteArray()));
+        }
+        answer.command = static_cast<std::uint8_t>(command[0]);
+        answers.push_back(answer);
+        start = end + 1;
+    }
+    return {};
+}
+
+QString columnName(int column) {
+    return QString::fromLatin1(QByteArray(kRecordingHeader).split(',').value(column));
+}
+
+// Checks and converts one data line; an empty result means the row is good.
+QString parseRow(QByteArrayView line, const RecordingRow* previous, RecordingRow& row,
+                 std::vector<QByteArray>& fields) {
+    if (!splitCsv(line, fields)) {
+        return QStringLiteral("a quoted field is not closed properly");
+    }
+    if (fields.size() != kRecordingColumns) {
+        return QStringLiteral("expected %1 columns, found %2")
+            .arg(kRecordingColumns)
+            .arg(fields.size());
+    }
+    auto bad = [](int column) {
+        return QStringLiteral("the %1 column does not hold a number").arg(columnName(column));
+    };
+    if (!parseNumber(fields[0], row.seconds) || !std::isfinite(row.seconds) || row.seconds < 0) {
+        return bad(0);
+    }
+    if (previous != nullptr && row.seconds < previous->seconds) {
+        return QStringLiteral("the time goes back from %1 to %2 s")
+            .arg(previous->seconds, 0, 'f', 3)
+            .arg(row.seconds, 0, 'f', 3);
+    }
+    row.clock = QString::fromUtf8(fields[1]);
+    if (!QDateTime::fromString(row.clock, Qt::ISODateWithMs).isValid()) {
+        return QStringLiteral("the Clock column does not hold a date and time");
+    }
+    row.statusRaw.reset();
+    if (!fields[2].isEmpty()) {
+        int raw = 0;
+        if (!parseNumber(fields[2], raw) || raw < 0 || raw > 255) {
+            return QStringLiteral("the Status (raw) column does not hold a byte (0 to 255)");
+        }
+        row.statusRaw = raw;
+    }
+    row.status = QString::fromUtf8(fields[3]);
+    for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
+        const int column = 4 + static_cast<int>(i);
+        const QByteArray& cell = fields[static_cast<std::size_t>(column)];
+        row.values[i].reset();
+        if (cell.isEmpty()) {
+            continue;
+        }
+        float value = 0.0f;
+        if (!parseNumber(cell, value) || !std::isfinite(value)) {
+            return bad(column);
+        }
+        row.values[i] = value;
+    }
+    return parseAnswers(fields[12], row.answers);
+}
+
+}  // namespace
+
+QByteArray shortestFloatText(float value) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (result.ec != std::errc()) {
+        // Out of range for fixed notation; the general form still reads back exactly.
+        const auto general = std::to_chars(buffer, buffer + sizeof buffer, value);
+        return QByteArray(buffer, general.ptr - buffer);
+    }
+    return QByteArray(buffer, result.ptr - buffer);
+}
+
+QByteArray recordingHeaderLine() {
+    return QByteArray(kRecordingHeader) + '\n';
+}
+
+QByteArray answersText(const std::vector<RecordedAnswer>& answers) {
+    QByteArray text;
+    for (const auto& answer : answers) {
+        if (!text.isEmpty()) {
+            text += ' ';
+        }
+        text += QByteArray(1, char(answer.command)).toHex().toUpper();
+        text += ':';
+        text += answer.bytes.toHex().toUpper();
+    }
+    return text;
+}
+
+QByteArray recordingRowLine(const RecordingRow& row) {
+    QByteArray line;
+    line.reserve(200);
+    char seconds[32];
+    const auto end =
+        std::to_chars(seconds, seconds + sizeof seconds, row.seconds, std::chars_format::fixed, 3);
+    line.append(seconds, end.ptr - seconds);
+    line += ',';
+    line += csvField(row.clock);
+    line += ',';
+    if (row.statusRaw) {
+        line += QByteArray::number(*row.statusRaw);
+    }
+    line += ',';
+    line += csvField(row.status);
+    for (const auto& value : row.values) {
+        line += ',';
+        if (value) {
+            line += shortestFloatText(*value);
+        }
+    }
+    line += ',';
+    line += answersText(row.answers);
+    line += '\n';
+    return line;
+}
+
+RecordingContents parseRecording(QByteArrayView text) {
+    RecordingContents contents;
+    auto fail = [&contents](qsizetype line, QString what) {
+        contents.rows.clear();
+        contents.errorLine = line;
+        contents.error = std::move(what);
+        return contents;
+    };
+    if (text.size() > kMaxRecordingBytes) {
+        return fail(1, QStringLiteral("the file is larger than %1 MB")
+                           .arg(kMaxRecordingBytes / (1024 * 1024)));
+    }
+    std::vector<QByteArray> fields;
+    bool headerSeen = false;
+    qsizetype start = 0;
+    qsizetype lineNumber = 0;
+    while (start < text.size()) {
+        ++lineNumber;
+        const qsizetype newline = text.indexOf('\n', start);
+        if (newline < 0) {
+            break;  // torn by a crash while it was written
+        }
+        QByteArrayView line = text.sliced(start, newline - start);
+        start = newline + 1;
+        if (line.endsWith('\r')) {
+            line.chop(1);
+        }
+        if (line.size() > kMaxRecordingLine) {
+            return fail(
+                lineNumber,
+                QStringLiteral("the line is longer than %1 characters").arg(kMaxRecordingLine));
+        }
+        if (lineNumber == 1) {
+            if (line != QByteArrayView(kRecordingHeader)) {
+                return fail(1, QStringLiteral("the header is not that of a recording"));
+            }
+            headerSeen = true;
+            continue;
+        }
+        RecordingRow row;
+        const QString error =
+            parseRow(line, contents.rows.empty() ? nullptr : &contents.rows.back(), row, fields);
+        if (!error.isEmpty()) {
+            return fail(lineNumber, error);
+        }
+        contents.rows.push_back(std::move(row));
+    }
+    if (!headerSeen) {
+        return fail(1, text.isEmpty() ? QStringLiteral("the file is empty")
+                                      : QStringLiteral("the header is not that of a recording"));
+    }
+    if (contents.rows.empty()) {
+        return fail(2, QStringLiteral("the recording has no rows"));
+    }
+    return contents;
+}
+
+}  // namespace quillmark

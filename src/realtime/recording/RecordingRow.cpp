@@ -1,0 +1,35 @@
+#include "realtime/recording/RecordingRow.h"
+
+namespace quillmark {
+
+int recordedValueIndex(Quantity quantity) {
+    for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
+        if (kRecordedValues[i] == quantity) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+std::optional<float> RecordingRow::value(Quantity quantity) const {
+    const int index = recordedValueIndex(quantity);
+    return index < 0 ? std::nullopt : values[static_cast<std::size_t>(index)];
+}
+
+void RecordingRow::setValue(Quantity quantity, float value) {
+    const int index = recordedValueIndex(quantity);
+    if (index >= 0) {
+        values[static_cast<std::size_t>(index)] = value;
+    }
+}
+
+QByteArray RecordingRow::answerTo(std::uint8_t command) const {
+    for (const auto& answer : answers) {
+        if (answer.command == command) {
+            return answer.bytes;
+        }
+    }
+    return {};
+}
+
+}  // namespace quillmark

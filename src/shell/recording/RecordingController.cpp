@@ -1,0 +1,337 @@
+#include "shell/recording/RecordingController.h"
+
+#include "link/SharedState.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Twips.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
+#include "realtime/RealTimeSession.h"
+#include "realtime/chart/ChartWidget.h"
+#include "realtime/chart/ChartWindow.h"
+#include "realtime/playback/PlaybackDriver.h"
+#include "realtime/recording/RecordingFiles.h"
+#include "realtime/recording/RecordingReader.h"
+#include "shell/main/frmMain.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace quillmark {
+
+namespace {
+
+const QString kRecordingTitle = QStringLiteral("Recording");
+const QString kOpenTitle = QStringLiteral("Open Recording");
+
+// Under the Close button, in the free space above the lower row of gauges; in twips.
+constexpr int kLineLeft = 5760;
+constexpr int kLineTop = 2880;
+constexpr int kLineWidth = 2100;
+constexpr int kLineHeight = 600;
+
+QString elapsedText(std::chrono::nanoseconds elapsed) {
+    const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QAction* insertAction(QMenu* menu, QAction* before, const char* name, const char* caption) {
+    auto* action = new QAction(QString::fromUtf8(caption), menu);
+    action->setObjectName(QString::fromLatin1(name));
+    menu->insertAction(before, action);
+    return action;
+}
+
+}  // namespace
+
+RecordingController::RecordingController(QMainWindow& window, frmMain& logic, SharedState& state,
+                                         RecordingPlatform platform)
+    : QObject(&window),
+      logic_(logic),
+      state_(state),
+      platform_(std::move(platform)),
+      panel_(window.findChild<RealTimePanelWidget*>(QStringLiteral("fraRealTimeData"))),
+      rows_(platform_.clock),
+      recorder_(platform_.clock, [this](const QString& path, const QString& reason) {
+          onWriteFailure(path, reason);
+      }) {
+    addMenuEntries(window);
+    logic_.reads().setObserver(&rows_);
+    logic_.polling().setObserver(&rows_);
+    rows_.addListener([this](const RecordingRow& row) { onTickRow(row); });
+
+    if (panel_ != nullptr) {
+        recordingLine_ = new QLabel(panel_);
+        recordingLine_->setObjectName(QStringLiteral("lblRecording"));
+        recordingLine_->setStyleSheet(
+            QStringLiteral("color: rgb(255, 48, 48); background: black;"));
+        recordingLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        recordingLine_->hide();
+        panel_->installEventFilter(this);
+    }
+    recordingClock_ = new QTimer(this);
+    recordingClock_->setInterval(1000);
+    connect(recordingClock_, &QTimer::timeout, this, &RecordingController::showRecordingLine);
+    // Closing the window ends the program at once; the file is closed before that.
+    window.installEventFilter(this);
+}
+
+RecordingController::~RecordingController() {
+    logic_.reads().setObserver(nullptr);
+    logic_.polling().setObserver(nullptr);
+    recorder_.stop();
+}
+
+void RecordingController::addMenuEntries(QMainWindow& window) {
+    auto* file = window.menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
+    auto* view = window.menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"));
+    if (file == nullptr || view == nullptr) {
+        return;
+    }
+    // Before Exit, which stays the last entry.
+    QAction* exit = file->findChild<QAction*>(QStringLiteral("mnuExit"));
+    record_ = insertAction(file, exit, "mnuRecording", kStartRecordingCaption);
+    open_ = insertAction(file, exit, "mnuOpenRecording", kOpenRecordingCaption);
+    chart_ = insertAction(view, nullptr, "mnuChart", kChartCaption);
+    viewRealTime_ = view->findChild<QAction*>(QStringLiteral("mnuViewRealTime"));
+    connect(record_, &QAction::triggered, this, &RecordingController::startOrStopRecording);
+    connect(open_, &QAction::triggered, this, &RecordingController::openRecording);
+    connect(chart_, &QAction::triggered, this, &RecordingController::showChart);
+    connect(file, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
+    connect(view, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
+    updateMenuEntries();
+}
+
+void RecordingController::updateMenuEntries() {
+    if (record_ == nullptr) {
+        return;
+    }
+    const bool live = state_.RealTimeActive && playback_ == nullptr;
+    record_->setText(
+        QString::fromUtf8(recording() ? kStopRecordingCaption : kStartRecordingCaption));
+    record_->setEnabled(recording() || live);
+    if (viewRealTime_ != nullptr) {
+        // Live data would open the port under a playback.
+        viewRealTime_->setEnabled(playback_ == nullptr);
+    }
+}
+
+QString RecordingController::folder() const {
+    return recordingFolder(platform_.settings);
+}
+
+void RecordingController::startOrStopRecording() {
+    if (recording()) {
+        stopRecording(true);
+    } else if (state_.RealTimeActive && playback_ == nullptr) {
+        startRecording();
+    }
+    updateMenuEntries();
+}
+
+void RecordingController::startRecording() {
+    const QString name = recordingFileName(state_.ModelName, QDateTime::currentDateTime());
+    NewRecordingFile file = createRecordingFile(folder(), name);
+    QString problem = file.error;
+    if (file.file) {
+        problem = recorder_.start(std::move(file.file), file.path);
+    }
+    if (!problem.isEmpty()) {
+        // Leave no empty file behind for someone to find later.
+        if (!file.path.isEmpty() && QFileInfo(file.path).size() == 0) {
+            QFile::remove(file.path);
+        }
+        platform_.boxes.show(QStringLiteral("Cannot start the recording: %1 could not be "
+                                            "created (%2).")
+                                 .arg(QDir::toNativeSeparators(file.path), problem),
+                             msg_style::kOkExclamation, kRecordingTitle);
+        return;
+    }
+    recordingClock_->start();
+    showRecordingLine();
+}
+
+void RecordingController::stopRecording(bool tellUser) {
+    if (!recording()) {
+        return;
+    }
+    lastPath_ = recorder_.path();
+    lastRows_ = recorder_.rowsWritten();
+    recorder_.stop();
+    if (lastRows_ == 0) {
+        // A header alone is no recording; it would only turn up later as an empty log.
+        QFile::remove(lastPath_);
+    }
+    recordingClock_->stop();
+    showRecordingLine();
+    updateMenuEntries();
+    if (tellUser) {
+        tellSaved(lastPath_, lastRows_);
+    }
+}
+
+void RecordingController::tellSaved(const QString& path, long rows) {
+    if (rows == 0) {
+        platform_.boxes.show(QStringLiteral("Nothing was recorded: the recording ended before the "
+                                            "first update of the panel."),
+                             msg_style::kOkInformation, kRecordingTitle);
+        return;
+    }
+    platform_.boxes.show(
+        QStringLiteral("Recording saved: %1 rows in %2.\r\nRecordings go to the "
+                       "folder %3.")
+            .arg(rows)
+            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder())),
+        msg_style::kOkInformation, kRecordingTitle);
+}
+
+void RecordingController::onWriteFailure(const QString& path, const QString& reason) {
+    recordingClock_->stop();
+    showRecordingLine();
+    updateMenuEntries();
+    platform_.boxes.show(QStringLiteral("Recording stopped: %1 could not be written (%2). The "
+                                        "rows before this point are kept; the real-time panel "
+                                        "goes on.")
+                             .arg(QDir::toNativeSeparators(path), reason),
+                         msg_style::kOkExclamation, kRecordingTitle);
+}
+
+void RecordingController::showRecordingLine() {
+    if (recordingLine_ == nullptr) {
+        return;
+    }
+    if (!recording()) {
+        recordingLine_->hide();
+        return;
+    }
+    const double dpi = panel_->logicalDpiY();
+    recordingLine_->setGeometry(twipsRect(kLineLeft, kLineTop, kLineWidth, kLineHeight, dpi));
+    const QString name = QFileInfo(recorder_.path()).fileName();
+    const QString shown =
+        recordingLine_->fontMetrics().elidedText(name, Qt::ElideMiddle, recordingLine_->width());
+    recordingLine_->setText(
+        QStringLiteral("REC %1\n%2").arg(elapsedText(recorder_.elapsed()), shown));
+    recordingLine_->setToolTip(QDir::toNativeSeparators(recorder_.path()));
+    recordingLine_->show();
+    recordingLine_->raise();
+}
+
+void RecordingController::onTickRow(const RecordingRow& row) {
+    recorder_.addRow(row);
+    updateMenuEntries();
+    if (liveChart_ != nullptr && liveChart_->isVisible()) {
+        liveChart_->chart()->appendLive(row, row.seconds);
+    }
+}
+
+void RecordingController::showChart() {
+    if (playbackChart_ != nullptr) {
+        playbackChart_->show();
+        playbackChart_->raise();
+        return;
+    }
+    if (liveChart_ == nullptr) {
+        liveChart_ = new ChartWindow(qobject_cast<QWidget*>(parent()));
+        liveChart_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    liveChart_->chart()->setSpeedRedFrom(speedRedFrom(state_.ModelName));
+    liveChart_->show();
+    liveChart_->raise();
+}
+
+void RecordingController::openRecording() {
+    if (state_.RealTimeActive) {
+        platform_.boxes.show(QStringLiteral("Close the real-time panel before you open a "
+                                            "recording."),
+                             msg_style::kOkExclamation, kOpenTitle);
+        return;
+    }
+    const QString path =
+        platform_.chooseRecording ? platform_.chooseRecording(folder()) : QString();
+    if (path.isEmpty()) {
+        return;
+    }
+    RecordingContents contents = readRecordingFile(path);
+    if (!contents.ok()) {
+        platform_.boxes.show(recordingProblemText(path, contents), msg_style::kOkExclamation,
+                             kOpenTitle);
+        return;
+    }
+    if (panel_ == nullptr) {
+        return;
+    }
+    endPlayback();
+    if (liveChart_ != nullptr) {
+        liveChart_->close();
+    }
+    const QString name = QFileInfo(path).fileName();
+    playbackChart_ = new ChartWindow(qobject_cast<QWidget*>(parent()));
+    playbackChart_->setAttribute(Qt::WA_DeleteOnClose);
+    playbackChart_->setWindowTitle(
+        QStringLiteral("%1 - %2").arg(QString::fromLatin1(kChartTitle), name));
+    playbackChart_->chart()->setSpeedRedFrom(speedRedFrom(
+        name.contains(QStringLiteral("_VR_")) ? QStringLiteral("Corvane II VR") : QString()));
+    playbackChart_->chart()->showRecording(contents.rows);
+    playback_ = new PlaybackDriver(std::move(contents.rows), *panel_, this);
+    playbackChart_->attachPlayback(playback_);
+    connect(playbackChart_, &ChartWindow::closed, this, &RecordingController::endPlayback);
+    panel_->setCaption(QStringLiteral("Playback of %1").arg(name));
+    panel_->setPanelVisible(true);
+    updateMenuEntries();
+    playbackChart_->show();
+    playbackChart_->raise();
+}
+
+void RecordingController::endPlayback() {
+    if (playback_ == nullptr) {
+        return;
+    }
+    playback_->pause();
+    playback_->deleteLater();
+    playback_ = nullptr;
+    if (playbackChart_ != nullptr) {
+        playbackChart_->attachPlayback(nullptr);
+        if (playbackChart_->isVisible()) {
+            playbackChart_->close();
+        }
+    }
+    // Back to the idle window: the panel goes, the port was never opened.
+    if (panel_ != nullptr) {
+        panel_->setCaption(QString());
+        if (!state_.RealTimeActive) {
+            panel_->setPanelVisible(false);
+        }
+    }
+    updateMenuEntries();
+}
+
+bool RecordingController::eventFilter(QObject* watched, QEvent* event) {
+    // Hidden itself, not minimised with the window.
+    if (watched == panel_ && event->type() == QEvent::Hide && panel_->isHidden()) {
+        // The panel closes when the user closes it or the link is lost: the recording ends
+        // with it, and the user hears where it went once the panel is gone. During a playback
+        // closing the panel is the way back to the idle window.
+        if (recording()) {
+            stopRecording(false);
+            QTimer::singleShot(
+                0, this, [this, path = lastPath_, rows = lastRows_] { tellSaved(path, rows); });
+        }
+        if (playback_ != nullptr) {
+            QTimer::singleShot(0, this, &RecordingController::endPlayback);
+        }
+    } else if (watched == parent() && event->type() == QEvent::Close) {
+        stopRecording(false);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace quillmark

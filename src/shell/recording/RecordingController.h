@@ -1,0 +1,95 @@
+// The recording, chart and playback entries of the main window: starting and stopping a
+// recording of the real-time panel, the live chart, and playing an opened recording back onto
+// the panel with the port left closed.
+#pragma once
+
+#include "realtime/recording/Recorder.h"
+#include "realtime/chart/ChartWindow.h"
+#include "realtime/recording/TickRows.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMainWindow;
+class QTimer;
+
+namespace quillmark {
+
+class Clock;
+class MessageBoxes;
+class PlaybackDriver;
+class RealTimePanelWidget;
+class SettingsStore;
+class frmMain;
+struct SharedState;
+
+// Captions of the new menu entries; they follow the existing ones.
+inline constexpr const char* kStartRecordingCaption = "Start &Recording";
+inline constexpr const char* kStopRecordingCaption = "Stop &Recording";
+inline constexpr const char* kOpenRecordingCaption = "&Open Recording\u2026";
+inline constexpr const char* kChartCaption = "&Chart";
+
+struct RecordingPlatform {
+    Clock& clock;
+    MessageBoxes& boxes;
+    SettingsStore& settings;
+    // Asks for a recording to open, starting in `folder`; empty when the user cancels.
+    std::function<QString(const QString& folder)> chooseRecording;
+};
+
+class RecordingController final : public QObject {
+    Q_OBJECT
+public:
+    RecordingController(QMainWindow& window, frmMain& logic, SharedState& state,
+                        RecordingPlatform platform);
+    ~RecordingController() override;
+
+    void startOrStopRecording();
+    void openRecording();
+    void showChart();
+    void endPlayback();
+
+    bool recording() const { return recorder_.recording(); }
+    QString folder() const;
+    ChartWindow* liveChart() const { return liveChart_; }
+    ChartWindow* playbackChart() const { return playbackChart_; }
+    PlaybackDriver* playback() const { return playback_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void addMenuEntries(QMainWindow& window);
+    void updateMenuEntries();
+    void startRecording();
+    void stopRecording(bool tellUser);
+    void tellSaved(const QString& path, long rows);
+    void onWriteFailure(const QString& path, const QString& reason);
+    void showRecordingLine();
+    void onTickRow(const RecordingRow& row);
+
+    frmMain& logic_;
+    SharedState& state_;
+    RecordingPlatform platform_;
+    RealTimePanelWidget* panel_ = nullptr;
+    QAction* record_ = nullptr;
+    QAction* open_ = nullptr;
+    QAction* chart_ = nullptr;
+    QAction* viewRealTime_ = nullptr;
+    QLabel* recordingLine_ = nullptr;
+    QTimer* recordingClock_ = nullptr;
+    TickRows rows_;
+    Recorder recorder_;
+    QPointer<ChartWindow> liveChart_;
+    QPointer<ChartWindow> playbackChart_;
+    PlaybackDriver* playback_ = nullptr;
+    QString lastPath_;
+    long lastRows_ = 0;
+};
+
+}  // namespace quillmark

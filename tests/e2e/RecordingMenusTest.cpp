@@ -1,0 +1,148 @@
+// The program with its recording entries against the simulator: the menus, a recording made
+// from the real-time panel and ended by closing it, and a recording played back with the
+// port closed.
+#include "ProgramHarness.h"
+#include "realtime/chart/ChartWidget.h"
+#include "realtime/playback/PlaybackDriver.h"
+#include "realtime/recording/RecordingReader.h"
+#include "shell/recording/RecordingController.h"
+
+#include <QDir>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+using namespace quillmark;
+using namespace quillmark::test;
+
+namespace {
+
+struct Harness : ProgramHarness {
+    QTemporaryDir folder;
+    QString chosen;
+    RecordingController recordings{
+        window, logic, state,
+        RecordingPlatform{clock, boxes, settings, [this](const QString&) { return chosen; }}};
+    Harness() {
+        settings.save(QStringLiteral("Quillmark"), QStringLiteral("Recording"),
+                      QStringLiteral("Folder"), folder.filePath(QStringLiteral("logs")));
+    }
+    QAction* action(const char* name) const {
+        return window.findChild<QAction*>(QString::fromLatin1(name));
+    }
+    QStringList menu(const char* name) const {
+        QStringList captions;
+        for (const QAction* item : window.findChild<QMenu*>(QString::fromLatin1(name))->actions()) {
+            captions << item->text();
+        }
+        return captions;
+    }
+    QStringList recordings_() const {
+        return QDir(folder.filePath(QStringLiteral("logs"))).entryList(QDir::Files);
+    }
+};
+
+}  // namespace
+
+class RecordingMenusTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void newEntriesFollowTheExistingOnes() {
+        Harness h;
+        QCOMPARE(h.menu("mnuFile"),
+                 QStringList({"Start &Recording", "&Open Recording\u2026", "E&xit"}));
+        QCOMPARE(h.menu("mnuView"), QStringList({"View &Real Time Data", "&Chart"}));
+        // Nothing is written unless asked for.
+        QVERIFY(!h.action("mnuRecording")->isEnabled());
+        QVERIFY(h.recordings_().isEmpty());
+    }
+
+    void recording_endsAndClosesWithThePanel() {
+        Harness h;
+        h.openRealTime();
+        QVERIFY(h.state.RealTimeActive);
+        QVERIFY(h.waitForTicks(1));
+        QVERIFY(h.action("mnuRecording")->isEnabled());
+        // Stopped before its first row: no empty file is left behind.
+        h.action("mnuRecording")->trigger();
+        h.action("mnuRecording")->trigger();
+        QVERIFY(h.boxes.shown.last().text.startsWith(QStringLiteral("Nothing was recorded")));
+        QVERIFY(h.recordings_().isEmpty());
+        h.boxes.shown.clear();
+        h.action("mnuRecording")->trigger();
+        QVERIFY(h.recordings.recording());
+        QCOMPARE(h.action("mnuRecording")->text(), QStringLiteral("Stop &Recording"));
+        auto* line = h.window.findChild<QLabel*>(QStringLiteral("lblRecording"));
+        QVERIFY(line->isVisible());
+        QVERIFY(line->text().startsWith(QStringLiteral("REC 00:0")));
+        QVERIFY(h.waitForTicks(4));
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(h.window.grab().save(QString::fromLocal8Bit(shots) + "/recording.png"));
+        }
+
+        h.logic.cmdCloseRealTimeData_Click();
+        QVERIFY(!h.recordings.recording());
+        QVERIFY(QTest::qWaitFor([&] { return !h.boxes.shown.isEmpty(); }, 2000));
+        QVERIFY(h.boxes.shown.last().text.startsWith(QStringLiteral("Recording saved")));
+        QVERIFY(h.boxes.shown.last().text.contains(h.folder.filePath(QStringLiteral("logs"))));
+        const QStringList files = h.recordings_();
+        QCOMPARE(files.size(), 1);
+        QVERIFY(files.first().startsWith(QStringLiteral("quillmark_Corvane_II_VR_")));
+        const RecordingContents contents =
+            readRecordingFile(h.folder.filePath(QStringLiteral("logs/")) + files.first());
+        QVERIFY2(contents.ok(), qPrintable(contents.error));
+        QVERIFY(contents.rows.size() >= 4);
+        QVERIFY(!line->isVisible());
+    }
+
+    void playback_showsTheFileOnThePanelWithThePortClosed() {
+        Harness h;
+        QTemporaryDir dir;
+        h.chosen = dir.filePath(QStringLiteral("run.csv"));
+        QFile file(h.chosen);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(recordingHeaderLine());
+        for (int i = 0; i < 3; ++i) {
+            RecordingRow row;
+            row.seconds = i * 0.5;
+            row.clock = QStringLiteral("2026-12-07T10:00:0%1.000+01:00").arg(i);
+            row.statusRaw = 0x06;
+            row.status = QStringLiteral("Engine Running / Advanced Mode");
+            row.setValue(Quantity::EngineSpeed, 1000.0f + 500.0f * i);
+            file.write(recordingRowLine(row));
+        }
+        file.close();
+
+        h.action("mnuOpenRecording")->trigger();
+        QVERIFY(h.boxes.shown.isEmpty());
+        QVERIFY(h.panel()->isVisible());
+        QCOMPARE(h.panel()->caption(), QStringLiteral("Playback of run.csv"));
+        QVERIFY(!h.action("mnuViewRealTime")->isEnabled());
+        QCOMPARE(h.tach()->caption(), QStringLiteral("1000"));
+        h.recordings.playback()->step();
+        QCOMPARE(h.tach()->caption(), QStringLiteral("1500"));
+        QCOMPARE(h.recordings.playbackChart()->chart()->cursorRow(), std::optional<std::size_t>(1));
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(h.window.grab().save(QString::fromLocal8Bit(shots) + "/playback.png"));
+        }
+        QVERIFY(!h.port.isOpen());
+        QCOMPARE(h.module->logged(), std::uint64_t{0});
+
+        h.recordings.playbackChart()->close();
+        QVERIFY(QTest::qWaitFor([&] { return !h.panel()->isVisible(); }, 1000));
+        QCOMPARE(h.panel()->caption(), QStringLiteral("Ombrix Real Time Data"));
+        QVERIFY(h.action("mnuViewRealTime")->isEnabled());
+
+        // Not a recording: a message naming the line, and the window stays idle.
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(recordingHeaderLine() + "1.0,not a clock\n");
+        file.close();
+        h.action("mnuOpenRecording")->trigger();
+        QCOMPARE(h.boxes.shown.size(), 1);
+        QVERIFY(h.boxes.shown.last().text.contains(QStringLiteral("line 2")));
+        QVERIFY(h.recordings.playback() == nullptr);
+        QVERIFY(!h.panel()->isVisible());
+    }
+};
+
+QTEST_MAIN(RecordingMenusTest)
+#include "RecordingMenusTest.moc"

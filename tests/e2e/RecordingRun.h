@@ -1,0 +1,71 @@
+// The program's polling pieces on a real serial port, with a recording hooked to every tick.
+#pragma once
+
+#include "MemorySettingsStore.h"
+#include "RecordingViews.h"
+#include "ScriptedMessageBoxes.h"
+#include "link/ModuleLink.h"
+#include "link/PortNames.h"
+#include "link/PortSelection.h"
+#include "link/SharedState.h"
+#include "platform/QtClock.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtSerialPort.h"
+#include "realtime/EngineReads.h"
+#include "realtime/PollingCycle.h"
+#include "realtime/recording/Recorder.h"
+#include "realtime/recording/RecordingFiles.h"
+#include "realtime/recording/TickRows.h"
+
+#include <QFile>
+
+namespace quillmark::test {
+
+struct RecordingRun {
+    MemorySettingsStore settings;
+    QtSerialPort port;
+    QtClock clock;
+    QtEventPump pump;
+    ScriptedMessageBoxes boxes;
+    PortNames names{settings};
+    std::int16_t portNumber = 1;
+    SharedState state;
+    ModuleLink link{port, clock, pump, boxes, names, portNumber};
+    RecordingRealTimeView view;
+    EngineReads reads{link, state, [this] { state.RealTimeActive = false; }};
+    PollingCycle cycle{link, state, reads, view, [this] { state.RealTimeActive = false; }};
+    TickRows rows{clock};
+    QString failure;
+    Recorder recorder{clock, [this](const QString&, const QString& reason) { failure = reason; }};
+
+    explicit RecordingRun(const QString& device) {
+        settings.save(QStringLiteral("Quillmark"), QStringLiteral("Ports"), QStringLiteral("Com1"),
+                      device);
+        port.applySettings(moduleLineSettings());
+        boxes.whileOpen = [this] { pump.yield(); };
+        state.ModelName = QStringLiteral("Corvane II VR");
+        state.RealTimeActive = true;
+        observeTicks(true);
+        rows.addListener([this](const RecordingRow& row) { recorder.addRow(row); });
+    }
+    ~RecordingRun() {
+        if (port.isOpen()) {
+            port.close();
+        }
+    }
+
+    // Starts a recording into a new file; its path, empty when it could not be made.
+    QString startRecording(const QString& folder, const QString& name) {
+        NewRecordingFile file = createRecordingFile(folder, name);
+        if (!file.file || !recorder.start(std::move(file.file), file.path).isEmpty()) {
+            return {};
+        }
+        return file.path;
+    }
+    void observeTicks(bool on) {
+        reads.setObserver(on ? &rows : nullptr);
+        cycle.setObserver(on ? &rows : nullptr);
+    }
+};
+
+}  // namespace quillmark::test

@@ -1,0 +1,78 @@
+// The chart widget as the user drives it: a click puts the cursor on the nearest row, keys
+// and the wheel zoom and pan inside the recording, and the live chart keeps five minutes.
+#include "realtime/chart/ChartWidget.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+
+using namespace quillmark;
+
+namespace {
+
+std::vector<RecordingRow> rows(int count) {
+    std::vector<RecordingRow> all(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        all[i].seconds = i * 0.5;
+        all[i].setValue(Quantity::EngineSpeed, 1000.0f + i);
+    }
+    return all;
+}
+
+}  // namespace
+
+class ChartWidgetTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void click_putsTheCursorOnTheNearestRow() {
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        chart.showRecording(rows(201));  // 0 to 100 s over the 1000 plot pixels
+        QSignalSpy moved(&chart, &ChartWidget::cursorMoved);
+        QTest::mouseClick(&chart, Qt::LeftButton, {}, QPoint(150 + 502, 300));
+        QCOMPARE(moved.size(), 1);
+        QCOMPARE(moved.first().first().value<std::size_t>(), std::size_t{100});
+        QCOMPARE(chart.cursorRow(), std::optional<std::size_t>(100));
+        // A drag pans and leaves the cursor where it was.
+        chart.zoomBy(4.0);
+        const TimeWindow before = chart.window();
+        QTest::mousePress(&chart, Qt::LeftButton, {}, QPoint(600, 300));
+        QTest::mouseMove(&chart, QPoint(400, 300));
+        QTest::mouseRelease(&chart, Qt::LeftButton, {}, QPoint(400, 300));
+        QCOMPARE(moved.size(), 1);
+        QVERIFY(chart.window().start > before.start);
+    }
+
+    void keysAndWheel_zoomAndPanInsideTheRecording() {
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        chart.showRecording(rows(201));
+        QCOMPARE(chart.window().length(), 100.0);
+        QTest::keyClick(&chart, Qt::Key_Plus);
+        QCOMPARE(chart.window().length(), 100.0 / 1.5);
+        for (int i = 0; i < 20; ++i) {
+            QTest::keyClick(&chart, Qt::Key_Right);
+        }
+        QCOMPARE(chart.window().end, 100.0);
+        QWheelEvent out(QPointF(600, 300), chart.mapToGlobal(QPointF(600, 300)), {}, {0, -1200},
+                        Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&chart, &out);
+        QCOMPARE(chart.window().start, 0.0);
+        QCOMPARE(chart.window().end, 100.0);
+    }
+
+    void live_keepsTheLastFiveMinutes() {
+        ChartWidget chart;
+        const auto all = rows(1000);
+        for (const auto& row : all) {
+            chart.appendLive(row, 5000.0 + row.seconds);
+        }
+        QCOMPARE(chart.series().times().back(), 499.5);
+        QVERIFY(chart.series().times().front() >= 499.5 - kLiveChartSeconds);
+        QCOMPARE(chart.window().end, 499.5);
+        QCOMPARE(chart.window().length(), kLiveChartSeconds);
+    }
+};
+
+QTEST_MAIN(ChartWidgetTest)
+#include "ChartWidgetTest.moc"

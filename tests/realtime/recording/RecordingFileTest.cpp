@@ -1,0 +1,280 @@
+// The recording file: number text in any locale, empty cells for missing reads, a write that
+// fails part-way, and the reader handed every kind of file that is not a recording.
+#include "FakeTime.h"
+#include "realtime/recording/Recorder.h"
+#include "realtime/recording/RecordingFiles.h"
+#include "realtime/recording/RecordingFormat.h"
+#include "realtime/recording/RecordingReader.h"
+#include "realtime/recording/RecordingWriter.h"
+#include "realtime/recording/TickRows.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <charconv>
+#include <clocale>
+#include <csignal>
+
+#include <sys/resource.h>
+
+using namespace quillmark;
+using namespace quillmark::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+RecordingRow sampleRow(double seconds) {
+    RecordingRow row;
+    row.seconds = seconds;
+    row.clock = QStringLiteral("2026-12-07T11:43:07.125+01:00");
+    row.statusRaw = 0x16;
+    row.status = statusOnOneLine(0x16);
+    row.setValue(Quantity::EngineSpeed, 8000.0f);
+    row.setValue(Quantity::Battery, 12.0f);
+    row.setValue(Quantity::FuelMultiplier1, -50.0f);
+    row.setValue(Quantity::Injector1, 262.14f);
+    row.answers = {{0x2F, QByteArray::fromHex("AA16")}, {0x29, QByteArray::fromHex("00FFFF")}};
+    return row;
+}
+
+QByteArray recordingText(int rows) {
+    QByteArray text = recordingHeaderLine();
+    for (int i = 0; i < rows; ++i) {
+        text += recordingRowLine(sampleRow(i * 0.5));
+    }
+    return text;
+}
+
+// Takes a byte budget, then fails the way a full disk does.
+class FillingDevice final : public QBuffer {
+public:
+    explicit FillingDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override {
+        if (length > room_) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        room_ -= length;
+        return QBuffer::writeData(data, length);
+    }
+
+private:
+    qint64 room_;
+};
+
+}  // namespace
+
+class RecordingFileTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        // What a German desktop hands the program; numbers must keep their '.' regardless.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        std::setlocale(LC_ALL, "");
+    }
+
+    void numbers_shortestTextThatReadsBackAsTheSameSingle_data() {
+        QTest::addColumn<float>("value");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("battery") << 12.0f << QByteArray("12");
+        QTest::newRow("speed") << 8000.0f << QByteArray("8000");
+        QTest::newRow("fuel") << -50.0f << QByteArray("-50");
+        QTest::newRow("injector") << 262.14f << QByteArray("262.14");
+        QTest::newRow("retard") << 0.0625f << QByteArray("0.0625");
+        QTest::newRow("fuel step") << float(1 * 100 / 128.0 - 100.0) << QByteArray("-99.21875");
+    }
+    void numbers_shortestTextThatReadsBackAsTheSameSingle() {
+        QFETCH(float, value);
+        QFETCH(QByteArray, text);
+        QCOMPARE(shortestFloatText(value), text);
+    }
+
+    void everyGaugeValue_readsBackBitForBit() {
+        for (const Quantity quantity : kRecordedValues) {
+            for (int low = 0; low < 256; ++low) {
+                for (const int high : {0, 1, 255}) {
+                    const float value =
+                        convertReading(quantity, std::uint8_t(low), std::uint8_t(high),
+                                       QStringLiteral("Corvane II VR"));
+                    const QByteArray text = shortestFloatText(value);
+                    float back = 0.0f;
+                    std::from_chars(text.constData(), text.constData() + text.size(), back);
+                    QVERIFY2(back == value && !text.contains(','), text.constData());
+                }
+            }
+        }
+    }
+
+    void row_writesItsColumnsWithEmptyCellsForMissingReads() {
+        const QByteArray line = recordingRowLine(sampleRow(1.5));
+        QCOMPARE(line, QByteArray("1.500,2026-12-07T11:43:07.125+01:00,22,Engine Running / "
+                                  "Basic Mode,8000,,-50,,12,262.14,,,2F:AA16 29:00FFFF\n"));
+        QVERIFY(!recordingHeaderLine().startsWith("\xEF\xBB\xBF"));
+
+        const RecordingContents back = parseRecording(recordingText(3));
+        QVERIFY2(back.ok(), qPrintable(back.error));
+        QCOMPARE(back.rows.size(), std::size_t{3});
+        QCOMPARE(back.rows[1].values, sampleRow(0.5).values);
+        QVERIFY(!back.rows[1].value(Quantity::Throttle).has_value());
+        QCOMPARE(back.rows[1].answers, sampleRow(0.5).answers);
+        QCOMPARE(back.rows[2].seconds, 1.0);
+    }
+
+    void failedWrite_stopsTheRecordingNamingFileAndReason() {
+        FakeClock clock;
+        QString failedPath;
+        QString failedReason;
+        Recorder recorder(clock, [&](const QString& path, const QString& reason) {
+            failedPath = path;
+            failedReason = reason;
+        });
+        const qint64 room =
+            recordingHeaderLine().size() + 2 * recordingRowLine(sampleRow(0)).size() + 10;
+        auto device = std::make_unique<FillingDevice>(room);
+        QCOMPARE(recorder.start(std::move(device), QStringLiteral("/logs/run.csv")), QString());
+        for (int i = 0; i < 3; ++i) {
+            recorder.addRow(sampleRow(std::chrono::duration<double>(clock.time).count() + i));
+        }
+        QVERIFY(!recorder.recording());
+        QCOMPARE(recorder.rowsWritten(), 2L);
+        QCOMPARE(failedPath, QStringLiteral("/logs/run.csv"));
+        QCOMPARE(failedReason, QStringLiteral("No space left on device"));
+
+        // A real device that is always full: the header write already fails and says so.
+        QFile full(QStringLiteral("/dev/full"));
+        if (full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            RecordingWriter writer(full);
+            QVERIFY(!writer.writeHeader());
+            QVERIFY(!writer.error().isEmpty());
+        }
+    }
+
+    void diskFullMidRow_leavesOnlyWholeRows() {
+        // A file size limit makes the kernel refuse the write part-way through a row, as a
+        // full disk does.
+        QTemporaryDir dir;
+        NewRecordingFile file = createRecordingFile(dir.path(), QStringLiteral("full.csv"));
+        QVERIFY(file.file);
+        rlimit saved{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur =
+            rlim_t(recordingHeaderLine().size() + 2 * recordingRowLine(sampleRow(0)).size() + 20);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        RecordingWriter writer(*file.file);
+        bool ok = writer.writeHeader();
+        int rows = 0;
+        while (ok && rows < 10) {
+            ok = writer.writeRow(sampleRow(rows));
+            rows += ok ? 1 : 0;
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        file.file->close();
+        QCOMPARE(rows, 2);
+        QVERIFY(!writer.error().isEmpty());
+        QFile back(file.path);
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        const QByteArray text = back.readAll();
+        QVERIFY(text.endsWith('\n'));
+        QCOMPARE(parseRecording(text).rows.size(), std::size_t{2});
+    }
+
+    void newFile_neverOverwritesAndNamesModelAndLocalTime() {
+        QTemporaryDir dir;
+        const QString name = recordingFileName(QStringLiteral("Corvane II VR"),
+                                               QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)));
+        QCOMPARE(name, QStringLiteral("quillmark_Corvane_II_VR_20261207_090503.csv"));
+        QCOMPARE(modelFromRecordingName(name), QStringLiteral("Corvane II VR"));
+        QCOMPARE(modelFromRecordingName(QStringLiteral("quillmark_Corvane_20261207_090503_2.csv")),
+                 QStringLiteral("Corvane"));
+        QCOMPARE(modelFromRecordingName(QStringLiteral("run.csv")), QString());
+        const QString folder = dir.filePath(QStringLiteral("made/on/demand"));
+        NewRecordingFile first = createRecordingFile(folder, name);
+        QVERIFY2(first.file, qPrintable(first.error));
+        first.file->write("kept");
+        first.file->close();
+        const NewRecordingFile second = createRecordingFile(folder, name);
+        QVERIFY(second.file);
+        QVERIFY(second.path.endsWith(QStringLiteral("_090503_2.csv")));
+        QFile kept(first.path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("kept"));
+    }
+
+    void reader_namesTheLineAndFaultOfAnyOtherFile_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("fault");
+        const QByteArray good = recordingText(2);
+        const QByteArray row = recordingRowLine(sampleRow(2));
+        QByteArray shortRow = row;
+        shortRow.replace(",2F:", "2F:");
+        QByteArray badNumber = row;
+        badNumber.replace("8000", "8000,5");
+        QByteArray commaDecimal = row;
+        commaDecimal.replace("262.14", "\"262,14\"");
+        QByteArray binary(300, '\0');
+        for (int i = 0; i < binary.size(); ++i) {
+            binary[i] = char(i * 37);
+        }
+        QTest::newRow("empty") << QByteArray() << 1 << "empty";
+        QTest::newRow("other header") << QByteArray("time;rpm\n0;800\n") << 1 << "header";
+        QTest::newRow("header only") << recordingHeaderLine() << 2 << "no rows";
+        QTest::newRow("short row") << good + shortRow << 4 << "found 12";
+        QTest::newRow("long row") << good + badNumber << 4 << "found 14";
+        QTest::newRow("decimal comma") << good + commaDecimal << 4 << "Injector front";
+        QTest::newRow("time backwards") << good + recordingRowLine(sampleRow(0.25)) << 4 << "back";
+        QTest::newRow("bad answer")
+            << good + QByteArray(row).replace("29:00FFFF", "29:0G") << 4 << "hex";
+        QTest::newRow("open quote")
+            << good + QByteArray(row).replace("Engine", "\"Engine") << 4 << "quoted";
+        QTest::newRow("binary") << binary << 1 << "header";
+        QTest::newRow("binary after header") << good + binary + '\n' << 4 << "";
+        QTest::newRow("endless line") << good + QByteArray(10'000'000, 'x') + '\n' << 4 << "longer";
+    }
+    void reader_namesTheLineAndFaultOfAnyOtherFile() {
+        QFETCH(QByteArray, text);
+        QFETCH(int, line);
+        QFETCH(QString, fault);
+        const RecordingContents contents = parseRecording(text);
+        QVERIFY(!contents.ok());
+        QCOMPARE(contents.errorLine, line);
+        QVERIFY2(contents.error.contains(fault), qPrintable(contents.error));
+        QVERIFY(contents.rows.empty());
+    }
+
+    void reader_leavesOutARowTornByACrash() {
+        QByteArray text = recordingText(2);
+        text += recordingRowLine(sampleRow(5)).left(30);
+        const RecordingContents contents = parseRecording(text);
+        QVERIFY(contents.ok());
+        QCOMPARE(contents.rows.size(), std::size_t{2});
+    }
+
+    void reader_refusesAHugeFileAtOnce() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("huge.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(recordingText(1));
+        QVERIFY(file.resize(100LL * 1024 * 1024));
+        file.close();
+        QElapsedTimer timer;
+        timer.start();
+        const RecordingContents contents = readRecordingFile(path);
+        QVERIFY(timer.elapsed() < 500);
+        QCOMPARE(contents.errorLine, 1);
+        QVERIFY(recordingProblemText(path, contents).contains(QStringLiteral("larger than")));
+        QVERIFY(!readRecordingFile(dir.filePath(QStringLiteral("missing.csv"))).ok());
+    }
+};
+
+QTEST_GUILESS_MAIN(RecordingFileTest)
+#include "RecordingFileTest.moc"
