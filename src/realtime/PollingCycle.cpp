@@ -28,6 +28,17 @@ int injectorSegment(float width) {
     return width >= 10.0f ? 1 : 0;
 }
 
+namespace {
+
+// The segment is chosen before the pointer moves, so the value never shows against the scale of
+// the previous reading.
+void showOnSegment(BarGauge& gauge, float value, int (*segmentFor)(float)) {
+    gauge.setPointerScale(segmentFor(value));
+    gauge.setPointerValue(value);
+}
+
+}  // namespace
+
 QString rpmReadout(float rpm) {
     const double rounded = std::round(static_cast<double>(rpm));
     if (!std::isfinite(rounded)) {
@@ -118,11 +129,7 @@ void PollingCycle::tick() {
         nextStep([&] { text = statusText(status); }),
         nextStep([&] { view_.setStatusText(text); }),
         step(yieldAndCheck),
-        nextStep([&] {
-            const float percent = reads_.ReadTPS();
-            view_.gauTPS().setPointerScale(throttleSegment(percent));
-            view_.gauTPS().setPointerValue(percent);
-        }),
+        nextStep([&] { showOnSegment(view_.gauTPS(), reads_.ReadTPS(), throttleSegment); }),
         step(yieldAndCheck),
         nextStep([&] { view_.gauFuelMult1().setPointerValue(reads_.ReadFuelMult1()); }),
         step(yieldAndCheck),
@@ -137,17 +144,9 @@ void PollingCycle::tick() {
             view_.gauTach().setCaption(rpmReadout(rpm));
         }),
         step(yieldAndCheck),
-        nextStep([&] {
-            const float width = reads_.ReadINJ1();
-            view_.gauInj1PW().setPointerScale(injectorSegment(width));
-            view_.gauInj1PW().setPointerValue(width);
-        }),
+        nextStep([&] { showOnSegment(view_.gauInj1PW(), reads_.ReadINJ1(), injectorSegment); }),
         step(yieldAndCheck),
-        nextStep([&] {
-            const float width = reads_.ReadINJ2();
-            view_.gauInj2PW().setPointerScale(injectorSegment(width));
-            view_.gauInj2PW().setPointerValue(width);
-        }),
+        nextStep([&] { showOnSegment(view_.gauInj2PW(), reads_.ReadINJ2(), injectorSegment); }),
         step(yieldAndCheck),
         nextStep([&] {
             // Only the two "Corvane II" models report a retard; the plain II has the gauge

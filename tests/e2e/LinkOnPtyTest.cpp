@@ -1,5 +1,6 @@
 // Link transactions through the real serial port on a pseudo-terminal, against the simulator:
 // the answers a module can give, the timing of a transaction, and the line's own errors.
+#include "LinkHarness.h"
 #include "ProgramHarness.h"
 #include "link/CommEvents.h"
 #include "link/LinkBringUp.h"
@@ -19,22 +20,23 @@ using sim::FaultMode;
 
 namespace {
 
-struct PtyLink {
+// The simulator on a pseudo-terminal, and the real port, clock and pump that reach it.
+struct PtyLine {
     SimulatedModule module;
-    MemorySettingsStore settings;
     QtSerialPort port;
     QtClock clock;
     QtEventPump pump;
-    ScriptedMessageBoxes boxes;
-    PortNames names{settings};
-    std::int16_t portNumber = 4;
-    SharedState state;
-    ModuleLink link{port, clock, pump, boxes, names, portNumber};
+
+    explicit PtyLine(bool pace) : module(pace) {}
+};
+
+struct PtyLink : LinkOn<PtyLine> {
     bool panelClosed = false;
     EngineReads reads{link, state, [this] { panelClosed = true; }};
 
-    explicit PtyLink(bool pace = true) : module(pace) {
-        module.registerAs(settings, 4);
+    explicit PtyLink(bool pace = true) : LinkOn<PtyLine>(pace) {
+        portNumber = 4;
+        module.registerAs(settings, portNumber);
         port.applySettings(moduleLineSettings());
         boxes.whileOpen = [this] { pump.yield(); };
         state.ModelName = QStringLiteral("Corvane II VR");

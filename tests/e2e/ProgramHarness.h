@@ -107,7 +107,16 @@ struct ProgramHarness {
     // its answer came back.
     bool waitForTicks(int ticks, int commandsPerTick = 9) {
         return waitForCommands(std::uint64_t(ticks) * commandsPerTick, 2000 * ticks) &&
-               QTest::qWaitFor([&] { return !logic.link().activity().busy(); }, 3000);
+               waitForIdleLink(3000);
+    }
+    // Runs the event loop until no conversation with the module is in progress.
+    bool waitForIdleLink(int timeoutMs) {
+        return QTest::qWaitFor([&] { return !logic.link().activity().busy(); }, timeoutMs);
+    }
+    // Opens the real-time panel and lets its first tick run in full.
+    bool openRealTimeForATick() {
+        openRealTime();
+        return waitForTicks(1);
     }
 };
 

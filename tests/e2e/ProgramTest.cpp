@@ -115,8 +115,7 @@ private slots:
 
     void gaugesCarryTheMovingEnginesValues() {
         ProgramHarness h;
-        h.openRealTime();
-        QVERIFY(h.waitForTicks(1));
+        QVERIFY(h.openRealTimeForATick());
         const auto answer = [&](int command) { return *h.module->engine.lastAnswer(command); };
         auto value = [&](Quantity q, int command) {
             const QByteArray a = answer(command);
@@ -154,8 +153,7 @@ private slots:
 
     void moduleStopsAnsweringMidRun() {
         ProgramHarness h;
-        h.openRealTime();
-        QVERIFY(h.waitForTicks(1));
+        QVERIFY(h.openRealTimeForATick());
         h.module->engine.setFault(sim::FaultMode::Silent);
         h.boxes.answers = {msg_answer::kRetry};
         QVERIFY(QTest::qWaitFor([&] { return !h.panel()->isVisible(); }, 4000));
@@ -185,7 +183,7 @@ private slots:
             h.pump.yield();
         };
         QVERIFY(QTest::qWaitFor([&] { return !h.boxes.shown.isEmpty(); }, 3000));
-        QVERIFY(QTest::qWaitFor([&] { return !h.logic.link().activity().busy(); }, 3000));
+        QVERIFY(h.waitForIdleLink(3000));
         QCOMPARE(h.boxes.texts(), QStringList{kValueTimeout});
         QCOMPARE(h.panel()->isVisible(), panelStaysOpen);
         QCOMPARE(int(h.module->commands(from).count(0x26)), batteryCommands);
@@ -200,8 +198,7 @@ private slots:
 
     void escape_cutsOneTickShort() {
         ProgramHarness h;
-        h.openRealTime();
-        QVERIFY(h.waitForTicks(1));
+        QVERIFY(h.openRealTimeForATick());
         const auto from = h.module->logged();
         WhenCommandSeen press(*h.module, 0x2B, [&] {
             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
@@ -209,7 +206,7 @@ private slots:
                                         &esc);
         });
         QVERIFY(h.waitForCommands(3));
-        QVERIFY(QTest::qWaitFor([&] { return !h.logic.link().activity().busy(); }, 2000));
+        QVERIFY(h.waitForIdleLink(2000));
         const QList<int> cut = h.module->commands(from);
         QVERIFY2(cut.size() < 9, qPrintable(QString::number(cut.size())));
         QCOMPARE(cut.mid(0, 3), (QList<int>{0x2F, 0x22, 0x2B}));
@@ -219,14 +216,13 @@ private slots:
 
     void closeDuringATick_endsItAndClosesThePort() {
         ProgramHarness h;
-        h.openRealTime();
-        QVERIFY(h.waitForTicks(1));
+        QVERIFY(h.openRealTimeForATick());
         const auto from = h.module->logged();
         WhenCommandSeen click(*h.module, 0x26, [&] {
             h.panel()->findChild<QPushButton*>(QStringLiteral("cmdCloseRealTimeData"))->click();
         });
         QVERIFY(QTest::qWaitFor([&] { return !h.panel()->isVisible(); }, 3000));
-        QVERIFY(QTest::qWaitFor([&] { return !h.logic.link().activity().busy(); }, 2000));
+        QVERIFY(h.waitForIdleLink(2000));
         QVERIFY(!h.port.isOpen());
         QTest::qWait(700);  // no tick runs once the panel is closed
         const QList<int> sent = h.module->commands(from);
@@ -236,8 +232,7 @@ private slots:
 
     void reopeningWhileActive_neverInterleavesCommands() {
         ProgramHarness h;
-        h.openRealTime();
-        QVERIFY(h.waitForTicks(1));
+        QVERIFY(h.openRealTimeForATick());
         const auto from = h.module->logged();
         WhenCommandSeen reopen(*h.module, 0x2B, [&] { h.openRealTime(); });
         QVERIFY(QTest::qWaitFor([&] { return h.module->commands(from).contains(0x10); }, 3000));
@@ -254,8 +249,7 @@ private slots:
         ProgramHarness h;
         SimulatedModule second;
         second.registerAs(h.settings, 2);
-        h.openRealTime();
-        QVERIFY(h.waitForTicks(1));
+        QVERIFY(h.openRealTimeForATick());
         h.choose("mnuPortSetup");
         auto* list = h.window.findChild<QComboBox*>(QStringLiteral("cboPort"));
         QVERIFY(list->isVisible());
@@ -270,8 +264,7 @@ private slots:
 
     void exit_closesThePortAndEndsAtOnce() {
         ProgramHarness h;
-        h.openRealTime();
-        QVERIFY(h.waitForTicks(1));
+        QVERIFY(h.openRealTimeForATick());
         h.choose("mnuExit");
         QCOMPARE(h.programEnd.ends, 1);
         QVERIFY(!h.port.isOpen());

@@ -6,6 +6,8 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QWidget>
 #include <QtTest>
 
@@ -205,6 +207,12 @@ private slots:
         QVERIFY(!window->isModal());
         QCOMPARE(window->source(), QUrl::fromLocalFile(dir.filePath("help/index.html")));
         QVERIFY(window->toPlainText().contains("Contents"));
+        // The page's title names the window and its style sheet colours the heading.
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quillmark Help - Contents"));
+        const QTextBlock heading = window->document()->begin();
+        QCOMPARE(heading.text(), QStringLiteral("Quillmark Help - Contents"));
+        QCOMPARE(heading.begin().fragment().charFormat().foreground().color(),
+                 QColor(0x1f, 0x3b, 0x5c));
         if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
             QVERIFY(window->grab().save(QString::fromLocal8Bit(shots) + "/help.png"));
         }

@@ -33,6 +33,12 @@ struct Harness : LinkHarness {
         session.mnuViewRealTime_Click();
         port.written.clear();
     }
+    // A tick in which the battery read goes unanswered and its box is answered with `answer`.
+    void tickWithBatteryUnanswered(int answer) {
+        module.silent = {0x26};
+        boxes.answers = {answer};
+        polling.tmrDataRead_Timer();
+    }
 };
 
 }  // namespace
@@ -240,9 +246,7 @@ private slots:
     void valueReadAbort_closesThePanelAndEndsTheTick() {
         Harness h;
         h.openPanel();
-        h.module.silent = {0x26};
-        h.boxes.answers = {msg_answer::kAbort};
-        h.polling.tmrDataRead_Timer();
+        h.tickWithBatteryUnanswered(msg_answer::kAbort);
         QCOMPARE(h.commands(), (QList<int>{0x2F, 0x22, 0x2B, 0x2C, 0x26}));
         QCOMPARE(h.view.bat.value, 0.0);  // the 0 still reaches its gauge
         QVERIFY(!h.view.panelVisible);
@@ -252,9 +256,7 @@ private slots:
     void valueReadIgnore_goesOnWithTheNextRead() {
         Harness h;
         h.openPanel();
-        h.module.silent = {0x26};
-        h.boxes.answers = {msg_answer::kIgnore};
-        h.polling.tmrDataRead_Timer();
+        h.tickWithBatteryUnanswered(msg_answer::kIgnore);
         QCOMPARE(h.commands().size(), 9);
         QCOMPARE(h.view.bat.value, 0.0);
         QVERIFY(h.state.RealTimeActive);

@@ -54,17 +54,27 @@ struct TableModule {
     }
 };
 
-struct LinkHarness {
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    ScriptedSerialPort port{clock, pump};
+// A module link and what the program hands it, over a line that brings the port, the clock
+// and the event pump: scripted ones below, real ones on a pseudo-terminal in the e2e tests.
+template <typename Line>
+struct LinkOn : Line {
+    using Line::Line;
+
     ScriptedMessageBoxes boxes;
     MemorySettingsStore settings;
     PortNames names{settings};
     std::int16_t portNumber = 3;
     SharedState state;
-    ModuleLink link{port, clock, pump, boxes, names, portNumber};
+    ModuleLink link{this->port, this->clock, this->pump, boxes, names, portNumber};
+};
 
+struct ScriptedLine {
+    FakeClock clock;
+    FakeEventPump pump{clock};
+    ScriptedSerialPort port{clock, pump};
+};
+
+struct LinkHarness : LinkOn<ScriptedLine> {
     // Commands written to the line, as numbers.
     QList<int> commands() const {
         QList<int> all;

@@ -1,7 +1,6 @@
 // Vertical bar gauge: segmented linear scale, coloured bands and a pointer.
 #include "realtime/gauges/BarGaugeWidget.h"
 
-#include <QEvent>
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
@@ -19,23 +18,15 @@ constexpr QRgb kScaleText = qRgb(255, 255, 255);
 constexpr double kPointerBase = 0.64;  // of the width: clear of the numbers, which end at 0.62
 constexpr double kPointerHalfHeight = 0.018;  // of the length
 constexpr double kMinPointerHalfHeight = 3.0;
-
-bool sameValue(double a, double b) {
-    return a == b || (std::isnan(a) && std::isnan(b));
-}
 }  // namespace
 
 BarGaugeWidget::BarGaugeWidget(const BarGaugeDesign& design, QWidget* parent)
-    : QWidget(parent), design_(design) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    : GaugeWidget(parent), design_(design) {
     placePointer();
 }
 
 QFont BarGaugeWidget::textFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(7.8);
-    font.setBold(true);
-    return font;
+    return gaugeFont(7.8);
 }
 
 QColor BarGaugeWidget::pointerColour() {
@@ -88,25 +79,11 @@ void BarGaugeWidget::placePointer() {
     update(before.united(pointerBounds().toAlignedRect()));
 }
 
-void BarGaugeWidget::resizeEvent(QResizeEvent* event) {
-    layer_.invalidate();
-    placePointer();
-    QWidget::resizeEvent(event);
-}
-
-void BarGaugeWidget::changeEvent(QEvent* event) {
-    if (changesStaticLayer(*event)) {
-        layer_.invalidate();
-        update();
-    }
-    QWidget::changeEvent(event);
-}
-
 void BarGaugeWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRegion(event->region());
     const qreal ratio = targetPixelRatio(painter);
-    painter.drawPixmap(0, 0, layer_.pixmap(size(), ratio, [this, ratio](QPainter& layer) {
+    painter.drawPixmap(0, 0, staticLayer_.pixmap(size(), ratio, [this, ratio](QPainter& layer) {
         drawStatic(layer, ratio);
     }));
 

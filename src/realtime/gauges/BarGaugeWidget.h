@@ -3,15 +3,13 @@
 
 #include "platform/Gauges.h"
 #include "realtime/gauges/GaugeGeometry.h"
-#include "realtime/gauges/StaticLayer.h"
+#include "realtime/gauges/GaugeWidget.h"
 
-#include <QFont>
 #include <QRectF>
-#include <QWidget>
 
 namespace quillmark {
 
-class BarGaugeWidget final : public QWidget, public BarGauge {
+class BarGaugeWidget final : public GaugeWidget, public BarGauge {
     Q_OBJECT
 
 public:
@@ -25,7 +23,6 @@ public:
     int pointerScale() const { return segment_; }
     // Where the pointer tip is drawn, as a fraction of the length from the top.
     double pointerYFraction() const;
-    int staticLayerBuilds() const { return layer_.buildCount(); }
 
     static QFont textFont();
     static QColor pointerColour();
@@ -40,8 +37,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    // The pointer is the only part that moves.
+    void layOut() override { placePointer(); }
 
 private:
     void placePointer();
@@ -52,7 +49,6 @@ private:
     double value_ = 0.0;
     int segment_ = 0;
     double pointerY_ = 0.0;
-    StaticLayer layer_;
 };
 
 }  // namespace quillmark

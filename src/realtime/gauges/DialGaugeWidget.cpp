@@ -3,7 +3,6 @@
 
 #include "realtime/gauges/GaugeGeometry.h"
 
-#include <QEvent>
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
@@ -47,20 +46,13 @@ constexpr double kNeedleWidth = 3.0;
 // Space between the two captions and above the read-out, in logical pixels.
 constexpr double kCaptionGap = 1.0;
 
-bool sameValue(double a, double b) {
-    return a == b || (std::isnan(a) && std::isnan(b));
-}
-
 QPointF polar(QPointF centre, double radius, double degrees) {
     const double radians = degrees * std::numbers::pi / 180.0;
     return centre + QPointF(radius * std::cos(radians), -radius * std::sin(radians));
 }
 }  // namespace
 
-DialGaugeWidget::DialGaugeWidget(QWidget* parent) : QWidget(parent) {
-    // The corners outside the octagon are filled from the inherited palette, so the panel
-    // never has to repaint behind a moving needle.
-    setAttribute(Qt::WA_OpaquePaintEvent);
+DialGaugeWidget::DialGaugeWidget(QWidget* parent) : GaugeWidget(parent) {
     layOut();
 }
 
@@ -69,17 +61,11 @@ QColor DialGaugeWidget::needleColour() {
 }
 
 QFont DialGaugeWidget::captionFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(12.0);
-    font.setBold(true);
-    return font;
+    return gaugeFont(12.0);
 }
 
 QFont DialGaugeWidget::readoutFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(13.8);
-    font.setBold(true);
-    return font;
+    return gaugeFont(13.8);
 }
 
 void DialGaugeWidget::setValue(double thousandsRpm) {
@@ -133,10 +119,14 @@ void DialGaugeWidget::setTachDisplayCode(int code) {
 }
 
 void DialGaugeWidget::scaleChanged() {
-    layer_.invalidate();
-    numerals_.invalidate();
+    invalidateStaticLayers();
     placeNeedle();
     update();
+}
+
+void DialGaugeWidget::invalidateStaticLayers() {
+    GaugeWidget::invalidateStaticLayers();
+    numerals_.invalidate();
 }
 
 void DialGaugeWidget::layOut() {
@@ -188,28 +178,12 @@ void DialGaugeWidget::placeNeedle() {
     update(before.united(needleBounds().toAlignedRect()));
 }
 
-void DialGaugeWidget::resizeEvent(QResizeEvent* event) {
-    layer_.invalidate();
-    numerals_.invalidate();
-    layOut();
-    QWidget::resizeEvent(event);
-}
-
-void DialGaugeWidget::changeEvent(QEvent* event) {
-    if (changesStaticLayer(*event)) {
-        layer_.invalidate();
-        numerals_.invalidate();
-        update();
-    }
-    QWidget::changeEvent(event);
-}
-
 void DialGaugeWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRegion(event->region());
     const qreal ratio = targetPixelRatio(painter);
     painter.drawPixmap(
-        0, 0, layer_.pixmap(size(), ratio, [this](QPainter& layer) { drawStatic(layer); }));
+        0, 0, staticLayer_.pixmap(size(), ratio, [this](QPainter& layer) { drawStatic(layer); }));
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
 
@@ -235,6 +209,7 @@ void DialGaugeWidget::paintEvent(QPaintEvent* event) {
 void DialGaugeWidget::drawStatic(QPainter& painter) const {
     const double w = width();
     const double h = height();
+    // The corners outside the octagon take the inherited palette's colour.
     painter.fillRect(QRectF(0, 0, w, h), palette().window());
     QPolygonF outline;
     for (const auto& point : kOutline) {

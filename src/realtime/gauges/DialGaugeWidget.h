@@ -2,17 +2,15 @@
 #pragma once
 
 #include "platform/Gauges.h"
-#include "realtime/gauges/StaticLayer.h"
+#include "realtime/gauges/GaugeWidget.h"
 
-#include <QFont>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
-#include <QWidget>
 
 namespace quillmark {
 
-class DialGaugeWidget final : public QWidget, public DialGauge {
+class DialGaugeWidget final : public GaugeWidget, public DialGauge {
     Q_OBJECT
 
 public:
@@ -40,7 +38,6 @@ public:
     // Where the ink of the "RPM" and "x 1000" captions lies.
     QRectF rpmCaptionRect() const { return rpmCaption_.ink; }
     QRectF thousandsCaptionRect() const { return thousandsCaption_.ink; }
-    int staticLayerBuilds() const { return layer_.buildCount(); }
 
     static QColor needleColour();
     static QFont captionFont();
@@ -52,11 +49,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    void layOut() override;
+    void invalidateStaticLayers() override;
 
 private:
-    void layOut();
     void layOutCaptions();
     void placeNeedle();
     QRectF needleBounds() const;
@@ -86,7 +82,6 @@ private:
     Caption thousandsCaption_{QStringLiteral("x 1000"), {}, {}};
     QPointF needleTip_;
     QPointF needleTail_;
-    StaticLayer layer_;
     StaticLayer numerals_;
 };
 

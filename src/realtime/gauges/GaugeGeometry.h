@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QRgb>
+#include <cmath>
 #include <cstddef>
 #include <span>
 #include <vector>
@@ -34,6 +35,11 @@ struct BarGaugeDesign {
     std::span<const ScaleSegment> segments;
     std::span<const ScaleBand> bands;
 };
+
+// Equal, or both NaN: a repeated reading, bad or not, moves nothing and repaints nothing.
+inline bool sameValue(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
 
 // Out-of-range values stick to the nearer end; NaN sits at the low end so that a bad reading
 // reads as "nothing" rather than leaving a stale pointer.

@@ -71,31 +71,6 @@ void RealTimePanelWidget::setStatusText(const QString& text) {
     status_->setText(lines);
 }
 
-BarGauge& RealTimePanelWidget::gauTPS() {
-    return *bars_[kTps];
-}
-BarGauge& RealTimePanelWidget::gauFuelMult1() {
-    return *bars_[kFuelMult1];
-}
-BarGauge& RealTimePanelWidget::gauFuelMult2() {
-    return *bars_[kFuelMult2];
-}
-BarGauge& RealTimePanelWidget::gauBatVolts() {
-    return *bars_[kBattery];
-}
-BarGauge& RealTimePanelWidget::gauInj1PW() {
-    return *bars_[kInj1];
-}
-BarGauge& RealTimePanelWidget::gauInj2PW() {
-    return *bars_[kInj2];
-}
-BarGauge& RealTimePanelWidget::gauRetard() {
-    return *bars_[kRetard];
-}
-DialGauge& RealTimePanelWidget::gauTach() {
-    return *tach_;
-}
-
 void RealTimePanelWidget::setCaption(const QString& caption) {
     caption_ = caption.isEmpty() ? QString::fromUtf8(tables::kPanelCaption) : caption;
     update();

@@ -21,14 +21,14 @@ public:
 
     void setPanelVisible(bool visible) override;
     void setStatusText(const QString& text) override;
-    BarGauge& gauTPS() override;
-    BarGauge& gauFuelMult1() override;
-    BarGauge& gauFuelMult2() override;
-    BarGauge& gauBatVolts() override;
-    BarGauge& gauInj1PW() override;
-    BarGauge& gauInj2PW() override;
-    BarGauge& gauRetard() override;
-    DialGauge& gauTach() override;
+    BarGauge& gauTPS() override { return *bars_[kTps]; }
+    BarGauge& gauFuelMult1() override { return *bars_[kFuelMult1]; }
+    BarGauge& gauFuelMult2() override { return *bars_[kFuelMult2]; }
+    BarGauge& gauBatVolts() override { return *bars_[kBattery]; }
+    BarGauge& gauInj1PW() override { return *bars_[kInj1]; }
+    BarGauge& gauInj2PW() override { return *bars_[kInj2]; }
+    BarGauge& gauRetard() override { return *bars_[kRetard]; }
+    DialGauge& gauTach() override { return *tach_; }
 
     // The caption drawn at the panel's top left; empty restores the usual one.
     void setCaption(const QString& caption);

@@ -32,6 +32,15 @@ double pointerRow(const QImage& image, double x, double height) {
 double rowOf(const ScaleSegment& segment, double value, double height) {
     return segmentYFraction(segment, value) * height;
 }
+
+// The band beside each of the values, in column x of a gauge of the given height, has the colour.
+void checkBandColour(const QImage& image, const ScaleSegment& scale, double x, double height,
+                     std::initializer_list<double> values, const QColor& colour) {
+    for (double value : values) {
+        QVERIFY2(probe::near(probe::at(image, x, rowOf(scale, value, height)), colour),
+                 qPrintable(QString::number(value)));
+    }
+}
 }  // namespace
 
 class BarGaugeWidgetTest final : public QObject {
@@ -87,14 +96,8 @@ private slots:
         const ScaleSegment& scale = tables::kFuelMultSegments[0];
         const double h = kDesignSize.height();
         const double x = 0.93 * kDesignSize.width();
-        for (double value : {-21.0, -16.0, 26.0, 31.0}) {
-            QVERIFY2(probe::near(probe::at(image, x, rowOf(scale, value, h)), kRed),
-                     qPrintable(QString::number(value)));
-        }
-        for (double value : {-14.0, 0.0, 24.0}) {
-            QVERIFY2(probe::near(probe::at(image, x, rowOf(scale, value, h)), kBlack),
-                     qPrintable(QString::number(value)));
-        }
+        checkBandColour(image, scale, x, h, {-21.0, -16.0, 26.0, 31.0}, kRed);
+        checkBandColour(image, scale, x, h, {-14.0, 0.0, 24.0}, kBlack);
     }
 
     void batteryBands() {
@@ -104,14 +107,8 @@ private slots:
         const QImage image = probe::render(gauge, size, 2.0);
         const ScaleSegment& scale = tables::kBatterySegments[0];
         const double x = 0.93 * size.width();
-        for (double value : {0.0, 10.8, 16.2, 18.8}) {
-            QVERIFY2(probe::near(probe::at(image, x, rowOf(scale, value, size.height())), kRed),
-                     qPrintable(QString::number(value)));
-        }
-        for (double value : {11.2, 15.8}) {
-            QVERIFY2(probe::near(probe::at(image, x, rowOf(scale, value, size.height())), kBlack),
-                     qPrintable(QString::number(value)));
-        }
+        checkBandColour(image, scale, x, size.height(), {0.0, 10.8, 16.2, 18.8}, kRed);
+        checkBandColour(image, scale, x, size.height(), {11.2, 15.8}, kBlack);
     }
 
     void everyTickIsDrawn() {
