@@ -1,34 +1,13 @@
 // Reading the branding file and interpreting its splash items.
 #include "shell/splash/Branding.h"
 
+#include "platform/SystemConventions.h"
+
 #include <QDir>
-#include <QStringDecoder>
 
 namespace quillmark {
 
 namespace {
-
-// Editors put a byte-order mark in front of UTF-8 text; it is no part of the first line.
-constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
-
-QString decodeBrandingText(QByteArrayView bytes) {
-    if (bytes.startsWith(kUtf8ByteOrderMark)) {
-        bytes = bytes.sliced(3);
-    }
-#ifdef Q_OS_WIN
-    // Branding files are written in the machine's ANSI code page.
-    return QString::fromLocal8Bit(bytes);
-#else
-    // Linux editors write UTF-8; an older file in Latin-1 is never valid UTF-8 once it holds a
-    // byte above 127, so each byte then stays one character instead of a replacement mark.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        return QString::fromLatin1(bytes);
-    }
-    return text;
-#endif
-}
 
 bool isMarkLine(const QString& line) {
     return line.startsWith(QLatin1Char('!'));
@@ -54,7 +33,7 @@ QStringList defaultAboutLines() {
 }
 
 QStringList splitBrandingLines(const QByteArray& bytes) {
-    const QString text = decodeBrandingText(bytes);
+    const QString text = decodeUserText(bytes);
     QStringList lines;
     qsizetype start = 0;
     while (start < text.size()) {
