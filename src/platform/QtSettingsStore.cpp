@@ -28,7 +28,9 @@ void QtSettingsStore::save(const QString& app, const QString& section, const QSt
     // Written at once: the program may end without unwinding, and the user expects the choice
     // to survive that.
     settings.sync();
-    if (settings.status() != QSettings::NoError) {
+    // A line QSettings could not parse leaves FormatError behind although the value was
+    // written; only AccessError means the file could not be written.
+    if (settings.status() == QSettings::AccessError) {
         throw RaisedError::platform(
             QStringLiteral("Settings"),
             QStringLiteral("Could not store the setting %1 in %2: the file cannot be written.")
