@@ -9,10 +9,11 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QSettings>
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -197,10 +198,139 @@ struct LineFaultRig {
     }
 };
 
-QString stateOf(ProgramHarness& h) {
+QString stateOf(const QWidget* panel, const SerialPort& port) {
     return QStringLiteral("panel %1, port %2")
-        .arg(h.panel()->isVisible() ? "open" : "closed", h.port.isOpen() ? "open" : "closed");
+        .arg(panel->isVisible() ? "open" : "closed", port.isOpen() ? "open" : "closed");
 }
+
+enum class SettingsFault { Unwritable, DiskFull, Corrupt };
+
+struct SettingsRow {
+    SettingsFault fault;
+    const char* name;
+    bool needsMount;
+};
+
+constexpr std::array kSettingsFaults{
+    SettingsRow{SettingsFault::Unwritable, "settings file unwritable", true},
+    SettingsRow{SettingsFault::DiskFull, "settings file on a full disk", true},
+    SettingsRow{SettingsFault::Corrupt, "settings file with an unreadable line", false},
+};
+
+// The per-user settings live in a folder of this test's own, set before anything reads them.
+const QString& configHome() {
+    static const QString home = [] {
+        QString path = QDir::tempPath() + QStringLiteral("/quillmark-faults-%1").arg(::getpid());
+        QDir().mkpath(path + QStringLiteral("/Quillmark"));
+        qputenv("XDG_CONFIG_HOME", path.toLocal8Bit());
+        return path;
+    }();
+    return home;
+}
+[[maybe_unused]] const QString& configHomeAtStart = configHome();
+
+QString settingsFolder() {
+    return configHome() + QStringLiteral("/Quillmark");
+}
+QString settingsFile() {
+    return settingsFolder() + QStringLiteral("/Quillmark.conf");
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The settings folder on a small file system of its own, which can be made read-only or full.
+class SmallDisk {
+public:
+    SmallDisk() {
+        mounted_ = ::mount("tmpfs", settingsFolder().toLocal8Bit().constData(), "tmpfs", 0,
+                           "size=64k") == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) {
+            ::umount2(settingsFolder().toLocal8Bit().constData(), MNT_DETACH);
+        }
+    }
+    bool mounted() const { return mounted_; }
+    bool makeReadOnly() {
+        return ::mount("tmpfs", settingsFolder().toLocal8Bit().constData(), "tmpfs",
+                       MS_REMOUNT | MS_RDONLY, "size=64k") == 0;
+    }
+    bool makeWritable() {
+        return ::mount("tmpfs", settingsFolder().toLocal8Bit().constData(), "tmpfs", MS_REMOUNT,
+                       "size=64k") == 0;
+    }
+    bool fill() {
+        QFile filler(settingsFolder() + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly)) {
+            return false;
+        }
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        return true;
+    }
+    void empty() { QFile::remove(settingsFolder() + QStringLiteral("/filler")); }
+
+private:
+    bool mounted_ = false;
+};
+
+// The program with the real per-user settings file.
+struct StoredSettingsRig {
+    SimulatedModule module{false};
+    QtSettingsStore settings;
+    QtSerialPort port{settings};
+    QtClock clock;
+    QtEventPump pump;
+    ScriptedMessageBoxes boxes;
+    FakeFiles files;
+    RecordingHelpViewer help;
+    RecordingProgramEnd programEnd;
+    SharedState state;
+    MainWindowWidget window;
+    frmMain logic{{port, clock, pump, boxes, settings, files, help, programEnd}, state, window};
+
+    StoredSettingsRig() {
+        // Retry cannot mend a file, so the user goes on without saving.
+        boxes.whileOpen = [this] {
+            const int style = boxes.shown.last().style;
+            pump.yield();
+            boxes.answers.push_back(style == msg_style::kAbortRetryIgnoreCritical
+                                        ? msg_answer::kIgnore
+                                        : msg_answer::kOk);
+        };
+        window.setEvents(&logic);
+    }
+    ~StoredSettingsRig() {
+        if (port.isOpen()) {
+            port.close();
+        }
+    }
+    void writeSettings(const QByteArray& tail = {}) {
+        QFile file(settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Ports]\nCom1=" + QByteArray::fromStdString(module.pty.slavePath()) +
+                   "\n\n[Properties]\nCommPort=1\n" + tail);
+    }
+    void start() {
+        logic.Form_Load();
+        window.show();
+    }
+    QWidget* panel() const { return window.findChild<QWidget*>(QStringLiteral("fraRealTimeData")); }
+    bool ticksRun(int ticks) {
+        const auto target = module.logged() + std::uint64_t(ticks) * 9;
+        return QTest::qWaitFor([&] { return module.logged() >= target; }, 2000 * ticks) &&
+               QTest::qWaitFor([&] { return !logic.link().activity().busy(); }, 3000);
+    }
+    void chooseCom1() {
+        auto* list = window.findChild<QComboBox*>(QStringLiteral("cboPort"));
+        list->setCurrentIndex(0);
+        emit list->activated(0);
+    }
+};
 
 }  // namespace
 
@@ -245,7 +375,7 @@ private slots:
         }
         rig.settle();
         const QStringList shown = h.boxes.texts();
-        const QString after = stateOf(h);
+        const QString after = stateOf(h.panel(), h.port);
         if (running ? fault.visibleWhileRunning : true) {
             if (fault.fault != Fault::Garbage && fault.fault != Fault::Doubled) {
                 QVERIFY2(!shown.isEmpty(), "the user was not told");
@@ -274,6 +404,78 @@ private slots:
         QVERIFY(recovered);
         QVERIFY(nothingLost);
     }
+
+    void settingsFault_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("running");
+        for (std::size_t i = 0; i < kSettingsFaults.size(); ++i) {
+            QTest::addRow("%s, panel running", kSettingsFaults[i].name) << int(i) << true;
+            QTest::addRow("%s, at start-up", kSettingsFaults[i].name) << int(i) << false;
+        }
+    }
+    void settingsFault() {
+        QFETCH(int, row);
+        QFETCH(bool, running);
+        const SettingsRow& fault = kSettingsFaults[std::size_t(row)];
+        QFile::remove(settingsFile());
+        SmallDisk disk;
+        if (fault.needsMount && !disk.mounted()) {
+            QSKIP("mounting a small file system needs root");
+        }
+        StoredSettingsRig rig;
+        rig.writeSettings(fault.fault == SettingsFault::Corrupt ? QByteArray("\x01[Ports\xef\n")
+                                                                : QByteArray());
+        const auto breakIt = [&] {
+            if (fault.fault == SettingsFault::Unwritable) {
+                QVERIFY(disk.makeReadOnly());
+            } else if (fault.fault == SettingsFault::DiskFull) {
+                QVERIFY(disk.fill());
+            }
+        };
+        if (running) {
+            rig.start();
+            rig.logic.mnuViewRealTime_Click();
+            QVERIFY(rig.ticksRun(1));
+            breakIt();
+            rig.chooseCom1();  // the choice is stored at once
+        } else {
+            breakIt();
+            rig.start();
+        }
+        const QByteArray stored = readAll(settingsFile());
+        const QStringList shown = rig.boxes.texts();
+        const QString after = stateOf(rig.panel(), rig.port);
+        if (fault.fault != SettingsFault::Corrupt) {
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(
+                shown.first().startsWith(QStringLiteral("Could not store the setting CommPort")),
+                qPrintable(shown.first()));
+        } else {
+            QCOMPARE(shown, QStringList());
+        }
+
+        if (!running) {
+            rig.logic.mnuViewRealTime_Click();
+        }
+        const bool recovered =
+            rig.ticksRun(2) && rig.panel()->isVisible() && rig.boxes.shown.size() == shown.size();
+        // What a fresh start would read: the port and the mapping are still there.
+        QSettings file(settingsFile(), QSettings::IniFormat);
+        const bool nothingLost =
+            file.value(QStringLiteral("Properties/CommPort")).toString() == QStringLiteral("1") &&
+            file.value(QStringLiteral("Ports/Com1")).toString() ==
+                QString::fromStdString(rig.module.pty.slavePath()) &&
+            (fault.fault == SettingsFault::Corrupt || stored.contains("CommPort=1\n"));
+        qInfo("FAULT | %s | %s | %s | %s | recovered %s | nothing lost %s", fault.name,
+              running ? "running" : "start-up", qPrintable(seen(shown)), qPrintable(after),
+              recovered ? "yes" : "NO", nothingLost ? "yes" : "NO");
+        disk.empty();
+        disk.makeWritable();
+        QVERIFY(recovered);
+        QVERIFY(nothingLost);
+    }
+
+    void cleanupTestCase() { QDir(configHome()).removeRecursively(); }
 };
 
 QTEST_MAIN(FaultMatrixTest)
