@@ -7,6 +7,8 @@ packages=(
     fonts-liberation2   # metric-compatible stand-ins for Arial and MS Sans Serif
     fp-utils            # chmcmd, which compiles the help file
     xvfb xdotool imagemagick  # a private display for the demo when there is no desktop
+    clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
+    clang-tidy cppcheck       # static checks in CI
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
