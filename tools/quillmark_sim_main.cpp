@@ -1,4 +1,5 @@
 // quillmark-sim: the engine module on a pseudo-terminal, for trying the program without one.
+#include "platform/ErrorRecord.h"
 #include "sim/ModuleEngine.h"
 #include "sim/PortRegistration.h"
 #include "sim/PtyModule.h"
@@ -123,8 +124,19 @@ int main(int argc, char* argv[]) {
     }
     std::unique_ptr<PortRegistration> registration;
     if (options.com) {
-        registration = std::make_unique<PortRegistration>(
-            *options.com, QString::fromStdString(module.slavePath()));
+        try {
+            registration = std::make_unique<PortRegistration>(
+                *options.com, QString::fromStdString(module.slavePath()));
+        } catch (const quillmark::RaisedError& e) {
+            std::fprintf(stderr, "quillmark-sim: %s\n", qPrintable(e.record().description));
+            return 1;
+        }
+        if (const auto& previous = registration->previousValue()) {
+            std::fprintf(stderr,
+                         "quillmark-sim: Com%d is mapped to the simulator until it ends; then it "
+                         "is mapped to %s again.\n",
+                         *options.com, qPrintable(*previous));
+        }
     }
     std::printf("%s\n", module.slavePath().c_str());
     std::fflush(stdout);

@@ -24,6 +24,8 @@ public:
 
     // Keeps one operation to start once the link is free; a later request replaces it.
     void deferUntilIdle(std::function<void()> operation) { deferred_ = std::move(operation); }
+    // A close chosen after the request makes the waiting open moot: the user's last word wins.
+    void cancelDeferred() { deferred_ = nullptr; }
     // Called by the outermost operations when they have finished.
     void runDeferred() {
         if (busy() || !deferred_) {

@@ -91,21 +91,32 @@ void ReadFirmwareID(ModuleLink& link, SharedState& state) {
     // The text wait yields on every pass, so the window stays responsive while the identifier
     // comes in; with nothing waiting it sleeps until the next byte or event instead of spinning.
     steps.push_back({[&] {
+        // Reads one waiting byte into the text; true once it is the carriage return.
+        const auto takeByte = [&] {
+            const auto byte = trap.guard([&] { return port.readOne(); });
+            if (byte && *byte == kCarriageReturn) {
+                carriageReturnInTime = true;
+            } else if (byte) {
+                text.append(QChar::fromLatin1(static_cast<char>(*byte)));
+            }
+            return carriageReturnInTime;
+        };
         while (!link.pastDeadline(deadline)) {
             const auto waiting = trap.guard([&] { return port.waitingCount(); });
-            const bool byteWaiting = waiting && *waiting > 0;
-            if (byteWaiting) {
-                const auto byte = trap.guard([&] { return port.readOne(); });
-                if (byte && *byte == kCarriageReturn) {
-                    carriageReturnInTime = true;
+            if (waiting && *waiting > 0) {
+                if (takeByte()) {
                     break;
-                }
-                if (byte) {
-                    text.append(QChar::fromLatin1(static_cast<char>(*byte)));
                 }
                 trap.guard([&] { link.pump().yield(); });
             } else {
                 trap.guard([&] { link.pump().waitForEvents(deadline - link.clock().now()); });
+            }
+        }
+        if (!carriageReturnInTime) {
+            // A yield can come back after the deadline while the rest of the answer is already
+            // waiting unread: what the port holds when the wait ends had arrived in time.
+            const auto waiting = trap.guard([&] { return port.waitingCount(); });
+            for (int left = waiting.value_or(0); left > 0 && !takeByte(); --left) {
             }
         }
         return Flow::Next;

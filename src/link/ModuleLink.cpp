@@ -5,6 +5,7 @@
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace quillmark {
@@ -78,23 +79,26 @@ void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap
         return Flow::Next;
     }});
     // The counted wait lets no window event run: it sleeps on the port until the n-th byte is
-    // there or the deadline passes.
+    // there or the deadline passes. An error dialog inside it does not move the deadline: the
+    // time left is taken from the clock after every dialog, and Ignore goes on waiting.
     steps.push_back({[this, &trap, &exchange] {
         exchange.complete = false;
         for (;;) {
             const auto waiting = trap.guard([this] { return port_.waitingCount(); });
-            if (!waiting) {
-                break;  // Ignore on a failed count leaves the wait
-            }
-            if (*waiting >= exchange.answerLength) {
+            if (waiting && *waiting >= exchange.answerLength) {
                 exchange.complete = true;
                 break;
             }
-            const auto remaining = exchange.deadline - clock_.now();
-            if (remaining < std::chrono::nanoseconds::zero()) {
+            if (pastDeadline(exchange.deadline)) {
                 break;
             }
-            trap.guard([this, remaining] { port_.waitForInput(remaining); });
+            if (!waiting) {
+                continue;  // the count was ignored; it is tested again, the deadline unchanged
+            }
+            trap.guard([this, &exchange] {
+                port_.waitForInput(
+                    std::max(exchange.deadline - clock_.now(), std::chrono::nanoseconds::zero()));
+            });
         }
         return Flow::Next;
     }});

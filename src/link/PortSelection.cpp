@@ -3,6 +3,7 @@
 #include "link/ErrorTrap.h"
 #include "link/PortSetupControls.h"
 #include "platform/ErrorRecord.h"
+#include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
 
 #include <QLocale>
@@ -84,6 +85,13 @@ void PortSelection::selectStoredPort() {
 
 void PortSelection::applyLineSettings() {
     port_.applySettings(LineSettings{});
+}
+
+void PortSelection::reportUnreadableSettings() {
+    const QString unreadable = settings_.unreadableLines(applicationTitle_);
+    if (!unreadable.isEmpty()) {
+        boxes_.show(unreadable, msg_style::kOkExclamation, QStringLiteral("Settings"));
+    }
 }
 
 void PortSelection::cboPort_Click() {

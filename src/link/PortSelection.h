@@ -36,6 +36,9 @@ public:
     void fillPortList();
     void selectStoredPort();
     void applyLineSettings();
+    // After the load: names the settings lines a user's hand edit left unreadable, so that a
+    // port mapping that was not understood does not go unnoticed.
+    void reportUnreadableSettings();
 
     void cboPort_Click();
     void mnuPortSetup_Click();

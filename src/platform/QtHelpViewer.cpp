@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
 #include <QUrl>
 
 namespace quillmark {
@@ -13,44 +14,55 @@ namespace quillmark {
 namespace {
 
 #ifndef Q_OS_WIN
-// Asking the desktop blindly would hand the file to a browser or archive tool on many Linux
-// machines, so only a viewer registered for the CHM type counts.
-bool chmViewerRegistered() {
-    QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                             QStringLiteral("application/vnd.ms-htmlhelp")});
-    if (!query.waitForStarted(2000)) {
-        return false;
-    }
-    if (!query.waitForFinished(3000)) {
-        query.kill();
-        query.waitForFinished(1000);
-        return false;
-    }
-    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
-           !query.readAllStandardOutput().trimmed().isEmpty();
-}
+// A desktop without a working xdg-mime must not leave a process behind.
+constexpr int kViewerQueryLimitMs = 5000;
 #endif
 
 }  // namespace
 
 QtHelpViewer::QtHelpViewer(QWidget* mainWindow, SystemViewer systemViewer)
-    : mainWindow_(mainWindow), systemViewer_(std::move(systemViewer)) {}
+    : mainWindow_(mainWindow), systemViewer_(std::move(systemViewer)) {
+    if (!systemViewer_) {
+        askForChmViewer();
+        systemViewer_ = [this](const QString& path) { return openInSystemViewer(path); };
+    }
+}
+
+QtHelpViewer::~QtHelpViewer() = default;
+
+void QtHelpViewer::askForChmViewer() {
+#ifdef Q_OS_WIN
+    // The CHM type is always registered with the HTML Help viewer on Windows.
+    chmViewerRegistered_ = true;
+#else
+    // Asking the desktop blindly would hand the file to a browser or archive tool on many Linux
+    // machines, so only a viewer registered for the CHM type counts. xdg-mime can take seconds;
+    // the answer is waited for nowhere, and until it is in, the program's own window serves.
+    viewerQuery_ = std::make_unique<QProcess>();
+    QProcess* query = viewerQuery_.get();
+    QObject::connect(query, &QProcess::finished, query,
+                     [this, query](int exitCode, QProcess::ExitStatus status) {
+                         chmViewerRegistered_ = status == QProcess::NormalExit && exitCode == 0 &&
+                                                !query->readAllStandardOutput().trimmed().isEmpty();
+                     });
+    QObject::connect(query, &QProcess::errorOccurred, query, [this](QProcess::ProcessError) {
+        if (!chmViewerRegistered_) {
+            chmViewerRegistered_ = false;
+        }
+    });
+    QTimer::singleShot(kViewerQueryLimitMs, query, [query] { query->kill(); });
+    query->start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                              QStringLiteral("application/vnd.ms-htmlhelp")});
+#endif
+}
 
 QString QtHelpViewer::htmlContentsPage(const QString& helpFilePath) {
     return QFileInfo(helpFilePath).absolutePath() + QStringLiteral("/help/index.html");
 }
 
 bool QtHelpViewer::openInSystemViewer(const QString& helpFilePath) {
-    if (!QFileInfo(helpFilePath).isFile()) {
-        return false;
-    }
-#ifdef Q_OS_WIN
-    // The CHM type is always registered with the HTML Help viewer on Windows.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(helpFilePath));
-#else
-    return chmViewerRegistered() && QDesktopServices::openUrl(QUrl::fromLocalFile(helpFilePath));
-#endif
+    return QFileInfo(helpFilePath).isFile() && chmViewerRegistered_.value_or(false) &&
+           QDesktopServices::openUrl(QUrl::fromLocalFile(helpFilePath));
 }
 
 void QtHelpViewer::openContents(const QString& helpFilePath) {

@@ -3,54 +3,70 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
 
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <span>
+#include <utility>
+#include <vector>
 
 namespace quillmark {
 
 namespace {
 
-struct ButtonAnswer {
-    QMessageBox::StandardButton button = QMessageBox::NoButton;
+enum class Button { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
+
+struct ButtonFace {
+    Button button = Button::Ok;
+    const char* caption = "";  // the ampersand marks the access key
     int answer = 0;
 };
 
-constexpr std::array kAnswers{
-    ButtonAnswer{QMessageBox::Ok, msg_answer::kOk},
-    ButtonAnswer{QMessageBox::Cancel, msg_answer::kCancel},
-    ButtonAnswer{QMessageBox::Abort, msg_answer::kAbort},
-    ButtonAnswer{QMessageBox::Retry, msg_answer::kRetry},
-    ButtonAnswer{QMessageBox::Ignore, msg_answer::kIgnore},
-    ButtonAnswer{QMessageBox::Yes, 6},
-    ButtonAnswer{QMessageBox::No, 7},
+// Captions with the access keys users know from these boxes (after the ampersand). OK needs
+// none: Enter and Esc answer it.
+constexpr std::array kFaces{
+    ButtonFace{Button::Ok, "OK", msg_answer::kOk},
+    ButtonFace{Button::Cancel, "&Cancel", msg_answer::kCancel},
+    ButtonFace{Button::Abort, "&Abort", msg_answer::kAbort},
+    ButtonFace{Button::Retry, "&Retry", msg_answer::kRetry},
+    ButtonFace{Button::Ignore, "&Ignore", msg_answer::kIgnore},
+    ButtonFace{Button::Yes, "&Yes", 6},
+    ButtonFace{Button::No, "&No", 7},
 };
 
 struct ButtonSet {
-    std::array<QMessageBox::StandardButton, 3> buttons{};
+    std::array<Button, 3> buttons{};
     int count = 0;
     // What Esc and the close box answer; a set without Cancel cannot be dismissed that way
     // unless OK is its only button.
-    QMessageBox::StandardButton escape = QMessageBox::NoButton;
+    std::optional<Button> escape;
 };
 
-// Indexed by the low four bits of the style code.
+// Indexed by the low four bits of the style code; buttons from left to right.
 constexpr std::array kButtonSets{
-    ButtonSet{{QMessageBox::Ok}, 1, QMessageBox::Ok},
-    ButtonSet{{QMessageBox::Ok, QMessageBox::Cancel}, 2, QMessageBox::Cancel},
-    ButtonSet{
-        {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore}, 3, QMessageBox::NoButton},
-    ButtonSet{{QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}, 3, QMessageBox::Cancel},
-    ButtonSet{{QMessageBox::Yes, QMessageBox::No}, 2, QMessageBox::NoButton},
-    ButtonSet{{QMessageBox::Retry, QMessageBox::Cancel}, 2, QMessageBox::Cancel},
+    ButtonSet{{Button::Ok}, 1, Button::Ok},
+    ButtonSet{{Button::Ok, Button::Cancel}, 2, Button::Cancel},
+    ButtonSet{{Button::Abort, Button::Retry, Button::Ignore}, 3, std::nullopt},
+    ButtonSet{{Button::Yes, Button::No, Button::Cancel}, 3, Button::Cancel},
+    ButtonSet{{Button::Yes, Button::No}, 2, std::nullopt},
+    ButtonSet{{Button::Retry, Button::Cancel}, 2, Button::Cancel},
 };
 
 // Indexed by bits 4 to 6 of the style code: 16 critical, 32 question, 48 exclamation,
 // 64 information.
 constexpr std::array kIcons{QMessageBox::NoIcon, QMessageBox::Critical, QMessageBox::Question,
                             QMessageBox::Warning, QMessageBox::Information};
+
+// Above this share of the screen's height a text scrolls instead of stretching the box.
+constexpr double kTallestTextShare = 0.6;
 
 const ButtonSet& buttonSetOf(int style) {
     const auto index = static_cast<std::size_t>(style & 0x0F);
@@ -62,13 +78,47 @@ QMessageBox::Icon iconOf(int style) {
     return index < kIcons.size() ? kIcons[index] : QMessageBox::NoIcon;
 }
 
-int answerOf(QMessageBox::StandardButton button) {
-    for (const auto& entry : kAnswers) {
-        if (entry.button == button) {
-            return entry.answer;
+const ButtonFace& faceOf(Button button) {
+    for (const auto& face : kFaces) {
+        if (face.button == button) {
+            return face;
         }
     }
-    return 0;
+    return kFaces.front();
+}
+
+// QMessageBox's own label grows with its text without limit; a text taller than the screen
+// allows goes into a read-only scrolling view in the label's place.
+void scrollTallText(QMessageBox& box, const QString& text) {
+    const QScreen* screen = box.screen();
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (screen == nullptr || label == nullptr || grid == nullptr) {
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    const int tallest = static_cast<int>(available.height() * kTallestTextShare);
+    const QFontMetrics metrics(label->font());
+    const QRect needed = metrics.boundingRect(QRect(0, 0, available.width() / 2, 0),
+                                              Qt::TextWordWrap | Qt::TextExpandTabs, text);
+    if (needed.height() <= tallest) {
+        return;
+    }
+    int row = 0;
+    int column = 0;
+    int rowSpan = 0;
+    int columnSpan = 0;
+    grid->getItemPosition(grid->indexOf(label), &row, &column, &rowSpan, &columnSpan);
+    auto* view = new QPlainTextEdit(text, &box);
+    view->setObjectName(QStringLiteral("scrollingText"));
+    view->setReadOnly(true);
+    view->setFrameShape(QFrame::NoFrame);
+    view->viewport()->setAutoFillBackground(false);
+    view->setFixedSize(
+        std::min(needed.width() + metrics.averageCharWidth() * 4, available.width() * 2 / 3),
+        tallest);
+    label->hide();
+    grid->addWidget(view, row, column, rowSpan, columnSpan);
 }
 
 // QMessageBox lets Esc press an Abort button; a box that offers no way out but its buttons
@@ -104,30 +154,47 @@ int QtMessageBoxes::show(const QString& text, int style, const QString& title) {
     const ButtonSet& set = buttonSetOf(style);
     const std::span buttons(set.buttons.data(), static_cast<std::size_t>(set.count));
 
-    auto* box =
-        new ClassicMessageBox(QApplication::activeWindow(), set.escape != QMessageBox::NoButton);
+    auto* box = new ClassicMessageBox(QApplication::activeWindow(), set.escape.has_value());
     // exec() deletes it on the way out, also when there is no window to own it.
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowTitle(title);
-    box->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    const QString shownText = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box->setText(shownText);
     box->setTextFormat(Qt::PlainText);
     box->setIcon(iconOf(style));
+    // One role for all keeps the buttons in the classic order; the platform's button layout
+    // would otherwise sort them by role (Retry, Ignore, Abort).
+    std::vector<std::pair<QPushButton*, Button>> added;
     for (const auto button : buttons) {
-        box->addButton(button);
+        auto* push = new QPushButton(QString::fromLatin1(faceOf(button).caption), box);
+        box->addButton(push, QMessageBox::ActionRole);
+        added.emplace_back(push, button);
+        if (set.escape == button) {
+            box->setEscapeButton(push);
+        }
     }
     // Bits 8 and 9 pick the default button; the first one unless they say otherwise.
     const auto defaultIndex = static_cast<std::size_t>((style >> 8) & 0x3);
-    box->setDefaultButton(buttons[defaultIndex < buttons.size() ? defaultIndex : 0]);
-    if (set.escape != QMessageBox::NoButton) {
-        box->setEscapeButton(set.escape);
-    }
+    box->setDefaultButton(added.at(defaultIndex < added.size() ? defaultIndex : 0).first);
+    scrollTallText(*box, shownText);
 
-    const int answer = answerOf(static_cast<QMessageBox::StandardButton>(box->exec()));
+    // The buttons go with the box when exec() returns, so the answer is taken at the click.
+    int answer = 0;
+    QObject::connect(box, &QMessageBox::buttonClicked, box,
+                     [&answer, &added](QAbstractButton* clicked) {
+                         for (const auto& [push, button] : added) {
+                             if (push == clicked) {
+                                 answer = faceOf(button).answer;
+                             }
+                         }
+                     });
+    box->exec();
     if (answer != 0) {
         return answer;
     }
-    // The box went away without a button (its owner was destroyed while it was open).
-    return answerOf(set.escape != QMessageBox::NoButton ? set.escape : buttons.front());
+    // Esc or the close box of a box that allows them, or the box went away without a button
+    // (its owner was destroyed while it was open).
+    return faceOf(set.escape.value_or(buttons.front())).answer;
 }
 
 }  // namespace quillmark

@@ -61,6 +61,14 @@ QString reasonFrom(const QSerialPort& port) {
         return QStringLiteral("the system gave no reason (serial port error %1)")
             .arg(static_cast<int>(port.error()));
     }
+    // A pulled USB adapter or a hung-up line shows up as a bare "Input/output error" (or a stale
+    // errno text) on a read or write of an open port; say what it means at the bench.
+    const QSerialPort::SerialPortError error = port.error();
+    if (error == QSerialPort::ResourceError || error == QSerialPort::DeviceNotFoundError ||
+        error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
+        return text +
+               QStringLiteral("; the serial device went away: check the cable or USB adapter");
+    }
     return text;
 }
 
@@ -111,6 +119,7 @@ void QtSerialPort::open() {
     if (port_.isOpen()) {
         fail(QStringLiteral("%1 is already open").arg(portLabel()));
     }
+    ++session_;
     port_.setPortName(deviceName());
     if (!port_.open(QIODevice::ReadWrite)) {
         failOpen();
@@ -220,6 +229,7 @@ void QtSerialPort::close() {
     if (!port_.isOpen()) {
         return;
     }
+    ++session_;
     port_.close();
     port_.clearError();
     received_.clear();
@@ -228,10 +238,9 @@ void QtSerialPort::close() {
 }
 
 void QtSerialPort::discardInput() {
-    // A line-error handler may discard after it has closed the port; nothing is left to drop.
-    if (!port_.isOpen()) {
-        return;
-    }
+    // A port an event closed in the middle of a transaction must reach the transaction's
+    // dialog here, not pass as an empty discard.
+    requireOpen();
     port_.clear(QSerialPort::Input);
     port_.clearError();
     received_.clear();
@@ -250,9 +259,7 @@ void QtSerialPort::write(const QByteArray& bytes) {
         return;
     }
     if (port_.write(bytes) != bytes.size()) {
-        const QString reason = reasonFrom(port_);
-        port_.clearError();
-        fail(QStringLiteral("%1: write failed: %2").arg(portLabel(), reason));
+        failWrite();
     }
     // The counted wait never returns to the event loop, so the command must leave here
     // rather than from Qt's write notifier.
@@ -263,11 +270,18 @@ void QtSerialPort::write(const QByteArray& bytes) {
             if (port_.bytesToWrite() == 0) {
                 break;
             }
-            const QString reason = reasonFrom(port_);
-            port_.clearError();
-            fail(QStringLiteral("%1: write failed: %2").arg(portLabel(), reason));
+            failWrite();
         }
     }
+}
+
+void QtSerialPort::failWrite() {
+    const QString reason = reasonFrom(port_);
+    // A command left behind in the output buffer would go out with the next write (Retry would
+    // send it twice) or later on its own, in the middle of another exchange.
+    port_.clear(QSerialPort::Output);
+    port_.clearError();
+    fail(QStringLiteral("%1: write failed: %2").arg(portLabel(), reason));
 }
 
 std::uint8_t QtSerialPort::readOne() {
@@ -347,6 +361,9 @@ void QtSerialPort::takeArrivals() {
     rawBytesTaken_ += static_cast<quint64>(raw.size());
     std::set<int> errors;
 #ifdef Q_OS_WIN
+    // Qt reads and clears the driver's error flags itself before it signals new data, so this
+    // rarely finds a framing, parity or overrun error; the help tells Windows users so. Bytes
+    // are not marked here: the driver's error character could not be told from a real byte.
     QByteArray data = raw;
     for (const int code : takeWindowsLineErrors(port_.handle())) {
         errors.insert(code);
@@ -384,10 +401,15 @@ void QtSerialPort::raise(int code) {
     // Never from inside an operation: the handler may close the port or show a box, and the
     // counted wait must not be interrupted by it.
     QMetaObject::invokeMethod(
-        this, [this, code] { deliver(code); }, Qt::QueuedConnection);
+        this, [this, code, session = session_] { deliver(code, session); }, Qt::QueuedConnection);
 }
 
-void QtSerialPort::deliver(int code) {
+void QtSerialPort::deliver(int code, quint64 session) {
+    // An event from before a close belongs to a line that is gone: delivered against the
+    // reopened port it would close it again or report an error the new line never had.
+    if (session != session_) {
+        return;
+    }
     lastEvent_ = code;
     if (handler_) {
         const auto handler = handler_;  // the handler may replace itself

@@ -51,7 +51,8 @@ private:
     std::intptr_t nativeHandle() const;
     void takeArrivals();
     void raise(int code);
-    void deliver(int code);
+    void deliver(int code, quint64 session);
+    [[noreturn]] void failWrite();
 
     QSerialPort port_;
     PortNames names_;
@@ -64,6 +65,7 @@ private:
     CounterSource counterSource_ = readDriverCounters;
     quint64 rawBytesTaken_ = 0;
     int lastEvent_ = 0;
+    quint64 session_ = 0;  // counts opens and closes; a queued event keeps the one it came from
     std::function<void()> handler_;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/QtSettingsStore.h"
 
 #include "platform/ErrorRecord.h"
+#include "platform/SettingsFile.h"
 
 #include <QSettings>
 
@@ -24,24 +25,46 @@ QString QtSettingsStore::get(const QString& app, const QString& section, const Q
 void QtSettingsStore::save(const QString& app, const QString& section, const QString& key,
                            const QString& value) {
     QSettings settings = storeOf(app);
-    settings.setValue(section + '/' + key, value);
+    const QString entry = section + '/' + key;
+    // The value is stored again at every start-up; a file that already holds it is left alone.
+    if (settings.contains(entry) && settings.value(entry).toString() == value) {
+        return;
+    }
+#ifdef Q_OS_WIN
+    settings.setValue(entry, value);
     // Written at once: the program may end without unwinding, and the user expects the choice
     // to survive that.
     settings.sync();
-    // A line QSettings could not parse leaves FormatError behind although the value was
-    // written; only AccessError means the file could not be written.
     if (settings.status() == QSettings::AccessError) {
         throw RaisedError::platform(
             QStringLiteral("Settings"),
             QStringLiteral("Could not store the setting %1 in %2: the file cannot be written.")
                 .arg(key, settings.fileName()));
     }
+#else
+    // QSettings would rewrite the user's file from what it understood of it, dropping comments
+    // and any line it could not read; only the one entry is edited instead.
+    SettingsFile(settings.fileName()).setValue(section, key, value);
+#endif
 }
 
 void QtSettingsStore::remove(const QString& app, const QString& section, const QString& key) {
     QSettings settings = storeOf(app);
+#ifdef Q_OS_WIN
     settings.remove(section + '/' + key);
     settings.sync();
+#else
+    SettingsFile(settings.fileName()).remove(section, key);
+#endif
+}
+
+QString QtSettingsStore::unreadableLines(const QString& app) const {
+#ifdef Q_OS_WIN
+    (void)app;
+    return {};
+#else
+    return SettingsFile(storeOf(app).fileName()).unreadableLinesMessage();
+#endif
 }
 
 }  // namespace quillmark

@@ -12,6 +12,7 @@ public:
     void save(const QString& app, const QString& section, const QString& key,
               const QString& value) override;
     void remove(const QString& app, const QString& section, const QString& key) override;
+    QString unreadableLines(const QString& app) const override;
 };
 
 }  // namespace quillmark

@@ -42,7 +42,8 @@ public:
     virtual void setPort(int portNumber) = 0;
     virtual void open() = 0;
     virtual void close() = 0;
-    // Drops every received byte not yet read, including what the driver still queues.
+    // Drops every received byte not yet read, including what the driver still queues. Like
+    // every other operation but close, it fails on a closed port.
     virtual void discardInput() = 0;
     // Received bytes a read can take now.
     virtual int waitingCount() = 0;

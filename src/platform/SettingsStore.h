@@ -14,6 +14,9 @@ public:
     virtual void save(const QString& app, const QString& section, const QString& key,
                       const QString& value) = 0;
     virtual void remove(const QString& app, const QString& section, const QString& key) = 0;
+    // What the user should be told about hand-edited lines of the store that cannot be read
+    // (naming each line and how to write it); empty when there are none.
+    virtual QString unreadableLines(const QString& app) const = 0;
 };
 
 }  // namespace quillmark

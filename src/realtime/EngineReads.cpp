@@ -13,7 +13,8 @@ namespace quillmark {
 
 namespace {
 
-constexpr std::array<ReadCommand, 9> kReads = {{
+// One row per quantity, at the quantity's own index.
+constexpr std::array<ReadCommand, kQuantityCount> kReads = {{
     {Quantity::Throttle, 0x22, 2},
     {Quantity::Battery, 0x26, 2},
     {Quantity::EngineSpeed, 0x27, 2},
@@ -24,6 +25,18 @@ constexpr std::array<ReadCommand, 9> kReads = {{
     {Quantity::Retard, 0x2D, 2},
     {Quantity::Status, 0x2F, 2},
 }};
+
+// A missing or misplaced row would send another quantity's command; a default-filled row
+// would carry the first quantity and fails here too.
+constexpr bool eachRowAtItsQuantity() {
+    for (std::size_t index = 0; index < kReads.size(); ++index) {
+        if (static_cast<std::size_t>(kReads[index].quantity) != index) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(eachRowAtItsQuantity(), "kReads needs one row per Quantity, in enum order");
 
 const QString kValueTimeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
 const QString kStatusTimeout =
@@ -58,12 +71,7 @@ double convertInDouble(Quantity quantity, std::uint8_t b, std::uint8_t high,
 }  // namespace
 
 const ReadCommand& readCommand(Quantity quantity) {
-    for (const auto& entry : kReads) {
-        if (entry.quantity == quantity) {
-            return entry;
-        }
-    }
-    return kReads.back();
+    return kReads.at(static_cast<std::size_t>(quantity));
 }
 
 float convertReading(Quantity quantity, std::uint8_t low, std::uint8_t high,

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -21,8 +22,9 @@ enum class Quantity {
     FuelMultiplier1,
     FuelMultiplier2,
     Retard,
-    Status,
+    Status,  // stays last: the count below and the read table rely on it
 };
+inline constexpr std::size_t kQuantityCount = static_cast<std::size_t>(Quantity::Status) + 1;
 
 struct ReadCommand {
     Quantity quantity;

@@ -33,7 +33,13 @@ constexpr int kTachDisplayCode = 3;
 }  // namespace
 
 QString rpmReadout(float rpm) {
-    return QString::number(static_cast<long long>(std::round(static_cast<double>(rpm))));
+    const double rounded = std::round(static_cast<double>(rpm));
+    if (!std::isfinite(rounded)) {
+        return QStringLiteral("0");
+    }
+    // Formatted as a whole number rather than cast: a cast of a value beyond the integer range
+    // is undefined. Adding 0.0 turns a rounded -0 into 0.
+    return QString::number(rounded + 0.0, 'f', 0);
 }
 
 PollingCycle::PollingCycle(ModuleLink& link, SharedState& state, EngineReads& reads,

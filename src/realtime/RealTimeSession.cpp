@@ -80,6 +80,9 @@ void RealTimeSession::setUpGaugesForModel() {
 }
 
 void RealTimeSession::cmdCloseRealTimeData_Click() {
+    // A View chosen while the link was busy and still waiting its turn would otherwise reopen
+    // the panel the user has just closed.
+    link_.activity().cancelDeferred();
     view_.setPanelVisible(false);
     bestEffort([this] { link_.closeIfOpen(); });
     state_.RealTimeActive = false;

@@ -2,19 +2,31 @@
 #include "shell/Branding.h"
 
 #include <QDir>
+#include <QStringDecoder>
 
 namespace quillmark {
 
 namespace {
 
-QString decodeLine(const QByteArray& bytes) {
+// Editors put a byte-order mark in front of UTF-8 text; it is no part of the first line.
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+QString decodeBrandingText(QByteArrayView bytes) {
+    if (bytes.startsWith(kUtf8ByteOrderMark)) {
+        bytes = bytes.sliced(3);
+    }
 #ifdef Q_OS_WIN
     // Branding files are written in the machine's ANSI code page.
     return QString::fromLocal8Bit(bytes);
 #else
-    // Never UTF-8: a stray byte above 127 must come through as one character, not a
-    // replacement mark.
-    return QString::fromLatin1(bytes);
+    // Linux editors write UTF-8; an older file in Latin-1 is never valid UTF-8 once it holds a
+    // byte above 127, so each byte then stays one character instead of a replacement mark.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        return QString::fromLatin1(bytes);
+    }
+    return text;
 #endif
 }
 
@@ -42,19 +54,20 @@ QStringList defaultAboutLines() {
 }
 
 QStringList splitBrandingLines(const QByteArray& bytes) {
+    const QString text = decodeBrandingText(bytes);
     QStringList lines;
     qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
         const bool terminated = end >= 0;
         if (!terminated) {
-            end = bytes.size();
+            end = text.size();
         }
         qsizetype textEnd = end;
-        if (terminated && textEnd > start && bytes.at(textEnd - 1) == '\r') {
+        if (terminated && textEnd > start && text.at(textEnd - 1) == QLatin1Char('\r')) {
             --textEnd;
         }
-        lines.append(decodeLine(bytes.mid(start, textEnd - start)));
+        lines.append(text.mid(start, textEnd - start));
         start = end + 1;
     }
     return lines;

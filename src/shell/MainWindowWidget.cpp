@@ -148,8 +148,9 @@ MainWindowWidget::MainWindowWidget(QWidget* parent) : QMainWindow(parent, kWindo
         }
     });
 
-    // A session ending closes the window like its close box, so the close query runs.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { close(); });
+    // No handler for the session manager's commit-data request: desktops send it for every
+    // session save, not only at log-out. When the session really ends, Qt closes the window
+    // like its close box, and the close query runs then.
 
     // The window's size follows from its fixed client area plus whatever the menu bar needs.
     layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -71,7 +71,7 @@ SplashWindowWidget::SplashWindowWidget(QWidget* parent)
 
     imgLogo_ = new QLabel(fraSplash_);
     imgLogo_->setObjectName(QStringLiteral("imgLogo"));
-    imgLogo_->setScaledContents(true);
+    imgLogo_->setAlignment(Qt::AlignCenter);
     imgLogo_->setGeometry(twipsRect(360, 600, 1485, 900, dpi_));
 
     addLabel("lblCopyright", copyrightNotice(), arial(8.4, false, false), 3600, 3240, 3252, 252);
@@ -156,7 +156,12 @@ void SplashWindowWidget::loadLogo(const QString& path) {
                                     QStringLiteral("Logo picture cannot be loaded: %1 (%2)")
                                         .arg(shown, reader.errorString()));
     }
-    imgLogo_->setPixmap(QPixmap::fromImage(image));
+    // A dealer's logo has any shape: it fills the box as far as its own proportions allow.
+    const qreal pixelRatio = imgLogo_->devicePixelRatioF();
+    QImage fitted =
+        image.scaled(imgLogo_->size() * pixelRatio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    fitted.setDevicePixelRatio(pixelRatio);
+    imgLogo_->setPixmap(QPixmap::fromImage(fitted));
 }
 
 void SplashWindowWidget::setApplicationTitle(const QString& title) {

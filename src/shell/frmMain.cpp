@@ -60,6 +60,7 @@ void frmMain::Form_Load() {
         step([this] { state_.CommErrorCount = 0; }),
     };
     trap.run(steps);
+    ports_.reportUnreadableSettings();
 }
 
 void frmMain::Form_KeyPress(int keyAscii) {

@@ -12,6 +12,7 @@ class MemorySettingsStore final : public SettingsStore {
 public:
     QMap<QString, QString> values;  // "app/section/key" -> value
     bool failSaving = false;
+    QString unreadable;  // what unreadableLines() reports
     int saves = 0;
 
     static QString path(const QString& app, const QString& section, const QString& key) {
@@ -33,6 +34,7 @@ public:
     void remove(const QString& app, const QString& section, const QString& key) override {
         values.remove(path(app, section, key));
     }
+    QString unreadableLines(const QString&) const override { return unreadable; }
 };
 
 }  // namespace quillmark::test

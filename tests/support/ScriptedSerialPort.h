@@ -76,6 +76,7 @@ public:
     }
     void discardInput() override {
         fail("discard");
+        requireOpen();
         ++discards;
         std::erase_if(incoming_, [this](const Incoming& in) { return in.at <= clock_.time; });
     }

@@ -1,26 +1,46 @@
 // Settings entry of the simulated port.
 #include "sim/PortRegistration.h"
 
+#include "platform/ErrorRecord.h"
+#include "platform/SettingsFile.h"
+
 #include <QSettings>
 
 namespace quillmark::sim {
 
+namespace {
+
+const QString kPorts = QStringLiteral("Ports");
+
+}  // namespace
+
+QString PortRegistration::settingsFilePath() {
+    // The native format on Linux is the INI file ~/.config/Quillmark/Quillmark.conf.
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillmark"),
+                     QStringLiteral("Quillmark"))
+        .fileName();
+}
+
 PortRegistration::PortRegistration(int number, const QString& path) : number_(number) {
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillmark"),
-                QStringLiteral("Quillmark"));
-    s.beginGroup(QStringLiteral("Ports"));
-    s.setValue(key(number_), path);
-    s.endGroup();
-    s.sync();
+    const QSettings current(settingsFilePath(), QSettings::NativeFormat);
+    const QString entry = kPorts + '/' + key(number_);
+    if (current.contains(entry)) {
+        previous_ = current.value(entry).toString();
+    }
+    SettingsFile(settingsFilePath()).setValue(kPorts, key(number_), path);
 }
 
 PortRegistration::~PortRegistration() {
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillmark"),
-                QStringLiteral("Quillmark"));
-    s.beginGroup(QStringLiteral("Ports"));
-    s.remove(key(number_));
-    s.endGroup();
-    s.sync();
+    try {
+        const SettingsFile file(settingsFilePath());
+        if (previous_) {
+            file.setValue(kPorts, key(number_), *previous_);
+        } else {
+            file.remove(kPorts, key(number_));
+        }
+    } catch (const RaisedError&) {
+        // Nothing more can be done on the way out; the file keeps the simulator's entry.
+    }
 }
 
 }  // namespace quillmark::sim

@@ -38,14 +38,14 @@ constexpr double kTickInner = 0.86;
 constexpr double kZoneRadius = 0.95;
 constexpr double kZoneWidth = 0.10;
 constexpr double kNumberRadius = 0.68;
-constexpr double kNeedleTail = 0.15;
+constexpr double kNeedleTail = 0.12;
 constexpr double kHubRadius = 0.07;
-constexpr double kRpmCaptionY = -0.38;
-constexpr double kThousandsCaptionY = -0.18;
 constexpr double kReadoutTop = 0.48;
 constexpr double kReadoutWidth = 0.72;
 constexpr double kReadoutHeight = 0.30;
 constexpr double kNeedleWidth = 3.0;
+// Space between the two captions and above the read-out, in logical pixels.
+constexpr double kCaptionGap = 1.0;
 
 bool sameValue(double a, double b) {
     return a == b || (std::isnan(a) && std::isnan(b));
@@ -137,6 +137,7 @@ void DialGaugeWidget::setTachDisplayCode(int code) {
 
 void DialGaugeWidget::scaleChanged() {
     layer_.invalidate();
+    numerals_.invalidate();
     placeNeedle();
     update();
 }
@@ -149,9 +150,25 @@ void DialGaugeWidget::layOut() {
     readoutRect_ =
         QRectF(centre_.x() - kReadoutWidth * radius_ / 2.0, centre_.y() + kReadoutTop * radius_,
                kReadoutWidth * radius_, kReadoutHeight * radius_);
+    layOutCaptions();
     const double angle = dialAngleDegrees(value_, scaleMax_);
     needleTip_ = polar(centre_, kNeedleLength * radius_, angle);
     needleTail_ = polar(centre_, kNeedleTail * radius_, angle + 180.0);
+}
+
+void DialGaugeWidget::layOutCaptions() {
+    // The needle sweeps from lower left over the top to lower right, so only the sector below
+    // the hub stays clear of it; the captions sit there, stacked on the read-out, with their
+    // ink (not their line boxes) packed tight, since the sector narrows towards the hub.
+    const QFontMetricsF metrics(captionFont(), this);
+    double bottom = readoutRect_.top() - kCaptionGap;
+    for (Caption* caption : {&thousandsCaption_, &rpmCaption_}) {
+        const QRectF ink = metrics.tightBoundingRect(caption->text);
+        caption->baseline =
+            QPointF(centre_.x() - ink.width() / 2.0 - ink.left(), bottom - ink.bottom());
+        caption->ink = ink.translated(caption->baseline);
+        bottom = caption->ink.top() - kCaptionGap;
+    }
 }
 
 QRectF DialGaugeWidget::needleBounds() const {
@@ -176,6 +193,7 @@ void DialGaugeWidget::placeNeedle() {
 
 void DialGaugeWidget::resizeEvent(QResizeEvent* event) {
     layer_.invalidate();
+    numerals_.invalidate();
     layOut();
     QWidget::resizeEvent(event);
 }
@@ -184,6 +202,7 @@ void DialGaugeWidget::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
         event->type() == QEvent::StyleChange) {
         layer_.invalidate();
+        numerals_.invalidate();
         update();
     }
     QWidget::changeEvent(event);
@@ -210,6 +229,11 @@ void DialGaugeWidget::paintEvent(QPaintEvent* event) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor::fromRgb(kHub));
     painter.drawEllipse(centre_, hub, hub);
+
+    // The numerals lie on the needle's path; drawn over it, the one it points at stays
+    // readable, the top one included when the engine runs at full scale.
+    painter.drawPixmap(
+        0, 0, numerals_.pixmap(size(), ratio, [this](QPainter& layer) { drawNumerals(layer); }));
 }
 
 void DialGaugeWidget::drawStatic(QPainter& painter) const {
@@ -242,32 +266,37 @@ void DialGaugeWidget::drawStatic(QPainter& painter) const {
     drawZone(markLow_, markHigh_, kCautionZone);
     drawZone(markHigh_, scaleMax_, kRedZone);
 
-    const QFont font = captionFont();
-    painter.setFont(font);
-    const QFontMetricsF metrics(font, painter.device());
-    const double textHeight = metrics.height();
+    painter.setPen(QPen(QColor::fromRgb(kScale), 2.0, Qt::SolidLine, Qt::FlatCap));
     for (double tick : tickValues(0.0, scaleMax_, kScaleDivision)) {
         const double angle = dialAngleDegrees(tick, scaleMax_);
-        painter.setPen(QPen(QColor::fromRgb(kScale), 2.0, Qt::SolidLine, Qt::FlatCap));
         painter.drawLine(polar(centre_, kTickInner * r, angle), polar(centre_, r, angle));
-        const QPointF at = polar(centre_, kNumberRadius * r, angle);
-        const double textWidth = metrics.horizontalAdvance(QStringLiteral("00"));
-        painter.drawText(
-            QRectF(at.x() - textWidth, at.y() - textHeight / 2.0, 2.0 * textWidth, textHeight),
-            Qt::AlignCenter, QString::number(tick, 'g', 6));
     }
 
+    painter.setFont(captionFont());
     painter.setPen(QColor::fromRgb(kCaption));
-    const auto caption = [&](double y, const QString& text) {
-        painter.drawText(QRectF(0, centre_.y() + y * r - textHeight / 2.0, w, textHeight),
-                         Qt::AlignCenter, text);
-    };
-    caption(kRpmCaptionY, QStringLiteral("RPM"));
-    caption(kThousandsCaptionY, QStringLiteral("x 1000"));
+    for (const Caption* caption : {&rpmCaption_, &thousandsCaption_}) {
+        painter.drawText(caption->baseline, caption->text);
+    }
 
     painter.setPen(QPen(QColor::fromRgb(kRim), 1.0));
     painter.setBrush(QColor::fromRgb(kReadoutBox));
     painter.drawRect(readoutRect_);
+}
+
+void DialGaugeWidget::drawNumerals(QPainter& painter) const {
+    const QFont font = captionFont();
+    painter.setFont(font);
+    painter.setPen(QColor::fromRgb(kScale));
+    const QFontMetricsF metrics(font, painter.device());
+    const double textHeight = metrics.height();
+    const double textWidth = metrics.horizontalAdvance(QStringLiteral("00"));
+    for (double tick : tickValues(0.0, scaleMax_, kScaleDivision)) {
+        const QPointF at =
+            polar(centre_, kNumberRadius * radius_, dialAngleDegrees(tick, scaleMax_));
+        painter.drawText(
+            QRectF(at.x() - textWidth, at.y() - textHeight / 2.0, 2.0 * textWidth, textHeight),
+            Qt::AlignCenter, QString::number(tick, 'g', 6));
+    }
 }
 
 }  // namespace quillmark

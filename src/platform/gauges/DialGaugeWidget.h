@@ -37,6 +37,9 @@ public:
     QPointF centre() const { return centre_; }
     double radius() const { return radius_; }
     QRectF readoutRect() const { return readoutRect_; }
+    // Where the ink of the "RPM" and "x 1000" captions lies.
+    QRectF rpmCaptionRect() const { return rpmCaption_.ink; }
+    QRectF thousandsCaptionRect() const { return thousandsCaption_.ink; }
     int staticLayerBuilds() const { return layer_.buildCount(); }
 
     static QColor needleColour();
@@ -55,10 +58,18 @@ protected:
 
 private:
     void layOut();
+    void layOutCaptions();
     void placeNeedle();
     QRectF needleBounds() const;
     void scaleChanged();
     void drawStatic(QPainter& painter) const;
+    void drawNumerals(QPainter& painter) const;
+
+    struct Caption {
+        QString text;
+        QPointF baseline;
+        QRectF ink;
+    };
 
     double value_ = 0.0;
     QString caption_ = QStringLiteral("0");
@@ -71,9 +82,12 @@ private:
     QPointF centre_;
     double radius_ = 0.0;
     QRectF readoutRect_;
+    Caption rpmCaption_{QStringLiteral("RPM"), {}, {}};
+    Caption thousandsCaption_{QStringLiteral("x 1000"), {}, {}};
     QPointF needleTip_;
     QPointF needleTail_;
     StaticLayer layer_;
+    StaticLayer numerals_;
 };
 
 }  // namespace quillmark

@@ -116,6 +116,38 @@ private slots:
         QVERIFY(!aborted.port.isOpen());  // Abort closes the port it had opened
     }
 
+    void resync_dialogInsideTheWait_keepsTheDeadline_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("replyMs");
+        QTest::addColumn<int>("tookMs");  // a reply ends the wait, then the 2 ms pause
+        // The user takes 0.9 s to answer; the wait still ends one second after the command.
+        QTest::newRow("retry a failed sleep") << "wait" << msg_answer::kRetry << 1500 << 1000;
+        QTest::newRow("ignore a failed count, reply in time")
+            << "count" << msg_answer::kIgnore << 950 << 952;
+        QTest::newRow("ignore a failed count, no reply")
+            << "count" << msg_answer::kIgnore << 1500 << 1000;
+    }
+    void resync_dialogInsideTheWait_keepsTheDeadline() {
+        QFETCH(QString, failing);
+        QFETCH(int, answer);
+        QFETCH(int, replyMs);
+        QFETCH(int, tookMs);
+        LinkHarness h;
+        const auto reply = std::chrono::milliseconds(replyMs);
+        h.port.module = [&](std::uint8_t) { return std::optional(bytes("\x00\x06", 2, reply)); };
+        h.port.failures[failing] = 1;
+        h.boxes.answers = {answer};
+        h.boxes.whileOpen = [&] { h.clock.advance(900ms); };
+        const auto start = h.clock.now();
+        ReSync(h.link);
+        const auto took = h.clock.now() - start;
+        QCOMPARE(h.link.LinkOK, replyMs < 1000);
+        QVERIFY2(took >= std::chrono::milliseconds(tookMs) &&
+                     took < std::chrono::milliseconds(tookMs) + 1ms,
+                 qPrintable(QString::number(took.count())));
+    }
+
     void delayTimer_yieldsAtLeastOnceAndLastsTheDelay() {
         LinkHarness h;
         h.pump.yieldCost = 1us;
@@ -207,6 +239,18 @@ private slots:
         QCOMPARE(h.state.FirmwareID, QString());
         QCOMPARE(h.state.ModelName, QStringLiteral("Corvane II"));  // unchanged by a failed call
         QCOMPARE(h.commands(), QList<int>{0x10});
+    }
+
+    void firmware_answerWaitingWhenAYieldOverrunsTheDeadline_isInTime() {
+        LinkHarness h;
+        h.port.module = identifier("Corvane II", 2ms);
+        // A window event that runs for 1.2 s just as the whole answer comes in.
+        h.pump.schedule(h.clock.now() + 2ms, [&] { h.clock.advance(1200ms); });
+        ReadFirmwareID(h.link, h.state);
+        QVERIFY(h.boxes.shown.isEmpty());
+        QVERIFY(h.link.LinkOK);
+        QCOMPARE(h.state.FirmwareID, QStringLiteral("Corvane II"));
+        QCOMPARE(h.port.unreadArrived(), 0);
     }
 
     void firmware_retryAfterTimeout_sendsTheCommandAgain() {

@@ -39,6 +39,13 @@ PseudoTerminal::~PseudoTerminal() {
     }
 }
 
+void PseudoTerminal::hangUp() {
+    if (master_ >= 0) {
+        ::close(master_);
+        master_ = -1;
+    }
+}
+
 void PseudoTerminal::send(const QByteArray& bytes) const {
     qsizetype done = 0;
     while (done < bytes.size()) {

@@ -23,6 +23,9 @@ public:
     int slaveFd() const { return slave_; }
     int masterFd() const { return master_; }
 
+    // The cable pulled: the port's side is left with a line that fails every read and write.
+    void hangUp();
+
     // What the module sends.
     void send(const QByteArray& bytes) const;
     // What the module received, up to `count` bytes or until the timeout.

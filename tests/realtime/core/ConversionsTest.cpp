@@ -6,6 +6,9 @@
 
 #include <QTest>
 
+#include <bit>
+#include <limits>
+
 using namespace quillmark;
 
 class ConversionsTest final : public QObject {
@@ -80,7 +83,8 @@ private slots:
         const float got =
             convertReading(static_cast<Quantity>(quantity), static_cast<std::uint8_t>(low),
                            static_cast<std::uint8_t>(high), model);
-        QCOMPARE(got, value);  // exact: computed in double, rounded once
+        // Exact: computed in double, rounded once. QCOMPARE on floats would forgive the last bits.
+        QCOMPARE(std::bit_cast<quint32>(got), std::bit_cast<quint32>(value));
     }
 
     void statusTexts_data() {
@@ -113,6 +117,11 @@ private slots:
         QCOMPARE(rpmReadout(0.0f), QStringLiteral("0"));
         QCOMPARE(rpmReadout(10200.0f), QStringLiteral("10200"));  // no grouping separator
         QCOMPARE(rpmReadout(31.25f), QStringLiteral("31"));
+        QCOMPARE(rpmReadout(-0.25f), QStringLiteral("0"));
+        // Never a real speed, but must not reach an undefined float-to-integer cast.
+        QCOMPARE(rpmReadout(1e20f), QStringLiteral("100000002004087734272"));
+        QCOMPARE(rpmReadout(std::numeric_limits<float>::infinity()), QStringLiteral("0"));
+        QCOMPARE(rpmReadout(std::numeric_limits<float>::quiet_NaN()), QStringLiteral("0"));
     }
 };
 

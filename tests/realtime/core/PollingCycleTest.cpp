@@ -217,6 +217,26 @@ private slots:
         QVERIFY(!h.state.RealTimeActive);
     }
 
+    void close_afterAViewWaitingForTheLink_cancelsIt() {
+        Harness h;
+        h.openPanel();
+        h.module.delay = 5ms;  // a slow module: the View arrives while the tick still talks
+        h.port.module = [&](std::uint8_t command) {
+            if (command == 0x2B) {
+                h.pump.post([&] { h.session.mnuViewRealTime_Click(); });
+            } else if (command == 0x2C) {
+                h.pump.post([&] { h.session.cmdCloseRealTimeData_Click(); });
+            }
+            return h.module(command);
+        };
+        h.polling.tmrDataRead_Timer();
+        QCOMPARE(h.commands(), (QList<int>{0x2F, 0x22, 0x2B, 0x2C}));  // no 0x33, 0x10 after it
+        QVERIFY(!h.view.panelVisible);
+        QVERIFY(!h.state.RealTimeActive);
+        h.session.mnuViewRealTime_Click();  // a View chosen later still opens
+        QVERIFY(h.view.panelVisible);
+    }
+
     void valueReadAbort_closesThePanelAndEndsTheTick() {
         Harness h;
         h.openPanel();

@@ -23,17 +23,22 @@ bool needleAt(const QImage& image, const DialGaugeWidget& dial, double radii, do
     return probe::near(probe::at(image, p.x(), p.y()), DialGaugeWidget::needleColour(), 60);
 }
 
-int whitePixelsIn(const QImage& image, const QRectF& area) {
+template <typename Test>
+int pixelsIn(const QImage& image, const QRectF& area, int inset, Test test) {
     int count = 0;
     const qreal ratio = image.devicePixelRatio();
     const QRect device(QPoint(int(area.left() * ratio), int(area.top() * ratio)),
                        QPoint(int(area.right() * ratio), int(area.bottom() * ratio)));
-    for (int y = device.top() + 2; y < device.bottom() - 2; ++y) {
-        for (int x = device.left() + 2; x < device.right() - 2; ++x) {
-            count += probe::isWhite(image.pixelColor(x, y)) ? 1 : 0;
+    for (int y = device.top() + inset; y < device.bottom() - inset; ++y) {
+        for (int x = device.left() + inset; x < device.right() - inset; ++x) {
+            count += test(image.pixelColor(x, y)) ? 1 : 0;
         }
     }
     return count;
+}
+
+int whitePixelsIn(const QImage& image, const QRectF& area) {
+    return pixelsIn(image, area, 2, probe::isWhite);
 }
 }  // namespace
 
@@ -101,6 +106,41 @@ private slots:
         QVERIFY(probe::near(colourAt(high + 0.3 * (scaleMax - high)), red));
         const QColor belowMarks = colourAt(low - 0.4);
         QVERIFY(!probe::near(belowMarks, caution) && !probe::near(belowMarks, red));
+    }
+
+    void needleNeverCrossesTheCaptions_data() {
+        QTest::addColumn<double>("scaleMax");
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("0-8") << 8.0 << 1.0;
+        QTest::newRow("0-10 at 2x") << 10.0 << 2.0;
+    }
+
+    void needleNeverCrossesTheCaptions() {
+        QFETCH(double, scaleMax);
+        QFETCH(qreal, ratio);
+        DialGaugeWidget dial;
+        dial.resize(kDesignSize);
+        dial.setTachScaleMax(scaleMax);
+        const auto needle = [](const QColor& c) {
+            return c.green() > 2 * c.red() + 40 && c.green() > 2 * c.blue() + 40;
+        };
+        const auto yellow = [](const QColor& c) { return probe::near(c, QColor(255, 255, 0), 60); };
+        for (int step = 0; step <= 40; ++step) {
+            dial.setValue(scaleMax * step / 40.0);
+            const QImage image = probe::render(dial, kDesignSize, ratio);
+            for (const QRectF& caption : {dial.rpmCaptionRect(), dial.thousandsCaptionRect()}) {
+                QVERIFY2(pixelsIn(image, caption.adjusted(-1, -1, 1, 1), 0, needle) == 0,
+                         qPrintable(QStringLiteral("needle at %1 crosses a caption")
+                                        .arg(scaleMax * step / 40.0)));
+                QVERIFY(pixelsIn(image, caption, 0, yellow) > 10);
+            }
+            QVERIFY(!dial.rpmCaptionRect().intersects(dial.readoutRect()));
+            QVERIFY(!dial.thousandsCaptionRect().intersects(dial.readoutRect()));
+        }
+        // At full scale the needle lies on the top numeral, which stays readable over it.
+        const QPointF top = along(dial, 0.68, -45.0);
+        const QRectF numeral(top - QPointF(8, 8), top + QPointF(8, 8));
+        QVERIFY(whitePixelsIn(probe::render(dial, kDesignSize, ratio), numeral) > 10);
     }
 
     void readoutShowsTheCaption() {

@@ -50,21 +50,28 @@ private slots:
         QTest::addColumn<int>("listIndex");
         QTest::addColumn<QString>("storedAfter");
         QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("unreadable");  // what the store reports of hand edits
         QTest::newRow("nothing stored") << QVariant() << 1 << 0 << "1"
-                                        << "";
+                                        << "" << QString();
+        QTest::newRow("unreadable line named after the load")
+            << QVariant("7") << 7 << 6 << "7"
+            << "Line 3 of Quillmark.conf"
+            << "Line 3 of Quillmark.conf is not understood";
         QTest::newRow("7") << QVariant("7") << 7 << 6 << "7"
-                           << "";
+                           << "" << QString();
         QTest::newRow("255, the last entry") << QVariant("255") << 255 << 254 << "255"
-                                             << "";
+                                             << "" << QString();
         QTest::newRow("0 selects nothing") << QVariant("0") << 0 << -1 << "0"
-                                           << "";
-        QTest::newRow("256 names no entry") << QVariant("256") << 256 << -1 << "256"
-                                            << "The stored port number 256 names no port";
-        QTest::newRow("abc is not a number") << QVariant("abc") << 0 << -1 << "abc"
-                                             << "The stored port setting \"abc\" is not a number";
+                                           << "" << QString();
+        QTest::newRow("256 names no entry")
+            << QVariant("256") << 256 << -1 << "256"
+            << "The stored port number 256 names no port" << QString();
+        QTest::newRow("abc is not a number")
+            << QVariant("abc") << 0 << -1 << "abc"
+            << "The stored port setting \"abc\" is not a number" << QString();
         QTest::newRow("70000 is out of range")
             << QVariant("70000") << 0 << -1 << "70000"
-            << "The stored port setting \"70000\" is out of range";
+            << "The stored port setting \"70000\" is out of range" << QString();
     }
     void load_withStoredPort() {
         QFETCH(QVariant, stored);
@@ -72,7 +79,9 @@ private slots:
         QFETCH(int, listIndex);
         QFETCH(QString, storedAfter);
         QFETCH(QString, dialog);
+        QFETCH(QString, unreadable);
         Harness h(stored.isValid() ? std::optional(stored.toString()) : std::nullopt);
+        h.settings.unreadable = unreadable;
         h.boxes.answers = {msg_answer::kIgnore};
         h.logic.Form_Load();
         QCOMPARE(int(h.logic.PortNumber()), portNumber);

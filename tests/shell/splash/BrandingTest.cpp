@@ -55,6 +55,17 @@ private slots:
             << QByteArray("M\xfcller\n!\nZ\xe9ro \xa9\n")
             << QStringList{QStringLiteral("M\u00fcller")}
             << QStringList{QStringLiteral("Z\u00e9ro \u00a9")};
+        QTest::newRow("valid UTF-8 is UTF-8")
+            << QByteArray("M\xc3\xbcller GmbH\n!\n\xc2\xa9 2024\n")
+            << QStringList{QStringLiteral("M\u00fcller GmbH")}
+            << QStringList{QStringLiteral("\u00a9 2024")};
+        QTest::newRow("byte-order mark skipped")
+            << QByteArray("\xef\xbb\xbf!comment\nAcme\n!\nA1\n") << lines({"Acme"})
+            << lines({"A1"});
+        QTest::newRow("one invalid UTF-8 byte makes it all Latin-1")
+            << QByteArray("M\xc3\xbcller\n!\n\xfc\n")
+            << QStringList{QStringLiteral("M\u00c3\u00bcller")}
+            << QStringList{QStringLiteral("\u00fc")};
     }
     void readsBothSections() {
         QFETCH(QByteArray, bytes);

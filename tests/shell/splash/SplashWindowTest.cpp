@@ -85,6 +85,30 @@ private slots:
         QCOMPARE(splash.state.AboutLines, QStringList{QStringLiteral("B\u00e4r")});
     }
 
+    void logoKeepsItsShapeCentredInTheBox_data() {
+        QTest::addColumn<QSize>("picture");
+        QTest::newRow("portrait") << QSize(60, 180);
+        QTest::newRow("wide") << QSize(400, 50);
+    }
+    void logoKeepsItsShapeCentredInTheBox() {
+        QFETCH(QSize, picture);
+        QTemporaryDir dir;
+        QImage image(picture, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(dir.filePath("shape.png")));
+        writeFile(dir.filePath("Quillmark.cfg"), "A\nArial\n20\n\nshape.png\n!\n");
+        Loaded splash(dir);
+        QCOMPARE(splash.logic.Form_Load(), ProcedureEnd::Completed);
+        const auto* logo = splash.window.findChild<QLabel*>("imgLogo");
+        const QSize box = logo->size();
+        const QSize shown = logo->pixmap().deviceIndependentSize().toSize();
+        const QSize fitted = picture.scaled(box, Qt::KeepAspectRatio);
+        QVERIFY(qAbs(shown.width() - fitted.width()) <= 1);
+        QVERIFY(qAbs(shown.height() - fitted.height()) <= 1);
+        QVERIFY(shown.width() == box.width() || shown.height() == box.height());
+        QCOMPARE(logo->alignment() & Qt::AlignCenter, Qt::AlignCenter);
+    }
+
     void truncatedFile_data() {
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("dialogs");
