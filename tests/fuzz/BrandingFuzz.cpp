@@ -7,14 +7,17 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 using namespace quillmark;
 
 namespace {
 
-void require(bool holds) {
+// Names the broken expectation before stopping, so the fuzzer's report says which one.
+void require(bool holds, int line = __builtin_LINE()) {
     if (!holds) {
+        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
         std::abort();
     }
 }

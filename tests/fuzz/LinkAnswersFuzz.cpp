@@ -13,6 +13,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 
 using namespace quillmark;
@@ -20,8 +21,10 @@ using namespace quillmark::test;
 
 namespace {
 
-void require(bool holds) {
+// Names the broken expectation before stopping, so the fuzzer's report says which one.
+void require(bool holds, int line = __builtin_LINE()) {
     if (!holds) {
+        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
         std::abort();
     }
 }

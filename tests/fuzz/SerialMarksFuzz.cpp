@@ -4,6 +4,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -11,8 +12,10 @@ using namespace quillmark;
 
 namespace {
 
-void require(bool holds) {
+// Names the broken expectation before stopping, so the fuzzer's report says which one.
+void require(bool holds, int line = __builtin_LINE()) {
     if (!holds) {
+        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
         std::abort();
     }
 }

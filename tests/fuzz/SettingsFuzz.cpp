@@ -1,10 +1,12 @@
 // The per-user settings: any text stored as "CommPort", and any contents of the settings file
 // itself. Reading must never crash, a stored port must come back as the number it says, and a
-// choice saved over a damaged file must read back and keep the port mapping.
+// choice saved over a damaged file must read back and keep the port mapping and the lines the
+// program could not read.
 #include "link/PortSelection.h"
 #include "platform/ErrorRecord.h"
 #include "platform/PortNames.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/SettingsFile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -19,8 +22,10 @@ using namespace quillmark;
 
 namespace {
 
-void require(bool holds) {
+// Names the broken expectation before stopping, so the fuzzer's report says which one.
+void require(bool holds, int line = __builtin_LINE()) {
     if (!holds) {
+        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
         std::abort();
     }
 }
@@ -59,10 +64,28 @@ void checkSettingsFile(const QByteArray& contents) {
     }
 
     const QString mappedBefore = names.device(5);
-    store.save(kApp, QStringLiteral("Properties"), QStringLiteral("CommPort"), QStringLiteral("7"));
+    try {
+        store.save(kApp, QStringLiteral("Properties"), QStringLiteral("CommPort"),
+                   QStringLiteral("7"));
+    } catch (const RaisedError& raised) {
+        // Told, rather than a choice that silently does not come back.
+        require(raised.record().description.contains(QStringLiteral("does not read back")));
+        return;
+    }
     require(store.get(kApp, QStringLiteral("Properties"), QStringLiteral("CommPort"), {}) ==
             QStringLiteral("7"));
     require(names.device(5) == mappedBefore);
+    // The user's lines stay, those the program cannot read among them.
+    QFile written(settingsFilePath());
+    require(written.open(QIODevice::ReadOnly));
+    const QByteArray after = written.readAll();
+    QStringList unreadableAfter;
+    for (const auto& line : IniLines(after).unreadableLines()) {
+        unreadableAfter.append(line.text);
+    }
+    for (const auto& line : IniLines(contents).unreadableLines()) {
+        require(unreadableAfter.contains(line.text));
+    }
 }
 
 }  // namespace
