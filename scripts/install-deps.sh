@@ -7,6 +7,9 @@ packages=(
     fonts-liberation2   # metric-compatible stand-ins for Arial and MS Sans Serif
     fp-utils            # chmcmd, which compiles the help file
     xvfb xdotool imagemagick  # a private display for the demo when there is no desktop
+    dpkg-dev            # dpkg-shlibdeps and dpkg-buildflags, for the Debian package
+    lintian appstream desktop-file-utils  # checks of the package, metainfo and menu entry
+    librsvg2-bin        # rsvg-convert, which renders the icons from their drawing
     clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
     clang-tidy cppcheck       # static checks in CI
 )
