@@ -39,7 +39,7 @@ public:
 
 private:
     QString portLabel() const { return PortNames::displayName(portNumber_); }
-    [[noreturn]] void fail(const QString& reason) const;
+    [[noreturn]] void fail(const QString& description) const;
     void requireOpen() const;
     [[noreturn]] void failOpen();
     // Empty when every setting took; otherwise what went wrong.

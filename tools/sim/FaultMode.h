@@ -70,6 +70,6 @@ constexpr std::optional<FaultMode> parseFaultName(std::string_view name) {
 }
 
 // Whether a fault changes the answer to this command at all.
-bool faultApplies(FaultMode mode, std::uint8_t command);
+bool faultApplies(FaultMode mode, std::uint8_t cmd);
 
 }  // namespace quillmark::sim
