@@ -40,7 +40,7 @@ std::optional<QByteArray> readerSectionOf(const QByteArray& trimmed) {
 
 // The reader unquotes "..." and its backslash escapes; plain names and paths need neither.
 QByteArray escapedValue(const QString& value) {
-    const QByteArray utf8 = value.toUtf8();
+    QByteArray utf8 = value.toUtf8();
     const bool plain = std::all_of(utf8.begin(), utf8.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                QByteArrayView("/._+:@-").contains(c);
