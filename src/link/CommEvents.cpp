@@ -4,6 +4,7 @@
 #include "platform/ErrorRecord.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialPort.h"
+#include "trap/ErrorTrap.h"
 
 #include <array>
 #include <limits>
@@ -84,15 +85,14 @@ void CommEvents::report(const QString& description) {
     }
     // From here on a failing port operation is not reported again: the user is already being
     // told about this event, and a second box for the same line would only confuse.
-    try {
+    bestEffort([this] {
         if (state_.CommErrorCount > 2) {
             closeIfOpen();
         }
-    } catch (const RaisedError&) {
-    }
+    });
     const int answer = boxes_.show(description, msg_style::kRetryCancelCritical,
                                    QStringLiteral("Communications Error"));
-    try {
+    bestEffort([this, answer] {
         if (answer == msg_answer::kRetry) {
             if (port_.isOpen()) {
                 port_.discardInput();
@@ -100,8 +100,7 @@ void CommEvents::report(const QString& description) {
         } else {
             closeIfOpen();
         }
-    } catch (const RaisedError&) {
-    }
+    });
 }
 
 }  // namespace quillmark

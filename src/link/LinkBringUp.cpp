@@ -1,5 +1,6 @@
 #include "link/LinkBringUp.h"
 
+#include "link/ModelNames.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/Clock.h"
@@ -8,7 +9,6 @@
 #include "platform/SerialPort.h"
 
 #include <array>
-#include <limits>
 #include <string_view>
 
 namespace quillmark {
@@ -16,8 +16,9 @@ namespace quillmark {
 namespace {
 
 // Longer names first: "Corvane II VR" also contains "Corvane II".
-constexpr std::array<std::string_view, 2> kModelsByPrecedence = {"Corvane II VR", "Corvane II"};
-constexpr std::string_view kPlainModel = "Corvane";
+constexpr std::array<std::string_view, 2> kModelsByPrecedence = {kModelCorvaneIIVR,
+                                                                 kModelCorvaneII};
+constexpr std::string_view kPlainModel = kModelCorvane;
 
 const QString kIdentifierTimeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
 
@@ -42,16 +43,12 @@ void ReSync(ModuleLink& link) {
     link.appendCountedExchange(steps, trap, exchange, ModuleLink::ShortAnswer::EndQuietly, {});
     link.appendReadByte(steps, nullptr);
     link.appendReadByte(steps, &answer);
-    steps.push_back({[&link] {
-        link.DelayTimer(kPauseAfterAnswerMs);
-        return Flow::Next;
-    }});
-    steps.push_back({[&link, &answer] {
+    steps.push_back(nextStep([&link] { link.DelayTimer(kPauseAfterAnswerMs); }));
+    steps.push_back(nextStep([&link, &answer] {
         if (answer == kAcknowledge) {
             link.LinkOK = true;
         }
-        return Flow::Next;
-    }});
+    }));
     trap.run(steps);
 }
 
@@ -64,33 +61,15 @@ void ReadFirmwareID(ModuleLink& link, SharedState& state) {
     bool carriageReturnInTime = false;
 
     std::vector<Step> steps;
-    steps.push_back({[&] {
-        link.LinkOK = false;
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        state.FirmwareID.clear();
-        return Flow::Next;
-    }});
-    const std::size_t openStep = steps.size();
-    link.appendOpenIfClosed(steps);
-    steps.push_back({[&] {
-        port.discardInput();
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        port.write(QByteArray(1, kFirmwareIdCommand));
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        deadline = link.deadlineFromNow();
+    steps.push_back(nextStep([&] { state.FirmwareID.clear(); }));
+    link.appendOpening(steps, kFirmwareIdCommand, deadline);
+    steps.push_back(nextStep([&] {
         text.clear();
         carriageReturnInTime = false;
-        return Flow::Next;
-    }});
+    }));
     // The text wait yields on every pass, so the window stays responsive while the identifier
     // comes in; with nothing waiting it sleeps until the next byte or event instead of spinning.
-    steps.push_back({[&] {
+    steps.push_back(nextStep([&] {
         // Reads one waiting byte into the text; true once it is the carriage return.
         const auto takeByte = [&] {
             const auto byte = trap.guard([&] { return port.readOne(); });
@@ -119,43 +98,17 @@ void ReadFirmwareID(ModuleLink& link, SharedState& state) {
             for (int left = waiting.value_or(0); left > 0 && !takeByte(); --left) {
             }
         }
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        if (!carriageReturnInTime) {
-            link.closeIfOpen();
-        }
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-                         if (!carriageReturnInTime) {
-                             throw RaisedError::comm(kIdentifierTimeout);
-                         }
-                         return Flow::Next;
-                     },
-                     openStep, std::numeric_limits<std::size_t>::max()});
-    steps.push_back({[&] {
+    }));
+    link.appendTimeoutCheck(steps, carriageReturnInTime, kIdentifierTimeout);
+    steps.push_back(nextStep([&] {
         // The first character is dropped; a carriage return as the very first byte leaves an
         // identifier with no text, which the caller reports as invalid.
         state.FirmwareID = text.mid(1);
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        state.ModelName = modelForFirmware(state.FirmwareID);
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        link.closeIfOpen();
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        link.DelayTimer(kPauseAfterAnswerMs);
-        return Flow::Next;
-    }});
-    steps.push_back({[&] {
-        link.LinkOK = true;
-        return Flow::Next;
-    }});
+    }));
+    steps.push_back(nextStep([&] { state.ModelName = modelForFirmware(state.FirmwareID); }));
+    steps.push_back(nextStep([&] { link.closeIfOpen(); }));
+    steps.push_back(nextStep([&] { link.DelayTimer(kPauseAfterAnswerMs); }));
+    steps.push_back(nextStep([&] { link.LinkOK = true; }));
     trap.run(steps);
 }
 

@@ -1,5 +1,6 @@
 #include "link/ModuleLink.h"
 
+#include "link/PortNames.h"
 #include "platform/Clock.h"
 #include "platform/ErrorRecord.h"
 #include "platform/EventPump.h"
@@ -11,8 +12,13 @@
 namespace quillmark {
 
 ModuleLink::ModuleLink(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
-                       const std::int16_t& portNumber)
-    : port_(port), clock_(clock), pump_(pump), boxes_(boxes), portNumber_(portNumber) {}
+                       const PortNames& names, const std::int16_t& portNumber)
+    : port_(port),
+      clock_(clock),
+      pump_(pump),
+      boxes_(boxes),
+      names_(names),
+      portNumber_(portNumber) {}
 
 void ModuleLink::closeIfOpen() {
     if (port_.isOpen()) {
@@ -43,45 +49,30 @@ void ModuleLink::DelayTimer(std::int32_t delayMs) {
 }
 
 void ModuleLink::appendOpenIfClosed(std::vector<Step>& steps) {
-    steps.push_back({[this] {
-        if (!port_.isOpen()) {
-            port_.setPort(portNumber_);
-        }
-        return Flow::Next;
-    }});
-    steps.push_back({[this] {
+    steps.push_back({.run =
+                         [this] {
+                             if (!port_.isOpen()) {
+                                 port_.setPort(PortNames::displayName(portNumber_),
+                                               names_.device(portNumber_));
+                             }
+                             return Flow::Next;
+                         },
+                     .label = kOpenStep});
+    steps.push_back(nextStep([this] {
         if (!port_.isOpen()) {
             port_.open();
         }
-        return Flow::Next;
-    }});
+    }));
 }
 
 void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap,
                                        CountedExchange& exchange, ShortAnswer onShortAnswer,
                                        const QString& timeoutText) {
-    steps.push_back({[this] {
-        LinkOK = false;
-        return Flow::Next;
-    }});
-    const std::size_t openStep = steps.size();
-    appendOpenIfClosed(steps);
-    steps.push_back({[this] {
-        port_.discardInput();
-        return Flow::Next;
-    }});
-    steps.push_back({[this, &exchange] {
-        port_.write(QByteArray(1, static_cast<char>(exchange.command)));
-        return Flow::Next;
-    }});
-    steps.push_back({[this, &exchange] {
-        exchange.deadline = deadlineFromNow();
-        return Flow::Next;
-    }});
+    appendOpening(steps, exchange.command, exchange.deadline);
     // The counted wait lets no window event run: it sleeps on the port until the n-th byte is
     // there or the deadline passes. An error dialog inside it does not move the deadline: the
     // time left is taken from the clock after every dialog, and Ignore goes on waiting.
-    steps.push_back({[this, &trap, &exchange] {
+    steps.push_back(nextStep([this, &trap, &exchange] {
         exchange.complete = false;
         for (;;) {
             const auto waiting = trap.guard([this] { return port_.waitingCount(); });
@@ -100,36 +91,47 @@ void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap
                     std::max(exchange.deadline - clock_.now(), std::chrono::nanoseconds::zero()));
             });
         }
-        return Flow::Next;
-    }});
+    }));
     if (onShortAnswer == ShortAnswer::EndQuietly) {
         steps.push_back({[&exchange] { return exchange.complete ? Flow::Next : Flow::Finish; }});
         return;
     }
-    steps.push_back({[this, &exchange] {
-        if (!exchange.complete) {
+    appendTimeoutCheck(steps, exchange.complete, timeoutText);
+}
+
+void ModuleLink::appendOpening(std::vector<Step>& steps, std::uint8_t command,
+                               std::chrono::nanoseconds& deadline) {
+    steps.push_back(nextStep([this] { LinkOK = false; }));
+    appendOpenIfClosed(steps);
+    steps.push_back(nextStep([this] { port_.discardInput(); }));
+    steps.push_back(
+        nextStep([this, command] { port_.write(QByteArray(1, static_cast<char>(command))); }));
+    steps.push_back(nextStep([this, &deadline] { deadline = deadlineFromNow(); }));
+}
+
+void ModuleLink::appendTimeoutCheck(std::vector<Step>& steps, const bool& answered,
+                                    const QString& timeoutText) {
+    steps.push_back(nextStep([this, &answered] {
+        if (!answered) {
             closeIfOpen();
         }
-        return Flow::Next;
-    }});
-    const std::size_t endOfProcedure = std::numeric_limits<std::size_t>::max();
-    steps.push_back({[&exchange, timeoutText] {
-                         if (!exchange.complete) {
+    }));
+    steps.push_back({[&answered, timeoutText] {
+                         if (!answered) {
                              throw RaisedError::comm(timeoutText);
                          }
                          return Flow::Next;
                      },
-                     openStep, endOfProcedure});
+                     StepTarget(kOpenStep), StepTarget::end()});
 }
 
 void ModuleLink::appendReadByte(std::vector<Step>& steps, std::uint8_t* target) {
-    steps.push_back({[this, target] {
+    steps.push_back(nextStep([this, target] {
         const std::uint8_t byte = port_.readOne();
         if (target != nullptr) {
             *target = byte;
         }
-        return Flow::Next;
-    }});
+    }));
 }
 
 }  // namespace quillmark

@@ -2,11 +2,12 @@
 // demand, the command, the one-second deadline, the counted wait, the 2 ms pause and LinkOK.
 #pragma once
 
-#include "link/ErrorTrap.h"
 #include "link/LinkActivity.h"
+#include "trap/ErrorTrap.h"
 
 #include <chrono>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace quillmark {
@@ -14,6 +15,7 @@ namespace quillmark {
 class Clock;
 class EventPump;
 class MessageBoxes;
+class PortNames;
 class SerialPort;
 
 inline constexpr std::chrono::seconds kAnswerDeadline{1};
@@ -29,8 +31,9 @@ struct CountedExchange {
 
 class ModuleLink {
 public:
+    // `names` finds the device behind `portNumber` each time the port opens.
     ModuleLink(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
-               const std::int16_t& portNumber);
+               const PortNames& names, const std::int16_t& portNumber);
 
     SerialPort& port() { return port_; }
     Clock& clock() { return clock_; }
@@ -62,14 +65,28 @@ public:
     // Appends a step that reads one answer byte into `target` (nullptr: read and not examined).
     void appendReadByte(std::vector<Step>& steps, std::uint8_t* target);
 
+    // The label of the first step of opening the port on demand; Retry after a timeout
+    // starts again from there.
+    static constexpr std::string_view kOpenStep = "open";
+
     // Open on demand with PortNumber: set the port, then open it (two steps of their own).
     void appendOpenIfClosed(std::vector<Step>& steps);
+
+    // The opening every transaction shares: LinkOK False, open on demand, discard what
+    // waits, write the command, start the deadline.
+    void appendOpening(std::vector<Step>& steps, std::uint8_t command,
+                       std::chrono::nanoseconds& deadline);
+    // Without an answer in time: close the port, then raise the timeout. Retry sends the
+    // command again from opening the port with a fresh deadline; Ignore ends the procedure.
+    void appendTimeoutCheck(std::vector<Step>& steps, const bool& answered,
+                            const QString& timeoutText);
 
 private:
     SerialPort& port_;
     Clock& clock_;
     EventPump& pump_;
     MessageBoxes& boxes_;
+    const PortNames& names_;
     const std::int16_t& portNumber_;
     LinkActivity activity_;
 };

@@ -1,10 +1,10 @@
 #include "link/PortSelection.h"
 
-#include "link/ErrorTrap.h"
 #include "link/PortSetupControls.h"
 #include "platform/ErrorRecord.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
+#include "trap/ErrorTrap.h"
 
 #include <QLocale>
 
@@ -27,7 +27,19 @@ RaisedError settingError(const QString& description) {
 }  // namespace
 
 QString portListEntry(int portNumber) {
-    return QStringLiteral("Com") + QString::number(portNumber);
+    return PortNames::displayName(portNumber);
+}
+
+LineSettings moduleLineSettings() {
+    LineSettings line;
+    line.settings = QStringLiteral("56000,N,8,1");
+    line.nullDiscard = false;  // received zero bytes are data like any other
+    line.rThreshold = 1;
+    line.inputLen = 1;
+    line.dtrEnable = true;
+    line.rtsEnable = false;
+    line.inBufferSize = 256;
+    return line;
 }
 
 std::int16_t storedPortNumber(const QString& stored) {
@@ -56,7 +68,8 @@ PortSelection::PortSelection(PortSetupControls& controls, SettingsStore& setting
       settings_(settings),
       port_(port),
       boxes_(boxes),
-      applicationTitle_(applicationTitle) {}
+      applicationTitle_(applicationTitle),
+      names_(settings) {}
 
 void PortSelection::loadStoredPort() {
     PortNumber = storedPortNumber(settings_.get(applicationTitle_, kSection, kKey, kDefaultPort));
@@ -84,7 +97,7 @@ void PortSelection::selectStoredPort() {
 }
 
 void PortSelection::applyLineSettings() {
-    port_.applySettings(LineSettings{});
+    port_.applySettings(moduleLineSettings());
 }
 
 void PortSelection::reportUnreadableSettings() {

@@ -2,6 +2,7 @@
 // the fixed line settings.
 #pragma once
 
+#include "link/PortNames.h"
 #include "platform/SerialPort.h"
 
 #include <QString>
@@ -15,10 +16,13 @@ class MessageBoxes;
 class PortSetupControls;
 class SettingsStore;
 
-inline constexpr int kPortListEntries = 255;
+inline constexpr int kPortListEntries = kHighestPortNumber;
 
 // "Com1" .. "Com255"
 QString portListEntry(int portNumber);
+
+// The module's line: 56000 baud 8N1, an event and a read for every byte, DTR raised, RTS low.
+LineSettings moduleLineSettings();
 
 // The stored "CommPort" text as a 16-bit port number: surrounding blanks allowed, a fraction
 // rounds half to even. Throws RaisedError with a plain description for anything else.
@@ -30,6 +34,9 @@ public:
                   MessageBoxes& boxes, const QString& applicationTitle);
 
     std::int16_t PortNumber = 0;
+
+    // The devices behind the port numbers, from the settings.
+    const PortNames& names() const { return names_; }
 
     // The load-time steps, each a step of the main window's load.
     void loadStoredPort();
@@ -50,6 +57,7 @@ private:
     SerialPort& port_;
     MessageBoxes& boxes_;
     const QString& applicationTitle_;
+    PortNames names_;
 };
 
 }  // namespace quillmark

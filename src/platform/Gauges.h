@@ -15,6 +15,9 @@ public:
     virtual void setGaugeVisible(bool visible) = 0;
 };
 
+// The tachometer's display code that shows the numeric readout under the dial.
+inline constexpr int kTachShowsReadout = 3;
+
 class DialGauge {
 public:
     virtual ~DialGauge() = default;

@@ -2,6 +2,7 @@
 #include "platform/QtFiles.h"
 
 #include "platform/ErrorRecord.h"
+#include "platform/ProgramName.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,7 +13,7 @@ namespace quillmark {
 
 namespace {
 
-const QString kErrorSource = QStringLiteral("Quillmark");
+const QString kErrorSource = QString::fromLatin1(kProgramName);
 
 }  // namespace
 

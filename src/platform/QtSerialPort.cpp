@@ -73,8 +73,8 @@ QString reasonFrom(const QSerialPort& port) {
 
 }  // namespace
 
-QtSerialPort::QtSerialPort(const SettingsStore& settings, QObject* parent)
-    : QObject(parent), names_(settings), format_(*parseLineFormat(settings_.settings)) {
+QtSerialPort::QtSerialPort(QObject* parent)
+    : QObject(parent), format_(*parseLineFormat(settings_.settings)) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::takeArrivals);
 }
 
@@ -83,7 +83,7 @@ bool QtSerialPort::isOpen() const {
 }
 
 QString QtSerialPort::deviceName() const {
-    return names_.device(portNumber_);
+    return device_;
 }
 
 void QtSerialPort::fail(const QString& description) const {
@@ -104,14 +104,12 @@ std::intptr_t QtSerialPort::nativeHandle() const {
 #endif
 }
 
-void QtSerialPort::setPort(int portNumber) {
+void QtSerialPort::setPort(const QString& name, const QString& device) {
     if (port_.isOpen()) {
         fail(QStringLiteral("%1 is open; close it before choosing another port").arg(portLabel()));
     }
-    if (portNumber < 1 || portNumber > 255) {
-        fail(QStringLiteral("%1 is not a serial port number (1 to 255)").arg(portNumber));
-    }
-    portNumber_ = portNumber;
+    name_ = name;
+    device_ = device;
 }
 
 void QtSerialPort::open() {

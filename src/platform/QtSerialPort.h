@@ -3,7 +3,6 @@
 
 #include "platform/LineErrorCounters.h"
 #include "platform/LineFormat.h"
-#include "platform/PortNames.h"
 #include "platform/SerialMarks.h"
 #include "platform/SerialPort.h"
 
@@ -16,11 +15,10 @@ namespace quillmark {
 class QtSerialPort final : public QObject, public SerialPort {
     Q_OBJECT
 public:
-    // The settings store maps port numbers to devices (see PortNames); it must outlive the port.
-    explicit QtSerialPort(const SettingsStore& settings, QObject* parent = nullptr);
+    explicit QtSerialPort(QObject* parent = nullptr);
 
     bool isOpen() const override;
-    void setPort(int portNumber) override;
+    void setPort(const QString& name, const QString& device) override;
     void open() override;
     void close() override;
     void discardInput() override;
@@ -38,7 +36,7 @@ public:
     QString deviceName() const;
 
 private:
-    QString portLabel() const { return PortNames::displayName(portNumber_); }
+    const QString& portLabel() const { return name_; }
     [[noreturn]] void fail(const QString& description) const;
     void requireOpen() const;
     [[noreturn]] void failOpen();
@@ -55,8 +53,8 @@ private:
     [[noreturn]] void failWrite();
 
     QSerialPort port_;
-    PortNames names_;
-    int portNumber_ = 1;
+    QString name_ = QStringLiteral("Com1");
+    QString device_;
     LineSettings settings_;
     LineFormat format_;
     QByteArray received_;  // unmarked bytes not yet read, oldest first

@@ -10,15 +10,15 @@
 
 namespace quillmark {
 
-// Fixed line settings, applied once when the main window loads.
+// Line settings, applied while the port is closed; the defaults are the classic control's.
 struct LineSettings {
-    QString settings = QStringLiteral("56000,N,8,1");
-    bool nullDiscard = false;  // received zero bytes are read like any other byte
-    int rThreshold = 1;        // an event for every received byte
-    int inputLen = 1;          // one read takes one byte
-    bool dtrEnable = true;     // DTR raised while open
-    bool rtsEnable = false;    // RTS stays low
-    int inBufferSize = 256;    // receive buffer size in bytes
+    QString settings = QStringLiteral("9600,N,8,1");
+    bool nullDiscard = false;  // false: received zero bytes are read like any other byte
+    int rThreshold = 0;        // received bytes per receive event; 0 raises none
+    int inputLen = 0;          // bytes one read takes; 0 takes all
+    bool dtrEnable = false;    // DTR raised while open
+    bool rtsEnable = false;    // RTS raised while open
+    int inBufferSize = 1024;   // receive buffer size in bytes
 };
 
 // Event codes the port raises (the classic serial-control codes).
@@ -38,8 +38,9 @@ public:
     virtual ~SerialPort() = default;
 
     virtual bool isOpen() const = 0;
-    // Selects the port the next open uses (1-based, "Com1" is 1). Only while closed.
-    virtual void setPort(int portNumber) = 0;
+    // Selects the device the next open uses, and the name the user knows it by ("Com7"), which
+    // the port's messages start with. Only while closed.
+    virtual void setPort(const QString& name, const QString& device) = 0;
     virtual void open() = 0;
     virtual void close() = 0;
     // Drops every received byte not yet read, including what the driver still queues. Like

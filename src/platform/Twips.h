@@ -18,4 +18,16 @@ inline QRect twipsRect(int left, int top, int width, int height, double logicalD
                  twipsToPixels(width, logicalDpi), twipsToPixels(height, logicalDpi));
 }
 
+// A control's box at design time, relative to its container.
+struct TwipsBox {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+inline QRect twipsRect(const TwipsBox& box, double logicalDpi) {
+    return twipsRect(box.left, box.top, box.width, box.height, logicalDpi);
+}
+
 }  // namespace quillmark

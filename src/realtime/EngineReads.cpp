@@ -1,11 +1,12 @@
 #include "realtime/EngineReads.h"
 
-#include "link/ErrorDialog.h"
-#include "link/ErrorTrap.h"
+#include "link/ModelNames.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "realtime/ThrottleCurve.h"
+#include "trap/ErrorDialog.h"
+#include "trap/ErrorTrap.h"
 
 #include <array>
 
@@ -43,7 +44,7 @@ const QString kStatusTimeout =
     QStringLiteral("RS-232 timeout. Check cable and click Abort or Retry.");
 
 // The one model whose speed byte counts 40 RPM; every other counts 31.25.
-const QString kFortyRpmModel = QStringLiteral("Corvane II VR");
+const QString kFortyRpmModel = QString::fromLatin1(kModelCorvaneIIVR);
 
 double convertInDouble(Quantity quantity, std::uint8_t b, std::uint8_t high,
                        const QString& modelName) {

@@ -1,6 +1,6 @@
 #include "realtime/PollingCycle.h"
 
-#include "link/ErrorTrap.h"
+#include "link/ModelNames.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/EventPump.h"
@@ -8,6 +8,7 @@
 #include "realtime/EngineReads.h"
 #include "realtime/RealTimeView.h"
 #include "realtime/StatusText.h"
+#include "trap/ErrorTrap.h"
 
 #include <cmath>
 
@@ -27,8 +28,6 @@ int throttleSegment(float percent) {
 int injectorSegment(float width) {
     return width >= 10.0f ? 1 : 0;
 }
-
-constexpr int kTachDisplayCode = 3;
 
 }  // namespace
 
@@ -77,57 +76,35 @@ void PollingCycle::tick() {
 
     // Every gauge goes to zero and the panel closes; the retard gauge keeps its last value.
     const std::vector<Step> lostLink = {
-        step([&] {
-            view_.setStatusText(text);
-            return Flow::Next;
-        }),
-        step([&] {
+        nextStep([&] { view_.setStatusText(text); }),
+        nextStep([&] {
             view_.gauTPS().setPointerScale(0);
             view_.gauTPS().setPointerValue(0);
-            return Flow::Next;
         }),
-        step([&] {
-            view_.gauBatVolts().setPointerValue(0);
-            return Flow::Next;
-        }),
-        step([&] {
+        nextStep([&] { view_.gauBatVolts().setPointerValue(0); }),
+        nextStep([&] {
             view_.gauTach().setValue(0);
-            view_.gauTach().setTachDisplayCode(kTachDisplayCode);
+            view_.gauTach().setTachDisplayCode(kTachShowsReadout);
             view_.gauTach().setCaption(rpmReadout(0.0f));
-            return Flow::Next;
         }),
-        step([&] {
+        nextStep([&] {
             view_.gauInj1PW().setPointerScale(0);
             view_.gauInj1PW().setPointerValue(0);
             view_.gauInj2PW().setPointerScale(0);
             view_.gauInj2PW().setPointerValue(0);
-            return Flow::Next;
         }),
-        step([&] {
+        nextStep([&] {
             view_.gauFuelMult1().setPointerValue(0);
             view_.gauFuelMult2().setPointerValue(0);
-            return Flow::Next;
         }),
-        step([&] {
-            link_.closeIfOpen();
-            return Flow::Next;
-        }),
-        step([&] {
-            closeRealTimePanel_();
-            return Flow::Next;
-        }),
+        nextStep([&] { link_.closeIfOpen(); }),
+        nextStep([&] { closeRealTimePanel_(); }),
     };
 
     const std::vector<Step> cycle = {
-        step([&] {
-            state_.EscapePressed = false;
-            return Flow::Next;
-        }),
+        nextStep([&] { state_.EscapePressed = false; }),
         step([&] { return state_.RealTimeActive ? Flow::Next : Flow::Finish; }),
-        step([&] {
-            status = reads_.ReadStatus();
-            return Flow::Next;
-        }),
+        nextStep([&] { status = reads_.ReadStatus(); }),
         step([&] {
             if (link_.LinkOK) {
                 return Flow::Next;
@@ -135,72 +112,49 @@ void PollingCycle::tick() {
             trap.run(lostLink);
             return Flow::Finish;
         }),
-        step([&] {
-            text = statusText(status);
-            return Flow::Next;
-        }),
-        step([&] {
-            view_.setStatusText(text);
-            return Flow::Next;
-        }),
+        nextStep([&] { text = statusText(status); }),
+        nextStep([&] { view_.setStatusText(text); }),
         step(yieldAndCheck),
-        step([&] {
+        nextStep([&] {
             const float percent = reads_.ReadTPS();
             view_.gauTPS().setPointerScale(throttleSegment(percent));
             view_.gauTPS().setPointerValue(percent);
-            return Flow::Next;
         }),
         step(yieldAndCheck),
-        step([&] {
-            view_.gauFuelMult1().setPointerValue(reads_.ReadFuelMult1());
-            return Flow::Next;
-        }),
+        nextStep([&] { view_.gauFuelMult1().setPointerValue(reads_.ReadFuelMult1()); }),
         step(yieldAndCheck),
-        step([&] {
-            view_.gauFuelMult2().setPointerValue(reads_.ReadFuelMult2());
-            return Flow::Next;
-        }),
+        nextStep([&] { view_.gauFuelMult2().setPointerValue(reads_.ReadFuelMult2()); }),
         step(yieldAndCheck),
-        step([&] {
-            view_.gauBatVolts().setPointerValue(reads_.ReadBAT());
-            return Flow::Next;
-        }),
+        nextStep([&] { view_.gauBatVolts().setPointerValue(reads_.ReadBAT()); }),
         step(yieldAndCheck),
-        step([&] {
+        nextStep([&] {
             const float rpm = reads_.ReadRPM();
             view_.gauTach().setValue(static_cast<float>(rpm / 1000.0));
-            view_.gauTach().setTachDisplayCode(kTachDisplayCode);
+            view_.gauTach().setTachDisplayCode(kTachShowsReadout);
             view_.gauTach().setCaption(rpmReadout(rpm));
-            return Flow::Next;
         }),
         step(yieldAndCheck),
-        step([&] {
+        nextStep([&] {
             const float width = reads_.ReadINJ1();
             view_.gauInj1PW().setPointerScale(injectorSegment(width));
             view_.gauInj1PW().setPointerValue(width);
-            return Flow::Next;
         }),
         step(yieldAndCheck),
-        step([&] {
+        nextStep([&] {
             const float width = reads_.ReadINJ2();
             view_.gauInj2PW().setPointerScale(injectorSegment(width));
             view_.gauInj2PW().setPointerValue(width);
-            return Flow::Next;
         }),
         step(yieldAndCheck),
-        step([&] {
+        nextStep([&] {
             // Only the two "Corvane II" models report a retard; the plain II has the gauge
             // hidden but the value is still read and set.
-            if (state_.ModelName == QStringLiteral("Corvane II") ||
-                state_.ModelName == QStringLiteral("Corvane II VR")) {
+            if (state_.ModelName == QLatin1String(kModelCorvaneII) ||
+                state_.ModelName == QLatin1String(kModelCorvaneIIVR)) {
                 view_.gauRetard().setPointerValue(reads_.ReadRetard());
             }
-            return Flow::Next;
         }),
-        step([&] {
-            link_.pump().yield();
-            return Flow::Next;
-        }),
+        nextStep([&] { link_.pump().yield(); }),
     };
     trap.run(cycle);
 }

@@ -1,11 +1,12 @@
 #include "realtime/RealTimeSession.h"
 
-#include "link/ErrorTrap.h"
 #include "link/LinkBringUp.h"
+#include "link/ModelNames.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "realtime/RealTimeView.h"
+#include "trap/ErrorTrap.h"
 
 namespace quillmark {
 
@@ -72,7 +73,7 @@ void RealTimeSession::open() {
 
 void RealTimeSession::setUpGaugesForModel() {
     const TachometerSetup& setup =
-        state_.ModelName == QStringLiteral("Corvane II VR") ? kVrSetup : kOtherSetup;
+        state_.ModelName == QLatin1String(kModelCorvaneIIVR) ? kVrSetup : kOtherSetup;
     view_.gauRetard().setGaugeVisible(setup.retardShown);
     view_.gauTach().setTachMarkLow(setup.markLow);
     view_.gauTach().setTachMarkHigh(setup.markHigh);

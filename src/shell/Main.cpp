@@ -11,9 +11,10 @@
 #include "platform/QtProgramEnd.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
-#include "shell/MainWindowWidget.h"
-#include "shell/Splash.h"
-#include "shell/frmMain.h"
+#include "shell/main/MainWindowWidget.h"
+#include "shell/main/frmMain.h"
+#include "shell/splash/BrandingLines.h"
+#include "shell/splash/Splash.h"
 
 #include <QApplication>
 
@@ -24,25 +25,31 @@ int Main(int argc, char** argv) {
     installFontSubstitutes();
 
     SharedState state;
+    BrandingLines branding;
     QtSettingsStore settings;
-    QtSerialPort port(settings);
+    QtSerialPort port;
     QtClock clock;
     QtEventPump pump;
     QtMessageBoxes boxes;
     QtFiles files;
     QtProgramEnd programEnd;
 
-    ShowSplash(files, boxes, state);
+    ShowSplash(files, boxes, branding);
 
     MainWindowWidget window;
     QtHelpViewer help(&window);
-    frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, window);
+    frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, branding,
+                  window);
+    StartMainWindow(window, logic);
+    return QApplication::exec();
+}
+
+void StartMainWindow(MainWindowWidget& window, frmMain& logic) {
     window.setEvents(&logic);
     logic.Form_Load();
     window.show();
     // Where no window manager hands out the focus, the menu keys would otherwise go nowhere.
     window.activateWindow();
-    return QApplication::exec();
 }
 
 }  // namespace quillmark

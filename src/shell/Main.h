@@ -3,8 +3,15 @@
 
 namespace quillmark {
 
+class MainWindowWidget;
+class frmMain;
+
 // Shows the splash modally until it closes itself, then the main window, and runs the program
 // until the main window is closed.
 int Main(int argc, char** argv);
+
+// Connects the main window to its logic, runs Form_Load and shows the window with the focus.
+// The program's start and the end-to-end tests both bring the window up through here.
+void StartMainWindow(MainWindowWidget& window, frmMain& logic);
 
 }  // namespace quillmark

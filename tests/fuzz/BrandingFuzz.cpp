@@ -1,6 +1,6 @@
 // The branding file reader on any bytes: it must keep what it read in order and never lose a
 // line between the two sections.
-#include "shell/Branding.h"
+#include "shell/splash/Branding.h"
 
 #include <QDir>
 

@@ -2,9 +2,9 @@
 // itself. Reading must never crash, a stored port must come back as the number it says, and a
 // choice saved over a damaged file must read back and keep the port mapping and the lines the
 // program could not read.
+#include "link/PortNames.h"
 #include "link/PortSelection.h"
 #include "platform/ErrorRecord.h"
-#include "platform/PortNames.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/SettingsFile.h"
 

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "FakeTime.h"
+#include "MemorySettingsStore.h"
 #include "ScriptedMessageBoxes.h"
 #include "ScriptedSerialPort.h"
 #include "link/ModuleLink.h"
+#include "link/PortNames.h"
 #include "link/SharedState.h"
 
 #include <map>
@@ -57,9 +59,11 @@ struct LinkHarness {
     FakeEventPump pump{clock};
     ScriptedSerialPort port{clock, pump};
     ScriptedMessageBoxes boxes;
+    MemorySettingsStore settings;
+    PortNames names{settings};
     std::int16_t portNumber = 3;
     SharedState state;
-    ModuleLink link{port, clock, pump, boxes, portNumber};
+    ModuleLink link{port, clock, pump, boxes, names, portNumber};
 
     // Commands written to the line, as numbers.
     QList<int> commands() const {

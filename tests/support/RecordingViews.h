@@ -1,10 +1,9 @@
-// Gauges, the real-time panel and the main window's controls that remember what was set.
+// Gauges and the real-time panel that remember what was set.
 #pragma once
 
 #include "platform/ErrorRecord.h"
 #include "platform/Gauges.h"
 #include "realtime/RealTimeView.h"
-#include "shell/MainWindowControls.h"
 
 #include <QStringList>
 
@@ -35,29 +34,18 @@ public:
     double markHigh = 6;
     int displayCode = 0;
     QStringList order;  // member names in the order they were set
-    void setValue(double v) override {
-        value = v;
-        order << QStringLiteral("Value");
-    }
-    void setCaption(const QString& c) override {
-        caption = c;
-        order << QStringLiteral("Caption");
-    }
-    void setTachScaleMax(double v) override {
-        scaleMax = v;
-        order << QStringLiteral("TachScaleMax");
-    }
-    void setTachMarkLow(double v) override {
-        markLow = v;
-        order << QStringLiteral("TachMarkLow");
-    }
-    void setTachMarkHigh(double v) override {
-        markHigh = v;
-        order << QStringLiteral("TachMarkHigh");
-    }
-    void setTachDisplayCode(int c) override {
-        displayCode = c;
-        order << QStringLiteral("TachDisplayCode");
+    void setValue(double v) override { record(value, v, "Value"); }
+    void setCaption(const QString& c) override { record(caption, c, "Caption"); }
+    void setTachScaleMax(double v) override { record(scaleMax, v, "TachScaleMax"); }
+    void setTachMarkLow(double v) override { record(markLow, v, "TachMarkLow"); }
+    void setTachMarkHigh(double v) override { record(markHigh, v, "TachMarkHigh"); }
+    void setTachDisplayCode(int c) override { record(displayCode, c, "TachDisplayCode"); }
+
+private:
+    template <typename T>
+    void record(T& member, const T& value, const char* name) {
+        member = value;
+        order << QString::fromLatin1(name);
     }
 };
 
@@ -84,33 +72,6 @@ public:
     BarGauge& gauInj2PW() override { return inj2; }
     BarGauge& gauRetard() override { return retard; }
     DialGauge& gauTach() override { return tach; }
-};
-
-class RecordingMainControls final : public MainWindowControls {
-public:
-    bool keyPreview = false;
-    QString applicationTitle;
-    bool portSetupVisible = false;
-    QStringList portList;
-    int listIndex = -1;
-    int unloads = 0;
-    RecordingRealTimeView view;
-
-    void setKeyPreview(bool on) override { keyPreview = on; }
-    void setApplicationTitle(const QString& title) override { applicationTitle = title; }
-    void setPortSetupVisible(bool v) override { portSetupVisible = v; }
-    void addPortListItem(const QString& text) override { portList << text; }
-    int portListCount() const override { return int(portList.size()); }
-    void setPortListIndex(int index) override {
-        if (index < -1 || index >= portList.size()) {
-            throw RaisedError::platform(QStringLiteral("Port list"),
-                                        QStringLiteral("Invalid list index"));
-        }
-        listIndex = index;
-    }
-    int portListIndex() const override { return listIndex; }
-    void unload() override { ++unloads; }
-    RealTimeView& realTime() override { return view; }
 };
 
 }  // namespace quillmark::test

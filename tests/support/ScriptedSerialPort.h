@@ -39,6 +39,7 @@ public:
     int closes = 0;
     int discards = 0;
     int selectedPort = 0;
+    QString selectedDevice;
     LineSettings applied;
     bool settingsApplied = false;
 
@@ -60,9 +61,11 @@ public:
     int unreadArrived() const { return arrivedCount(); }
 
     bool isOpen() const override { return open_; }
-    void setPort(int portNumber) override {
+    void setPort(const QString& name, const QString& device) override {
         fail("setPort");
-        selectedPort = portNumber;
+        // Kept as the number of "ComN", the way the tests name ports.
+        selectedPort = name.mid(3).toInt();
+        selectedDevice = device;
     }
     void open() override {
         fail("open");

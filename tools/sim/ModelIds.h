@@ -1,6 +1,8 @@
 // The module models, their identifier texts and how the program tells them apart.
 #pragma once
 
+#include "link/ModelNames.h"
+
 #include <QByteArray>
 
 #include <array>
@@ -20,9 +22,9 @@ struct ModelInfo {
 // Ordered so that the first identifier found in a text names the model, longest first:
 // "Corvane II VR" also contains "Corvane II".
 inline constexpr std::array kModels{
-    ModelInfo{Model::CorvaneIIVR, "Corvane II VR", 40.0},
-    ModelInfo{Model::CorvaneII, "Corvane II", 31.25},
-    ModelInfo{Model::Corvane, "Corvane", 31.25},
+    ModelInfo{Model::CorvaneIIVR, kModelCorvaneIIVR, 40.0},
+    ModelInfo{Model::CorvaneII, kModelCorvaneII, 31.25},
+    ModelInfo{Model::Corvane, kModelCorvane, 31.25},
 };
 
 const ModelInfo& modelInfo(Model model);

@@ -1,7 +1,9 @@
 // Settings entry of the simulated port.
 #include "sim/PortRegistration.h"
 
+#include "link/PortNames.h"
 #include "platform/ErrorRecord.h"
+#include "platform/ProgramName.h"
 #include "platform/SettingsFile.h"
 
 #include <QSettings>
@@ -10,15 +12,14 @@ namespace quillmark::sim {
 
 namespace {
 
-const QString kPorts = QStringLiteral("Ports");
+const QString kPorts = QString::fromLatin1(kPortsSection);
 
 }  // namespace
 
 QString PortRegistration::settingsFilePath() {
     // The native format on Linux is the INI file ~/.config/Quillmark/Quillmark.conf.
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillmark"),
-                     QStringLiteral("Quillmark"))
-        .fileName();
+    const QString program = QString::fromLatin1(kProgramName);
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, program, program).fileName();
 }
 
 PortRegistration::PortRegistration(int number, const QString& path) : number_(number) {
@@ -41,6 +42,10 @@ PortRegistration::~PortRegistration() {
     } catch (const RaisedError&) {
         // Nothing more can be done on the way out; the file keeps the simulator's entry.
     }
+}
+
+QString PortRegistration::key(int number) {
+    return PortNames::displayName(number);
 }
 
 }  // namespace quillmark::sim

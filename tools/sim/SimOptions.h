@@ -4,6 +4,8 @@
 #include "sim/FaultMode.h"
 #include "sim/ModuleEngine.h"
 
+#include "link/ModelNames.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -26,7 +28,7 @@ struct TriesSetting {
 };
 
 struct SimOptions {
-    QByteArray identifier = QByteArrayLiteral("Corvane II VR");
+    QByteArray identifier = QByteArray(kModelCorvaneIIVR);
     std::vector<FaultSetting> faults;
     std::vector<TriesSetting> silentTries;
     std::optional<std::chrono::milliseconds> stopAfter;

@@ -92,8 +92,9 @@ QString seen(const QStringList& texts) {
 class PortHolder {
 public:
     explicit PortHolder(const QString& device) {
+        // Built beside the tests.
         process_.start(
-            qEnvironmentVariable("QUILLMARK_BUILD_BIN") + QStringLiteral("/quillmark-port-holder"),
+            QCoreApplication::applicationDirPath() + QStringLiteral("/quillmark-port-holder"),
             {device});
         held_ = process_.waitForReadyRead(5000) && process_.readLine().trimmed() == "held";
     }
@@ -281,7 +282,7 @@ private:
 struct StoredSettingsRig {
     SimulatedModule module{false};
     QtSettingsStore settings;
-    QtSerialPort port{settings};
+    QtSerialPort port;
     QtClock clock;
     QtEventPump pump;
     ScriptedMessageBoxes boxes;
@@ -289,8 +290,10 @@ struct StoredSettingsRig {
     RecordingHelpViewer help;
     RecordingProgramEnd programEnd;
     SharedState state;
+    BrandingLines branding;
     MainWindowWidget window;
-    frmMain logic{{port, clock, pump, boxes, settings, files, help, programEnd}, state, window};
+    frmMain logic{
+        {port, clock, pump, boxes, settings, files, help, programEnd}, state, branding, window};
 
     StoredSettingsRig() {
         // Retry cannot mend a file, so the user goes on without saving.
@@ -301,7 +304,6 @@ struct StoredSettingsRig {
                                         ? msg_answer::kIgnore
                                         : msg_answer::kOk);
         };
-        window.setEvents(&logic);
     }
     ~StoredSettingsRig() {
         if (port.isOpen()) {
@@ -319,10 +321,7 @@ struct StoredSettingsRig {
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
     }
-    void start() {
-        logic.Form_Load();
-        window.show();
-    }
+    void start() { StartMainWindow(window, logic); }
     QWidget* panel() const { return window.findChild<QWidget*>(QStringLiteral("fraRealTimeData")); }
     bool ticksRun(int ticks) {
         const auto target = module.logged() + std::uint64_t(ticks) * 9;

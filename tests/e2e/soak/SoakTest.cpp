@@ -77,7 +77,9 @@ public:
     int commands = 0;
 
     bool isOpen() const override { return inner_.isOpen(); }
-    void setPort(int portNumber) override { inner_.setPort(portNumber); }
+    void setPort(const QString& name, const QString& device) override {
+        inner_.setPort(name, device);
+    }
     void open() override { inner_.open(); }
     void close() override { inner_.close(); }
     void discardInput() override { inner_.discardInput(); }
@@ -142,7 +144,7 @@ constexpr std::array<std::uint8_t, 9> kTickCommands{0x2F, 0x22, 0x2B, 0x2C, 0x26
 struct SoakRig {
     SimulatedModule module{false};
     MemorySettingsStore settings;
-    QtSerialPort realPort{settings};
+    QtSerialPort realPort;
     FastClock clock;
     QtEventPump realPump;
     frmMain* logicPtr = nullptr;
@@ -153,8 +155,10 @@ struct SoakRig {
     RecordingHelpViewer help;
     RecordingProgramEnd programEnd;
     SharedState state;
+    BrandingLines branding;
     MainWindowWidget window;
-    frmMain logic{{port, clock, pump, boxes, settings, files, help, programEnd}, state, window};
+    frmMain logic{
+        {port, clock, pump, boxes, settings, files, help, programEnd}, state, branding, window};
     std::optional<LineCounters> counters = LineCounters{};
 
     explicit SoakRig(std::mt19937& random) {
@@ -175,9 +179,7 @@ struct SoakRig {
             }
             boxes.answers.push_back(answer);
         };
-        window.setEvents(&logic);
-        logic.Form_Load();
-        window.show();
+        StartMainWindow(window, logic);
         window.findChild<QTimer*>(QStringLiteral("tmrDataRead"))->setInterval(500 / kCompression);
     }
     ~SoakRig() {

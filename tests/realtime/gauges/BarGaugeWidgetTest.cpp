@@ -1,7 +1,7 @@
 // Bar gauges drawn into images: pointer position, segment boundaries, bands, label colours.
 #include "GaugeImageProbe.h"
-#include "platform/gauges/BarGaugeWidget.h"
-#include "realtime/GaugeTables.h"
+#include "realtime/gauges/BarGaugeWidget.h"
+#include "realtime/gauges/GaugeTables.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The tachometer drawn into images: needle angle, mark zones and the digital read-out.
 #include "GaugeImageProbe.h"
-#include "platform/gauges/DialGaugeWidget.h"
+#include "realtime/gauges/DialGaugeWidget.h"
 
 #include <QTest>
 #include <limits>

@@ -1,6 +1,6 @@
 // Value-to-position arithmetic and the consistency of the scale tables.
-#include "platform/gauges/GaugeGeometry.h"
-#include "realtime/GaugeTables.h"
+#include "realtime/gauges/GaugeGeometry.h"
+#include "realtime/gauges/GaugeTables.h"
 
 #include <QTest>
 #include <limits>

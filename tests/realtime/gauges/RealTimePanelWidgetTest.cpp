@@ -1,6 +1,6 @@
 // The panel: names, twips layout, labels, the Close signal and which gauges repaint.
 #include "platform/Twips.h"
-#include "realtime/RealTimePanelWidget.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
 
 #include <QLabel>
 #include <QPushButton>

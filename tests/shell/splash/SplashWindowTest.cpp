@@ -1,9 +1,9 @@
 // The splash window end to end: real widget, real files in a temporary program directory.
-#include "link/SharedState.h"
 #include "platform/QtFiles.h"
-#include "shell/Splash.h"
-#include "shell/SplashWindowWidget.h"
-#include "shell/frmSplash.h"
+#include "shell/splash/BrandingLines.h"
+#include "shell/splash/Splash.h"
+#include "shell/splash/SplashWindowWidget.h"
+#include "shell/splash/frmSplash.h"
 
 #include "ScriptedMessageBoxes.h"
 
@@ -31,9 +31,9 @@ void copyLogo(const QTemporaryDir& dir, const QString& name) {
 struct Loaded {
     QtFiles files;
     ScriptedMessageBoxes boxes;
-    SharedState state;
+    BrandingLines branding;
     SplashWindowWidget window;
-    frmSplash logic{files, boxes, state, window};
+    frmSplash logic{files, boxes, branding, window};
     explicit Loaded(const QTemporaryDir& dir) : files(dir.path()) {}
 
     const QLabel* company() const { return window.findChild<QLabel*>("lblCompanyName"); }
@@ -57,8 +57,8 @@ private slots:
         QCOMPARE(splash.font().pointSizeF(), 48.0);
         QVERIFY(splash.font().bold() && splash.font().italic());
         QVERIFY(splash.hasLogo());
-        QCOMPARE(splash.state.SplashItems.size(), 5);
-        QCOMPARE(splash.state.AboutLines.size(), 6);
+        QCOMPARE(splash.branding.SplashItems.size(), 5);
+        QCOMPARE(splash.branding.AboutLines.size(), 6);
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmark"));
 
         if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(splash.font().pointSizeF(), 30.0);
         QVERIFY(splash.font().bold() && !splash.font().italic());
         QVERIFY(splash.hasLogo());
-        QCOMPARE(splash.state.AboutLines, QStringList{QStringLiteral("B\u00e4r")});
+        QCOMPARE(splash.branding.AboutLines, QStringList{QStringLiteral("B\u00e4r")});
     }
 
     void logoKeepsItsShapeCentredInTheBox_data() {
@@ -138,8 +138,8 @@ private slots:
         QCOMPARE(splash.boxes.shown.first().text,
                  "Input past end of file: " + QDir::toNativeSeparators(cfg));
         QCOMPARE(splash.company()->text(), caption);
-        QCOMPARE(splash.state.SplashItems.size(), items);
-        QVERIFY(splash.state.AboutLines.isEmpty());
+        QCOMPARE(splash.branding.SplashItems.size(), items);
+        QVERIFY(splash.branding.AboutLines.isEmpty());
         QCOMPARE(splash.hasLogo(), items == 5);
     }
 
@@ -180,7 +180,7 @@ private slots:
         ScriptedMessageBoxes boxes;
         boxes.defaultAnswer = msg_answer::kIgnore;
         boxes.whileOpen = [answerAfterMs] { QTest::qWait(answerAfterMs); };
-        SharedState state;
+        BrandingLines branding;
         int pokes = 0;
         QTimer poke;
         QObject::connect(&poke, &QTimer::timeout, [&] {
@@ -196,7 +196,7 @@ private slots:
         poke.start(300);
         QElapsedTimer clock;
         clock.start();
-        ShowSplash(files, boxes, state);
+        ShowSplash(files, boxes, branding);
         const qint64 took = clock.elapsed();
         qInfo("splash closed after %lld ms; survived %d rounds of Esc, Enter, click, close", took,
               pokes);

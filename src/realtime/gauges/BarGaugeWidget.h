@@ -1,0 +1,58 @@
+// Vertical bar gauge: segmented linear scale, coloured bands and a pointer.
+#pragma once
+
+#include "platform/Gauges.h"
+#include "realtime/gauges/GaugeGeometry.h"
+#include "realtime/gauges/StaticLayer.h"
+
+#include <QFont>
+#include <QRectF>
+#include <QWidget>
+
+namespace quillmark {
+
+class BarGaugeWidget final : public QWidget, public BarGauge {
+    Q_OBJECT
+
+public:
+    explicit BarGaugeWidget(const BarGaugeDesign& design, QWidget* parent = nullptr);
+
+    void setPointerValue(double value) override;
+    void setPointerScale(int segment) override;
+    void setGaugeVisible(bool visible) override;
+
+    double pointerValue() const { return value_; }
+    int pointerScale() const { return segment_; }
+    // Where the pointer tip is drawn, as a fraction of the length from the top.
+    double pointerYFraction() const;
+    int staticLayerBuilds() const { return layer_.buildCount(); }
+
+    static QFont textFont();
+    static QColor pointerColour();
+    static QColor faceColour();
+
+    // Horizontal layout, in fractions of the width.
+    static constexpr double kBandLeft = 0.85;
+    static constexpr double kBandWidth = 0.15;
+    static constexpr double kTickLeft = 0.66;
+    static constexpr double kNumberRight = 0.62;
+    static constexpr double kLabelY = 0.04;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void placePointer();
+    QRectF pointerBounds() const;
+    void drawStatic(QPainter& painter, qreal devicePixelRatio) const;
+
+    BarGaugeDesign design_;
+    double value_ = 0.0;
+    int segment_ = 0;
+    double pointerY_ = 0.0;
+    StaticLayer layer_;
+};
+
+}  // namespace quillmark

@@ -1,0 +1,263 @@
+// Link transactions through the real serial port on a pseudo-terminal, against the simulator:
+// the answers a module can give, the timing of a transaction, and the line's own errors.
+#include "ProgramHarness.h"
+#include "link/CommEvents.h"
+#include "link/LinkBringUp.h"
+#include "link/PortNames.h"
+#include "link/PortSelection.h"
+#include "platform/QtClock.h"
+#include "realtime/EngineReads.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace quillmark;
+using namespace quillmark::test;
+using sim::FaultMode;
+
+namespace {
+
+struct PtyLink {
+    SimulatedModule module;
+    MemorySettingsStore settings;
+    QtSerialPort port;
+    QtClock clock;
+    QtEventPump pump;
+    ScriptedMessageBoxes boxes;
+    PortNames names{settings};
+    std::int16_t portNumber = 4;
+    SharedState state;
+    ModuleLink link{port, clock, pump, boxes, names, portNumber};
+    bool panelClosed = false;
+    EngineReads reads{link, state, [this] { panelClosed = true; }};
+
+    explicit PtyLink(bool pace = true) : module(pace) {
+        module.registerAs(settings, 4);
+        port.applySettings(moduleLineSettings());
+        boxes.whileOpen = [this] { pump.yield(); };
+        state.ModelName = QStringLiteral("Corvane II VR");
+    }
+    ~PtyLink() {
+        if (port.isOpen()) {
+            port.close();
+        }
+    }
+    qint64 timeMs(const std::function<void()>& transaction) { return timeUs(transaction) / 1000; }
+    qint64 timeUs(const std::function<void()>& transaction) {
+        QElapsedTimer timer;
+        timer.start();
+        transaction();
+        return timer.nsecsElapsed() / 1000;
+    }
+};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Line time of one byte at 56000 baud, 10 bits a byte, in microseconds.
+constexpr double kByteMicros = 10.0 * 1e6 / 56000.0;
+
+}  // namespace
+
+class LinkOnPtyTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void resync_answers_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<bool>("linkOk");
+        QTest::addColumn<bool>("takesTheFullSecond");
+        QTest::newRow("acknowledged") << int(FaultMode::None) << true << false;
+        QTest::newRow("wrong acknowledge") << int(FaultMode::WrongAck) << false << false;
+        QTest::newRow("one byte then silence") << int(FaultMode::SingleByte) << false << true;
+        QTest::newRow("three bytes: the first two decide")
+            << int(FaultMode::ExtraBytes) << true << false;
+        QTest::newRow("silent") << int(FaultMode::Silent) << false << true;
+        QTest::newRow("late") << int(FaultMode::LateAnswer) << false << true;
+    }
+    void resync_answers() {
+        QFETCH(int, fault);
+        QFETCH(bool, linkOk);
+        QFETCH(bool, takesTheFullSecond);
+        PtyLink t;
+        t.module.engine.setFault(static_cast<FaultMode>(fault));
+        const qint64 ms = t.timeMs([&] { ReSync(t.link); });
+        QCOMPARE(t.link.LinkOK, linkOk);
+        QVERIFY(t.boxes.shown.isEmpty());
+        QVERIFY(t.port.isOpen());  // opened with PortNumber, left open
+        QCOMPARE(t.module.commands(), QList<int>{0x33});
+        if (takesTheFullSecond) {
+            QVERIFY2(ms >= 1000 && ms < 1300, qPrintable(QString::number(ms)));
+        } else {
+            QVERIFY2(ms < 100, qPrintable(QString::number(ms)));
+        }
+        // Whatever was left over is discarded by the next transaction.
+        t.module.engine.clearFaults();
+        ReSync(t.link);
+        QVERIFY(t.link.LinkOK);
+    }
+
+    void firmware_answers_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("firmwareId");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("linkOk");
+        QTest::addColumn<int>("dialogs");
+        QTest::newRow("VR") << int(FaultMode::None) << "Corvane II VR"
+                            << "Corvane II VR" << true << 0;
+        QTest::newRow("lower case") << int(FaultMode::IdLowerCase) << "corvane ii"
+                                    << "Corvane II" << true << 0;
+        QTest::newRow("no space") << int(FaultMode::IdNoSpace) << "Corvane IIVR"
+                                  << "Corvane II" << true << 0;
+        QTest::newRow("empty") << int(FaultMode::IdEmpty) << ""
+                               << "Corvane" << true << 0;
+        QTest::newRow("carriage return first") << int(FaultMode::CrFirst) << ""
+                                               << "Corvane" << true << 0;
+        QTest::newRow("late carriage return") << int(FaultMode::LateCr) << ""
+                                              << "earlier" << false << 1;
+        QTest::newRow("silent") << int(FaultMode::Silent) << ""
+                                << "earlier" << false << 1;
+    }
+    void firmware_answers() {
+        QFETCH(int, fault);
+        QFETCH(QString, firmwareId);
+        QFETCH(QString, model);
+        QFETCH(bool, linkOk);
+        QFETCH(int, dialogs);
+        PtyLink t;
+        t.state.ModelName = QStringLiteral("earlier");
+        t.module.engine.setFault(static_cast<FaultMode>(fault));
+        t.boxes.defaultAnswer = msg_answer::kIgnore;
+        ReadFirmwareID(t.link, t.state);
+        QCOMPARE(t.state.FirmwareID, firmwareId);
+        QCOMPARE(t.state.ModelName, model);
+        QCOMPARE(t.link.LinkOK, linkOk);
+        QVERIFY(!t.port.isOpen());
+        QCOMPARE(t.boxes.shown.size(), dialogs);
+        if (dialogs > 0) {
+            QCOMPARE(t.boxes.texts().first(),
+                     QStringLiteral("RS-232 timeout. Check cable and click Abort."));
+        }
+    }
+
+    void firmware_zeroByteInsideIsKept() {
+        PtyLink t;
+        t.module.engine.setFault(FaultMode::IdZeroByte);
+        ReadFirmwareID(t.link, t.state);
+        QVERIFY(t.link.LinkOK);
+        QVERIFY(t.state.FirmwareID.contains(QChar(0)));
+    }
+
+    void dataRead_answers_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<bool>("timeout");
+        QTest::newRow("in time") << int(FaultMode::None) << false;
+        QTest::newRow("extra bytes") << int(FaultMode::ExtraBytes) << false;
+        QTest::newRow("short") << int(FaultMode::ShortAnswer) << true;
+        QTest::newRow("late") << int(FaultMode::LateAnswer) << true;
+    }
+    void dataRead_answers() {
+        QFETCH(int, fault);
+        QFETCH(bool, timeout);
+        PtyLink t;
+        t.module.engine.setFixedData(0x29, {0xFF, 0xFF});
+        t.module.engine.setFault(0x29, static_cast<FaultMode>(fault));
+        t.boxes.answers = {msg_answer::kIgnore};
+        const float width = t.reads.ReadINJ1();
+        QCOMPARE(t.boxes.shown.size(), timeout ? 1 : 0);
+        QCOMPARE(width, timeout ? 0.0f : 262.14f);
+        QCOMPARE(t.port.isOpen(), !timeout);
+        t.module.engine.clearFaults();
+        t.module.engine.setFixedData(0x26, {0xAA});
+        // The line has no framing: a late answer still on its way would be taken for the next
+        // one, so the next read starts once it has arrived, as it would at the next tick.
+        QTest::qWait(300);
+        QCOMPARE(t.reads.ReadBAT(), 12.0f);  // leftovers of the last answer are discarded
+    }
+
+    void retryAfterATimeout_sendsTheCommandAgain() {
+        PtyLink t;
+        t.module.engine.setSilentTries(0x26, 1);
+        t.module.engine.setFixedData(0x26, {0xAA});
+        t.boxes.answers = {msg_answer::kRetry};
+        QCOMPARE(t.reads.ReadBAT(), 12.0f);
+        QCOMPARE(t.module.commands(), (QList<int>{0x26, 0x26}));
+        QVERIFY(t.link.LinkOK);
+    }
+
+    void portClosedUnderTheTransaction_goesToItsDialog() {
+        PtyLink t;
+        t.module.engine.setFault(FaultMode::LateCr);
+        QTimer::singleShot(50, [&] { t.port.close(); });
+        t.boxes.answers = {msg_answer::kAbort};
+        ReadFirmwareID(t.link, t.state);
+        QVERIFY(!t.link.LinkOK);
+        QCOMPARE(t.boxes.shown.size(), 1);
+        QVERIFY(t.boxes.texts().first().contains(QStringLiteral("Com4")));
+    }
+
+    void missingDevice_isNamedInTheDialog() {
+        PtyLink t;
+        t.settings.save("Quillmark", "Ports", "Com4", "/dev/quillmark-no-such-device");
+        t.boxes.answers = {msg_answer::kAbort};
+        ReSync(t.link);
+        QCOMPARE(t.boxes.shown.size(), 1);
+        const QString text = t.boxes.texts().first();
+        QVERIFY2(text.contains("Com4") && text.contains("/dev/quillmark-no-such-device"),
+                 qPrintable(text));
+        QVERIFY(!text.contains("Unknown error"));
+    }
+
+    void receiveOverflow_reachesTheHandlerThroughTheEventLoop() {
+        PtyLink t;
+        CommEvents events(t.port, t.boxes, t.state);
+        t.port.setEventHandler([&] { events.MSComm1_OnComm(); });
+        ReSync(t.link);
+        QVERIFY(t.link.LinkOK);
+        t.boxes.answers = {msg_answer::kCancel};
+        t.module.pty.flood(400);
+        QVERIFY(QTest::qWaitFor([&] { return !t.boxes.shown.isEmpty(); }, 2000));
+        QCOMPARE(t.boxes.texts().first(), QStringLiteral("Receive Buffer Overflow"));
+        QVERIFY(!t.port.isOpen());
+    }
+
+    void transactionTime_againstTheLineTimeFloor() {
+        for (const bool pace : {false, true}) {
+            PtyLink t(pace);
+            ReSync(t.link);
+            std::vector<double> micros;
+            for (int i = 0; i < 100; ++i) {
+                QElapsedTimer timer;
+                timer.start();
+                ReSync(t.link);
+                micros.push_back(timer.nsecsElapsed() / 1000.0);
+                QVERIFY(t.link.LinkOK);
+            }
+            const double floor = (pace ? 3 * kByteMicros : 0.0) + 2000.0;
+            const double med = median(micros);
+            qInfo(
+                "2-byte transaction, pacing %s: median %.0f us over 100, floor %.0f us, "
+                "ratio %.2f",
+                pace ? "on" : "off", med, floor, med / floor);
+            // The figures are the report; the bounds only catch a pause that is skipped or a
+            // wait that runs on past a complete answer (sanitizer builds run slower).
+            QVERIFY(med >= 2000.0);
+            QVERIFY2(med < floor + 8000.0, qPrintable(QString::number(med)));
+        }
+        PtyLink t(true);
+        std::vector<double> resync, identify;
+        for (int i = 0; i < 20; ++i) {
+            resync.push_back(t.timeUs([&] { ReSync(t.link); }) / 1000.0);
+            identify.push_back(t.timeUs([&] { ReadFirmwareID(t.link, t.state); }) / 1000.0);
+            QVERIFY(t.link.LinkOK);
+        }
+        qInfo("paced, command to LinkOK: ReSync median %.2f ms, ReadFirmwareID median %.2f ms",
+              median(resync), median(identify));
+    }
+};
+
+QTEST_MAIN(LinkOnPtyTest)
+#include "LinkOnPtyTest.moc"

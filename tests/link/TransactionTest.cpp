@@ -1,0 +1,300 @@
+// Resynchronisation and firmware identification on a scripted module: what goes on the line,
+// when the waits end, what the user is shown, and the state left behind.
+#include "LinkHarness.h"
+#include "link/LinkBringUp.h"
+
+#include <QTest>
+
+using namespace quillmark;
+using namespace quillmark::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+ScriptedAnswer bytes(const char* data, int length, std::chrono::nanoseconds delay = 300us) {
+    return {QByteArray(data, length), delay};
+}
+
+// An identifier answer: an arbitrary first character, the text, a carriage return.
+std::function<std::optional<ScriptedAnswer>(std::uint8_t)> identifier(
+    const QByteArray& text, std::chrono::nanoseconds delay = 2ms) {
+    return [text, delay](std::uint8_t command) -> std::optional<ScriptedAnswer> {
+        if (command != 0x10) {
+            return std::nullopt;
+        }
+        return ScriptedAnswer{QByteArray("#") + text + '\r', delay};
+    };
+}
+
+const QString kTimeoutText = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
+
+}  // namespace
+
+class TransactionTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void resync_answers_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("linkOk");
+        QTest::addColumn<int>("leftWaiting");
+        QTest::newRow("any byte then the acknowledge") << QByteArray("\x41\x06", 2) << true << 0;
+        QTest::newRow("only the second byte counts") << QByteArray("\x06\x41", 2) << false << 0;
+        QTest::newRow("three bytes: the first two decide")
+            << QByteArray("\x00\x06\x15", 3) << true << 1;
+        QTest::newRow("a single byte is a short answer") << QByteArray("\x06", 1) << false << 1;
+        QTest::newRow("silence") << QByteArray() << false << 0;
+    }
+    void resync_answers() {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, linkOk);
+        QFETCH(int, leftWaiting);
+        LinkHarness h;
+        h.port.module = [&](std::uint8_t) -> std::optional<ScriptedAnswer> {
+            if (answer.isEmpty()) {
+                return std::nullopt;
+            }
+            return ScriptedAnswer{answer, 400us};
+        };
+        const auto start = h.clock.now();
+        ReSync(h.link);
+        QCOMPARE(h.link.LinkOK, linkOk);
+        QCOMPARE(h.commands(), QList<int>{0x33});
+        QVERIFY(h.boxes.shown.isEmpty());  // a failed resync is never reported here
+        QVERIFY(h.port.isOpen());          // and leaves the port open for the next attempt
+        QCOMPARE(h.port.openedPorts, QList<int>{3});
+        QCOMPARE(h.port.unreadArrived(), leftWaiting);
+        const auto took = h.clock.now() - start;
+        if (answer.size() >= 2) {
+            // The wait ends with the second byte, then the 2 ms pause.
+            QVERIFY2(took >= 2400us && took < 3ms, qPrintable(QString::number(took.count())));
+        } else {
+            QVERIFY(took > 1s && took < 1s + 1ms);
+        }
+    }
+
+    void resync_countedWaitRunsNoWindowEvents() {
+        LinkHarness h;
+        h.port.module = [](std::uint8_t) { return std::optional(bytes("\x00\x06", 2, 500us)); };
+        bool eventRan = false;
+        bool ranBeforeAnswerWasRead = false;
+        h.pump.schedule(h.clock.now() + 100us, [&] {
+            eventRan = true;
+            ranBeforeAnswerWasRead = h.port.unreadArrived() > 0;
+        });
+        ReSync(h.link);
+        QVERIFY(eventRan);                 // it ran in the pause after the answer...
+        QVERIFY(!ranBeforeAnswerWasRead);  // ...not while the answer was being waited for
+        QVERIFY(h.port.blockingWaits >= 1);
+    }
+
+    void resync_usesTheOpenPortOrOpensPortNumber() {
+        LinkHarness h;
+        h.port.module = answerWithAck;
+        h.port.selectedPort = 9;
+        h.port.open();
+        ReSync(h.link);
+        QCOMPARE(h.port.openedPorts, QList<int>{9});  // sent on the open port, unchanged
+        QVERIFY(h.link.LinkOK);
+    }
+
+    void resync_openFailure_showsTheDialogAndRetryOpensAgain() {
+        LinkHarness h;
+        h.port.module = answerWithAck;
+        h.port.failures["open"] = 1;
+        h.port.failureText = QStringLiteral("Com3: no such device /dev/ttyS2");
+        h.boxes.answers = {msg_answer::kRetry};
+        ReSync(h.link);
+        QCOMPARE(h.boxes.texts(), QStringList{"Com3: no such device /dev/ttyS2"});
+        QCOMPARE(h.boxes.shown.first().style, 18);
+        QVERIFY(h.link.LinkOK);
+
+        LinkHarness aborted;
+        aborted.port.failures["write"] = 1;
+        aborted.boxes.answers = {msg_answer::kAbort};
+        ReSync(aborted.link);
+        QVERIFY(!aborted.link.LinkOK);
+        QVERIFY(!aborted.port.isOpen());  // Abort closes the port it had opened
+    }
+
+    void resync_dialogInsideTheWait_keepsTheDeadline_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("replyMs");
+        QTest::addColumn<int>("tookMs");  // a reply ends the wait, then the 2 ms pause
+        // The user takes 0.9 s to answer; the wait still ends one second after the command.
+        QTest::newRow("retry a failed sleep") << "wait" << msg_answer::kRetry << 1500 << 1000;
+        QTest::newRow("ignore a failed count, reply in time")
+            << "count" << msg_answer::kIgnore << 950 << 952;
+        QTest::newRow("ignore a failed count, no reply")
+            << "count" << msg_answer::kIgnore << 1500 << 1000;
+    }
+    void resync_dialogInsideTheWait_keepsTheDeadline() {
+        QFETCH(QString, failing);
+        QFETCH(int, answer);
+        QFETCH(int, replyMs);
+        QFETCH(int, tookMs);
+        LinkHarness h;
+        const auto reply = std::chrono::milliseconds(replyMs);
+        h.port.module = [&](std::uint8_t) { return std::optional(bytes("\x00\x06", 2, reply)); };
+        h.port.failures[failing] = 1;
+        h.boxes.answers = {answer};
+        h.boxes.whileOpen = [&] { h.clock.advance(900ms); };
+        const auto start = h.clock.now();
+        ReSync(h.link);
+        const auto took = h.clock.now() - start;
+        QCOMPARE(h.link.LinkOK, replyMs < 1000);
+        QVERIFY2(took >= std::chrono::milliseconds(tookMs) &&
+                     took < std::chrono::milliseconds(tookMs) + 1ms,
+                 qPrintable(QString::number(took.count())));
+    }
+
+    void delayTimer_yieldsAtLeastOnceAndLastsTheDelay() {
+        LinkHarness h;
+        h.pump.yieldCost = 1us;
+        const auto start = h.clock.now();
+        h.link.DelayTimer(2);
+        QVERIFY(h.clock.now() - start >= 2ms);
+        QVERIFY(h.pump.yields >= 1);
+        QVERIFY(h.pump.waits >= 1);  // it sleeps instead of spinning on yields
+        QVERIFY(h.pump.yields + h.pump.waits < 10);
+        QVERIFY_THROWS_EXCEPTION(RaisedError, h.link.DelayTimer(2147484));
+    }
+
+    void firmware_identifiers_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("firmwareId");
+        QTest::addColumn<QString>("model");
+        QTest::newRow("VR") << QByteArray("Corvane II VR 2.1") << "Corvane II VR 2.1"
+                            << "Corvane II VR";
+        QTest::newRow("case is ignored") << QByteArray("corvane ii") << "corvane ii"
+                                         << "Corvane II";
+        QTest::newRow("no space is not the VR") << QByteArray("Corvane IIVR") << "Corvane IIVR"
+                                                << "Corvane II";
+        QTest::newRow("unknown text is the plain model") << QByteArray("XYZ") << "XYZ"
+                                                         << "Corvane";
+        QTest::newRow("no text at all") << QByteArray() << ""
+                                        << "Corvane";
+        QTest::newRow("a zero byte is a character")
+            << QByteArray("Corvane\0II", 10) << QString::fromLatin1("Corvane\0II", 10) << "Corvane";
+        QTest::newRow("bytes are Latin-1, not UTF-8")
+            << QByteArray("R\xE9v \xC3\xA9") << QString::fromLatin1("R\xE9v \xC3\xA9") << "Corvane";
+    }
+    void firmware_identifiers() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, firmwareId);
+        QFETCH(QString, model);
+        LinkHarness h;
+        h.port.module = identifier(text);
+        ReadFirmwareID(h.link, h.state);
+        QCOMPARE(h.state.FirmwareID, firmwareId);
+        QCOMPARE(h.state.ModelName, model);
+        QVERIFY(h.link.LinkOK);
+        QVERIFY(!h.port.isOpen());
+        QVERIFY(h.boxes.shown.isEmpty());
+        QCOMPARE(h.commands(), QList<int>{0x10});
+    }
+
+    void firmware_firstCharacterDroppedAndRestAfterCarriageReturnUnread() {
+        LinkHarness h;
+        h.port.module = [](std::uint8_t) { return std::optional(bytes("CVR\rtrailing", 12, 1ms)); };
+        ReadFirmwareID(h.link, h.state);
+        QCOMPARE(h.state.FirmwareID, QStringLiteral("VR"));
+        QCOMPARE(h.port.unreadArrived(), 8);
+    }
+
+    void firmware_carriageReturnFirst_isAnEmptyIdentifierWithoutADialog() {
+        LinkHarness h;
+        h.state.ModelName = QStringLiteral("Corvane II VR");
+        h.port.module = [](std::uint8_t) { return std::optional(bytes("\r", 1)); };
+        ReadFirmwareID(h.link, h.state);
+        QCOMPARE(h.state.FirmwareID, QString());
+        QCOMPARE(h.state.ModelName, QStringLiteral("Corvane"));
+        QVERIFY(h.link.LinkOK);
+        QVERIFY(h.boxes.shown.isEmpty());
+    }
+
+    void firmware_lateCarriageReturn_isATimeout_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("portOpenAtDialog");
+        QTest::newRow("abort") << msg_answer::kAbort << false;
+        QTest::newRow("ignore") << msg_answer::kIgnore << false;
+    }
+    void firmware_lateCarriageReturn_isATimeout() {
+        QFETCH(int, answer);
+        QFETCH(bool, portOpenAtDialog);
+        LinkHarness h;
+        h.state.ModelName = QStringLiteral("Corvane II");
+        // The text comes in time, its carriage return after the deadline.
+        h.port.module = [&](std::uint8_t) {
+            h.port.arrive("#Corvane II VR", 1ms);
+            return std::optional(bytes("\r", 1, 1200ms));
+        };
+        bool openAtDialog = true;
+        h.boxes.whileOpen = [&] { openAtDialog = h.port.isOpen(); };
+        h.boxes.answers = {answer};
+        ReadFirmwareID(h.link, h.state);
+        QCOMPARE(h.boxes.texts(), QStringList{kTimeoutText});
+        QCOMPARE(openAtDialog, portOpenAtDialog);  // closed before the error is raised
+        QVERIFY(!h.port.isOpen());
+        QVERIFY(!h.link.LinkOK);
+        QCOMPARE(h.state.FirmwareID, QString());
+        QCOMPARE(h.state.ModelName, QStringLiteral("Corvane II"));  // unchanged by a failed call
+        QCOMPARE(h.commands(), QList<int>{0x10});
+    }
+
+    void firmware_answerWaitingWhenAYieldOverrunsTheDeadline_isInTime() {
+        LinkHarness h;
+        h.port.module = identifier("Corvane II", 2ms);
+        // A window event that runs for 1.2 s just as the whole answer comes in.
+        h.pump.schedule(h.clock.now() + 2ms, [&] { h.clock.advance(1200ms); });
+        ReadFirmwareID(h.link, h.state);
+        QVERIFY(h.boxes.shown.isEmpty());
+        QVERIFY(h.link.LinkOK);
+        QCOMPARE(h.state.FirmwareID, QStringLiteral("Corvane II"));
+        QCOMPARE(h.port.unreadArrived(), 0);
+    }
+
+    void firmware_retryAfterTimeout_sendsTheCommandAgain() {
+        LinkHarness h;
+        int asked = 0;
+        h.port.module = [&](std::uint8_t) -> std::optional<ScriptedAnswer> {
+            if (++asked == 1) {
+                return std::nullopt;  // silent the first time
+            }
+            return bytes("#Corvane II\r", 12, 1ms);
+        };
+        h.boxes.answers = {msg_answer::kRetry};
+        ReadFirmwareID(h.link, h.state);
+        QCOMPARE(h.commands(), (QList<int>{0x10, 0x10}));
+        QCOMPARE(h.port.openedPorts.size(), 2);  // reopened after the timeout closed it
+        QCOMPARE(h.state.ModelName, QStringLiteral("Corvane II"));
+        QVERIFY(h.link.LinkOK);
+        QCOMPARE(h.boxes.shown.size(), 1);
+    }
+
+    void firmware_textWaitYieldsSoEventsRunWhileItWaits() {
+        LinkHarness h;
+        h.port.module = identifier("Corvane", 50ms);
+        bool ranDuringWait = false;
+        h.pump.schedule(h.clock.now() + 10ms, [&] { ranDuringWait = !h.link.LinkOK; });
+        const auto start = h.clock.now();
+        ReadFirmwareID(h.link, h.state);
+        QVERIFY(ranDuringWait);
+        // It slept until the answer came instead of spinning through thousands of yields.
+        QVERIFY(h.pump.yields < 50);
+        QVERIFY(h.clock.now() - start < 60ms);
+    }
+
+    void firmware_portClosedDuringTheWait_goesToTheDialog() {
+        LinkHarness h;
+        h.port.module = identifier("Corvane II", 20ms);
+        h.pump.schedule(h.clock.now() + 5ms, [&] { h.port.close(); });
+        h.boxes.answers = {msg_answer::kAbort};
+        ReadFirmwareID(h.link, h.state);
+        QCOMPARE(h.boxes.texts(), QStringList{"Com1 is not open"});
+        QVERIFY(!h.link.LinkOK);
+    }
+};
+
+QTEST_GUILESS_MAIN(TransactionTest)
+#include "TransactionTest.moc"

@@ -1,0 +1,259 @@
+// Help, Contents on a machine without a CHM viewer: the program's own window; and the help's
+// message table, kept complete against the texts the program can show.
+#include "platform/HelpWindow.h"
+#include "platform/QtHelpViewer.h"
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+
+#include <algorithm>
+#include <optional>
+
+using namespace quillmark;
+
+namespace {
+
+// Texts of several words in the sources that never reach a message box: captions, fonts,
+// branding defaults, model names, status lines, error sources, Qt's "Unknown error" (replaced
+// by a reason of our own) and pieces of longer messages. A new text shown to the user gets its
+// row in help/messages.html instead of a place here.
+const QStringList kNotMessages =
+    QString::fromUtf8(
+        "Corvane II|Corvane II VR|Corvane Data Logging|Corvane Data Logging Program Version 3.0|"
+        "Corvane Data Logging Program Revision 3.00|Version 3.0|Copyright \\u00A9 Halverd LLC|"
+        "Halverd LLC|2180 Quarry Mill Road|Fernhollow, OR 97999|Phone: (555) 014-2768|"
+        "bold italic|MS Sans Serif|Liberation Sans|Engine Running|Engine Off|Basic Mode|"
+        "Advanced Mode|Swap Mode|Ombrix Real Time Data|View &Real Time Data|&Port Setup|"
+        "Data Port Setup|FRONT CYLINDER|REAR CYLINDER|INJ PW|BAT V|x 1000|Quillmark Help|"
+        "Comm Error|Serial Port|Port setup|Unknown error|%1: %2|%1 refused (%2)|%1 bit/s|"
+        "%1 data bits|the list is empty|entries 0 to %1")
+        .split('|');
+
+QString collapsed(QString text) {
+    return text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" ")).trimmed();
+}
+
+// Line breaks read as blanks; \" and \\ as the character; other escapes stay as written.
+QString unescaped(QString literal) {
+    literal.replace(QRegularExpression(QStringLiteral("\\\\[nrt]")), QStringLiteral(" "));
+    return literal.replace(QRegularExpression(QStringLiteral("\\\\([\"\\\\])")),
+                           QStringLiteral("\\1"));
+}
+
+// The string literals of one source file, pieces that the compiler joins joined, comments and
+// character literals skipped. A literal inside a message box call counts even as one word (the
+// titles "Error" and "About").
+QMap<QString, bool> literalsOf(const QString& source) {
+    QMap<QString, bool> found;
+    QString statement;
+    std::optional<QString> pending;
+    bool pendingInShow = false;
+    auto flush = [&] {
+        if (pending) {
+            found[collapsed(unescaped(*pending))] |= pendingInShow;
+            pending.reset();
+        }
+    };
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        const QChar c = source[i];
+        if (c == '/' && source.mid(i, 2) == QLatin1String("//")) {
+            i = source.indexOf('\n', i);
+            if (i < 0) {
+                break;
+            }
+        } else if (c == '/' && source.mid(i, 2) == QLatin1String("/*")) {
+            i = source.indexOf(QLatin1String("*/"), i + 2) + 1;
+            if (i <= 0) {
+                break;
+            }
+        } else if (c == '"' || c == '\'') {
+            qsizetype end = i + 1;
+            while (end < source.size() && source[end] != c) {
+                end += source[end] == '\\' ? 2 : 1;
+            }
+            // A compile-time assertion's text is for developers and never reaches a box.
+            if (c == '"' && !statement.contains(QLatin1String("static_assert("))) {
+                pending = pending.value_or(QString()) + source.mid(i + 1, end - i - 1);
+                pendingInShow =
+                    statement.contains(QRegularExpression(QStringLiteral("\\bshow\\s*\\(")));
+            }
+            i = end;
+        } else if (!c.isSpace()) {
+            flush();
+            statement = c == ';' || c == '{' || c == '}' ? QString() : statement + c;
+        }
+    }
+    flush();
+    return found;
+}
+
+// Every text that may reach the user, with the file it was found in.
+QMap<QString, QString> shownTexts() {
+    QMap<QString, QString> texts;
+    QDirIterator files(QStringLiteral(QUILLMARK_SOURCE_DIR), {"*.cpp", "*.h"}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (!file.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const auto literals = literalsOf(QString::fromUtf8(file.readAll()));
+        for (auto it = literals.begin(); it != literals.end(); ++it) {
+            const bool words = it.key().contains(' ') || it.value();
+            if (words && !kNotMessages.contains(it.key()) &&
+                it.key().contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) {
+                texts.insert(it.key(), QFileInfo(file).fileName());
+            }
+        }
+    }
+    return texts;
+}
+
+// The plain text of every message and box-title cell of the help's message table.
+QStringList helpMessageCells() {
+    QFile file(QStringLiteral(QUILLMARK_HELP_DIR "/messages.html"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QString html = QString::fromUtf8(file.readAll());
+    static const QRegularExpression cell(
+        QStringLiteral("<(td|li) class=\"(?:msg|box)\">(.*?)</\\1>"),
+        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QStringList cells;
+    for (auto m = cell.globalMatch(html); m.hasNext();) {
+        QString text = m.next().captured(2).remove(tag);
+        text.replace(QLatin1String("&quot;"), QLatin1String("\""))
+            .replace(QLatin1String("&lt;"), QLatin1String("<"))
+            .replace(QLatin1String("&gt;"), QLatin1String(">"))
+            .replace(QLatin1String("&amp;"), QLatin1String("&"));
+        cells << collapsed(text);
+    }
+    return cells;
+}
+
+}  // namespace
+
+class HelpViewerTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void systemViewerWinsWhenItTakesTheFile() {
+        QWidget mainWindow;
+        QStringList handed;
+        QtHelpViewer viewer(&mainWindow, [&handed](const QString& path) {
+            handed << path;
+            return true;
+        });
+        viewer.openContents("/opt/q/Quillmark_Help.chm");
+        QCOMPARE(handed, QStringList{"/opt/q/Quillmark_Help.chm"});
+        QVERIFY(!viewer.helpWindow());
+    }
+
+    void slowDesktopQueryNeverHoldsUpTheWindow() {
+        // An xdg-mime that takes its time, as on a desktop still starting up.
+        QTemporaryDir bin;
+        QFile script(bin.filePath("xdg-mime"));
+        QVERIFY(script.open(QIODevice::WriteOnly) &&
+                script.write("#!/bin/sh\nsleep 3\necho x\n") > 0);
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+        QWidget mainWindow;
+        QtHelpViewer viewer(&mainWindow);
+        qputenv("PATH", path);
+
+        QTemporaryDir dir;
+        QFile chm(dir.filePath("Quillmark_Help.chm"));
+        QVERIFY(chm.open(QIODevice::WriteOnly));
+        chm.close();
+        QElapsedTimer clock;
+        clock.start();
+        for (int click = 0; click < 3; ++click) {
+            viewer.openContents(chm.fileName());
+        }
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(viewer.helpWindow() && viewer.helpWindow()->isVisible());
+    }
+
+    void ownWindowShowsTheContentsPage() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("help"));
+        for (const QString& name : QDir(QUILLMARK_HELP_DIR).entryList({"*.html", "*.css"})) {
+            QVERIFY(QFile::copy(QString(QUILLMARK_HELP_DIR) + "/" + name,
+                                dir.filePath("help/" + name)));
+        }
+        QWidget mainWindow;
+        QtHelpViewer viewer(&mainWindow, [](const QString&) { return false; });
+        viewer.openContents(dir.filePath("Quillmark_Help.chm"));
+        HelpWindow* window = viewer.helpWindow();
+        QVERIFY(window);
+        QCOMPARE(window->parent(), &mainWindow);
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->isModal());
+        QCOMPARE(window->source(), QUrl::fromLocalFile(dir.filePath("help/index.html")));
+        QVERIFY(window->toPlainText().contains("Contents"));
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(window->grab().save(QString::fromLocal8Bit(shots) + "/help.png"));
+        }
+
+        // Every link of the contents page leads to a page that exists.
+        const QString html = QString::fromUtf8([&] {
+            QFile f(dir.filePath("help/index.html"));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }());
+        static const QRegularExpression link(QStringLiteral("href=\"([^\"#:]+\\.html)"));
+        int links = 0;
+        for (auto m = link.globalMatch(html); m.hasNext();) {
+            const QString target = m.next().captured(1);
+            QVERIFY2(QFileInfo::exists(dir.filePath("help/" + target)), qPrintable(target));
+            ++links;
+        }
+        QVERIFY(links >= 4);
+
+        // A second use reuses the window instead of stacking new ones.
+        window->close();
+        viewer.openContents(dir.filePath("Quillmark_Help.chm"));
+        QCOMPARE(viewer.helpWindow(), window);
+        QVERIFY(window->isVisible());
+    }
+
+    void sourceScan_findsMessagesAndTitlesButNotComments() {
+        const auto found = literalsOf(QStringLiteral(
+            "// \"Com7: no such device\"\nconst QString k = QStringLiteral(\"Cannot \"\n"
+            "    \"establish\\r\\n\"); char q = '\"'; boxes.show(k, 18,\n"
+            "QStringLiteral(\"Error\")); x(\"Overflow\");"));
+        QCOMPARE(found.keys(), (QStringList{"Cannot establish", "Error", "Overflow"}));
+        QVERIFY(found.value("Error") && !found.value("Overflow"));
+        QVERIFY(shownTexts().contains(
+            QStringLiteral("Cannot establish RS-232 link. Check cable and module power.")));
+    }
+
+    // A message or box title the program can show has its row in the help's message table:
+    // the text as in the source, each %1 standing for any text (an example or an <i>item</i>).
+    void everyShownTextHasItsRowInTheHelp_data() {
+        QTest::addColumn<QString>("text");
+        const auto texts = shownTexts();
+        for (auto it = texts.begin(); it != texts.end(); ++it) {
+            QTest::newRow(qPrintable(it.value() + ": " + it.key())) << it.key();
+        }
+    }
+    void everyShownTextHasItsRowInTheHelp() {
+        QFETCH(QString, text);
+        static const QStringList cells = helpMessageCells();
+        QVERIFY(!cells.isEmpty());
+        const QString pattern = QRegularExpression::escape(text).replace(
+            QRegularExpression(QStringLiteral("\\\\%[1-9]")), QStringLiteral(".+"));
+        const QRegularExpression row(pattern);
+        QVERIFY2(std::any_of(cells.begin(), cells.end(),
+                             [&](const QString& cell) { return row.match(cell).hasMatch(); }),
+                 qPrintable("no row in help/messages.html for: " + text));
+    }
+};
+
+QTEST_MAIN(HelpViewerTest)
+#include "QtHelpViewerTest.moc"
