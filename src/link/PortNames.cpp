@@ -20,11 +20,10 @@ QString PortNames::device(int portNumber) const {
     return QStringLiteral("COM%1").arg(portNumber);
 #else
     // USB adapters and test ptys have no fixed number; the user maps them by hand.
-    const QString stored =
-        settings_
-            .get(QString::fromLatin1(kProgramName), QString::fromLatin1(kPortsSection),
-                 displayName(portNumber), QString())
-            .trimmed();
+    QString stored = settings_
+                         .get(QString::fromLatin1(kProgramName), QString::fromLatin1(kPortsSection),
+                              displayName(portNumber), QString())
+                         .trimmed();
     if (!stored.isEmpty()) {
         return stored;
     }
