@@ -69,9 +69,12 @@ IniLines::IniLines(const QByteArray& text) {
     if (endsWithLineEnd_) {
         lines_.removeLast();  // what follows the last line break is no line
     }
-    for (QByteArray& line : lines_) {
-        if (line.endsWith('\r')) {
-            line.chop(1);
+    // A CR belongs to the line end only where a line feed follows it; one left at the very end
+    // of a file without a final line end is the user's and is written back.
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        const bool terminated = endsWithLineEnd_ || i + 1 < lines_.size();
+        if (terminated && lines_[i].endsWith('\r')) {
+            lines_[i].chop(1);
         }
     }
 }
