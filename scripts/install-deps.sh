@@ -10,6 +10,8 @@ packages=(
     dpkg-dev            # dpkg-shlibdeps and dpkg-buildflags, for the Debian package
     lintian appstream desktop-file-utils  # checks of the package, metainfo and menu entry
     librsvg2-bin        # rsvg-convert, which renders the icons from their drawing
+    clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
+    clang-tidy cppcheck       # static checks in CI
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then

@@ -5,6 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+werror=(-DQUILLMARK_WERROR="${QUILLMARK_WERROR:-OFF}")
 if [ "${1:-}" = "--sanitize" ]; then
     build="$root/build-sanitize"
     options=(-DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON)
@@ -14,7 +15,7 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja "${options[@]}"
+cmake -S "$root" -B "$build" -G Ninja "${options[@]}" "${werror[@]}"
 cmake --build "$build"
 cd "$build"
 # One test at a time: several of them measure timing on the real line.

@@ -26,7 +26,7 @@ const QString kIdentifierTimeout = QStringLiteral("RS-232 timeout. Check cable a
 
 QString modelForFirmware(const QString& firmwareId) {
     for (const auto model : kModelsByPrecedence) {
-        const QString name = QString::fromLatin1(model.data(), qsizetype(model.size()));
+        QString name = QString::fromLatin1(model.data(), qsizetype(model.size()));
         if (firmwareId.contains(name, Qt::CaseInsensitive)) {
             return name;
         }

@@ -15,7 +15,7 @@ QString PortNames::device(int portNumber) const {
             QStringLiteral("%1 is not a serial port number (1 to 255)").arg(portNumber));
     }
     if constexpr (kPortDevicesMappedByUser) {
-        const QString stored =
+        QString stored =
             settings_
                 .get(QString::fromLatin1(kProgramName), QString::fromLatin1(kPortsSection),
                      displayName(portNumber), QString())

@@ -17,7 +17,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #endif
 
 namespace quillmark {
@@ -56,7 +55,7 @@ auto lookup(const Table& table, Key key) {
 
 // Qt leaves "Unknown error" when the system gave no reason; the user deserves better.
 QString reasonFrom(const QSerialPort& port) {
-    const QString text = port.errorString();
+    QString text = port.errorString();
     if (text.isEmpty() || text == QLatin1String("Unknown error")) {
         return QStringLiteral("the system gave no reason (serial port error %1)")
             .arg(static_cast<int>(port.error()));
@@ -201,7 +200,7 @@ QString QtSerialPort::keepErrorMarks() {
 #ifdef Q_OS_UNIX
     termios line{};
     if (::tcgetattr(port_.handle(), &line) != 0) {
-        return QStringLiteral("reading the line flags failed (%1)").arg(strerror(errno));
+        return QStringLiteral("reading the line flags failed (%1)").arg(qt_error_string(errno));
     }
     // PARMRK makes the driver hand over a bad byte as 0xFF 0x00 c (and a real 0xFF doubled)
     // instead of dropping it silently; the kernel only checks bytes at all with INPCK, framing
@@ -209,7 +208,7 @@ QString QtSerialPort::keepErrorMarks() {
     line.c_iflag |= PARMRK | INPCK;
     line.c_iflag &= ~static_cast<tcflag_t>(IGNPAR | ISTRIP);
     if (::tcsetattr(port_.handle(), TCSANOW, &line) != 0) {
-        return QStringLiteral("setting the line flags failed (%1)").arg(strerror(errno));
+        return QStringLiteral("setting the line flags failed (%1)").arg(qt_error_string(errno));
     }
 #endif
     return {};

@@ -37,7 +37,7 @@ public:
 
 private:
     const QString& portLabel() const { return name_; }
-    [[noreturn]] void fail(const QString& reason) const;
+    [[noreturn]] void fail(const QString& description) const;
     void requireOpen() const;
     [[noreturn]] void failOpen();
     // Empty when every setting took; otherwise what went wrong.

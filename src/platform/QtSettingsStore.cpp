@@ -45,6 +45,15 @@ void QtSettingsStore::save(const QString& app, const QString& section, const QSt
     // QSettings would rewrite the user's file from what it understood of it, dropping comments
     // and any line it could not read; only the one entry is edited instead.
     SettingsFile(settings.fileName()).setValue(section, key, value);
+    // A line the reader misunderstands (an open quote runs on over the lines after it) can hide
+    // the entry just written; the user must hear that the choice will not come back.
+    if (storeOf(app).value(entry).toString() != value) {
+        throw RaisedError::platform(
+            QStringLiteral("Settings"),
+            QStringLiteral("The setting %1 was written to %2 but does not read back: a line "
+                           "above it is not understood. Correct or remove that line.")
+                .arg(key, settings.fileName()));
+    }
 #endif
 }
 

@@ -27,9 +27,20 @@ std::optional<QByteArray> sectionOf(const QByteArray& trimmed) {
     return std::nullopt;
 }
 
+// The section a line opens for the reader (QSettings): any line that starts with '[' does,
+// named up to its first ']' or to its end. Entries must be placed where the reader looks for
+// them, so a broken header like "[Ports" ends the section before it here as well.
+std::optional<QByteArray> readerSectionOf(const QByteArray& trimmed) {
+    if (!trimmed.startsWith('[')) {
+        return std::nullopt;
+    }
+    const qsizetype close = trimmed.indexOf(']');
+    return (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
+}
+
 // The reader unquotes "..." and its backslash escapes; plain names and paths need neither.
 QByteArray escapedValue(const QString& value) {
-    const QByteArray utf8 = value.toUtf8();
+    QByteArray utf8 = value.toUtf8();
     const bool plain = std::all_of(utf8.begin(), utf8.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                QByteArrayView("/._+:@-").contains(c);
@@ -58,9 +69,12 @@ IniLines::IniLines(const QByteArray& text) {
     if (endsWithLineEnd_) {
         lines_.removeLast();  // what follows the last line break is no line
     }
-    for (QByteArray& line : lines_) {
-        if (line.endsWith('\r')) {
-            line.chop(1);
+    // A CR belongs to the line end only where a line feed follows it; one left at the very end
+    // of a file without a final line end is the user's and is written back.
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        const bool terminated = endsWithLineEnd_ || i + 1 < lines_.size();
+        if (terminated && lines_[i].endsWith('\r')) {
+            lines_[i].chop(1);
         }
     }
 }
@@ -72,7 +86,7 @@ IniLines::Found IniLines::find(const QString& section, const QString& key) const
     QByteArray current = kGeneralSection;
     for (qsizetype i = 0; i < lines_.size(); ++i) {
         const QByteArray trimmed = lines_.at(i).trimmed();
-        if (const auto name = sectionOf(trimmed)) {
+        if (const auto name = readerSectionOf(trimmed)) {
             current = *name;
             if (current == wantedSection) {
                 found.sectionEnd = i + 1;
@@ -155,9 +169,12 @@ std::optional<QByteArray> SettingsFile::readText() const {
 
 void SettingsFile::writeText(const QByteArray& text) const {
     QSaveFile file(path_);
+    // A small text sits in the write buffer until commit(), whose own flush does not fail the
+    // commit: on a full disk it would put an empty file in place of the user's. Flushing first
+    // catches that, and the destructor then throws the temporary file away.
     const bool written = QDir().mkpath(QFileInfo(path_).absolutePath()) &&
                          file.open(QIODevice::WriteOnly) && file.write(text) == text.size() &&
-                         file.commit();
+                         file.flush() && file.commit();
     if (!written) {
         throw RaisedError::platform(kErrorSource,
                                     QStringLiteral("Could not write the settings file %1: %2")

@@ -58,6 +58,9 @@ private slots:
                    "[Properties]\r\n# note\r\nCommPort=7\r\n\r\n[Ports]\r\nCom2=/dev/pts/4\r\n");
         QTest::newRow("no file yet")
             << QByteArray() << "2" << QByteArray("[Properties]\nCommPort=2\n");
+        QTest::newRow("a header without its bracket still ends the section")
+            << QByteArray("[Properties]\nNote=x\n[Ports\nCom1=/dev/ttyUSB0\n") << "5"
+            << QByteArray("[Properties]\nNote=x\nCommPort=5\n[Ports\nCom1=/dev/ttyUSB0\n");
         QTest::newRow("odd text is quoted")
             << QByteArray() << " a \"b\", c;"
             << QByteArray("[Properties]\nCommPort=\" a \\\"b\\\", c;\"\n");
@@ -107,6 +110,16 @@ private slots:
         QVERIFY2(description.startsWith("Could not write the settings file"),
                  qPrintable(description));
         QVERIFY(blocker.remove() && QDir(home_.path()).mkpath(kApp));
+
+        // An open quote hides every line after it from the reader: written, yet not stored.
+        writeConf("Note=\"open\n[Properties]\nCommPort=1\n");
+        description.clear();
+        try {
+            store.save(kApp, "Properties", "CommPort", "2");
+        } catch (const RaisedError& e) {
+            description = e.record().description;
+        }
+        QVERIFY2(description.contains("does not read back"), qPrintable(description));
     }
 };
 

@@ -61,6 +61,8 @@ Answer AnswerShaper::shape(FaultMode mode, const CommandInfo& info, std::uint8_t
             return {{{{}, QByteArray(1, char(kAcknowledge)) + kNotAcknowledge}}};
         case FaultMode::ExtraBytes:
             return {{{{}, normal + QByteArray(kExtra, sizeof kExtra)}}};
+        case FaultMode::Doubled:
+            return {{{{}, normal + normal}}};
         case FaultMode::CrFirst:
             return {{{{}, QByteArray(1, char(kCarriageReturn))}}};
         case FaultMode::Garbage: {

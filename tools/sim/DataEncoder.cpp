@@ -44,7 +44,7 @@ std::uint8_t DataEncoder::statusByte(const EngineReading& reading) {
     return reading.running ? status_bit::kRunningA | status_bit::kRunningB : 0;
 }
 
-std::vector<std::uint8_t> DataEncoder::encode(std::uint8_t cmd, const EngineReading& r,
+std::vector<std::uint8_t> DataEncoder::encode(std::uint8_t cmd, const EngineReading& reading,
                                               Model model) {
     const auto little = [](std::uint16_t count) {
         return std::vector<std::uint8_t>{static_cast<std::uint8_t>(count & 0xFF),
@@ -52,23 +52,23 @@ std::vector<std::uint8_t> DataEncoder::encode(std::uint8_t cmd, const EngineRead
     };
     switch (cmd) {
         case command::kThrottle:
-            return {static_cast<std::uint8_t>(std::clamp(r.throttleRaw, 0, 255))};
+            return {static_cast<std::uint8_t>(std::clamp(reading.throttleRaw, 0, 255))};
         case command::kBattery:
-            return {batteryByte(r.batteryVolts)};
+            return {batteryByte(reading.batteryVolts)};
         case command::kSpeed:
-            return {speedByte(r.rpm, model)};
+            return {speedByte(reading.rpm, model)};
         case command::kInjectorFront:
-            return little(injectorCount(r.injectorFrontMs));
+            return little(injectorCount(reading.injectorFrontMs));
         case command::kInjectorRear:
-            return little(injectorCount(r.injectorRearMs));
+            return little(injectorCount(reading.injectorRearMs));
         case command::kFuelMultFront:
-            return {fuelMultByte(r.fuelMultFrontPercent)};
+            return {fuelMultByte(reading.fuelMultFrontPercent)};
         case command::kFuelMultRear:
-            return {fuelMultByte(r.fuelMultRearPercent)};
+            return {fuelMultByte(reading.fuelMultRearPercent)};
         case command::kRetard:
-            return {retardByte(r.retard)};
+            return {retardByte(reading.retard)};
         case command::kStatus:
-            return {statusByte(r)};
+            return {statusByte(reading)};
         default:
             return {};
     }

@@ -27,7 +27,7 @@ public:
     static std::uint8_t statusByte(const EngineReading& reading);
 
     // The data bytes (without the lead byte) for a data command; empty for other commands.
-    static std::vector<std::uint8_t> encode(std::uint8_t command, const EngineReading& reading,
+    static std::vector<std::uint8_t> encode(std::uint8_t cmd, const EngineReading& reading,
                                             Model model);
 };
 

@@ -16,6 +16,7 @@ enum class FaultMode {
     LateAnswer,   // the whole answer after kLateDelay
     WrongAck,     // resync answered 6, 0x15: byte 1 is not the acknowledge
     ExtraBytes,   // the answer plus two more bytes
+    Doubled,      // the whole answer twice, as an echoing line would give it
     CrFirst,      // firmware id answered with a lone carriage return
     Garbage,      // random bytes of the answer's length
     IdLowerCase,  // identifier "corvane ii"
@@ -40,6 +41,7 @@ inline constexpr std::array kFaults{
     FaultInfo{FaultMode::LateAnswer, "late"},
     FaultInfo{FaultMode::WrongAck, "wrong-ack", false, true},
     FaultInfo{FaultMode::ExtraBytes, "extra-bytes"},
+    FaultInfo{FaultMode::Doubled, "doubled"},
     FaultInfo{FaultMode::CrFirst, "cr-first", true},
     FaultInfo{FaultMode::Garbage, "garbage"},
     FaultInfo{FaultMode::IdLowerCase, "id-lower-case", true},
@@ -68,6 +70,6 @@ constexpr std::optional<FaultMode> parseFaultName(std::string_view name) {
 }
 
 // Whether a fault changes the answer to this command at all.
-bool faultApplies(FaultMode mode, std::uint8_t command);
+bool faultApplies(FaultMode mode, std::uint8_t cmd);
 
 }  // namespace quillmark::sim

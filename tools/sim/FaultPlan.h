@@ -26,10 +26,10 @@ public:
     void stopAnsweringAfterCommands(long count) { stopAfter_ = count; }
 
     // The fault configured for a command, ignoring tries and stop rules.
-    FaultMode configured(std::uint8_t command) const;
+    FaultMode configured(std::uint8_t cmd) const;
 
     // Counts the command and decides how it is answered; Silent covers tries and stop rules.
-    FaultMode decide(std::uint8_t command, std::chrono::microseconds sinceStart);
+    FaultMode decide(std::uint8_t cmd, std::chrono::microseconds sinceStart);
 
 private:
     FaultMode global_ = FaultMode::None;

@@ -11,7 +11,7 @@ class RealTimeView;
 
 class MainWindowControls : public PortSetupControls {
 public:
-    virtual ~MainWindowControls() = default;
+    ~MainWindowControls() override = default;
     virtual void setKeyPreview(bool on) = 0;
     // The application title names the program in the settings store.
     virtual void setApplicationTitle(const QString& title) = 0;

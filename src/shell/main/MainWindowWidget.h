@@ -34,7 +34,7 @@ public:
     void setKeyPreview(bool on) override;
     void setApplicationTitle(const QString& title) override;
     void setPortSetupVisible(bool visible) override;
-    void addPortListItem(const QString& text) override;
+    void addPortListItem(const QString& item) override;
     int portListCount() const override;
     void setPortListIndex(int index) override;
     int portListIndex() const override;

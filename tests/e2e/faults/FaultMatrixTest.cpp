@@ -1,0 +1,493 @@
+// Faults on the line and in the settings file, each while the real-time panel runs and, where
+// it can happen, while it does not: the real program against the simulated module on a
+// pseudo-terminal. Every row must leave the user told what happened where the program can
+// tell, the program working again without a restart, and the stored port and the port mapping
+// as they were. Each row prints one line of the fault table.
+#include "ProgramHarness.h"
+#include "platform/QtSettingsStore.h"
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+using namespace quillmark;
+using namespace quillmark::test;
+
+namespace {
+
+enum class Fault {
+    CablePulled,
+    Silent,
+    Garbage,
+    Late,
+    Short,
+    Doubled,
+    Flood,
+    Framing,
+    Parity,
+    Overrun,
+    BufferOverrun,
+    LineSettingsRefused,
+    PortHeld,
+};
+
+struct FaultRow {
+    Fault fault;
+    const char* name;
+    bool whileRunning;         // can happen while the panel runs
+    bool whileIdle;            // can happen with the panel closed
+    bool visibleWhileRunning;  // the program can tell, and must tell, while the panel runs
+};
+
+// Framing and parity errors are ignored while the panel runs, overruns close the port silently
+// (the next read reopens it); garbage of the right length cannot be told from data. The line
+// settings are applied while the port is closed, and while the panel runs the program holds
+// the port itself.
+constexpr std::array kLineFaults{
+    FaultRow{Fault::CablePulled, "cable pulled, plugged back", true, true, true},
+    FaultRow{Fault::Silent, "module silent", true, true, true},
+    FaultRow{Fault::Garbage, "garbage answers", true, true, false},
+    FaultRow{Fault::Late, "late answers (1.2 s)", true, true, true},
+    FaultRow{Fault::Short, "short answers", true, true, true},
+    FaultRow{Fault::Doubled, "doubled answers", true, true, false},
+    FaultRow{Fault::Flood, "flooding answers (4096 bytes)", true, false, false},
+    FaultRow{Fault::Framing, "framing error (1004)", true, false, false},
+    FaultRow{Fault::Parity, "parity error (1009)", true, false, false},
+    FaultRow{Fault::Overrun, "hardware overrun (1006)", true, false, false},
+    FaultRow{Fault::BufferOverrun, "driver buffer overrun (1008)", true, false, false},
+    FaultRow{Fault::LineSettingsRefused, "line settings refused (1011)", false, true, true},
+    FaultRow{Fault::PortHeld, "port held by another process", false, true, true},
+};
+
+const QString kPortKey = QStringLiteral("Quillmark/Properties/CommPort");
+const QString kMappingKey = QStringLiteral("Quillmark/Ports/Com1");
+
+// Answers every box the way a user getting out of trouble would: Abort, Cancel, OK.
+void answerToGetOut(ProgramHarness& h, int errorAnswer = msg_answer::kAbort) {
+    h.boxes.whileOpen = [&h, errorAnswer] {
+        const int style = h.boxes.shown.last().style;
+        h.pump.yield();
+        h.boxes.answers.push_back(style == msg_style::kAbortRetryIgnoreCritical ? errorAnswer
+                                  : style == msg_style::kRetryCancelCritical ? msg_answer::kCancel
+                                                                             : msg_answer::kOk);
+    };
+}
+
+QString seen(const QStringList& texts) {
+    QStringList distinct;
+    for (const QString& text : texts) {
+        const QString line = text.trimmed().replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        if (!distinct.contains(line)) {
+            distinct.append(line);
+        }
+    }
+    return distinct.isEmpty() ? QStringLiteral("nothing") : distinct.join(QStringLiteral(" / "));
+}
+
+// Another process holding a device until it is let go.
+class PortHolder {
+public:
+    explicit PortHolder(const QString& device) {
+        // Built beside the tests.
+        process_.start(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/quillmark-port-holder"),
+            {device});
+        held_ = process_.waitForReadyRead(5000) && process_.readLine().trimmed() == "held";
+    }
+    ~PortHolder() { release(); }
+    bool held() const { return held_; }
+    void release() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.closeWriteChannel();
+            process_.waitForFinished(5000);
+        }
+    }
+
+private:
+    QProcess process_;
+    bool held_ = false;
+};
+
+struct LineFaultRig {
+    ProgramHarness h{sim::Model::CorvaneIIVR, false};
+    std::optional<LineCounters> counters = LineCounters{};
+    std::unique_ptr<PortHolder> holder;
+    int registrations = 1;  // the harness maps Com1 once
+
+    LineFaultRig() {
+        h.port.setCounterSource([this](std::intptr_t) { return counters; });
+        answerToGetOut(h);
+    }
+
+    void apply(Fault fault) {
+        auto& engine = h.module->engine;
+        switch (fault) {
+            case Fault::CablePulled:
+                h.module.reset();
+                break;
+            case Fault::Silent:
+                engine.setFault(sim::FaultMode::Silent);
+                break;
+            case Fault::Garbage:
+                engine.setFault(sim::FaultMode::Garbage);
+                break;
+            case Fault::Late:
+                engine.setFault(sim::FaultMode::LateAnswer);
+                break;
+            case Fault::Short:
+                engine.setFault(sim::FaultMode::ShortAnswer);
+                break;
+            case Fault::Doubled:
+                engine.setFault(sim::FaultMode::Doubled);
+                break;
+            case Fault::Flood:
+                h.module->pty.flood(4096);
+                break;
+            case Fault::Framing:
+                counters->frame += 1;
+                break;
+            case Fault::Parity:
+                counters->parity += 1;
+                break;
+            case Fault::Overrun:
+                counters->overrun += 1;
+                break;
+            case Fault::BufferOverrun:
+                counters->bufferOverrun += 1;
+                break;
+            case Fault::LineSettingsRefused: {
+                LineSettings odd;
+                odd.settings = QStringLiteral("56000,N,8,1.5");
+                h.port.applySettings(odd);
+                break;
+            }
+            case Fault::PortHeld:
+                holder =
+                    std::make_unique<PortHolder>(QString::fromStdString(h.module->pty.slavePath()));
+                QVERIFY(holder->held());
+                break;
+        }
+    }
+    void heal(Fault fault) {
+        switch (fault) {
+            case Fault::CablePulled:
+                h.module = std::make_unique<SimulatedModule>(false);
+                h.module->registerAs(h.settings, 1);
+                ++registrations;
+                break;
+            case Fault::LineSettingsRefused:
+                h.port.applySettings(LineSettings{});
+                break;
+            case Fault::PortHeld:
+                holder->release();
+                break;
+            default:
+                if (h.module) {
+                    h.module->engine.clearFaults();
+                }
+                break;
+        }
+    }
+    std::uint64_t logged() const { return h.module ? h.module->logged() : 0; }
+    void settle() {
+        (void)QTest::qWaitFor([&] { return !h.logic.link().activity().busy(); }, 5000);
+    }
+};
+
+QString stateOf(const QWidget* panel, const SerialPort& port) {
+    return QStringLiteral("panel %1, port %2")
+        .arg(panel->isVisible() ? "open" : "closed", port.isOpen() ? "open" : "closed");
+}
+
+enum class SettingsFault { Unwritable, DiskFull, Corrupt };
+
+struct SettingsRow {
+    SettingsFault fault;
+    const char* name;
+    bool needsMount;
+};
+
+constexpr std::array kSettingsFaults{
+    SettingsRow{SettingsFault::Unwritable, "settings file unwritable", true},
+    SettingsRow{SettingsFault::DiskFull, "settings file on a full disk", true},
+    SettingsRow{SettingsFault::Corrupt, "settings file with an unreadable line", false},
+};
+
+// The per-user settings live in a folder of this test's own, set before anything reads them.
+const QString& configHome() {
+    static const QString home = [] {
+        QString path = QDir::tempPath() + QStringLiteral("/quillmark-faults-%1").arg(::getpid());
+        QDir().mkpath(path + QStringLiteral("/Quillmark"));
+        qputenv("XDG_CONFIG_HOME", path.toLocal8Bit());
+        return path;
+    }();
+    return home;
+}
+[[maybe_unused]] const QString& configHomeAtStart = configHome();
+
+QString settingsFolder() {
+    return configHome() + QStringLiteral("/Quillmark");
+}
+QString settingsFile() {
+    return settingsFolder() + QStringLiteral("/Quillmark.conf");
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The settings folder on a small file system of its own, which can be made read-only or full.
+class SmallDisk {
+public:
+    SmallDisk() {
+        mounted_ = ::mount("tmpfs", settingsFolder().toLocal8Bit().constData(), "tmpfs", 0,
+                           "size=64k") == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) {
+            ::umount2(settingsFolder().toLocal8Bit().constData(), MNT_DETACH);
+        }
+    }
+    bool mounted() const { return mounted_; }
+    bool makeReadOnly() {
+        return ::mount("tmpfs", settingsFolder().toLocal8Bit().constData(), "tmpfs",
+                       MS_REMOUNT | MS_RDONLY, "size=64k") == 0;
+    }
+    bool makeWritable() {
+        return ::mount("tmpfs", settingsFolder().toLocal8Bit().constData(), "tmpfs", MS_REMOUNT,
+                       "size=64k") == 0;
+    }
+    bool fill() {
+        QFile filler(settingsFolder() + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly)) {
+            return false;
+        }
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        return true;
+    }
+    void empty() { QFile::remove(settingsFolder() + QStringLiteral("/filler")); }
+
+private:
+    bool mounted_ = false;
+};
+
+// The program with the real per-user settings file; errors are answered with Ignore.
+struct StoredSettingsRig {
+    SimulatedModule module{false};
+    QtSettingsStore settings;
+    QtSerialPort port;
+    QtClock clock;
+    QtEventPump pump;
+    ScriptedMessageBoxes boxes;
+    FakeFiles files;
+    RecordingHelpViewer help;
+    RecordingProgramEnd programEnd;
+    SharedState state;
+    BrandingLines branding;
+    MainWindowWidget window;
+    frmMain logic{
+        {port, clock, pump, boxes, settings, files, help, programEnd}, state, branding, window};
+
+    StoredSettingsRig() {
+        // Retry cannot mend a file, so the user goes on without saving.
+        boxes.whileOpen = [this] {
+            const int style = boxes.shown.last().style;
+            pump.yield();
+            boxes.answers.push_back(style == msg_style::kAbortRetryIgnoreCritical
+                                        ? msg_answer::kIgnore
+                                        : msg_answer::kOk);
+        };
+    }
+    ~StoredSettingsRig() {
+        if (port.isOpen()) {
+            port.close();
+        }
+    }
+    // Com1 and Com2 both lead to the module, so choosing Com2 writes the file and still works.
+    QByteArray settingsText(const QByteArray& tail = {}) const {
+        const QByteArray device = QByteArray::fromStdString(module.pty.slavePath());
+        return "[Ports]\nCom1=" + device + "\nCom2=" + device + "\n\n[Properties]\nCommPort=1\n" +
+               tail;
+    }
+    void writeSettings(const QByteArray& text) {
+        QFile file(settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        // QSettings keeps a parsed file until its size or time changes; rows follow each other
+        // within a millisecond, and each must be read as written.
+        static qint64 rows = 0;
+        file.setFileTime(QDateTime::fromSecsSinceEpoch(946684800 + rows++),
+                         QFileDevice::FileModificationTime);
+    }
+    void start() { StartMainWindow(window, logic); }
+    QWidget* panel() const { return window.findChild<QWidget*>(QStringLiteral("fraRealTimeData")); }
+    bool ticksRun(int ticks) {
+        const auto target = module.logged() + std::uint64_t(ticks) * 9;
+        return QTest::qWaitFor([&] { return module.logged() >= target; }, 2000 * ticks) &&
+               QTest::qWaitFor([&] { return !logic.link().activity().busy(); }, 3000);
+    }
+    void chooseCom2() {
+        auto* list = window.findChild<QComboBox*>(QStringLiteral("cboPort"));
+        list->setCurrentIndex(1);
+        emit list->activated(1);
+    }
+};
+
+}  // namespace
+
+class FaultMatrixTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void lineFault_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("running");
+        for (std::size_t i = 0; i < kLineFaults.size(); ++i) {
+            const auto& row = kLineFaults[i];
+            if (row.whileRunning) {
+                QTest::addRow("%s, panel running", row.name) << int(i) << true;
+            }
+            if (row.whileIdle) {
+                QTest::addRow("%s, panel closed", row.name) << int(i) << false;
+            }
+        }
+    }
+    void lineFault() {
+        QFETCH(int, row);
+        QFETCH(bool, running);
+        const FaultRow& fault = kLineFaults[std::size_t(row)];
+        LineFaultRig rig;
+        ProgramHarness& h = rig.h;
+        const QString storedPort = h.settings.values.value(kPortKey);
+        const int programSaves = h.settings.saves - rig.registrations;
+
+        if (running) {
+            h.openRealTime();
+            QVERIFY(h.waitForTicks(1));
+            QVERIFY(h.boxes.shown.isEmpty());
+        }
+        rig.apply(fault.fault);
+        if (running) {
+            const auto from = rig.logged();
+            (void)QTest::qWaitFor(
+                [&] { return !h.panel()->isVisible() || rig.logged() >= from + 3 * 9; }, 8000);
+        } else {
+            h.openRealTime();
+            QTest::qWait(1200);  // the first tick after a failed open closes the panel
+        }
+        rig.settle();
+        const QStringList shown = h.boxes.texts();
+        const QString after = stateOf(h.panel(), h.port);
+        if (running ? fault.visibleWhileRunning : true) {
+            if (fault.fault != Fault::Garbage && fault.fault != Fault::Doubled) {
+                QVERIFY2(!shown.isEmpty(), "the user was not told");
+            }
+        }
+        if (!h.panel()->isVisible()) {
+            QVERIFY(!h.state.RealTimeActive);
+            QVERIFY(!h.port.isOpen());
+        }
+
+        // Back to work without a restart: the next View (or the running panel) reads again.
+        rig.heal(fault.fault);
+        if (!h.panel()->isVisible()) {
+            h.openRealTime();
+        }
+        const auto boxesBefore = h.boxes.shown.size();
+        const bool recovered = h.waitForTicks(2) && h.panel()->isVisible() &&
+                               h.state.RealTimeActive && h.boxes.shown.size() == boxesBefore;
+        const bool nothingLost = h.settings.values.value(kPortKey) == storedPort &&
+                                 h.settings.values.value(kMappingKey) ==
+                                     QString::fromStdString(h.module->pty.slavePath()) &&
+                                 h.settings.saves - rig.registrations == programSaves;
+        qInfo("FAULT | %s | %s | %s | %s | recovered %s | nothing lost %s", fault.name,
+              running ? "running" : "closed", qPrintable(seen(shown)), qPrintable(after),
+              recovered ? "yes" : "NO", nothingLost ? "yes" : "NO");
+        QVERIFY(recovered);
+        QVERIFY(nothingLost);
+    }
+
+    void settingsFault_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("running");
+        for (std::size_t i = 0; i < kSettingsFaults.size(); ++i) {
+            QTest::addRow("%s, panel running", kSettingsFaults[i].name) << int(i) << true;
+            QTest::addRow("%s, panel closed", kSettingsFaults[i].name) << int(i) << false;
+        }
+    }
+    void settingsFault() {
+        QFETCH(int, row);
+        QFETCH(bool, running);
+        const SettingsRow& fault = kSettingsFaults[std::size_t(row)];
+        QFile::remove(settingsFile());
+        SmallDisk disk;
+        if (fault.needsMount && !disk.mounted()) {
+            QSKIP("mounting a small file system needs root");
+        }
+        StoredSettingsRig rig;
+        const QByteArray unreadable("\x01[Ports\xef\n");
+        const QByteArray before =
+            rig.settingsText(fault.fault == SettingsFault::Corrupt ? unreadable : QByteArray());
+        rig.writeSettings(before);
+        const auto breakIt = [&] {
+            if (fault.fault == SettingsFault::Unwritable) {
+                QVERIFY(disk.makeReadOnly());
+            } else if (fault.fault == SettingsFault::DiskFull) {
+                QVERIFY(disk.fill());
+            }
+        };
+        if (running) {
+            rig.start();
+            rig.logic.mnuViewRealTime_Click();
+            QVERIFY(rig.ticksRun(1));
+            breakIt();
+        } else {
+            breakIt();
+            rig.start();
+        }
+        rig.chooseCom2();  // the choice is stored at once
+        const QByteArray after = readAll(settingsFile());
+        const QStringList shown = rig.boxes.texts();
+        const QString state = stateOf(rig.panel(), rig.port);
+        QVERIFY2(shown.size() == 1, qPrintable(shown.join(QStringLiteral(" | "))));
+        if (fault.fault == SettingsFault::Corrupt) {
+            QVERIFY2(shown.first().startsWith(QStringLiteral("Line 7 of ")),
+                     qPrintable(shown.first()));
+        } else {
+            QVERIFY2(shown.first().startsWith(QStringLiteral("Could not write the settings file")),
+                     qPrintable(shown.first()));
+        }
+
+        if (!running) {
+            rig.logic.mnuViewRealTime_Click();
+        }
+        const bool recovered = rig.ticksRun(2) && rig.panel()->isVisible() &&
+                               rig.boxes.shown.size() == shown.size() &&
+                               rig.logic.PortNumber() == 2;
+        // A file that could not be written is as it was; one that could holds the new choice
+        // and every line the user wrote, the unreadable one too.
+        const bool nothingLost =
+            fault.fault == SettingsFault::Corrupt
+                ? after == QByteArray(before).replace("CommPort=1", "CommPort=2")
+                : after == before;
+        qInfo("FAULT | %s | %s | %s | %s | recovered %s | nothing lost %s", fault.name,
+              running ? "running" : "closed", qPrintable(seen(shown)), qPrintable(state),
+              recovered ? "yes" : "NO", nothingLost ? "yes" : "NO");
+        disk.empty();
+        disk.makeWritable();
+        QVERIFY(recovered);
+        QVERIFY(nothingLost);
+    }
+
+    void cleanupTestCase() { QDir(configHome()).removeRecursively(); }
+};
+
+QTEST_MAIN(FaultMatrixTest)
+#include "FaultMatrixTest.moc"

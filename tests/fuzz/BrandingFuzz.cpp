@@ -1,0 +1,55 @@
+// The branding file reader on any bytes: it must keep what it read in order and never lose a
+// line between the two sections.
+#include "shell/splash/Branding.h"
+
+#include <QDir>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace quillmark;
+
+namespace {
+
+// Names the broken expectation before stopping, so the fuzzer's report says which one.
+void require(bool holds, int line = __builtin_LINE()) {
+    if (!holds) {
+        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QStringList lines = splitBrandingLines(bytes);
+    const BrandingContents contents = readBranding(bytes);
+
+    // Items and About lines are lines of the file, in the file's order.
+    require(contents.splashItems.size() + contents.aboutLines.size() <= lines.size());
+    if (contents.pastEnd == BrandingPastEnd::None) {
+        require(!contents.splashItems.isEmpty());
+        require(lines.mid(lines.size() - contents.aboutLines.size()) == contents.aboutLines);
+    } else {
+        require(contents.aboutLines.isEmpty());
+    }
+    if (contents.pastEnd == BrandingPastEnd::BeforeFirstItem) {
+        require(contents.splashItems.isEmpty());
+    }
+
+    for (const QString& item : contents.splashItems) {
+        const double size = companyFontSize(item);
+        require(std::isfinite(size) && size > 0 && size <= kLargestCompanyFontSize);
+        require(std::isfinite(leadingNumber(item)));
+        styleWantsBold(item);
+        styleWantsItalic(item);
+        if (const auto path = logoPath(QStringLiteral("/opt/quillmark"), item)) {
+            require(!path->isEmpty());
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,163 @@
+// The link's answer handling: the module answers every command with whatever bytes the input
+// says, at whatever moment, and the user answers every box from the input too. Resync,
+// identification, each read and whole polling ticks run on that. Nothing may crash or hang,
+// Abort never leaves the port open, and the line-error count never wraps.
+#include "LinkHarness.h"
+#include "RecordingViews.h"
+#include "link/CommEvents.h"
+#include "link/LinkBringUp.h"
+#include "realtime/EngineReads.h"
+#include "realtime/PollingCycle.h"
+#include "realtime/RealTimeSession.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace quillmark;
+using namespace quillmark::test;
+
+namespace {
+
+// Names the broken expectation before stopping, so the fuzzer's report says which one.
+void require(bool holds, int line = __builtin_LINE()) {
+    if (!holds) {
+        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
+        std::abort();
+    }
+}
+
+constexpr std::array kBoxAnswers{msg_answer::kOk, msg_answer::kCancel, msg_answer::kAbort,
+                                 msg_answer::kRetry, msg_answer::kIgnore};
+constexpr std::array kLineEvents{comm_event::kReceive,  comm_event::kFraming,
+                                 comm_event::kOverrun,  comm_event::kRxOverflow,
+                                 comm_event::kRxParity, comm_event::kDeviceControlBlock};
+constexpr std::array kFailingOperations{"open", "write", "count", "read", "discard", "wait"};
+// A user who keeps pressing Retry on a dead line would wait for ever; the fuzzer's user gives up.
+constexpr int kBoxesBeforeGivingUp = 40;
+constexpr int kOperationsPerInput = 48;
+
+struct Rig : LinkHarness {
+    RecordingRealTimeView view;
+    RealTimeSession session{link, state, view};
+    EngineReads reads{link, state, [this] { session.cmdCloseRealTimeData_Click(); }};
+    PollingCycle polling{link, state, reads, view,
+                         [this] { session.cmdCloseRealTimeData_Click(); }};
+    CommEvents events{port, boxes, state};
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    Rig rig;
+    rig.port.setEventHandler([&rig] { rig.events.MSComm1_OnComm(); });
+    // Start near the top of the count as well, where it must stop rather than wrap.
+    rig.state.CommErrorCount = input.ConsumeBool() ? std::int16_t(32760) : std::int16_t(0);
+
+    rig.port.module = [&input](std::uint8_t) -> std::optional<ScriptedAnswer> {
+        if (input.ConsumeBool()) {
+            return std::nullopt;
+        }
+        const auto length = input.ConsumeIntegralInRange<std::size_t>(0, 24);
+        const std::string bytes = input.ConsumeBytesAsString(length);
+        // Up to 1.6 s: past the one-second deadline as well as inside it.
+        const auto delay = std::chrono::microseconds(input.ConsumeIntegralInRange(0, 1'600'000));
+        return ScriptedAnswer{QByteArray(bytes.data(), qsizetype(bytes.size())), delay};
+    };
+
+    int boxesThisOperation = 0;
+    bool abortedSinceLastWrite = false;
+    qsizetype writtenAtAbort = 0;
+    rig.boxes.whileOpen = [&] {
+        const int style = rig.boxes.shown.last().style;
+        // A modal box runs pending window events, serial events among them.
+        rig.pump.yield();
+        ++boxesThisOperation;
+        const int answer = boxesThisOperation > kBoxesBeforeGivingUp
+                               ? msg_answer::kAbort
+                               : input.PickValueInArray(kBoxAnswers);
+        rig.boxes.answers.push_back(answer);
+        if (style == msg_style::kAbortRetryIgnoreCritical) {
+            abortedSinceLastWrite = answer == msg_answer::kAbort;
+            writtenAtAbort = rig.port.written.size();
+        }
+    };
+
+    for (int operation = 0; operation < kOperationsPerInput && input.remaining_bytes() > 0;
+         ++operation) {
+        boxesThisOperation = 0;
+        abortedSinceLastWrite = false;
+        switch (input.ConsumeIntegralInRange(0, 6)) {
+            case 0:
+                ReSync(rig.link);
+                break;
+            case 1:
+                ReadFirmwareID(rig.link, rig.state);
+                break;
+            case 2: {
+                rig.state.RealTimeActive = input.ConsumeBool();
+                rig.state.ModelName = input.ConsumeBool() ? QStringLiteral("Corvane II VR")
+                                                          : QStringLiteral("Corvane");
+                switch (input.ConsumeIntegralInRange(0, 8)) {
+                    case 0:
+                        rig.reads.ReadStatus();
+                        break;
+                    case 1:
+                        rig.reads.ReadTPS();
+                        break;
+                    case 2:
+                        rig.reads.ReadBAT();
+                        break;
+                    case 3:
+                        rig.reads.ReadRPM();
+                        break;
+                    case 4:
+                        rig.reads.ReadINJ1();
+                        break;
+                    case 5:
+                        rig.reads.ReadINJ2();
+                        break;
+                    case 6:
+                        rig.reads.ReadFuelMult1();
+                        break;
+                    case 7:
+                        rig.reads.ReadFuelMult2();
+                        break;
+                    default:
+                        rig.reads.ReadRetard();
+                        break;
+                }
+                break;
+            }
+            case 3:
+                rig.state.RealTimeActive = true;
+                rig.view.panelVisible = true;
+                rig.state.ModelName = QStringLiteral("Corvane II VR");
+                rig.polling.tmrDataRead_Timer();
+                break;
+            case 4:
+                rig.state.RealTimeActive = input.ConsumeBool();
+                rig.port.raiseEvent(input.ConsumeBool() ? input.PickValueInArray(kLineEvents)
+                                                        : input.ConsumeIntegral<std::int32_t>());
+                rig.pump.yield();
+                break;
+            case 5:
+                rig.port.failures[QString::fromLatin1(input.PickValueInArray(kFailingOperations))] =
+                    input.ConsumeIntegralInRange(-1, 3);
+                break;
+            default:
+                rig.port.failures.clear();
+                rig.clock.advance(std::chrono::milliseconds(input.ConsumeIntegralInRange(0, 3000)));
+                break;
+        }
+        require(!rig.link.activity().busy());
+        require(rig.state.CommErrorCount >= 0);
+        if (abortedSinceLastWrite && rig.port.written.size() == writtenAtAbort) {
+            require(!rig.port.isOpen());
+        }
+    }
+    return 0;
+}
