@@ -1,6 +1,7 @@
 // Link transactions through the real serial port on a pseudo-terminal, against the simulator:
 // the answers a module can give, the timing of a transaction, and the line's own errors.
 #include "LinkHarness.h"
+#include "Median.h"
 #include "ProgramHarness.h"
 #include "link/CommEvents.h"
 #include "link/LinkBringUp.h"
@@ -11,8 +12,6 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
-
-#include <algorithm>
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -54,11 +53,6 @@ struct PtyLink : LinkOn<PtyLine> {
         return timer.nsecsElapsed() / 1000;
     }
 };
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Line time of one byte at 56000 baud, 10 bits a byte, in microseconds.
 constexpr double kByteMicros = 10.0 * 1e6 / 56000.0;
