@@ -1,6 +1,7 @@
 // The chart's cost: opening and drawing an hour's recording, one zoom or pan step, and the
 // live chart's processor time per tick.
 #include "ChartScenes.h"
+#include "Median.h"
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/recording/RecordingReader.h"
 
@@ -10,10 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
 #include <ctime>
 
 using namespace quillmark;
+using quillmark::test::median;
 
 namespace {
 
@@ -29,11 +30,6 @@ double threadCpuMs() {
 void draw(ChartWidget& chart, QImage& image) {
     QPainter painter(&image);
     chart.render(&painter);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // Measures the polling tick against a module paced at the real line speed: wall time per tick
 // against the floor set by the line and the pauses, and the processor time it costs.
+#include "Median.h"
 #include "ProgramHarness.h"
 
 #include <sys/resource.h>
 
 #include <QElapsedTimer>
 
-#include <algorithm>
 #include <vector>
 
 using namespace quillmark;
@@ -49,8 +49,7 @@ private slots:
             QCOMPARE(int(h.module->logged() - before), 9);
         }
         QVERIFY(h.boxes.shown.isEmpty());
-        std::sort(wall.begin(), wall.end());
-        const double medianMs = wall[wall.size() / 2];
+        const double medianMs = median(wall);
         double cpuTotal = 0;
         double wallTotal = 0;
         for (std::size_t i = 0; i < wall.size(); ++i) {

@@ -1,6 +1,7 @@
 // What recording costs the polling tick against a module paced at the real line speed: the
 // median tick with and without it, and a long recording at the polling period that must not
 // drop a tick or a row.
+#include "Median.h"
 #include "ProgramHarness.h"
 #include "RecordingRun.h"
 #include "realtime/recording/RecordingReader.h"
@@ -9,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <algorithm>
-
 using namespace quillmark;
 using namespace quillmark::test;
 
@@ -18,11 +17,6 @@ namespace {
 
 constexpr int kBlocks = 8;
 constexpr int kTicksPerBlock = 10;
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 }  // namespace
 

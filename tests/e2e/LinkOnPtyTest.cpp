@@ -1,6 +1,7 @@
 // Link transactions through the real serial port on a pseudo-terminal, against the simulator:
 // the answers a module can give, the timing of a transaction, and the line's own errors.
 #include "LinkHarness.h"
+#include "Median.h"
 #include "ProgramHarness.h"
 #include "link/CommEvents.h"
 #include "link/LinkBringUp.h"
@@ -11,8 +12,6 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
-
-#include <algorithm>
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -54,11 +53,6 @@ struct PtyLink : LinkOn<PtyLine> {
         return timer.nsecsElapsed() / 1000;
     }
 };
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Line time of one byte at 56000 baud, 10 bits a byte, in microseconds.
 constexpr double kByteMicros = 10.0 * 1e6 / 56000.0;
@@ -108,20 +102,28 @@ private slots:
         QTest::addColumn<QString>("model");
         QTest::addColumn<bool>("linkOk");
         QTest::addColumn<int>("dialogs");
-        QTest::newRow("VR") << int(FaultMode::None) << "Corvane II VR"
-                            << "Corvane II VR" << true << 0;
-        QTest::newRow("lower case") << int(FaultMode::IdLowerCase) << "corvane ii"
-                                    << "Corvane II" << true << 0;
-        QTest::newRow("no space") << int(FaultMode::IdNoSpace) << "Corvane IIVR"
-                                  << "Corvane II" << true << 0;
-        QTest::newRow("empty") << int(FaultMode::IdEmpty) << ""
-                               << "Corvane" << true << 0;
-        QTest::newRow("carriage return first") << int(FaultMode::CrFirst) << ""
-                                               << "Corvane" << true << 0;
-        QTest::newRow("late carriage return") << int(FaultMode::LateCr) << ""
-                                              << "earlier" << false << 1;
-        QTest::newRow("silent") << int(FaultMode::Silent) << ""
-                                << "earlier" << false << 1;
+        struct Row {
+            const char* name;
+            FaultMode fault;
+            const char* firmwareId;
+            const char* model;
+            bool linkOk;
+            int dialogs;
+        };
+        // "earlier" is the model name the test sets before asking: a failed read keeps it.
+        static constexpr Row kRows[] = {
+            {"VR", FaultMode::None, "Corvane II VR", "Corvane II VR", true, 0},
+            {"lower case", FaultMode::IdLowerCase, "corvane ii", "Corvane II", true, 0},
+            {"no space", FaultMode::IdNoSpace, "Corvane IIVR", "Corvane II", true, 0},
+            {"empty", FaultMode::IdEmpty, "", "Corvane", true, 0},
+            {"carriage return first", FaultMode::CrFirst, "", "Corvane", true, 0},
+            {"late carriage return", FaultMode::LateCr, "", "earlier", false, 1},
+            {"silent", FaultMode::Silent, "", "earlier", false, 1},
+        };
+        for (const Row& row : kRows) {
+            QTest::newRow(row.name) << int(row.fault) << QString(row.firmwareId)
+                                    << QString(row.model) << row.linkOk << row.dialogs;
+        }
     }
     void firmware_answers() {
         QFETCH(int, fault);

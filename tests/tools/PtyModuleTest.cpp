@@ -1,4 +1,5 @@
 // The simulated module over a real pseudo-terminal: round trips, line timing, stop, reopen.
+#include "Median.h"
 #include "PtyPeer.h"
 
 #include "sim/CommandTable.h"
@@ -13,6 +14,7 @@
 #include <vector>
 
 using namespace quillmark::sim;
+using quillmark::test::median;
 using namespace std::chrono;
 using quillmark::sim::test::PtyPeer;
 
@@ -20,11 +22,6 @@ namespace {
 
 double micros(PtyPeer::Clock::duration d) {
     return duration<double, std::micro>(d).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Round-trip times of one command, in microseconds, from the write to the last answer byte.

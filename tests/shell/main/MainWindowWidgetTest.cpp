@@ -42,6 +42,12 @@ private:
     QStringList& log_;
 };
 
+// For the tests that click or type into the window: keys reach only a window on screen.
+bool shownOnScreen(QWidget& window) {
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 }  // namespace
 
 class MainWindowWidgetTest final : public QObject {
@@ -106,8 +112,7 @@ private slots:
         QFETCH(QSize, client);
         MainWindowWidget window;
         window.applyLayout(dpi);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownOnScreen(window));
 
         QCOMPARE(window.centralWidget()->size(), client);
         // The client area sits wholly below the menu bar, and the window cannot be resized.
@@ -146,8 +151,7 @@ private slots:
         MainWindowWidget window;
         RecordingMainWindowEvents events;
         window.setEvents(&events);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownOnScreen(window));
         auto* panel = window.findChild<RealTimePanelWidget*>(QStringLiteral("fraRealTimeData"));
         auto* frame = window.findChild<QGroupBox*>(QStringLiteral("fraPortSelect"));
         QVERIFY(panel != nullptr && frame != nullptr);
@@ -176,8 +180,7 @@ private slots:
         RecordingMainWindowEvents events;
         window.setEvents(&events);
         window.setPortSetupVisible(true);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownOnScreen(window));
         auto* port = window.findChild<QComboBox*>(QStringLiteral("cboPort"));
         port->addItem(QStringLiteral("Com1"));
         port->setFocus();
@@ -219,8 +222,7 @@ private slots:
         MainWindowWidget window;
         RecordingMainWindowEvents events;
         window.setEvents(&events);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownOnScreen(window));
         window.unload();
         QCOMPARE(events.calls, QStringList{QStringLiteral("Form_QueryUnload")});
         QVERIFY(!window.isVisible());
@@ -282,8 +284,7 @@ private slots:
 
         // A user's choice is a click, and the handler already sees the new selection.
         window.setPortSetupVisible(true);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownOnScreen(window));
         auto* port = window.findChild<QComboBox*>(QStringLiteral("cboPort"));
         QTest::keyClick(port, Qt::Key_Down);
         QCOMPARE(events.calls, QStringList{QStringLiteral("cboPort_Click")});
