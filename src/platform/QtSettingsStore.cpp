@@ -3,7 +3,9 @@
 #include "platform/ErrorRecord.h"
 #include "platform/SettingsFile.h"
 
+#include <QFile>
 #include <QSettings>
+#include <QTemporaryDir>
 
 namespace quillmark {
 
@@ -14,6 +16,21 @@ namespace {
 QSettings storeOf(const QString& app) {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, app, app);
 }
+
+#ifndef Q_OS_WIN
+// Reads the entry back through the same parser, from a copy: QSettings keeps a file it parsed
+// until the file's time stamp changes, so a file written twice within the stamp's resolution
+// would read back stale and report a fault that is not there. A copy that cannot be made
+// checks nothing rather than report a false fault.
+bool readsBack(const QString& fileName, const QString& entry, const QString& value) {
+    const QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("read-back.conf"));
+    if (!dir.isValid() || !QFile::copy(fileName, copy)) {
+        return true;
+    }
+    return QSettings(copy, QSettings::IniFormat).value(entry).toString() == value;
+}
+#endif
 
 }  // namespace
 
@@ -47,7 +64,7 @@ void QtSettingsStore::save(const QString& app, const QString& section, const QSt
     SettingsFile(settings.fileName()).setValue(section, key, value);
     // A line the reader misunderstands (an open quote runs on over the lines after it) can hide
     // the entry just written; the user must hear that the choice will not come back.
-    if (storeOf(app).value(entry).toString() != value) {
+    if (!readsBack(settings.fileName(), entry, value)) {
         throw RaisedError::platform(
             QStringLiteral("Settings"),
             QStringLiteral("The setting %1 was written to %2 but does not read back: a line "

@@ -50,12 +50,9 @@ struct SimulatedModule {
     std::uint64_t logged() const { return engine.log().total(); }
 };
 
-struct ProgramHarness {
-    std::unique_ptr<SimulatedModule> module;
-    MemorySettingsStore settings;
-    QtSerialPort port;
-    QtClock clock;
-    QtEventPump pump;
+// What every rig of the whole program has besides its line, clock and settings: the doubles on
+// the user's side, the shared state and the main window itself.
+struct ProgramDesk {
     ScriptedMessageBoxes boxes;
     FakeFiles files;
     RecordingHelpViewer help;
@@ -63,8 +60,20 @@ struct ProgramHarness {
     SharedState state;
     BrandingLines branding;
     MainWindowWidget window;
-    frmMain logic{
-        {port, clock, pump, boxes, settings, files, help, programEnd}, state, branding, window};
+
+    MainWindowPlatform platformOn(SerialPort& port, Clock& clock, EventPump& pump,
+                                  SettingsStore& settings) {
+        return {port, clock, pump, boxes, settings, files, help, programEnd};
+    }
+};
+
+struct ProgramHarness : ProgramDesk {
+    std::unique_ptr<SimulatedModule> module;
+    MemorySettingsStore settings;
+    QtSerialPort port;
+    QtClock clock;
+    QtEventPump pump;
+    frmMain logic{platformOn(port, clock, pump, settings), state, branding, window};
 
     explicit ProgramHarness(sim::Model model = sim::Model::CorvaneIIVR, bool pace = true)
         : module(std::make_unique<SimulatedModule>(pace, model)) {

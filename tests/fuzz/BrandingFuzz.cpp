@@ -1,5 +1,6 @@
 // The branding file reader on any bytes: it must keep what it read in order and never lose a
 // line between the two sections.
+#include "FuzzRequire.h"
 #include "shell/splash/Branding.h"
 
 #include <QDir>
@@ -12,17 +13,7 @@
 
 using namespace quillmark;
 
-namespace {
-
-// Names the broken expectation before stopping, so the fuzzer's report says which one.
-void require(bool holds, int line = __builtin_LINE()) {
-    if (!holds) {
-        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
-        std::abort();
-    }
-}
-
-}  // namespace
+using fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

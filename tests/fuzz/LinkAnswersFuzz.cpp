@@ -2,6 +2,7 @@
 // says, at whatever moment, and the user answers every box from the input too. Resync,
 // identification, each read and whole polling ticks run on that. Nothing may crash or hang,
 // Abort never leaves the port open, and the line-error count never wraps.
+#include "FuzzRequire.h"
 #include "LinkHarness.h"
 #include "RecordingViews.h"
 #include "link/CommEvents.h"
@@ -21,13 +22,7 @@ using namespace quillmark::test;
 
 namespace {
 
-// Names the broken expectation before stopping, so the fuzzer's report says which one.
-void require(bool holds, int line = __builtin_LINE()) {
-    if (!holds) {
-        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
-        std::abort();
-    }
-}
+using fuzz::require;
 
 constexpr std::array kBoxAnswers{msg_answer::kOk, msg_answer::kCancel, msg_answer::kAbort,
                                  msg_answer::kRetry, msg_answer::kIgnore};

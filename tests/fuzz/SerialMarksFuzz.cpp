@@ -1,5 +1,6 @@
 // The line-mark decoder on any byte stream cut into reads at any points: what it gives back,
 // read by read, must add up to what a plain decoder makes of the whole stream at once.
+#include "FuzzRequire.h"
 #include "platform/SerialMarks.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -12,13 +13,7 @@ using namespace quillmark;
 
 namespace {
 
-// Names the broken expectation before stopping, so the fuzzer's report says which one.
-void require(bool holds, int line = __builtin_LINE()) {
-    if (!holds) {
-        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
-        std::abort();
-    }
-}
+using fuzz::require;
 
 struct Decoded {
     QByteArray data;

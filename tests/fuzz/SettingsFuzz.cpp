@@ -2,6 +2,7 @@
 // itself. Reading must never crash, a stored port must come back as the number it says, and a
 // choice saved over a damaged file must read back and keep the port mapping and the lines the
 // program could not read.
+#include "FuzzRequire.h"
 #include "link/PortNames.h"
 #include "link/PortSelection.h"
 #include "platform/ErrorRecord.h"
@@ -24,13 +25,7 @@ using namespace quillmark;
 
 namespace {
 
-// Names the broken expectation before stopping, so the fuzzer's report says which one.
-void require(bool holds, int line = __builtin_LINE()) {
-    if (!holds) {
-        std::fprintf(stderr, "expectation at line %d does not hold\n", line);
-        std::abort();
-    }
-}
+using fuzz::require;
 
 const QString kApp = QStringLiteral("Quillmark");
 std::unique_ptr<QTemporaryDir> configHome;

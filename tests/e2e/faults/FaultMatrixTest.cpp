@@ -280,21 +280,13 @@ private:
 };
 
 // The program with the real per-user settings file; errors are answered with Ignore.
-struct StoredSettingsRig {
+struct StoredSettingsRig : ProgramDesk {
     SimulatedModule module{false};
     QtSettingsStore settings;
     QtSerialPort port;
     QtClock clock;
     QtEventPump pump;
-    ScriptedMessageBoxes boxes;
-    FakeFiles files;
-    RecordingHelpViewer help;
-    RecordingProgramEnd programEnd;
-    SharedState state;
-    BrandingLines branding;
-    MainWindowWidget window;
-    frmMain logic{
-        {port, clock, pump, boxes, settings, files, help, programEnd}, state, branding, window};
+    frmMain logic{platformOn(port, clock, pump, settings), state, branding, window};
 
     StoredSettingsRig() {
         // Retry cannot mend a file, so the user goes on without saving.
@@ -321,6 +313,7 @@ struct StoredSettingsRig {
         QFile file(settingsFile());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
+        file.flush();  // written before the time is set, or closing would stamp it again
         // QSettings keeps a parsed file until its size or time changes; rows follow each other
         // within a millisecond, and each must be read as written.
         static qint64 rows = 0;

@@ -152,7 +152,7 @@ constexpr std::array kKinds{
 constexpr std::array<std::uint8_t, 9> kTickCommands{0x2F, 0x22, 0x2B, 0x2C, 0x26,
                                                     0x27, 0x29, 0x2A, 0x2D};
 
-struct SoakRig {
+struct SoakRig : ProgramDesk {
     SimulatedModule module{false};
     MemorySettingsStore settings;
     QtSerialPort realPort;
@@ -161,15 +161,7 @@ struct SoakRig {
     frmMain* logicPtr = nullptr;
     WatchedPump pump{realPump, [this] { return logicPtr->link().activity().busy(); }};
     WatchedPort port{realPort, pump};
-    ScriptedMessageBoxes boxes;
-    FakeFiles files;
-    RecordingHelpViewer help;
-    RecordingProgramEnd programEnd;
-    SharedState state;
-    BrandingLines branding;
-    MainWindowWidget window;
-    frmMain logic{
-        {port, clock, pump, boxes, settings, files, help, programEnd}, state, branding, window};
+    frmMain logic{platformOn(port, clock, pump, settings), state, branding, window};
     std::optional<LineCounters> counters = LineCounters{};
 
     explicit SoakRig(std::mt19937& random) {
