@@ -3,6 +3,7 @@
 // choice saved over a damaged file must read back and keep the port mapping and the lines the
 // program could not read.
 #include "FuzzRequire.h"
+#include "StampedFile.h"
 #include "link/PortNames.h"
 #include "link/PortSelection.h"
 #include "platform/ErrorRecord.h"
@@ -47,16 +48,7 @@ void checkStoredText(const QString& stored) {
 
 void checkSettingsFile(const QByteArray& contents) {
     QDir().mkpath(configHome->path() + QStringLiteral("/Quillmark"));
-    {
-        QFile file(settingsFilePath());
-        require(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(contents);
-        // QSettings keeps a parsed file until its size or time changes; thousands of files a
-        // second would otherwise be read as the one before.
-        static qint64 written = 0;
-        file.setFileTime(QDateTime::fromSecsSinceEpoch(946684800 + written++),
-                         QFileDevice::FileModificationTime);
-    }
+    require(test::writeStampedFile(settingsFilePath(), contents));
     QtSettingsStore store;
     checkStoredText(store.get(kApp, QStringLiteral("Properties"), QStringLiteral("CommPort"),
                               QStringLiteral("1")));

@@ -4,6 +4,7 @@
 // tell, the program working again without a restart, and the stored port and the port mapping
 // as they were. Each row prints one line of the fault table.
 #include "ProgramHarness.h"
+#include "StampedFile.h"
 #include "platform/QtSettingsStore.h"
 
 #include <sys/mount.h>
@@ -309,17 +310,7 @@ struct StoredSettingsRig : ProgramDesk {
         return "[Ports]\nCom1=" + device + "\nCom2=" + device + "\n\n[Properties]\nCommPort=1\n" +
                tail;
     }
-    void writeSettings(const QByteArray& text) {
-        QFile file(settingsFile());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-        file.flush();  // written before the time is set, or closing would stamp it again
-        // QSettings keeps a parsed file until its size or time changes; rows follow each other
-        // within a millisecond, and each must be read as written.
-        static qint64 rows = 0;
-        file.setFileTime(QDateTime::fromSecsSinceEpoch(946684800 + rows++),
-                         QFileDevice::FileModificationTime);
-    }
+    void writeSettings(const QByteArray& text) { QVERIFY(writeStampedFile(settingsFile(), text)); }
     void start() { StartMainWindow(window, logic); }
     QWidget* panel() const { return window.findChild<QWidget*>(QStringLiteral("fraRealTimeData")); }
     bool ticksRun(int ticks) {
