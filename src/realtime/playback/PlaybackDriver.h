@@ -43,7 +43,7 @@ signals:
     void playingChanged(bool playing);
 
 private:
-    void show(std::size_t row);
+    void show(std::size_t index);
     void scheduleNext();
     void advance();
 

@@ -256,8 +256,7 @@ RecordingContents parseRecording(QByteArrayView text) {
         return contents;
     };
     if (text.size() > kMaxRecordingBytes) {
-        return fail(1, QStringLiteral("the file is larger than %1 MB")
-                           .arg(kMaxRecordingBytes / (1024 * 1024)));
+        return fail(1, QStringLiteral("the file is larger than %1 MB").arg(kMaxRecordingMegabytes));
     }
     std::vector<QByteArray> fields;
     bool headerSeen = false;

@@ -19,7 +19,8 @@ inline constexpr int kRecordingColumns = 13;
 
 // Limits that keep a reader responsive whatever file it is handed; an hour of polling is about
 // 1.5 MB, so these leave room for days.
-inline constexpr qint64 kMaxRecordingBytes = 64LL * 1024 * 1024;
+inline constexpr qint64 kMaxRecordingMegabytes = 64;
+inline constexpr qint64 kMaxRecordingBytes = kMaxRecordingMegabytes * 1024 * 1024;
 inline constexpr qsizetype kMaxRecordingLine = 4096;
 
 // The shortest decimal text that reads back as the same single, never in the user's locale.

@@ -15,7 +15,7 @@ RecordingContents readRecordingFile(const QString& path) {
     if (file.size() > kMaxRecordingBytes) {
         contents.errorLine = 1;
         contents.error =
-            QStringLiteral("the file is larger than %1 MB").arg(kMaxRecordingBytes / (1024 * 1024));
+            QStringLiteral("the file is larger than %1 MB").arg(kMaxRecordingMegabytes);
         return contents;
     }
     // Read no more than the limit, even from a file that grows while it is read.
