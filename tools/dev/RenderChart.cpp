@@ -1,9 +1,9 @@
 // Writes a PNG of the chart window with an hour's recording opened, zoomed in, and the cursor
 // placed, with the playback controls below it.
 #include "ChartScenes.h"
-#include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/RealTimeSession.h"
 #include "realtime/chart/ChartWidget.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/RecordingReader.h"
 
@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     window.chart()->setWindow(TimeWindow{0.0, 120.0});
     driver.seek(27);  // on the way up to the limiter
     window.show();
-    app.processEvents();
+    QApplication::processEvents();
     const bool saved = window.grab().save(out);
     QTextStream(stdout) << (saved ? out : QStringLiteral("could not write ") + out) << '\n';
     return saved ? 0 : 1;

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillmark::sim {
 
@@ -64,12 +65,15 @@ ReplayScript ReplayScript::fromText(const QByteArray& text) {
         }
         bool ok = false;
         const double seconds = fields.first().toDouble(&ok);
-        if (!ok || seconds < 0 ||
-            (!script.rows.empty() && seconds * 1e6 < script.rows.back().at.count())) {
+        // The bound keeps the microseconds within range; a run is never near a billion seconds.
+        if (!ok || !(seconds >= 0 && seconds <= 1e9)) {
             return fail(n + 1, QStringLiteral("bad time"));
         }
         ReplayRow row;
-        row.at = std::chrono::microseconds(static_cast<long long>(seconds * 1e6 + 0.5));
+        row.at = std::chrono::microseconds(std::llround(seconds * 1e6));
+        if (!script.rows.empty() && row.at < script.rows.back().at) {
+            return fail(n + 1, QStringLiteral("bad time"));
+        }
         for (const QByteArray& token : fields.last().split(' ')) {
             if (token.isEmpty()) {
                 continue;
