@@ -216,7 +216,7 @@ void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
     painter.fillRect(QRectF(0, 0, width(), height()), kBackground);
     const QFontMetricsF metrics(painter.font());
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
-        const LaneSpec& spec = kLanes[lane];
+        const LaneSpec& design = kLanes[lane];
         const QRectF area = laneArea(p, lane);
         const LaneRange range = ranges_[lane];
         auto band = [&](double from, double to) {
@@ -226,8 +226,8 @@ void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
                                            area.top(), area.height());
             painter.fillRect(QRectF(area.left(), y1, area.width(), y2 - y1), kRedBand);
         };
-        for (int i = 0; i < spec.redBands; ++i) {
-            band(spec.red[i].low, spec.red[i].high);
+        for (int i = 0; i < design.redBands; ++i) {
+            band(design.red[i].low, design.red[i].high);
         }
         if (lane == 0) {
             band(speedRedFrom_, range.high);
@@ -237,8 +237,8 @@ void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
                          QPointF(p.left + p.width, area.bottom() + 2.0));
         painter.setPen(kText);
         painter.drawText(QPointF(4.0, area.center().y() - 2.0),
-                         QStringLiteral("%1 (%2)").arg(QString::fromLatin1(spec.name),
-                                                       QString::fromLatin1(spec.unit)));
+                         QStringLiteral("%1 (%2)").arg(QString::fromLatin1(design.name),
+                                                       QString::fromLatin1(design.unit)));
     }
     painter.drawText(QPointF(4.0, p.statusTop + metrics.ascent() + 2.0), QStringLiteral("Status"));
     painter.setPen(kLaneLine);
