@@ -1,5 +1,6 @@
 // Link transactions through the real serial port on a pseudo-terminal, against the simulator:
 // the answers a module can give, the timing of a transaction, and the line's own errors.
+#include "DataColumns.h"
 #include "LinkHarness.h"
 #include "Median.h"
 #include "ProgramHarness.h"
@@ -63,9 +64,7 @@ class LinkOnPtyTest final : public QObject {
     Q_OBJECT
 private slots:
     void resync_answers_data() {
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<bool>("linkOk");
-        QTest::addColumn<bool>("takesTheFullSecond");
+        columns<int, bool, bool>("fault", "linkOk", "takesTheFullSecond");
         QTest::newRow("acknowledged") << int(FaultMode::None) << true << false;
         QTest::newRow("wrong acknowledge") << int(FaultMode::WrongAck) << false << false;
         QTest::newRow("one byte then silence") << int(FaultMode::SingleByte) << false << true;
@@ -97,11 +96,8 @@ private slots:
     }
 
     void firmware_answers_data() {
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<QString>("firmwareId");
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<bool>("linkOk");
-        QTest::addColumn<int>("dialogs");
+        columns<int, QString, QString, bool, int>("fault", "firmwareId", "model", "linkOk",
+                                                  "dialogs");
         struct Row {
             const char* name;
             FaultMode fault;
@@ -156,8 +152,7 @@ private slots:
     }
 
     void dataRead_answers_data() {
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<bool>("timeout");
+        columns<int, bool>("fault", "timeout");
         QTest::newRow("in time") << int(FaultMode::None) << false;
         QTest::newRow("extra bytes") << int(FaultMode::ExtraBytes) << false;
         QTest::newRow("short") << int(FaultMode::ShortAnswer) << true;

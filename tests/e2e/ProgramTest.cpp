@@ -1,6 +1,7 @@
 // The whole program against the simulated module on a pseudo-terminal: opening the real-time
 // view for each model, live values on the gauges, and what the user sees when the module or
 // the line misbehaves.
+#include "DataColumns.h"
 #include "ProgramHarness.h"
 #include "realtime/EngineReads.h"
 #include "realtime/PollingCycle.h"
@@ -72,10 +73,7 @@ private slots:
     }
 
     void open_eachModel_thenEveryTickReadsItsValues_data() {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<bool>("retard");
-        QTest::addColumn<double>("scaleMax");
-        QTest::addColumn<QString>("readout");
+        columns<int, bool, double, QString>("model", "retard", "scaleMax", "readout");
         QTest::newRow("Corvane II VR") << int(Model::CorvaneIIVR) << true << 10.0 << "10200";
         QTest::newRow("Corvane II") << int(Model::CorvaneII) << true << 8.0 << "7969";
         QTest::newRow("Corvane") << int(Model::Corvane) << false << 8.0 << "7969";
@@ -162,9 +160,7 @@ private slots:
     }
 
     void valueReadTimeout_answers_data() {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("panelStaysOpen");
-        QTest::addColumn<int>("batteryCommands");
+        columns<int, bool, int>("answer", "panelStaysOpen", "batteryCommands");
         QTest::newRow("abort") << msg_answer::kAbort << false << 1;
         QTest::newRow("ignore") << msg_answer::kIgnore << true << 1;
         QTest::newRow("retry") << msg_answer::kRetry << true << 2;

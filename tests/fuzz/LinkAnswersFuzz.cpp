@@ -29,6 +29,11 @@ constexpr std::array kBoxAnswers{msg_answer::kOk, msg_answer::kCancel, msg_answe
 constexpr std::array kLineEvents{comm_event::kReceive,  comm_event::kFraming,
                                  comm_event::kOverrun,  comm_event::kRxOverflow,
                                  comm_event::kRxParity, comm_event::kDeviceControlBlock};
+// The status read returns the raw byte; every other read a converted value.
+constexpr std::array kValueReads{&EngineReads::ReadTPS,       &EngineReads::ReadBAT,
+                                 &EngineReads::ReadRPM,       &EngineReads::ReadINJ1,
+                                 &EngineReads::ReadINJ2,      &EngineReads::ReadFuelMult1,
+                                 &EngineReads::ReadFuelMult2, &EngineReads::ReadRetard};
 constexpr std::array kFailingOperations{"open", "write", "count", "read", "discard", "wait"};
 // A user who keeps pressing Retry on a dead line would wait for ever; the fuzzer's user gives up.
 constexpr int kBoxesBeforeGivingUp = 40;
@@ -96,34 +101,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 rig.state.RealTimeActive = input.ConsumeBool();
                 rig.state.ModelName = input.ConsumeBool() ? QStringLiteral("Corvane II VR")
                                                           : QStringLiteral("Corvane");
-                switch (input.ConsumeIntegralInRange(0, 8)) {
-                    case 0:
-                        rig.reads.ReadStatus();
-                        break;
-                    case 1:
-                        rig.reads.ReadTPS();
-                        break;
-                    case 2:
-                        rig.reads.ReadBAT();
-                        break;
-                    case 3:
-                        rig.reads.ReadRPM();
-                        break;
-                    case 4:
-                        rig.reads.ReadINJ1();
-                        break;
-                    case 5:
-                        rig.reads.ReadINJ2();
-                        break;
-                    case 6:
-                        rig.reads.ReadFuelMult1();
-                        break;
-                    case 7:
-                        rig.reads.ReadFuelMult2();
-                        break;
-                    default:
-                        rig.reads.ReadRetard();
-                        break;
+                const auto read = input.ConsumeIntegralInRange<std::size_t>(0, kValueReads.size());
+                if (read == kValueReads.size()) {
+                    rig.reads.ReadStatus();
+                } else {
+                    (rig.reads.*kValueReads[read])();
                 }
                 break;
             }

@@ -1,4 +1,5 @@
 // Line-error events: reported, or handled silently while the real-time view runs.
+#include "DataColumns.h"
 #include "LinkHarness.h"
 #include "link/CommEvents.h"
 #include "link/LinkBringUp.h"
@@ -29,10 +30,7 @@ class CommEventsTest final : public QObject {
     Q_OBJECT
 private slots:
     void lineErrors_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("active");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("portOpen");
+        columns<int, bool, QString, bool>("code", "active", "shown", "portOpen");
         QTest::newRow("framing, idle") << 1004 << false << "Framing Error" << true;
         QTest::newRow("overrun, idle") << 1006 << false << "Port Hardware Overrun" << true;
         QTest::newRow("overflow, idle") << 1008 << false << "Receive Buffer Overflow" << true;

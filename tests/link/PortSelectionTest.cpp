@@ -1,4 +1,5 @@
 // The port list, the stored port number and the selection handler.
+#include "DataColumns.h"
 #include "LinkHarness.h"
 #include "MainControlsHarness.h"
 #include "link/LinkBringUp.h"
@@ -23,8 +24,7 @@ class PortSelectionTest final : public QObject {
     Q_OBJECT
 private slots:
     void storedText_converts_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("number");
+        columns<QString, int>("text", "number");
         QTest::newRow("plain") << "7" << 7;
         QTest::newRow("blanks around") << " 12 " << 12;
         QTest::newRow("a half rounds to even") << "2.5" << 2;
@@ -38,8 +38,7 @@ private slots:
     }
 
     void storedText_rejectsWithAPlainDescription_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("says");
+        columns<QString, QString>("text", "says");
         QTest::newRow("letters") << "abc"
                                  << "is not a number";
         QTest::newRow("empty") << ""

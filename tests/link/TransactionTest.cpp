@@ -1,5 +1,6 @@
 // Resynchronisation and firmware identification on a scripted module: what goes on the line,
 // when the waits end, what the user is shown, and the state left behind.
+#include "DataColumns.h"
 #include "LinkHarness.h"
 #include "link/LinkBringUp.h"
 
@@ -34,9 +35,7 @@ class TransactionTest final : public QObject {
     Q_OBJECT
 private slots:
     void resync_answers_data() {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<bool>("linkOk");
-        QTest::addColumn<int>("leftWaiting");
+        columns<QByteArray, bool, int>("answer", "linkOk", "leftWaiting");
         QTest::newRow("any byte then the acknowledge") << QByteArray("\x41\x06", 2) << true << 0;
         QTest::newRow("only the second byte counts") << QByteArray("\x06\x41", 2) << false << 0;
         QTest::newRow("three bytes: the first two decide")
@@ -117,10 +116,8 @@ private slots:
     }
 
     void resync_dialogInsideTheWait_keepsTheDeadline_data() {
-        QTest::addColumn<QString>("failing");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<int>("replyMs");
-        QTest::addColumn<int>("tookMs");  // a reply ends the wait, then the 2 ms pause
+        // tookMs: a reply ends the wait, then the 2 ms pause
+        columns<QString, int, int, int>("failing", "answer", "replyMs", "tookMs");
         // The user takes 0.9 s to answer; the wait still ends one second after the command.
         QTest::newRow("retry a failed sleep") << "wait" << msg_answer::kRetry << 1500 << 1000;
         QTest::newRow("ignore a failed count, reply in time")
@@ -161,9 +158,7 @@ private slots:
     }
 
     void firmware_identifiers_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("firmwareId");
-        QTest::addColumn<QString>("model");
+        columns<QByteArray, QString, QString>("text", "firmwareId", "model");
         QTest::newRow("VR") << QByteArray("Corvane II VR 2.1") << "Corvane II VR 2.1"
                             << "Corvane II VR";
         QTest::newRow("case is ignored") << QByteArray("corvane ii") << "corvane ii"
@@ -214,8 +209,7 @@ private slots:
     }
 
     void firmware_lateCarriageReturn_isATimeout_data() {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("portOpenAtDialog");
+        columns<int, bool>("answer", "portOpenAtDialog");
         QTest::newRow("abort") << msg_answer::kAbort << false;
         QTest::newRow("ignore") << msg_answer::kIgnore << false;
     }

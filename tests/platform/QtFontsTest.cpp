@@ -1,9 +1,12 @@
 // The designed font names resolve to an installed, metric-compatible family.
+#include "DataColumns.h"
 #include "platform/QtFonts.h"
 
 #include <QApplication>
 #include <QFontInfo>
 #include <QTest>
+
+using quillmark::test::columns;
 
 class QtFontsTest final : public QObject {
     Q_OBJECT
@@ -12,8 +15,7 @@ private slots:
     void initTestCase() { quillmark::installFontSubstitutes(); }
 
     void designedFamiliesResolveToLiberationSans_data() {
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<bool>("bold");
+        columns<QString, bool>("family", "bold");
         QTest::newRow("MS Sans Serif") << QStringLiteral("MS Sans Serif") << false;
         QTest::newRow("System bold") << QStringLiteral("System") << true;
         QTest::newRow("Arial") << QStringLiteral("Arial") << false;

@@ -1,5 +1,6 @@
 // Help, Contents on a machine without a CHM viewer: the program's own window; and the help's
 // message table, kept complete against the texts the program can show.
+#include "DataColumns.h"
 #include "platform/HelpWindow.h"
 #include "platform/QtHelpViewer.h"
 
@@ -15,6 +16,7 @@
 #include <optional>
 
 using namespace quillmark;
+using quillmark::test::columns;
 
 namespace {
 
@@ -252,7 +254,7 @@ private slots:
     // A message or box title the program can show has its row in the help's message table:
     // the text as in the source, each %1 standing for any text (an example or an <i>item</i>).
     void everyShownTextHasItsRowInTheHelp_data() {
-        QTest::addColumn<QString>("text");
+        columns<QString>("text");
         const auto texts = shownTexts();
         for (auto it = texts.begin(); it != texts.end(); ++it) {
             QTest::newRow(qPrintable(it.value() + ": " + it.key())) << it.key();

@@ -1,4 +1,5 @@
 // Qt message boxes: buttons, icons and answers of each style code, Esc and the close box.
+#include "DataColumns.h"
 #include "platform/QtMessageBoxes.h"
 
 #include <QAbstractButton>
@@ -16,6 +17,7 @@
 #include <functional>
 
 using quillmark::QtMessageBoxes;
+using quillmark::test::columns;
 
 namespace {
 
@@ -74,10 +76,8 @@ private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
     void styleOffersItsButtonsAndAnswers_data() {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<QStringList>("buttons");  // left to right, with access keys
-        QTest::addColumn<QList<int>>("answers");
+        // buttons: left to right, with access keys
+        columns<int, int, QStringList, QList<int>>("style", "icon", "buttons", "answers");
         QTest::newRow("18 abort retry ignore")
             << 18 << int(QMessageBox::Critical) << QStringList{"&Abort", "&Retry", "&Ignore"}
             << QList<int>{3, 4, 5};
@@ -114,9 +114,7 @@ private slots:
     }
 
     void accessKeysAndEnterChooseButtons_data() {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("answer");
+        columns<int, int, int>("style", "key", "answer");
         QTest::newRow("18 A") << 18 << int(Qt::Key_A) << 3;
         QTest::newRow("18 R") << 18 << int(Qt::Key_R) << 4;
         QTest::newRow("18 Enter is Abort") << 18 << int(Qt::Key_Return) << 3;

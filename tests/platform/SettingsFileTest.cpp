@@ -1,4 +1,5 @@
 // The settings store on a real file: only the entry written changes, the user's lines stay.
+#include "DataColumns.h"
 #include "platform/ErrorRecord.h"
 #include "platform/QtSettingsStore.h"
 
@@ -8,6 +9,7 @@
 #include <QtTest>
 
 using namespace quillmark;
+using quillmark::test::columns;
 
 namespace {
 
@@ -43,9 +45,8 @@ private slots:
     }
 
     void savingEditsOnlyItsEntry_data() {
-        QTest::addColumn<QByteArray>("before");  // null: no file
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("after");
+        // before: null: no file
+        columns<QByteArray, QString, QByteArray>("before", "value", "after");
         const QByteArray edited =
             "; my ports\n[Ports]\nCom1=/dev/ttyUSB0\nCom6 "
             "/dev/ttyUSB1\n\n[Properties]\nCommPort=3\n";

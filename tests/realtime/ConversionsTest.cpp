@@ -1,4 +1,5 @@
 // The throttle curve, the unit conversions of every read and the status texts.
+#include "DataColumns.h"
 #include "realtime/EngineReads.h"
 #include "realtime/PollingCycle.h"
 #include "realtime/StatusText.h"
@@ -10,13 +11,13 @@
 #include <limits>
 
 using namespace quillmark;
+using quillmark::test::columns;
 
 class ConversionsTest final : public QObject {
     Q_OBJECT
 private slots:
     void throttleCurve_corners_data() {
-        QTest::addColumn<int>("raw");
-        QTest::addColumn<double>("percent");
+        columns<int, double>("raw", "percent");
         const QList<QPair<int, double>> points = {
             {0, 0},       {1, 10.0 / 48}, {24, 5},     {48, 10},   {49, 10.625}, {64, 20},
             {65, 21.25},  {80, 40},       {81, 41.25}, {96, 60},   {97, 61.25},  {112, 80},
@@ -42,11 +43,7 @@ private slots:
     }
 
     void readings_data() {
-        QTest::addColumn<int>("quantity");
-        QTest::addColumn<int>("low");
-        QTest::addColumn<int>("high");
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<float>("value");
+        columns<int, int, int, QString, float>("quantity", "low", "high", "model", "value");
         auto row = [](const char* name, Quantity q, int low, int high, const char* model,
                       double value) {
             QTest::newRow(name) << int(q) << low << high << QString(model)
@@ -88,8 +85,7 @@ private slots:
     }
 
     void statusTexts_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("text");
+        columns<int, QString>("status", "text");
         const QString off = "Engine Off", on = "Engine Running";
         QTest::newRow("0") << 0 << off + "\r\nAdvanced Mode";
         QTest::newRow("2: one running bit is off") << 2 << off + "\r\nAdvanced Mode";

@@ -1,5 +1,6 @@
 // The read family on a scripted module: the transaction of each read, and what Abort, Retry
 // and Ignore do after a timeout.
+#include "DataColumns.h"
 #include "LinkHarness.h"
 #include "realtime/EngineReads.h"
 
@@ -77,10 +78,8 @@ private slots:
     }
 
     void valueReadTimeout_answers_data() {
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<float>("result");
-        QTest::addColumn<QStringList>("closing");
-        QTest::addColumn<int>("commandsSent");
+        columns<QList<int>, float, QStringList, int>("answers", "result", "closing",
+                                                     "commandsSent");
         QTest::newRow("abort closes the port, then the panel")
             << QList<int>{msg_answer::kAbort} << 0.0f << QStringList{"panel"} << 1;
         QTest::newRow("ignore returns 0 and leaves the panel")
@@ -109,8 +108,7 @@ private slots:
     }
 
     void statusReadTimeout_answers_data() {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QStringList>("closing");
+        columns<int, QStringList>("answer", "closing");
         QTest::newRow("abort closes the panel, then the port")
             << msg_answer::kAbort << QStringList{"panel (port open)"};
         QTest::newRow("retry only closes the port") << msg_answer::kRetry << QStringList{};

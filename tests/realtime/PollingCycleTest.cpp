@@ -1,4 +1,5 @@
 // The polling tick and the panel's open and close, on a scripted module.
+#include "DataColumns.h"
 #include "LinkHarness.h"
 #include "RecordingViews.h"
 #include "realtime/EngineReads.h"
@@ -47,11 +48,8 @@ class PollingCycleTest final : public QObject {
     Q_OBJECT
 private slots:
     void open_setsTheGaugesUpForTheModel_data() {
-        QTest::addColumn<QByteArray>("identifier");
-        QTest::addColumn<bool>("retardShown");
-        QTest::addColumn<double>("scaleMax");
-        QTest::addColumn<double>("markLow");
-        QTest::addColumn<double>("markHigh");
+        columns<QByteArray, bool, double, double, double>("identifier", "retardShown", "scaleMax",
+                                                          "markLow", "markHigh");
         QTest::newRow("VR") << QByteArray("Corvane II VR") << true << 10.0 << 9.0 << 9.5;
         QTest::newRow("II") << QByteArray("Corvane II") << false << 8.0 << 5.7 << 6.0;
         QTest::newRow("plain") << QByteArray("Corvane 1.0") << false << 8.0 << 5.7 << 6.0;
@@ -120,8 +118,7 @@ private slots:
     }
 
     void tick_readsInOrderAndPutsEachValueOnItsGauge_data() {
-        QTest::addColumn<QByteArray>("identifier");
-        QTest::addColumn<bool>("readsRetard");
+        columns<QByteArray, bool>("identifier", "readsRetard");
         QTest::newRow("VR") << QByteArray("Corvane II VR") << true;
         QTest::newRow("II") << QByteArray("Corvane II") << true;
         QTest::newRow("plain") << QByteArray("Corvane") << false;

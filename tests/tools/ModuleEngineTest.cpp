@@ -1,4 +1,5 @@
 // Answers of the simulated module: well-formed, converted, moving, and bent by each fault.
+#include "DataColumns.h"
 #include "sim/CommandTable.h"
 #include "sim/DataEncoder.h"
 #include "sim/EngineProfile.h"
@@ -11,6 +12,7 @@
 
 using namespace quillmark::sim;
 using namespace std::chrono_literals;
+using quillmark::test::columns;
 
 namespace {
 
@@ -168,9 +170,8 @@ private slots:
     }
 
     void dataFaults_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("extra");  // bytes beyond the full answer; -99 for silence
-        QTest::addColumn<bool>("late");
+        // extra: bytes beyond the full answer; -99 for silence
+        columns<int, int, bool>("mode", "extra", "late");
         QTest::newRow("silent") << int(FaultMode::Silent) << -99 << false;
         QTest::newRow("short") << int(FaultMode::ShortAnswer) << -1 << false;
         QTest::newRow("extra") << int(FaultMode::ExtraBytes) << 2 << false;
@@ -215,8 +216,8 @@ private slots:
     }
 
     void identifierFaults_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QByteArray>("after");  // what follows the lead character
+        // after: what follows the lead character
+        columns<int, QByteArray>("mode", "after");
         QTest::newRow("lower") << int(FaultMode::IdLowerCase) << QByteArray("corvane ii\r");
         QTest::newRow("no-space") << int(FaultMode::IdNoSpace) << QByteArray("Corvane IIVR\r");
         QTest::newRow("empty") << int(FaultMode::IdEmpty) << QByteArray("\r");

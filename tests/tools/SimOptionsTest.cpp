@@ -1,4 +1,5 @@
 // The simulator's command line: models, identifiers, fault choices and their effect.
+#include "DataColumns.h"
 #include "sim/CommandTable.h"
 #include "sim/ModuleEngine.h"
 #include "sim/ReplayScript.h"
@@ -8,6 +9,7 @@
 
 using namespace quillmark::sim;
 using namespace std::chrono_literals;
+using quillmark::test::columns;
 
 namespace {
 
@@ -108,7 +110,7 @@ private slots:
     }
 
     void badCommandLines_data() {
-        QTest::addColumn<QString>("line");
+        columns<QString>("line");
         QTest::newRow("unknown option") << "--turbo";
         QTest::newRow("missing value") << "--fault";
         QTest::newRow("unknown fault") << "--fault wobbly";

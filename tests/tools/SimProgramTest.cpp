@@ -1,4 +1,5 @@
 // The quillmark-sim program: serves across reopen, logs each command, registers its port.
+#include "DataColumns.h"
 #include "PtyPeer.h"
 
 #include "sim/CommandTable.h"
@@ -11,14 +12,15 @@
 using namespace quillmark::sim;
 using namespace std::chrono_literals;
 using quillmark::sim::test::PtyPeer;
+using quillmark::test::columns;
 
 class SimProgramTest final : public QObject {
     Q_OBJECT
 
 private slots:
     void programServesLogsAndRegisters_data() {
-        QTest::addColumn<QByteArray>("before");  // the user's settings file, empty for none
-        QTest::addColumn<QByteArray>("after");
+        // before: the user's settings file, empty for none
+        columns<QByteArray, QByteArray>("before", "after");
         QTest::newRow("no settings file") << QByteArray() << QByteArray("[Ports]\n");
         // The user's mapping, comments and a malformed line all survive the simulator.
         const QByteArray own = "; mine\n[Ports]\nCom9=/dev/ttyUSB0\nCom6 /dev/ttyUSB1\n";

@@ -1,10 +1,13 @@
 // The shared error trap: what Abort, Retry and Ignore do to a list of steps.
+#include "DataColumns.h"
 #include "ScriptedMessageBoxes.h"
 #include "trap/ErrorTrap.h"
 
 #include <QTest>
 
 using namespace quillmark;
+using quillmark::test::columns;
+
 using quillmark::test::ScriptedMessageBoxes;
 
 namespace {
@@ -40,11 +43,8 @@ class ErrorTrapTest final : public QObject {
     Q_OBJECT
 private slots:
     void answers_actOnTheFailedStep_data() {
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<int>("failures");
-        QTest::addColumn<QStringList>("ran");
-        QTest::addColumn<bool>("closed");
-        QTest::addColumn<int>("end");
+        columns<QList<int>, int, QStringList, bool, int>("answers", "failures", "ran", "closed",
+                                                         "end");
         QTest::newRow("abort runs the closing steps and skips the rest")
             << QList<int>{msg_answer::kAbort} << 1 << QStringList{"first", "second"} << true
             << int(ProcedureEnd::Aborted);
@@ -115,8 +115,7 @@ private slots:
     }
 
     void labelledTargets_redirectLikePositions_data() {
-        QTest::addColumn<QString>("retryTo");
-        QTest::addColumn<QStringList>("ran");
+        columns<QString, QStringList>("retryTo", "ran");
         // Retry once to the label, then Ignore to the end: "read" never runs.
         QTest::newRow("to the labelled step")
             << "open" << QStringList{"open", "raise", "open", "raise"};

@@ -3,6 +3,7 @@
 // pseudo-terminal. Every row must leave the user told what happened where the program can
 // tell, the program working again without a restart, and the stored port and the port mapping
 // as they were. Each row prints one line of the fault table.
+#include "DataColumns.h"
 #include "ProgramHarness.h"
 #include "StampedFile.h"
 #include "platform/QtSettingsStore.h"
@@ -331,8 +332,7 @@ class FaultMatrixTest final : public QObject {
     Q_OBJECT
 private slots:
     void lineFault_data() {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<bool>("running");
+        columns<int, bool>("row", "running");
         for (std::size_t i = 0; i < kLineFaults.size(); ++i) {
             const auto& row = kLineFaults[i];
             if (row.whileRunning) {
@@ -399,8 +399,7 @@ private slots:
     }
 
     void settingsFault_data() {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<bool>("running");
+        columns<int, bool>("row", "running");
         for (std::size_t i = 0; i < kSettingsFaults.size(); ++i) {
             QTest::addRow("%s, panel running", kSettingsFaults[i].name) << int(i) << true;
             QTest::addRow("%s, panel closed", kSettingsFaults[i].name) << int(i) << false;

@@ -1,5 +1,6 @@
 // The chart's arithmetic: time and value to pixels, zoom and pan limits, and the per-column
 // thinning that must keep every peak and every gap.
+#include "DataColumns.h"
 #include "realtime/chart/ChartMapping.h"
 
 #include <QTest>
@@ -8,6 +9,7 @@
 #include <limits>
 
 using namespace quillmark;
+using quillmark::test::columns;
 
 namespace {
 
@@ -19,8 +21,7 @@ class ChartMappingTest final : public QObject {
     Q_OBJECT
 private slots:
     void mapping_data() {
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<double>("x");
+        columns<double, double>("seconds", "x");
         QTest::newRow("left edge") << 10.0 << 100.0;
         QTest::newRow("right edge") << 70.0 << 700.0;
         QTest::newRow("middle") << 40.0 << 400.0;

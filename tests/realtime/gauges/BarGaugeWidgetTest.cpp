@@ -1,4 +1,5 @@
 // Bar gauges drawn into images: pointer position, segment boundaries, bands, label colours.
+#include "DataColumns.h"
 #include "GaugeImageProbe.h"
 #include "realtime/gauges/BarGaugeWidget.h"
 #include "realtime/gauges/GaugeTables.h"
@@ -8,6 +9,8 @@
 #include <limits>
 
 using namespace quillmark;
+using quillmark::test::columns;
+
 namespace tables = quillmark::gauge_tables;
 
 namespace {
@@ -48,8 +51,7 @@ class BarGaugeWidgetTest final : public QObject {
 
 private slots:
     void throttlePointerAtAThirdOfTheLength_data() {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<qreal>("ratio");
+        columns<QSize, qreal>("size", "ratio");
         QTest::newRow("design 1x") << kDesignSize << 1.0;
         QTest::newRow("design 1.5x") << kDesignSize << 1.5;
         QTest::newRow("design 2x") << kDesignSize << 2.0;

@@ -1,4 +1,5 @@
 // The tachometer drawn into images: needle angle, mark zones and the digital read-out.
+#include "DataColumns.h"
 #include "GaugeImageProbe.h"
 #include "realtime/gauges/DialGaugeWidget.h"
 
@@ -7,6 +8,7 @@
 #include <numbers>
 
 using namespace quillmark;
+using quillmark::test::columns;
 
 namespace {
 // The size of a 3972 x 3732 twips dial at 96 dots per inch.
@@ -47,10 +49,7 @@ class DialGaugeWidgetTest final : public QObject {
 
 private slots:
     void needleAngle_data() {
-        QTest::addColumn<double>("scaleMax");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<double>("degrees");
-        QTest::addColumn<qreal>("ratio");
+        columns<double, double, double, qreal>("scaleMax", "value", "degrees", "ratio");
         QTest::newRow("7969 rpm on 0-8") << 8.0 << 7.969 << -43.95 << 1.0;
         QTest::newRow("7969 rpm on 0-8 at 2x") << 8.0 << 7.969 << -43.95 << 2.0;
         QTest::newRow("9 on 0-10") << 10.0 << 9.0 << -18.0 << 1.0;
@@ -78,9 +77,7 @@ private slots:
     }
 
     void markZones_data() {
-        QTest::addColumn<double>("scaleMax");
-        QTest::addColumn<double>("low");
-        QTest::addColumn<double>("high");
+        columns<double, double, double>("scaleMax", "low", "high");
         QTest::newRow("Corvane II") << 8.0 << 5.7 << 6.0;
         QTest::newRow("Corvane II VR") << 10.0 << 9.0 << 9.5;
     }
@@ -109,8 +106,7 @@ private slots:
     }
 
     void needleNeverCrossesTheCaptions_data() {
-        QTest::addColumn<double>("scaleMax");
-        QTest::addColumn<qreal>("ratio");
+        columns<double, qreal>("scaleMax", "ratio");
         QTest::newRow("0-8") << 8.0 << 1.0;
         QTest::newRow("0-10 at 2x") << 10.0 << 2.0;
     }

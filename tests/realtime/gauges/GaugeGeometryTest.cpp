@@ -1,4 +1,5 @@
 // Value-to-position arithmetic and the consistency of the scale tables.
+#include "DataColumns.h"
 #include "realtime/gauges/GaugeGeometry.h"
 #include "realtime/gauges/GaugeTables.h"
 
@@ -6,6 +7,8 @@
 #include <limits>
 
 using namespace quillmark;
+using quillmark::test::columns;
+
 namespace tables = quillmark::gauge_tables;
 
 class GaugeGeometryTest final : public QObject {
@@ -71,9 +74,7 @@ private slots:
     }
 
     void dialAngles_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<double>("scaleMax");
-        QTest::addColumn<double>("degrees");
+        columns<double, double, double>("value", "scaleMax", "degrees");
         QTest::newRow("zero") << 0.0 << 8.0 << 225.0;
         QTest::newRow("top") << 8.0 << 8.0 << -45.0;
         QTest::newRow("half") << 4.0 << 8.0 << 90.0;

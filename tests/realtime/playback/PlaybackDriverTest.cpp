@@ -1,5 +1,6 @@
 // Playback onto the panel: each row shows its own values (never its neighbour's), failed
 // reads leave their gauge, and the recorded pace is kept at every speed.
+#include "DataColumns.h"
 #include "RecordingViews.h"
 #include "realtime/StatusText.h"
 #include "realtime/playback/PlaybackDriver.h"
@@ -56,8 +57,7 @@ private slots:
     }
 
     void delays_followTheRecordingAndTheSpeed_data() {
-        QTest::addColumn<double>("speed");
-        QTest::addColumn<int>("delay");
+        columns<double, int>("speed", "delay");
         QTest::newRow("half") << 0.5 << 400;
         QTest::newRow("normal") << 1.0 << 200;
         QTest::newRow("double") << 2.0 << 100;

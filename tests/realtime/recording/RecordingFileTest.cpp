@@ -1,5 +1,6 @@
 // The recording file: number text in any locale, empty cells for missing reads, a write that
 // fails part-way, and the reader handed every kind of file that is not a recording.
+#include "DataColumns.h"
 #include "FakeTime.h"
 #include "realtime/recording/Recorder.h"
 #include "realtime/recording/RecordingFiles.h"
@@ -79,8 +80,7 @@ private slots:
     }
 
     void numbers_shortestTextThatReadsBackAsTheSameSingle_data() {
-        QTest::addColumn<float>("value");
-        QTest::addColumn<QByteArray>("text");
+        columns<float, QByteArray>("value", "text");
         QTest::newRow("battery") << 12.0f << QByteArray("12");
         QTest::newRow("speed") << 8000.0f << QByteArray("8000");
         QTest::newRow("fuel") << -50.0f << QByteArray("-50");
@@ -209,9 +209,7 @@ private slots:
     }
 
     void reader_namesTheLineAndFaultOfAnyOtherFile_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("line");
-        QTest::addColumn<QString>("fault");
+        columns<QByteArray, int, QString>("text", "line", "fault");
         const QByteArray good = recordingText(2);
         const QByteArray row = recordingRowLine(sampleRow(2));
         QByteArray shortRow = row;

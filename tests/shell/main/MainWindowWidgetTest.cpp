@@ -1,4 +1,5 @@
 // The main window's menus, layout, key preview, close query, timer and port list.
+#include "DataColumns.h"
 #include "RecordingMainWindowEvents.h"
 #include "platform/ErrorRecord.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
@@ -21,6 +22,7 @@
 using quillmark::MainWindowWidget;
 using quillmark::RaisedError;
 using quillmark::RealTimePanelWidget;
+using quillmark::test::columns;
 using quillmark::test::RecordingMainWindowEvents;
 
 namespace {
@@ -101,8 +103,7 @@ private slots:
     }
 
     void clientAreaInPixelsFollowsTheDpi_data() {
-        QTest::addColumn<double>("dpi");
-        QTest::addColumn<QSize>("client");
+        columns<double, QSize>("dpi", "client");
         QTest::newRow("96 dpi") << 96.0 << QSize(527, 577);
         QTest::newRow("120 dpi") << 120.0 << QSize(659, 721);
         QTest::newRow("144 dpi") << 144.0 << QSize(791, 865);

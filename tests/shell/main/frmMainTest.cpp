@@ -1,4 +1,5 @@
 // The main window's load with the stored port, the keys, exit, About and Help.
+#include "DataColumns.h"
 #include "FakeShellPlatform.h"
 #include "MainControlsHarness.h"
 #include "link/SharedState.h"
@@ -37,12 +38,9 @@ class MainWindowLogicTest final : public QObject {
     Q_OBJECT
 private slots:
     void load_withStoredPort_data() {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<int>("portNumber");
-        QTest::addColumn<int>("listIndex");
-        QTest::addColumn<QString>("storedAfter");
-        QTest::addColumn<QString>("dialog");
-        QTest::addColumn<QString>("unreadable");  // what the store reports of hand edits
+        // unreadable: what the store reports of hand edits
+        columns<QVariant, int, int, QString, QString, QString>(
+            "stored", "portNumber", "listIndex", "storedAfter", "dialog", "unreadable");
         QTest::newRow("nothing stored") << QVariant() << 1 << 0 << "1"
                                         << "" << QString();
         QTest::newRow("unreadable line named after the load")

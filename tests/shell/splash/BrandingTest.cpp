@@ -1,10 +1,12 @@
 // The branding file reader, the splash item rules and the About text.
+#include "DataColumns.h"
 #include "shell/splash/AboutText.h"
 #include "shell/splash/Branding.h"
 
 #include <QtTest>
 
 using namespace quillmark;
+using quillmark::test::columns;
 
 namespace {
 
@@ -23,9 +25,7 @@ class BrandingTest final : public QObject {
 
 private slots:
     void readsBothSections_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("splashItems");
-        QTest::addColumn<QStringList>("aboutLines");
+        columns<QByteArray, QStringList, QStringList>("bytes", "splashItems", "aboutLines");
 
         QTest::newRow("two comments first")
             << QByteArray("!one\r\n!two\r\nAcme\r\nTimes\r\n!\r\nA1\r\nA2\r\n")
@@ -78,9 +78,7 @@ private slots:
     }
 
     void readingPastTheEndKeepsWhatWasRead_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("pastEnd");
-        QTest::addColumn<QStringList>("splashItems");
+        columns<QByteArray, int, QStringList>("bytes", "pastEnd", "splashItems");
 
         QTest::newRow("empty file")
             << QByteArray() << int(BrandingPastEnd::BeforeFirstItem) << QStringList();
@@ -116,8 +114,7 @@ private slots:
     }
 
     void fontSizeFromLeadingNumber_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("size");
+        columns<QString, double>("text", "size");
         QTest::newRow("plain") << "36" << 36.0;
         QTest::newRow("letters after") << "12abc" << 12.0;
         QTest::newRow("leading blanks") << "  20 pt" << 20.0;
@@ -139,9 +136,7 @@ private slots:
     }
 
     void styleWords_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("bold");
-        QTest::addColumn<bool>("italic");
+        columns<QString, bool, bool>("text", "bold", "italic");
         QTest::newRow("capitals") << "BOLD" << true << false;
         QTest::newRow("inside a word") << "extrabolder" << true << false;
         QTest::newRow("both") << "bold italic" << true << true;
@@ -170,8 +165,7 @@ private slots:
     void aboutText_data() {
         const QString product = QString::fromLatin1(kAboutProductText);
         const QString head2 = copyrightNotice() + QStringLiteral("\r\n\r\n");
-        QTest::addColumn<QStringList>("aboutLines");
-        QTest::addColumn<QString>("text");
+        columns<QStringList, QString>("aboutLines", "text");
         QTest::newRow("defaults")
             << defaultAboutLines()
             << QStringLiteral("Halverd ") + product + QStringLiteral("\r\n") + head2 +

@@ -1,4 +1,5 @@
 // The splash window end to end: real widget, real files in a temporary program directory.
+#include "DataColumns.h"
 #include "platform/QtFiles.h"
 #include "shell/splash/BrandingLines.h"
 #include "shell/splash/Splash.h"
@@ -14,6 +15,8 @@
 #include <QtTest>
 
 using namespace quillmark;
+using quillmark::test::columns;
+
 using test::ScriptedMessageBoxes;
 
 namespace {
@@ -86,7 +89,7 @@ private slots:
     }
 
     void logoKeepsItsShapeCentredInTheBox_data() {
-        QTest::addColumn<QSize>("picture");
+        columns<QSize>("picture");
         QTest::newRow("portrait") << QSize(60, 180);
         QTest::newRow("wide") << QSize(400, 50);
     }
@@ -110,10 +113,7 @@ private slots:
     }
 
     void truncatedFile_data() {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<int>("dialogs");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("items");
+        columns<int, int, QString, int>("answer", "dialogs", "caption", "items");
         QTest::newRow("abort") << int(msg_answer::kAbort) << 1 << "Halverd" << 2;
         // The user mends the file while the dialog is open; it is read afresh, not appended.
         QTest::newRow("retry") << int(msg_answer::kRetry) << 1 << "Acme" << 5;
@@ -157,10 +157,7 @@ private slots:
     }
 
     void closesFourSecondsAfterCreation_data() {
-        QTest::addColumn<bool>("logo");
-        QTest::addColumn<int>("answerAfterMs");
-        QTest::addColumn<qint64>("earliest");
-        QTest::addColumn<qint64>("latest");
+        columns<bool, int, qint64, qint64>("logo", "answerAfterMs", "earliest", "latest");
         QTest::newRow("defaults, user pokes at it") << true << 0 << 3750ll << 4250ll;
         QTest::newRow("missing logo") << false << 0 << 3750ll << 4250ll;
         // The time runs out while the error dialog is still open: the splash must not be left
