@@ -1,9 +1,9 @@
 #include "realtime/EngineReads.h"
 
-#include "link/ModelNames.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
+#include "realtime/ModelTraits.h"
 #include "realtime/ThrottleCurve.h"
 #include "realtime/recording/TickObserver.h"
 #include "trap/ErrorDialog.h"
@@ -44,9 +44,6 @@ const QString kValueTimeout = QStringLiteral("RS-232 timeout. Check cable and cl
 const QString kStatusTimeout =
     QStringLiteral("RS-232 timeout. Check cable and click Abort or Retry.");
 
-// The one model whose speed byte counts 40 RPM; every other counts 31.25.
-const QString kFortyRpmModel = QString::fromLatin1(kModelCorvaneIIVR);
-
 double convertInDouble(Quantity quantity, std::uint8_t b, std::uint8_t high,
                        const QString& modelName) {
     switch (quantity) {
@@ -55,7 +52,7 @@ double convertInDouble(Quantity quantity, std::uint8_t b, std::uint8_t high,
         case Quantity::Battery:
             return b * 18 / 255.0;
         case Quantity::EngineSpeed:
-            return modelName == kFortyRpmModel ? b * 40.0 : b * 31.25;
+            return b * modelTraits(modelName).rpmPerCount;
         case Quantity::Injector1:
         case Quantity::Injector2:
             return (high * 256 + b) / 250.0;

@@ -1,11 +1,11 @@
 #include "realtime/PollingCycle.h"
 
-#include "link/ModelNames.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "realtime/EngineReads.h"
+#include "realtime/ModelTraits.h"
 #include "realtime/RealTimeView.h"
 #include "realtime/StatusText.h"
 #include "realtime/recording/TickObserver.h"
@@ -149,10 +149,8 @@ void PollingCycle::tick() {
         nextStep([&] { showOnSegment(view_.gauInj2PW(), reads_.ReadINJ2(), injectorSegment); }),
         step(yieldAndCheck),
         nextStep([&] {
-            // Only the two "Corvane II" models report a retard; the plain II has the gauge
-            // hidden but the value is still read and set.
-            if (state_.ModelName == QLatin1String(kModelCorvaneII) ||
-                state_.ModelName == QLatin1String(kModelCorvaneIIVR)) {
+            // The plain II has the gauge hidden but the value is still read and set.
+            if (modelTraits(state_.ModelName).readsRetard) {
                 view_.gauRetard().setPointerValue(reads_.ReadRetard());
             }
         }),

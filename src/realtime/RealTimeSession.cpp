@@ -1,10 +1,10 @@
 #include "realtime/RealTimeSession.h"
 
 #include "link/LinkBringUp.h"
-#include "link/ModelNames.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
+#include "realtime/ModelTraits.h"
 #include "realtime/RealTimeView.h"
 #include "trap/ErrorTrap.h"
 
@@ -17,18 +17,6 @@ const QString kNoLink =
     QStringLiteral("Cannot establish RS-232 link. Check cable and module power.");
 const QString kInvalidFirmware =
     QStringLiteral("Error - invalid firmware ID. Unable to identify Corvane version.\r\n");
-
-struct TachometerSetup {
-    bool retardShown;
-    double markLow;
-    double markHigh;
-    double scaleMax;
-};
-
-// The tachometer's top matches the speed conversion: 255 x 40 RPM on the VR, 255 x 31.25 on
-// every other model (which also gets the design-time values back).
-constexpr TachometerSetup kVrSetup{true, 9.0, 9.5, 10.0};
-constexpr TachometerSetup kOtherSetup{false, 5.7, 6.0, 8.0};
 
 }  // namespace
 
@@ -76,18 +64,11 @@ void RealTimeSession::setUpGaugesForModel() {
 }
 
 void setUpGaugesFor(RealTimeView& view, const QString& modelName) {
-    const TachometerSetup& setup =
-        modelName == QLatin1String(kModelCorvaneIIVR) ? kVrSetup : kOtherSetup;
-    view.gauRetard().setGaugeVisible(setup.retardShown);
-    view.gauTach().setTachMarkLow(setup.markLow);
-    view.gauTach().setTachMarkHigh(setup.markHigh);
-    view.gauTach().setTachScaleMax(setup.scaleMax);
-}
-
-double speedRedFrom(const QString& modelName) {
-    const TachometerSetup& setup =
-        modelName == QLatin1String(kModelCorvaneIIVR) ? kVrSetup : kOtherSetup;
-    return setup.markHigh * 1000.0;
+    const ModelTraits& traits = modelTraits(modelName);
+    view.gauRetard().setGaugeVisible(traits.showsRetard);
+    view.gauTach().setTachMarkLow(traits.tachMarkLow);
+    view.gauTach().setTachMarkHigh(traits.tachMarkHigh);
+    view.gauTach().setTachScaleMax(traits.tachScaleMax);
 }
 
 void RealTimeSession::cmdCloseRealTimeData_Click() {

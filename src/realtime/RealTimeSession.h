@@ -15,8 +15,6 @@ inline constexpr int kResyncAttempts = 5;
 
 // The tachometer and the retard gauge as they are set up for a model (playback uses this too).
 void setUpGaugesFor(RealTimeView& view, const QString& modelName);
-// Where the tachometer's red band starts for a model, in RPM.
-double speedRedFrom(const QString& modelName);
 
 class RealTimeSession {
 public:

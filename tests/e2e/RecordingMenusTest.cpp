@@ -7,9 +7,16 @@
 #include "realtime/recording/RecordingReader.h"
 #include "shell/recording/RecordingController.h"
 
+#include "DataColumns.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QTemporaryDir>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -73,7 +80,7 @@ private slots:
         QCOMPARE(h.action("mnuRecording")->text(), QStringLiteral("Stop &Recording"));
         auto* line = h.window.findChild<QLabel*>(QStringLiteral("lblRecording"));
         QVERIFY(line->isVisible());
-        QVERIFY(line->text().startsWith(QStringLiteral("REC 00:0")));
+        QVERIFY(line->text().startsWith(QStringLiteral("REC 0:0")));
         QVERIFY(h.waitForTicks(4));
         if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
             QVERIFY(h.window.grab().save(QString::fromLocal8Bit(shots) + "/recording.png"));
@@ -92,6 +99,76 @@ private slots:
         QVERIFY2(contents.ok(), qPrintable(contents.error));
         QVERIFY(contents.rows.size() >= 4);
         QVERIFY(!line->isVisible());
+    }
+
+    void diskFull_stopsTheRecordingWithTheSystemsReasonOnceTheTickIsOver() {
+        Harness h;
+        QVERIFY(h.openRealTimeForATick());
+        h.action("mnuRecording")->trigger();
+        QVERIFY(h.waitForTicks(2));
+        const QString path =
+            h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0);
+        bool linkHeldAtBox = true;
+        h.boxes.whileOpen = [&] { linkHeldAtBox = h.logic.link().activity().busy(); };
+        // The file may grow by a few bytes more, then no more: the kernel takes part of the
+        // next row and refuses the rest, as a full disk does.
+        rlimit saved{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = rlim_t(QFileInfo(path).size() + 10);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const bool boxShown = QTest::qWaitFor([&] { return !h.boxes.shown.isEmpty(); }, 5000);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(boxShown);
+        QVERIFY2(h.boxes.shown.first().text.startsWith(QStringLiteral("Recording stopped")) &&
+                     h.boxes.shown.first().text.contains(QStringLiteral("(File too large)")),
+                 qPrintable(h.boxes.shown.first().text));
+        QVERIFY(!linkHeldAtBox);
+        QVERIFY(!h.recordings.recording());
+        QVERIFY(h.waitForTicks(1));
+        QVERIFY(h.state.RealTimeActive);
+        const RecordingContents kept = readRecordingFile(path);
+        QVERIFY2(kept.ok() && kept.rows.size() >= 2, qPrintable(kept.error));
+    }
+
+    void playback_setsThePanelUpForTheRecordedModel_data() {
+        columns<QString, bool, double, bool>("fileName", "vrAnswers", "scaleMax", "retardShown");
+        QTest::newRow("Corvane after a live VR run") << "run.csv" << false << 8.0 << false;
+        QTest::newRow("VR under another name") << "renamed.csv" << true << 10.0 << true;
+    }
+    void playback_setsThePanelUpForTheRecordedModel() {
+        QFETCH(QString, fileName);
+        QFETCH(bool, vrAnswers);
+        QFETCH(double, scaleMax);
+        QFETCH(bool, retardShown);
+        Harness h;
+        QVERIFY(h.openRealTimeForATick());
+        QCOMPARE(h.tach()->tachScaleMax(), 10.0);
+        h.logic.cmdCloseRealTimeData_Click();
+        QTemporaryDir dir;
+        h.chosen = dir.filePath(fileName);
+        QFile file(h.chosen);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(recordingHeaderLine());
+        RecordingRow row;
+        row.clock = QStringLiteral("2026-12-07T10:00:00.000+01:00");
+        row.statusRaw = 0x06;
+        row.setValue(Quantity::EngineSpeed, vrAnswers ? 8000.0f : 6250.0f);
+        row.answers = {{0x27, QByteArray::fromHex("AAC8")}};
+        if (vrAnswers) {
+            row.setValue(Quantity::Retard, 2.0f);
+            row.answers.push_back({0x2D, QByteArray::fromHex("AA20")});
+        }
+        file.write(recordingRowLine(row));
+        file.close();
+        h.action("mnuOpenRecording")->trigger();
+        QVERIFY(h.recordings.playback() != nullptr);
+        QCOMPARE(h.tach()->tachScaleMax(), scaleMax);
+        QCOMPARE(h.bar("gauRetard")->isVisibleTo(h.panel()), retardShown);
+        QCOMPARE(h.recordings.playbackChart()->chart()->speedRedFrom(),
+                 scaleMax == 10.0 ? 9500.0 : 6000.0);
     }
 
     void playback_showsTheFileOnThePanelWithThePortClosed() {

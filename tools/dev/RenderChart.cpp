@@ -1,7 +1,7 @@
 // Writes a PNG of the chart window with an hour's recording opened, zoomed in, and the cursor
 // placed, with the playback controls below it.
 #include "ChartScenes.h"
-#include "realtime/RealTimeSession.h"
+#include "realtime/ModelTraits.h"
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
     ChartWindow window;
     window.setWindowTitle(QStringLiteral("Chart - %1").arg(QFileInfo(path).fileName()));
     window.resize(1100, 720);
-    window.chart()->setSpeedRedFrom(speedRedFrom(QStringLiteral("Corvane II VR")));
+    window.chart()->setSpeedRedFrom(modelTraits(QStringLiteral("Corvane II VR")).speedRedFromRpm());
     window.chart()->showRecording(contents.rows);
     PlaybackDriver driver(contents.rows, panel);
     window.attachPlayback(&driver);

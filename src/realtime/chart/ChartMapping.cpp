@@ -94,4 +94,20 @@ std::size_t sampleAtOrBefore(std::span<const double> times, double seconds) {
     return after == times.begin() ? 0 : static_cast<std::size_t>(after - times.begin()) - 1;
 }
 
+QString elapsedClockText(double seconds) {
+    // Whole seconds, held where a long long and the text stay sane whatever the input.
+    const double whole = std::floor(std::clamp(std::isfinite(seconds) ? seconds : 0.0, 0.0, 1e15));
+    const auto total = static_cast<long long>(whole);
+    const long long hours = total / 3600;
+    const long long minutes = total / 60 % 60;
+    const long long rest = total % 60;
+    if (hours == 0) {
+        return QStringLiteral("%1:%2").arg(minutes).arg(rest, 2, 10, QLatin1Char('0'));
+    }
+    return QStringLiteral("%1:%2:%3")
+        .arg(hours)
+        .arg(minutes, 2, 10, QLatin1Char('0'))
+        .arg(rest, 2, 10, QLatin1Char('0'));
+}
+
 }  // namespace quillmark

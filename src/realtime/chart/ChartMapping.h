@@ -2,6 +2,8 @@
 // lane thinned to the first, last, lowest and highest value of every pixel column.
 #pragma once
 
+#include <QString>
+
 #include <span>
 #include <vector>
 
@@ -43,6 +45,9 @@ struct ColumnExtent {
 std::vector<ColumnExtent> thinToColumns(std::span<const double> times,
                                         std::span<const float> values, const TimeWindow& window,
                                         double left, double width);
+
+// Seconds as a clock shows elapsed time: "m:ss" below an hour, "h:mm:ss" from an hour on.
+QString elapsedClockText(double seconds);
 
 // Index of the last sample at or before `seconds` (0 when there is none before).
 std::size_t sampleAtOrBefore(std::span<const double> times, double seconds);

@@ -29,6 +29,7 @@ public:
 
     // The tachometer's red band starts here, as the panel's dial has it for the model.
     void setSpeedRedFrom(double rpm);
+    double speedRedFrom() const { return speedRedFrom_; }
 
     const ChartSeries& series() const { return series_; }
     TimeWindow window() const { return window_; }

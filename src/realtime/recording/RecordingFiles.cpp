@@ -1,12 +1,17 @@
 #include "realtime/recording/RecordingFiles.h"
 
 #include "platform/SettingsStore.h"
+#include "realtime/ModelTraits.h"
+#include "realtime/recording/RecordingRow.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+
+#include <cmath>
+#include <optional>
 
 namespace quillmark {
 
@@ -36,6 +41,49 @@ QString modelFromRecordingName(const QString& fileName) {
                             : QString();
 }
 
+QString recordedModel(const std::vector<RecordingRow>& rows, const QString& fileName) {
+    const std::uint8_t speedCommand = readCommand(Quantity::EngineSpeed).command;
+    const std::uint8_t retardCommand = readCommand(Quantity::Retard).command;
+    std::optional<double> rpmPerCount;
+    bool retardAnswered = false;
+    for (const RecordingRow& row : rows) {
+        retardAnswered = retardAnswered || !row.answerTo(retardCommand).isEmpty();
+        const QByteArray speed = row.answerTo(speedCommand);
+        const auto rpm = row.value(Quantity::EngineSpeed);
+        if (!rpmPerCount && speed.size() >= 2 && std::uint8_t(speed[1]) != 0 && rpm) {
+            rpmPerCount = double(*rpm) / std::uint8_t(speed[1]);
+        }
+    }
+    const ModelTraits* found = nullptr;
+    for (const ModelTraits& traits : kModelTraits) {
+        if (!rpmPerCount || std::abs(*rpmPerCount - traits.rpmPerCount) > 1e-3) {
+            continue;
+        }
+        // A model that reads the retard may have lost every retard read; one that does not
+        // never answers it.
+        if (found == nullptr || traits.readsRetard == retardAnswered) {
+            found = &traits;
+        }
+        if (traits.readsRetard == retardAnswered) {
+            break;
+        }
+    }
+    return found != nullptr ? QString::fromLatin1(found->name)
+                            : modelFromRecordingName(QFileInfo(fileName).fileName());
+}
+
+QString expandRecordingFolder(const QString& folder) {
+    const QString home = QDir::homePath();
+    QString path = folder.trimmed();
+    if (path == QStringLiteral("~")) {
+        return home;
+    }
+    if (path.startsWith(QStringLiteral("~/"))) {
+        path = path.mid(2);
+    }
+    return QDir::cleanPath(QDir(home).absoluteFilePath(path));
+}
+
 QString recordingFolder(const SettingsStore& settings) {
     const QString fallback =
         QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
@@ -43,7 +91,7 @@ QString recordingFolder(const SettingsStore& settings) {
     const QString stored =
         settings.get(QStringLiteral("Quillmark"), QString::fromLatin1(kRecordingSection),
                      QString::fromLatin1(kRecordingFolderKey), QString());
-    return stored.trimmed().isEmpty() ? fallback : stored;
+    return stored.trimmed().isEmpty() ? fallback : expandRecordingFolder(stored);
 }
 
 NewRecordingFile createRecordingFile(const QString& folder, const QString& fileName) {

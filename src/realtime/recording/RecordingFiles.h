@@ -5,15 +5,23 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QFile;
 
 namespace quillmark {
 
 class SettingsStore;
+struct RecordingRow;
 
 // The model a recording's file name gives, blanks back in place; empty for another name.
 QString modelFromRecordingName(const QString& fileName);
+
+// The model a recording was made with, from its rows where they tell: the engine speed per count
+// of the speed byte tells the VR from the others, a retard answer the II from the plain
+// Corvane. Where the rows do not tell (the engine never turned), the file name decides; a file
+// renamed by hand still plays as what it holds. Empty when neither tells.
+QString recordedModel(const std::vector<RecordingRow>& rows, const QString& fileName);
 
 // The per-user folder setting: section and key under the program's settings.
 inline constexpr const char* kRecordingSection = "Recording";
@@ -22,8 +30,12 @@ inline constexpr const char* kRecordingFolderKey = "Folder";
 // "quillmark_<model>_<yyyyMMdd_HHmmss>.csv", blanks in the model as '_'.
 QString recordingFileName(const QString& modelName, const QDateTime& localTime);
 
-// The folder setting, or "Quillmark" under the user's documents folder.
+// The folder setting, or "Quillmark" under the user's documents folder. A leading "~" is the
+// user's home, and a relative folder is taken from the home too, never from wherever the
+// program happened to be started.
 QString recordingFolder(const SettingsStore& settings);
+// The same rule for a folder given as text.
+QString expandRecordingFolder(const QString& folder);
 
 struct NewRecordingFile {
     std::unique_ptr<QFile> file;  // open for writing; null when it could not be made

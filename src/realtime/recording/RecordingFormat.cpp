@@ -155,6 +155,10 @@ QString parseRow(QByteArrayView line, const RecordingRow* previous, RecordingRow
     if (!parseNumber(fields[0], row.seconds) || !std::isfinite(row.seconds) || row.seconds < 0) {
         return bad(0);
     }
+    if (row.seconds > kMaxRecordingSeconds) {
+        return QStringLiteral("the time %1 s is more than ten years after the start")
+            .arg(row.seconds, 0, 'g', 6);
+    }
     if (previous != nullptr && row.seconds < previous->seconds) {
         return QStringLiteral("the time goes back from %1 to %2 s")
             .arg(previous->seconds, 0, 'f', 3)
@@ -247,60 +251,103 @@ QByteArray recordingRowLine(const RecordingRow& row) {
     return line;
 }
 
-RecordingContents parseRecording(QByteArrayView text) {
-    RecordingContents contents;
-    auto fail = [&contents](qsizetype line, QString what) {
-        contents.rows.clear();
-        contents.errorLine = line;
-        contents.error = std::move(what);
-        return contents;
-    };
-    if (text.size() > kMaxRecordingBytes) {
-        return fail(1, QStringLiteral("the file is larger than %1 MB").arg(kMaxRecordingMegabytes));
+bool RecordingParser::fail(QString what) {
+    contents_.rows.clear();
+    contents_.errorLine = lineNumber_;
+    contents_.error = std::move(what);
+    return false;
+}
+
+bool RecordingParser::addOverlongLine() {
+    if (!contents_.ok()) {
+        return false;
     }
-    std::vector<QByteArray> fields;
-    bool headerSeen = false;
+    ++lineNumber_;
+    return failOverlong();
+}
+
+bool RecordingParser::failOverlong() {
+    return fail(QStringLiteral("the line is longer than %1 characters").arg(kMaxRecordingLine));
+}
+
+bool RecordingParser::addLine(QByteArrayView line) {
+    if (!contents_.ok()) {
+        return false;
+    }
+    ++lineNumber_;
+    if (line.endsWith('\r')) {
+        line.chop(1);
+    }
+    if (line.size() > kMaxRecordingLine) {
+        return failOverlong();
+    }
+    if (lineNumber_ == 1) {
+        // Editors and spreadsheets put a byte-order mark before the header of a file they save.
+        const QByteArrayView byteOrderMark("\xEF\xBB\xBF");
+        if (line.startsWith(byteOrderMark)) {
+            line = line.sliced(byteOrderMark.size());
+        }
+        if (line != QByteArrayView(kRecordingHeader)) {
+            return fail(QStringLiteral("the header is not that of a recording"));
+        }
+        return true;
+    }
+    // Blank lines that an editor left at the end are no rows; one between rows is a fault.
+    if (line.trimmed().isEmpty()) {
+        if (firstBlankLine_ == 0) {
+            firstBlankLine_ = lineNumber_;
+        }
+        return true;
+    }
+    if (firstBlankLine_ != 0) {
+        lineNumber_ = firstBlankLine_;
+        return fail(QStringLiteral("the line is blank"));
+    }
+    RecordingRow row;
+    const QString error =
+        parseRow(line, contents_.rows.empty() ? nullptr : &contents_.rows.back(), row, fields_);
+    if (!error.isEmpty()) {
+        return fail(error);
+    }
+    // Most rows show the status of the row before; they share its text rather than copy it.
+    if (!contents_.rows.empty() && contents_.rows.back().status == row.status) {
+        row.status = contents_.rows.back().status;
+    }
+    contents_.rows.push_back(std::move(row));
+    return true;
+}
+
+RecordingContents RecordingParser::finish() {
+    if (contents_.ok()) {
+        if (lineNumber_ == 0) {
+            lineNumber_ = 1;
+            fail(QStringLiteral("the file is empty"));
+        } else if (contents_.rows.empty()) {
+            lineNumber_ = 2;
+            fail(QStringLiteral("the recording has no rows"));
+        }
+    }
+    return std::move(contents_);
+}
+
+RecordingContents parseRecording(QByteArrayView text) {
+    RecordingParser parser;
     qsizetype start = 0;
-    qsizetype lineNumber = 0;
     while (start < text.size()) {
-        ++lineNumber;
         const qsizetype newline = text.indexOf('\n', start);
         if (newline < 0) {
             break;  // torn by a crash while it was written
         }
-        QByteArrayView line = text.sliced(start, newline - start);
+        if (!parser.addLine(text.sliced(start, newline - start))) {
+            break;
+        }
         start = newline + 1;
-        if (line.endsWith('\r')) {
-            line.chop(1);
-        }
-        if (line.size() > kMaxRecordingLine) {
-            return fail(
-                lineNumber,
-                QStringLiteral("the line is longer than %1 characters").arg(kMaxRecordingLine));
-        }
-        if (lineNumber == 1) {
-            if (line != QByteArrayView(kRecordingHeader)) {
-                return fail(1, QStringLiteral("the header is not that of a recording"));
-            }
-            headerSeen = true;
-            continue;
-        }
-        RecordingRow row;
-        const QString error =
-            parseRow(line, contents.rows.empty() ? nullptr : &contents.rows.back(), row, fields);
-        if (!error.isEmpty()) {
-            return fail(lineNumber, error);
-        }
-        contents.rows.push_back(std::move(row));
     }
-    if (!headerSeen) {
-        return fail(1, text.isEmpty() ? QStringLiteral("the file is empty")
-                                      : QStringLiteral("the header is not that of a recording"));
+    if (start == 0 && !text.isEmpty() && text.indexOf('\n') < 0) {
+        // Not a single whole line: whatever it is, it is no recording's header.
+        parser.addLine(text.first(std::min<qsizetype>(text.size(), kMaxRecordingLine + 1)));
     }
-    if (contents.rows.empty()) {
-        return fail(2, QStringLiteral("the recording has no rows"));
-    }
-    return contents;
+    return parser.finish();
 }
 
 }  // namespace quillmark

@@ -17,11 +17,12 @@ inline constexpr const char* kRecordingHeader =
     "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers";
 inline constexpr int kRecordingColumns = 13;
 
-// Limits that keep a reader responsive whatever file it is handed; an hour of polling is about
-// 1.5 MB, so these leave room for days.
-inline constexpr qint64 kMaxRecordingMegabytes = 64;
-inline constexpr qint64 kMaxRecordingBytes = kMaxRecordingMegabytes * 1024 * 1024;
+// No row of ours comes near this; a longer line is not a recording's, and the limit keeps a
+// reader's memory bounded whatever file it is handed.
 inline constexpr qsizetype kMaxRecordingLine = 4096;
+// Ten years: beyond that a time is not one a recording can hold, and the chart and playback
+// would only be asked to lay out a span that means nothing.
+inline constexpr double kMaxRecordingSeconds = 10 * 365.25 * 86400;
 
 // The shortest decimal text that reads back as the same single, never in the user's locale.
 QByteArray shortestFloatText(float value);
@@ -39,6 +40,28 @@ struct RecordingContents {
     QString error;            // what is wrong on that line
 
     bool ok() const { return error.isEmpty(); }
+};
+
+// Reads a recording a line at a time, so a file of any length is read in memory proportional
+// to its rows. Takes any bytes without crashing and stops at the first fault.
+class RecordingParser {
+public:
+    // One line without its line end (a CR before it is dropped here). False once the text is
+    // known not to be a good recording; later lines are then ignored.
+    bool addLine(QByteArrayView line);
+    // A line longer than kMaxRecordingLine, which the caller need not keep.
+    bool addOverlongLine();
+    // The rows, or the fault; call once, after the last whole line.
+    RecordingContents finish();
+
+private:
+    bool fail(QString what);
+    bool failOverlong();
+
+    RecordingContents contents_;
+    std::vector<QByteArray> fields_;
+    qsizetype lineNumber_ = 0;
+    qsizetype firstBlankLine_ = 0;  // of the blank lines not yet followed by a row
 };
 
 // Reads any bytes without crashing; stops at the first fault. A last line without its line end

@@ -12,15 +12,31 @@ RecordingContents readRecordingFile(const QString& path) {
         contents.error = QStringLiteral("the file cannot be read (%1)").arg(file.errorString());
         return contents;
     }
-    if (file.size() > kMaxRecordingBytes) {
-        contents.errorLine = 1;
-        contents.error =
-            QStringLiteral("the file is larger than %1 MB").arg(kMaxRecordingMegabytes);
-        return contents;
+    RecordingParser parser;
+    // A line end more than the longest line, so that an overlong line is seen as one.
+    QByteArray line(kMaxRecordingLine + 3, Qt::Uninitialized);
+    bool good = true;
+    while (good) {
+        const qint64 length = file.readLine(line.data(), line.size());
+        if (length <= 0) {
+            if (length < 0 && !file.atEnd()) {
+                contents.error =
+                    QStringLiteral("the file cannot be read (%1)").arg(file.errorString());
+                return contents;
+            }
+            break;
+        }
+        const QByteArrayView text(line.constData(), length);
+        if (!text.endsWith('\n')) {
+            if (length == line.size() - 1) {
+                good = parser.addOverlongLine();
+                continue;
+            }
+            break;  // the last line, torn by a crash while it was written
+        }
+        good = parser.addLine(text.first(length - 1));
     }
-    // Read no more than the limit, even from a file that grows while it is read.
-    const QByteArray text = file.read(kMaxRecordingBytes + 1);
-    return parseRecording(text);
+    return parser.finish();
 }
 
 QString recordingProblemText(const QString& path, const RecordingContents& contents) {

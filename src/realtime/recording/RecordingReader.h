@@ -5,7 +5,7 @@
 
 namespace quillmark {
 
-// The file's rows, or what is wrong with it; a file too large is refused before it is read.
+// The file's rows, or what is wrong with it; read a line at a time, so any length opens.
 RecordingContents readRecordingFile(const QString& path);
 
 // The text of the message for a file that is not a good recording.

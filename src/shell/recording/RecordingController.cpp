@@ -1,10 +1,13 @@
 #include "shell/recording/RecordingController.h"
 
+#include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
+#include "realtime/ModelTraits.h"
 #include "realtime/RealTimeSession.h"
+#include "realtime/chart/ChartMapping.h"
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/chart/ChartWindow.h"
 #include "realtime/playback/PlaybackDriver.h"
@@ -31,17 +34,41 @@ namespace {
 const QString kRecordingTitle = QStringLiteral("Recording");
 const QString kOpenTitle = QStringLiteral("Open Recording");
 
-// Under the Close button, in the free space above the lower row of gauges; in twips.
+// Under the Close button, in the free space above the lower row of gauges; in twips. Tall
+// enough for the time and a file name over three lines.
 constexpr int kLineLeft = 5760;
 constexpr int kLineTop = 2880;
 constexpr int kLineWidth = 2100;
-constexpr int kLineHeight = 600;
+constexpr int kLineHeight = 1200;
+constexpr int kNameLines = 3;
+// A box that must wait for the link to be free looks again this often.
+constexpr int kIdleCheckMs = 50;
 
-QString elapsedText(std::chrono::nanoseconds elapsed) {
-    const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
-    return QStringLiteral("%1:%2")
-        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+// The file name over as many lines as it takes, broken after its underscores, so that model and
+// date stay readable; only a name that needs more than `lines` lines loses its middle.
+QString wrappedName(const QString& name, const QFontMetrics& metrics, int width, int lines) {
+    QStringList pieces;
+    QString current;
+    qsizetype from = 0;
+    while (from < name.size()) {
+        qsizetype to = name.indexOf(QLatin1Char('_'), from);
+        to = to < 0 ? name.size() : to + 1;
+        const QString token = name.mid(from, to - from);
+        if (!current.isEmpty() && metrics.horizontalAdvance(current + token) > width) {
+            pieces << current;
+            current.clear();
+        }
+        current += token;
+        from = to;
+    }
+    pieces << current;
+    if (pieces.size() > lines) {
+        return metrics.elidedText(name, Qt::ElideMiddle, width);
+    }
+    for (QString& piece : pieces) {
+        piece = metrics.elidedText(piece, Qt::ElideMiddle, width);
+    }
+    return pieces.join(QLatin1Char('\n'));
 }
 
 QAction* insertAction(QMenu* menu, QAction* before, const char* name, const char* caption) {
@@ -198,11 +225,28 @@ void RecordingController::onWriteFailure(const QString& path, const QString& rea
     recordingClock_->stop();
     showRecordingLine();
     updateMenuEntries();
-    platform_.boxes.show(QStringLiteral("Recording stopped: %1 could not be written (%2). The "
-                                        "rows before this point are kept; the real-time panel "
-                                        "goes on.")
-                             .arg(QDir::toNativeSeparators(path), reason),
-                         msg_style::kOkExclamation, kRecordingTitle);
+    // The failure is found inside a polling tick; a box there would hold the link and stop the
+    // polling until it is answered, although it says the panel goes on.
+    showWhenLinkIdle([this, path, reason] {
+        platform_.boxes.show(QStringLiteral("Recording stopped: %1 could not be written (%2). "
+                                            "The rows before this point are kept; the real-time "
+                                            "panel goes on.")
+                                 .arg(QDir::toNativeSeparators(path), reason),
+                             msg_style::kOkExclamation, kRecordingTitle);
+    });
+}
+
+void RecordingController::showWhenLinkIdle(std::function<void()> show) {
+    QTimer::singleShot(0, this, [this, show = std::move(show)]() mutable {
+        if (logic_.link().activity().busy()) {
+            QTimer::singleShot(kIdleCheckMs, this,
+                               [this, show = std::move(show)]() mutable {
+                                   showWhenLinkIdle(std::move(show));
+                               });
+            return;
+        }
+        show();
+    });
 }
 
 void RecordingController::showRecordingLine() {
@@ -215,11 +259,11 @@ void RecordingController::showRecordingLine() {
     }
     const double dpi = panel_->logicalDpiY();
     recordingLine_->setGeometry(twipsRect(kLineLeft, kLineTop, kLineWidth, kLineHeight, dpi));
-    const QString name = QFileInfo(recorder_.path()).fileName();
-    const QString shown =
-        recordingLine_->fontMetrics().elidedText(name, Qt::ElideMiddle, recordingLine_->width());
-    recordingLine_->setText(
-        QStringLiteral("REC %1\n%2").arg(elapsedText(recorder_.elapsed()), shown));
+    const QString name = wrappedName(QFileInfo(recorder_.path()).fileName(),
+                                     recordingLine_->fontMetrics(), recordingLine_->width(),
+                                     kNameLines);
+    const double seconds = std::chrono::duration<double>(recorder_.elapsed()).count();
+    recordingLine_->setText(QStringLiteral("REC %1\n%2").arg(elapsedClockText(seconds), name));
     recordingLine_->setToolTip(QDir::toNativeSeparators(recorder_.path()));
     recordingLine_->show();
     recordingLine_->raise();
@@ -229,6 +273,8 @@ void RecordingController::onTickRow(const RecordingRow& row) {
     recorder_.addRow(row);
     updateMenuEntries();
     if (liveChart_ != nullptr && liveChart_->isVisible()) {
+        // The model is known only once the panel has opened, which may be after the chart.
+        liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.ModelName).speedRedFromRpm());
         liveChart_->chart()->appendLive(row, row.seconds);
     }
 }
@@ -243,7 +289,7 @@ void RecordingController::showChart() {
         liveChart_ = new ChartWindow(qobject_cast<QWidget*>(parent()));
         liveChart_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    liveChart_->chart()->setSpeedRedFrom(speedRedFrom(state_.ModelName));
+    liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.ModelName).speedRedFromRpm());
     liveChart_->show();
     liveChart_->raise();
 }
@@ -274,12 +320,14 @@ void RecordingController::openRecording() {
         liveChart_->close();
     }
     const QString name = QFileInfo(path).fileName();
+    // The panel and the chart as the live panel has them for the model the file was made with.
+    const QString model = recordedModel(contents.rows, name);
+    setUpGaugesFor(*panel_, model);
     playbackChart_ = new ChartWindow(qobject_cast<QWidget*>(parent()));
     playbackChart_->setAttribute(Qt::WA_DeleteOnClose);
     playbackChart_->setWindowTitle(
         QStringLiteral("%1 - %2").arg(QString::fromLatin1(kChartTitle), name));
-    playbackChart_->chart()->setSpeedRedFrom(speedRedFrom(
-        name.contains(QStringLiteral("_VR_")) ? QStringLiteral("Corvane II VR") : QString()));
+    playbackChart_->chart()->setSpeedRedFrom(modelTraits(model).speedRedFromRpm());
     playbackChart_->chart()->showRecording(contents.rows);
     playback_ = new PlaybackDriver(std::move(contents.rows), *panel_, this);
     playbackChart_->attachPlayback(playback_);

@@ -70,6 +70,8 @@ private:
     void stopRecording(bool tellUser);
     void tellSaved(const QString& path, long rows);
     void onWriteFailure(const QString& path, const QString& reason);
+    // Runs `show` once no link conversation is in progress.
+    void showWhenLinkIdle(std::function<void()> show);
     void showRecordingLine();
     void onTickRow(const RecordingRow& row);
 
