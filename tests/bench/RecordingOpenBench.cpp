@@ -66,7 +66,7 @@ private slots:
     void longRecordingsOpen_data() {
         QTest::addColumn<long>("rows");
         QTest::newRow("24 hours at 2 per second") << 172'800L;
-        QTest::newRow("56 hours, past 64 MiB") << 403'200L;
+        QTest::newRow("67 hours, past 64 MiB") << 480'000L;
     }
     void longRecordingsOpen() {
         QFETCH(long, rows);

@@ -35,12 +35,12 @@ const QString kRecordingTitle = QStringLiteral("Recording");
 const QString kOpenTitle = QStringLiteral("Open Recording");
 
 // Under the Close button, in the free space above the lower row of gauges; in twips. Tall
-// enough for the time and a file name over three lines.
+// enough for the time and a file name over four lines.
 constexpr int kLineLeft = 5760;
 constexpr int kLineTop = 2880;
 constexpr int kLineWidth = 2100;
-constexpr int kLineHeight = 1200;
-constexpr int kNameLines = 3;
+constexpr int kLineHeight = 1440;
+constexpr int kNameLines = 4;
 // A box that must wait for the link to be free looks again this often.
 constexpr int kIdleCheckMs = 50;
 
