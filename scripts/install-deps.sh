@@ -12,6 +12,7 @@ packages=(
     librsvg2-bin        # rsvg-convert, which renders the icons from their drawing
     clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
     clang-tidy cppcheck       # static checks in CI
+    g++-mingw-w64-x86-64-posix  # compiles the Windows branches in CI (syntax only)
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
