@@ -99,6 +99,13 @@ private slots:
         QVERIFY2(contents.ok(), qPrintable(contents.error));
         QVERIFY(contents.rows.size() >= 4);
         QVERIFY(!line->isVisible());
+
+        // Closing the window ends the program at once: the file is closed before that.
+        QVERIFY(h.openRealTimeForATick());
+        h.action("mnuRecording")->trigger();
+        QVERIFY(h.recordings.recording());
+        h.window.close();
+        QVERIFY(!h.recordings.recording());
     }
 
     void diskFull_stopsTheRecordingWithTheSystemsReasonOnceTheTickIsOver() {

@@ -61,7 +61,11 @@ RealTimePanelWidget::RealTimePanelWidget(QWidget* parent)
 }
 
 void RealTimePanelWidget::setPanelVisible(bool visible) {
+    const bool closing = !visible && !isHidden();
     setVisible(visible);
+    if (closing) {
+        emit panelClosed();
+    }
 }
 
 void RealTimePanelWidget::setStatusText(const QString& text) {

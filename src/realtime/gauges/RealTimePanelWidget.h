@@ -39,6 +39,8 @@ public:
 
 signals:
     void closeClicked();
+    // The panel was closed: by the user, on a lost link or at the end of a playback.
+    void panelClosed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

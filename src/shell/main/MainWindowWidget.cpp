@@ -164,14 +164,25 @@ void MainWindowWidget::buildMenuBar() {
     QFont menuFont = QApplication::font(menuBar());
     menuFont.setResolveMask(QFont::AllPropertiesResolved);
     menuBar()->setFont(menuFont);
-    for (const auto& menuLayout : main_layout::kMenuBar) {
+    static_assert(std::tuple_size_v<decltype(menus_)> == main_layout::kMenuBar.size());
+    static_assert(main_layout::kMenuBar[0].name == "mnuFile" &&
+                      main_layout::kMenuBar[1].name == "mnuView",
+                  "fileMenu() and viewMenu() name these places");
+    for (std::size_t m = 0; m < main_layout::kMenuBar.size(); ++m) {
+        const auto& menuLayout = main_layout::kMenuBar[m];
         QMenu* menu = menuBar()->addMenu(text(menuLayout.caption));
         menu->setObjectName(text(menuLayout.name));
+        menus_[m] = menu;
         for (const auto& item : menuLayout.items) {
             QAction* action = menu->addAction(text(item.caption));
             action->setObjectName(text(item.name));
             connect(action, &QAction::triggered, this,
                     [this, handler = item.handler] { fire(handler); });
+            if (item.handler == &MainWindowEvents::mnuExit_Click) {
+                exit_ = action;
+            } else if (item.handler == &MainWindowEvents::mnuViewRealTime_Click) {
+                viewRealTime_ = action;
+            }
         }
     }
 }
@@ -287,6 +298,7 @@ RealTimeView& MainWindowWidget::realTime() {
 }
 
 void MainWindowWidget::closeEvent(QCloseEvent* event) {
+    emit closing();
     fire(&MainWindowEvents::Form_QueryUnload);
     // Closing cannot be refused, whatever the handler or anyone before it did.
     event->accept();

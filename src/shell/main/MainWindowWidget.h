@@ -6,8 +6,12 @@
 
 #include <QMainWindow>
 
+#include <array>
+
+class QAction;
 class QComboBox;
 class QGroupBox;
+class QMenu;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -41,6 +45,18 @@ public:
     void unload() override;
     RealTimeView& realTime() override;
 
+    // For the features that add to the window: its menus by their place in the menu table,
+    // the entry that ends the File menu, and the panel.
+    QMenu* fileMenu() const { return menus_[0]; }
+    QMenu* viewMenu() const { return menus_[1]; }
+    QAction* exitAction() const { return exit_; }
+    QAction* viewRealTimeAction() const { return viewRealTime_; }
+    RealTimePanelWidget* realTimePanel() const { return realTimeData_; }
+
+signals:
+    // Raised before the close query runs, which ends the program at once.
+    void closing();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -50,6 +66,9 @@ private:
     void fire(void (MainWindowEvents::*handler)());
 
     MainWindowEvents* events_ = nullptr;
+    std::array<QMenu*, 4> menus_{};
+    QAction* exit_ = nullptr;
+    QAction* viewRealTime_ = nullptr;
     QWidget* clientArea_ = nullptr;
     RealTimePanelWidget* realTimeData_ = nullptr;
     QGroupBox* portSelect_ = nullptr;

@@ -13,18 +13,15 @@
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingReader.h"
+#include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
 
 #include <QAction>
 #include <QDir>
-#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QTimer>
 
 namespace quillmark {
@@ -80,13 +77,13 @@ QAction* insertAction(QMenu* menu, QAction* before, const char* name, const char
 
 }  // namespace
 
-RecordingController::RecordingController(QMainWindow& window, frmMain& logic, SharedState& state,
-                                         RecordingPlatform platform)
+RecordingController::RecordingController(MainWindowWidget& window, frmMain& logic,
+                                         SharedState& state, RecordingPlatform platform)
     : QObject(&window),
       logic_(logic),
       state_(state),
       platform_(std::move(platform)),
-      panel_(window.findChild<RealTimePanelWidget*>(QStringLiteral("fraRealTimeData"))),
+      panel_(window.realTimePanel()),
       rows_(platform_.clock),
       recorder_(platform_.clock, [this](const QString& path, const QString& reason) {
           onWriteFailure(path, reason);
@@ -96,20 +93,17 @@ RecordingController::RecordingController(QMainWindow& window, frmMain& logic, Sh
     logic_.polling().setObserver(&rows_);
     rows_.addListener([this](const RecordingRow& row) { onTickRow(row); });
 
-    if (panel_ != nullptr) {
-        recordingLine_ = new QLabel(panel_);
-        recordingLine_->setObjectName(QStringLiteral("lblRecording"));
-        recordingLine_->setStyleSheet(
-            QStringLiteral("color: rgb(255, 48, 48); background: black;"));
-        recordingLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        recordingLine_->hide();
-        panel_->installEventFilter(this);
-    }
+    recordingLine_ = new QLabel(panel_);
+    recordingLine_->setObjectName(QStringLiteral("lblRecording"));
+    recordingLine_->setStyleSheet(QStringLiteral("color: rgb(255, 48, 48); background: black;"));
+    recordingLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    recordingLine_->hide();
+    connect(panel_, &RealTimePanelWidget::panelClosed, this, &RecordingController::onPanelClosed);
     recordingClock_ = new QTimer(this);
     recordingClock_->setInterval(1000);
     connect(recordingClock_, &QTimer::timeout, this, &RecordingController::showRecordingLine);
     // Closing the window ends the program at once; the file is closed before that.
-    window.installEventFilter(this);
+    connect(&window, &MainWindowWidget::closing, this, [this] { stopRecording(false); });
 }
 
 RecordingController::~RecordingController() {
@@ -118,18 +112,14 @@ RecordingController::~RecordingController() {
     recorder_.stop();
 }
 
-void RecordingController::addMenuEntries(QMainWindow& window) {
-    auto* file = window.menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
-    auto* view = window.menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"));
-    if (file == nullptr || view == nullptr) {
-        return;
-    }
+void RecordingController::addMenuEntries(MainWindowWidget& window) {
+    QMenu* file = window.fileMenu();
+    QMenu* view = window.viewMenu();
     // Before Exit, which stays the last entry.
-    QAction* exit = file->findChild<QAction*>(QStringLiteral("mnuExit"));
-    record_ = insertAction(file, exit, "mnuRecording", kStartRecordingCaption);
-    open_ = insertAction(file, exit, "mnuOpenRecording", kOpenRecordingCaption);
+    record_ = insertAction(file, window.exitAction(), "mnuRecording", kStartRecordingCaption);
+    open_ = insertAction(file, window.exitAction(), "mnuOpenRecording", kOpenRecordingCaption);
     chart_ = insertAction(view, nullptr, "mnuChart", kChartCaption);
-    viewRealTime_ = view->findChild<QAction*>(QStringLiteral("mnuViewRealTime"));
+    viewRealTime_ = window.viewRealTimeAction();
     connect(record_, &QAction::triggered, this, &RecordingController::startOrStopRecording);
     connect(open_, &QAction::triggered, this, &RecordingController::openRecording);
     connect(chart_, &QAction::triggered, this, &RecordingController::showChart);
@@ -139,17 +129,12 @@ void RecordingController::addMenuEntries(QMainWindow& window) {
 }
 
 void RecordingController::updateMenuEntries() {
-    if (record_ == nullptr) {
-        return;
-    }
     const bool live = state_.RealTimeActive && playback_ == nullptr;
     record_->setText(
         QString::fromUtf8(recording() ? kStopRecordingCaption : kStartRecordingCaption));
     record_->setEnabled(recording() || live);
-    if (viewRealTime_ != nullptr) {
-        // Live data would open the port under a playback.
-        viewRealTime_->setEnabled(playback_ == nullptr);
-    }
+    // Live data would open the port under a playback.
+    viewRealTime_->setEnabled(playback_ == nullptr);
 }
 
 QString RecordingController::folder() const {
@@ -250,9 +235,6 @@ void RecordingController::showWhenLinkIdle(std::function<void()> show) {
 }
 
 void RecordingController::showRecordingLine() {
-    if (recordingLine_ == nullptr) {
-        return;
-    }
     if (!recording()) {
         recordingLine_->hide();
         return;
@@ -312,9 +294,6 @@ void RecordingController::openRecording() {
                              kOpenTitle);
         return;
     }
-    if (panel_ == nullptr) {
-        return;
-    }
     endPlayback();
     if (liveChart_ != nullptr) {
         liveChart_->close();
@@ -353,33 +332,25 @@ void RecordingController::endPlayback() {
         }
     }
     // Back to the idle window: the panel goes, the port was never opened.
-    if (panel_ != nullptr) {
-        panel_->setCaption(QString());
-        if (!state_.RealTimeActive) {
-            panel_->setPanelVisible(false);
-        }
+    panel_->setCaption(QString());
+    if (!state_.RealTimeActive) {
+        panel_->setPanelVisible(false);
     }
     updateMenuEntries();
 }
 
-bool RecordingController::eventFilter(QObject* watched, QEvent* event) {
-    // Hidden itself, not minimised with the window.
-    if (watched == panel_ && event->type() == QEvent::Hide && panel_->isHidden()) {
-        // The panel closes when the user closes it or the link is lost: the recording ends
-        // with it, and the user hears where it went once the panel is gone. During a playback
-        // closing the panel is the way back to the idle window.
-        if (recording()) {
-            stopRecording(false);
-            QTimer::singleShot(
-                0, this, [this, path = lastPath_, rows = lastRows_] { tellSaved(path, rows); });
-        }
-        if (playback_ != nullptr) {
-            QTimer::singleShot(0, this, &RecordingController::endPlayback);
-        }
-    } else if (watched == parent() && event->type() == QEvent::Close) {
+void RecordingController::onPanelClosed() {
+    // The panel closes when the user closes it or the link is lost: the recording ends with
+    // it, and the user hears where it went once the panel is gone. During a playback closing
+    // the panel is the way back to the idle window.
+    if (recording()) {
         stopRecording(false);
+        QTimer::singleShot(0, this,
+                           [this, path = lastPath_, rows = lastRows_] { tellSaved(path, rows); });
     }
-    return QObject::eventFilter(watched, event);
+    if (playback_ != nullptr) {
+        QTimer::singleShot(0, this, &RecordingController::endPlayback);
+    }
 }
 
 }  // namespace quillmark

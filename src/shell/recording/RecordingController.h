@@ -15,12 +15,12 @@
 
 class QAction;
 class QLabel;
-class QMainWindow;
 class QTimer;
 
 namespace quillmark {
 
 class Clock;
+class MainWindowWidget;
 class MessageBoxes;
 class PlaybackDriver;
 class RealTimePanelWidget;
@@ -45,7 +45,7 @@ struct RecordingPlatform {
 class RecordingController final : public QObject {
     Q_OBJECT
 public:
-    RecordingController(QMainWindow& window, frmMain& logic, SharedState& state,
+    RecordingController(MainWindowWidget& window, frmMain& logic, SharedState& state,
                         RecordingPlatform platform);
     ~RecordingController() override;
 
@@ -60,11 +60,9 @@ public:
     ChartWindow* playbackChart() const { return playbackChart_; }
     PlaybackDriver* playback() const { return playback_; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void addMenuEntries(QMainWindow& window);
+    void addMenuEntries(MainWindowWidget& window);
+    void onPanelClosed();
     void updateMenuEntries();
     void startRecording();
     void stopRecording(bool tellUser);
