@@ -1,6 +1,18 @@
 // The one error trap every procedure runs under: a procedure is a list of steps run in order,
 // and a step that raises an error brings up the error dialog. Abort leaves through the
 // procedure's closing steps, Retry runs the failed step again, Ignore goes on with the next.
+//
+// A worked example, a read of one answer byte:
+//
+//     std::uint8_t value = 0;
+//     ErrorTrap trap(boxes, [&] { port.close(); });  // Abort's closing steps
+//     const std::vector<Step> steps = {
+//         nextStep([&] { port.write(command); }),      // raises on a dead line
+//         {[&] { value = readByte(); return Flow::Next; },
+//          /*retryFrom=*/StepTarget(0)},               // Retry sends the command again
+//         nextStep([&] { pause(2); }),
+//     };
+//     trap.run(steps);  // Completed, Aborted or GaveUp; the dialog was shown on each failure
 #pragma once
 
 #include "platform/ErrorRecord.h"

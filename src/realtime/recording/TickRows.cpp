@@ -21,6 +21,9 @@ void TickRows::tickStarted() {
     open_ = true;
 }
 
+// Only reads that completed arrive here. A value read that timed out and was ignored, was
+// abandoned with Abort, or is not made for the model never sets its value, so its cell stays
+// empty in the row: an empty cell means "no reading", never 0.
 void TickRows::answered(const ReadCommand& read, const QByteArray& answer, float value) {
     if (!open_) {
         return;
