@@ -20,7 +20,7 @@ constexpr std::array<std::string_view, 2> kModelsByPrecedence = {kModelCorvaneII
                                                                  kModelCorvaneII};
 constexpr std::string_view kPlainModel = kModelCorvane;
 
-const QString kIdentifierTimeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
+const QString kIdentifierTimeout = QString::fromLatin1(kTimeoutClickAbort);
 
 }  // namespace
 

@@ -20,6 +20,8 @@ class SerialPort;
 
 inline constexpr std::chrono::seconds kAnswerDeadline{1};
 inline constexpr int kPauseAfterAnswerMs = 2;
+// What a timeout says where Abort is the only way on (the identifier, a value read).
+inline constexpr const char* kTimeoutClickAbort = "RS-232 timeout. Check cable and click Abort.";
 
 // One command/answer exchange whose answer is recognised by its length.
 struct CountedExchange {
@@ -45,6 +47,10 @@ public:
     bool LinkOK = false;
 
     void closeIfOpen();
+    // For closing steps: a port that fails to close is not reported again.
+    void closeQuietly() {
+        bestEffort([this] { closeIfOpen(); });
+    }
     std::chrono::nanoseconds deadlineFromNow() const;
     bool pastDeadline(std::chrono::nanoseconds deadline) const;
 

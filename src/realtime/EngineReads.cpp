@@ -40,7 +40,7 @@ constexpr bool eachRowAtItsQuantity() {
 }
 static_assert(eachRowAtItsQuantity(), "kReads needs one row per Quantity, in enum order");
 
-const QString kValueTimeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
+const QString kValueTimeout = QString::fromLatin1(kTimeoutClickAbort);
 const QString kStatusTimeout =
     QStringLiteral("RS-232 timeout. Check cable and click Abort or Retry.");
 
@@ -93,7 +93,7 @@ std::int16_t EngineReads::ReadStatus() {
 float EngineReads::read(const ReadCommand& entry) {
     LinkActivity::Hold hold(link_.activity());
     const bool isStatus = entry.quantity == Quantity::Status;
-    auto closePort = [this] { bestEffort([this] { link_.closeIfOpen(); }); };
+    auto closePort = [this] { link_.closeQuietly(); };
     auto closePanel = [this] { bestEffort(closeRealTimePanel_); };
 
     // Giving up on a value read closes the port, then the panel. Giving up on the status read

@@ -46,7 +46,7 @@ void RealTimeSession::open() {
     }
     if (!link_.LinkOK) {
         link_.boxes().show(kNoLink, msg_style::kOkExclamation, kTitle);
-        bestEffort([this] { link_.closeIfOpen(); });
+        link_.closeQuietly();
     } else {
         ReadFirmwareID(link_, state_);
         if (state_.FirmwareID.isEmpty() || !link_.LinkOK) {
@@ -76,7 +76,7 @@ void RealTimeSession::cmdCloseRealTimeData_Click() {
     // the panel the user has just closed.
     link_.activity().cancelDeferred();
     view_.setPanelVisible(false);
-    bestEffort([this] { link_.closeIfOpen(); });
+    link_.closeQuietly();
     state_.RealTimeActive = false;
 }
 

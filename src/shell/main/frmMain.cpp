@@ -75,7 +75,7 @@ void frmMain::mnuExit_Click() {
 
 void frmMain::Form_QueryUnload() {
     // Closing cannot be refused, and a port that fails to close does not keep the program alive.
-    bestEffort([this] { link_.closeIfOpen(); });
+    link_.closeQuietly();
     platform_.programEnd.endNow();
 }
 
