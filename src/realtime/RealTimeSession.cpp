@@ -90,7 +90,7 @@ double speedRedFrom(const QString& modelName) {
     return setup.markHigh * 1000.0;
 }
 
-void RealTimeSession::cmdCloseRealTimeData_Click() {
+void RealTimeSession::close() {
     // A View chosen while the link was busy and still waiting its turn would otherwise reopen
     // the panel the user has just closed.
     link_.activity().cancelDeferred();
