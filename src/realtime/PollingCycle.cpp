@@ -57,7 +57,7 @@ PollingCycle::PollingCycle(ModuleLink& link, SharedState& state, EngineReads& re
       view_(view),
       closeRealTimePanel_(std::move(closeRealTimePanel)) {}
 
-void PollingCycle::tmrDataRead_Timer() {
+void PollingCycle::pollOnce() {
     // A tick that falls due while a cycle or any other conversation is in progress (inside a
     // yield, a pause or an open dialog) is dropped, so commands never interleave.
     if (link_.activity().busy()) {

@@ -71,7 +71,7 @@ void setUpGaugesFor(RealTimeView& view, const QString& modelName) {
     view.gauTach().setTachScaleMax(traits.tachScaleMax);
 }
 
-void RealTimeSession::cmdCloseRealTimeData_Click() {
+void RealTimeSession::close() {
     // A View chosen while the link was busy and still waiting its turn would otherwise reopen
     // the panel the user has just closed.
     link_.activity().cancelDeferred();

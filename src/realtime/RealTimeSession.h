@@ -21,10 +21,16 @@ public:
     RealTimeSession(ModuleLink& link, SharedState& state, RealTimeView& view);
 
     void mnuViewRealTime_Click();
-    void cmdCloseRealTimeData_Click();
+    void cmdCloseRealTimeData_Click() { close(); }
+
+    // Brings the link up (resynchronise, identify the model), sets the gauges up for the model
+    // and lets the polling run, even when the link did not come up: the first poll then finds
+    // it lost. The caller keeps it from starting inside another conversation.
+    void open();
+    // Stops the polling, hides the panel and closes the port.
+    void close();
 
 private:
-    void open();
     void setUpGaugesForModel();
 
     ModuleLink& link_;

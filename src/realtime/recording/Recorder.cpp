@@ -21,6 +21,7 @@ QString Recorder::start(std::unique_ptr<QIODevice> device, const QString& path) 
     }
     device_ = std::move(device);
     writer_ = std::move(writer);
+    sync_ = std::make_unique<PeriodicSync>(clock_, kRecorderSyncPeriod);
     path_ = path;
     started_ = clock_.now();
     rows_ = 0;
@@ -29,6 +30,9 @@ QString Recorder::start(std::unique_ptr<QIODevice> device, const QString& path) 
 
 void Recorder::stop() {
     writer_.reset();
+    if (device_ && sync_) {
+        sync_->syncNow(*device_);
+    }
     if (device_) {
         device_->close();
         device_.reset();
@@ -46,11 +50,16 @@ void Recorder::addRow(const RecordingRow& row) {
     RecordingRow relative = row;
     const double start = std::chrono::duration<double>(started_).count();
     relative.seconds = std::max(0.0, row.seconds - start);
+    QString reason;
     if (writer_->writeRow(relative)) {
         ++rows_;
-        return;
+        reason = sync_->wrote(*device_);
+        if (reason.isEmpty()) {
+            return;
+        }
+    } else {
+        reason = writer_->error();
     }
-    const QString reason = writer_->error();
     stop();
     if (onFailure_) {
         onFailure_(path_, reason);

@@ -2,6 +2,7 @@
 // cleanly when a write fails.
 #pragma once
 
+#include "realtime/recording/PeriodicSync.h"
 #include "realtime/recording/RecordingRow.h"
 #include "realtime/recording/RecordingWriter.h"
 
@@ -16,6 +17,8 @@ class QIODevice;
 namespace quillmark {
 
 class Clock;
+
+inline constexpr std::chrono::seconds kRecorderSyncPeriod{1};
 
 class Recorder {
 public:
@@ -34,7 +37,8 @@ public:
     std::chrono::nanoseconds elapsed() const;
     long rowsWritten() const { return rows_; }
 
-    // A finished tick with its time on the monotonic clock; written and flushed at once.
+    // A finished tick with its time on the monotonic clock; written and flushed at once, and
+    // on the disk within kRecorderSyncPeriod.
     void addRow(const RecordingRow& row);
 
 private:
@@ -42,6 +46,7 @@ private:
     FailureHandler onFailure_;
     std::unique_ptr<QIODevice> device_;
     std::unique_ptr<RecordingWriter> writer_;
+    std::unique_ptr<PeriodicSync> sync_;
     QString path_;
     std::chrono::nanoseconds started_{};
     long rows_ = 0;

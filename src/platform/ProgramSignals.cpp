@@ -1,0 +1,106 @@
+#include "platform/ProgramSignals.h"
+
+#include <QSocketNotifier>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+
+#include <cstdio>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#endif
+
+namespace quillmark {
+
+#ifdef Q_OS_WIN
+
+// Windows has no SIGHUP and stops console programs through its own console events; not built
+// there yet.
+ProgramSignals::ProgramSignals(QObject* parent) : QObject(parent) {}
+ProgramSignals::~ProgramSignals() = default;
+QString ProgramSignals::install(std::function<void()> onStop, std::function<void()> onNewFile) {
+    onStop_ = std::move(onStop);
+    onNewFile_ = std::move(onNewFile);
+    return {};
+}
+void ProgramSignals::drain() {}
+bool standardOutputIsTerminal() {
+    return _isatty(_fileno(stdout)) != 0;
+}
+
+#else
+
+namespace {
+
+// The handler only writes the signal's number into a pipe; the event loop reads it.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void onProgramSignal(int number) {
+    const int saved = errno;
+    const char byte = static_cast<char>(number);
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+}  // namespace
+
+ProgramSignals::ProgramSignals(QObject* parent) : QObject(parent) {}
+
+ProgramSignals::~ProgramSignals() {
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(number, &standard, nullptr);
+    }
+}
+
+QString ProgramSignals::install(std::function<void()> onStop, std::function<void()> onNewFile) {
+    onStop_ = std::move(onStop);
+    onNewFile_ = std::move(onNewFile);
+    if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
+    struct sigaction action {};
+    action.sa_handler = onProgramSignal;
+    sigemptyset(&action.sa_mask);
+    // Restarted system calls: a signal must not turn a serial read or a file write into an error.
+    action.sa_flags = SA_RESTART;
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        if (sigaction(number, &action, nullptr) != 0) {
+            return QString::fromLocal8Bit(std::strerror(errno));
+        }
+    }
+    return {};
+}
+
+void ProgramSignals::drain() {
+    char numbers[16];
+    for (;;) {
+        const auto n = ::read(signalPipe[0], numbers, sizeof numbers);
+        if (n <= 0) {
+            return;
+        }
+        for (ssize_t i = 0; i < n; ++i) {
+            const auto& handler = numbers[i] == SIGHUP ? onNewFile_ : onStop_;
+            if (handler) {
+                handler();
+            }
+        }
+    }
+}
+
+bool standardOutputIsTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
+#endif
+
+}  // namespace quillmark

@@ -1,0 +1,34 @@
+// The signals that stop a program running unattended or ask it for a new file, delivered
+// through the event loop, never inside a signal handler.
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QSocketNotifier;
+
+namespace quillmark {
+
+class ProgramSignals final : public QObject {
+    Q_OBJECT
+public:
+    // SIGTERM and SIGINT call onStop, SIGHUP calls onNewFile, each when the event loop next
+    // runs. One instance a process. Returns an empty text, or why the handlers could not be set.
+    explicit ProgramSignals(QObject* parent = nullptr);
+    ~ProgramSignals() override;
+
+    QString install(std::function<void()> onStop, std::function<void()> onNewFile);
+
+private:
+    void drain();
+
+    std::function<void()> onStop_;
+    std::function<void()> onNewFile_;
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+// Whether standard output is a terminal (then a status line can be redrawn in place).
+bool standardOutputIsTerminal();
+
+}  // namespace quillmark
