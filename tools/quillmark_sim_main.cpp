@@ -93,12 +93,12 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    const ParsedOptions parsed = parseSimOptions(args);
+    ParsedOptions parsed = parseSimOptions(args);
     if (!parsed.error.isEmpty()) {
         std::fprintf(stderr, "quillmark-sim: %s\n", qPrintable(parsed.error));
         return 2;
     }
-    const SimOptions& options = parsed.options;
+    SimOptions& options = parsed.options;
     if (options.help) {
         std::fputs(qPrintable(simHelpText()), stdout);
         return 0;
@@ -106,6 +106,19 @@ int main(int argc, char* argv[]) {
     if (!installStopHandlers()) {
         std::perror("quillmark-sim: signal handlers");
         return 1;
+    }
+
+    ReplayScript script;
+    if (!options.replayPath.isEmpty()) {
+        script = ReplayScript::load(options.replayPath);
+        if (script.error.isEmpty()) {
+            script.error = takeRecordedModel(options, script.model);
+        }
+        if (!script.error.isEmpty()) {
+            std::fprintf(stderr, "quillmark-sim: %s: %s\n", qPrintable(options.replayPath),
+                         qPrintable(script.error));
+            return 2;
+        }
     }
 
     ModuleEngine engine;
@@ -118,12 +131,6 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<ReplayPlayer> replay;
     if (!options.replayPath.isEmpty()) {
-        ReplayScript script = ReplayScript::load(options.replayPath);
-        if (!script.error.isEmpty()) {
-            std::fprintf(stderr, "quillmark-sim: %s: %s\n", qPrintable(options.replayPath),
-                         qPrintable(script.error));
-            return 2;
-        }
         replay = std::make_unique<ReplayPlayer>(std::move(script), options.loop);
         engine.setBeforeAnswer(
             [&engine, player = replay.get()](std::uint8_t command, std::chrono::microseconds at) {

@@ -5,9 +5,14 @@
 #include "sim/ReplayScript.h"
 #include "sim/SimOptions.h"
 
+#include "realtime/recording/RecordingFormat.h"
+
 #include <QtTest>
 
 using namespace quillmark::sim;
+using quillmark::RecordingRow;
+using quillmark::recordingHeaderLine;
+using quillmark::recordingRowLine;
 using namespace std::chrono_literals;
 using quillmark::test::columns;
 
@@ -61,16 +66,19 @@ private slots:
         const ParsedOptions p = parse("--replay run.csv --loop");
         QCOMPARE(p.options.replayPath, QStringLiteral("run.csv"));
         QVERIFY(p.options.loop);
-        QByteArray text =
-            "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
-            "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),"
-            "Answers\n";
+        QByteArray text = recordingHeaderLine();
         for (int i = 0; i < 4; ++i) {
+            RecordingRow row;
+            row.seconds = i * 0.5;
+            row.clock = QStringLiteral("2026-12-07T10:00:00.000+01:00");
+            row.statusRaw = 6;
+            row.status = QStringLiteral("a, b");
+            row.answers = {{0x2F, QByteArray::fromHex(QByteArray::number(0xA0 + i, 16) + "06")}};
             // Row 2's speed read failed when it was recorded.
-            text += QByteArray::number(i * 0.5, 'f', 3) +
-                    ",c,6,\"a, b\",,,,,,,,,2F:" + QByteArray::number(0xA0 + i, 16).toUpper() +
-                    "06" + (i == 2 ? "" : " 27:00" + QByteArray::number(0x10 + i, 16).toUpper()) +
-                    "\n";
+            if (i != 2) {
+                row.answers.push_back({0x27, QByteArray::fromHex("00") + char(0x10 + i)});
+            }
+            text += recordingRowLine(row);
         }
         const ReplayScript script = ReplayScript::fromText(text + "9.0,torn");
         QVERIFY2(script.error.isEmpty(), qPrintable(script.error));
@@ -97,6 +105,30 @@ private slots:
         QCOMPARE(ReplayPlayer::nextRow(script.rows, 0, 1600ms), std::size_t{2});
         QVERIFY(!ReplayScript::fromText("time;rpm\n").error.isEmpty());
         QVERIFY(ReplayScript::fromText(text + "0.1,c,6,,,,,,,,,,2F:A0\n").error.contains("line 6"));
+    }
+
+    void replay_answersAsTheRecordedModel_data() {
+        columns<QString, QString, QByteArray, bool>("options", "recorded", "identifier", "refused");
+        QTest::newRow("model from the file") << "" << "Corvane" << QByteArray("Corvane") << false;
+        QTest::newRow("file does not tell") << "" << "" << QByteArray("Corvane II VR") << false;
+        QTest::newRow("agreeing --model")
+            << "--model corvane-ii" << "Corvane II" << QByteArray("Corvane II") << false;
+        QTest::newRow("contradicting --model")
+            << "--model corvane" << "Corvane II VR" << QByteArray("Corvane") << true;
+        QTest::newRow("--id naming another model")
+            << "--id CORVANE-II-VR" << "Corvane II" << QByteArray("CORVANE-II-VR") << true;
+    }
+    void replay_answersAsTheRecordedModel() {
+        QFETCH(QString, options);
+        QFETCH(QString, recorded);
+        QFETCH(QByteArray, identifier);
+        QFETCH(bool, refused);
+        ParsedOptions p = parse(options + " --replay run.csv");
+        QVERIFY(p.error.isEmpty());
+        const QString problem = takeRecordedModel(p.options, recorded);
+        QCOMPARE(!problem.isEmpty(), refused);
+        QCOMPARE(p.options.identifier, identifier);
+        QVERIFY(!refused || problem.contains(recorded));
     }
 
     void everyFaultNameParses() {

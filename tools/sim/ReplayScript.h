@@ -11,6 +11,10 @@
 #include <set>
 #include <vector>
 
+namespace quillmark {
+struct RecordingContents;
+}
+
 namespace quillmark::sim {
 
 class ModuleEngine;
@@ -23,9 +27,12 @@ struct ReplayRow {
 struct ReplayScript {
     std::vector<ReplayRow> rows;
     std::set<std::uint8_t> commands;  // every command that has an answer in some row
+    QString model;                    // the model it was recorded with; empty when unknown
     QString error;                    // empty when the file was read
 
-    static ReplayScript fromText(const QByteArray& text);
+    // Read as the program reads a recording, so the replay takes exactly what File, Open
+    // Recording takes; `fileName` names the model when the rows do not tell.
+    static ReplayScript fromText(const QByteArray& text, const QString& fileName = {});
     static ReplayScript load(const QString& path);
 };
 

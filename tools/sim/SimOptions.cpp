@@ -96,7 +96,8 @@ QString simHelpText() {
                "  --log FILE       one line per command: ms since start, command in hex\n"
                "                   (\"-\" for standard error)\n"
                "  --replay FILE    answer with the recorded answers of FILE, one row per\n"
-               "                   polling tick at the recorded pace\n"
+               "                   polling tick at the recorded pace, as the model FILE was\n"
+               "                   recorded with (a --model that contradicts it is refused)\n"
                "  --loop           start the replay again after its last row\n"
                "  --help           this text\n"
                "\n"
@@ -107,7 +108,6 @@ QString simHelpText() {
 ParsedOptions parseSimOptions(const QStringList& args) {
     ParsedOptions parsed;
     SimOptions& out = parsed.options;
-    bool modelGiven = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         const auto value = [&]() -> std::optional<QString> {
@@ -141,11 +141,11 @@ ParsedOptions parseSimOptions(const QStringList& args) {
             continue;
         }
         if (arg == QLatin1String("--model") || arg == QLatin1String("--id")) {
-            if (modelGiven) {
+            if (out.identifierGiven) {
                 parsed.error = QStringLiteral("give --model or --id once");
                 return parsed;
             }
-            modelGiven = true;
+            out.identifierGiven = true;
         }
         if (arg == QLatin1String("--model")) {
             const auto model = parseModelName(v->toStdString());
@@ -185,6 +185,24 @@ ParsedOptions parseSimOptions(const QStringList& args) {
         parsed.error = QStringLiteral("--loop needs --replay");
     }
     return parsed;
+}
+
+QString takeRecordedModel(SimOptions& options, const QString& recordedModel) {
+    if (recordedModel.isEmpty()) {
+        return {};
+    }
+    const QByteArray recorded = recordedModel.toLatin1();
+    if (!options.identifierGiven) {
+        options.identifier = recorded;
+        return {};
+    }
+    const auto named = modelInfo(modelForIdentifier(options.identifier)).identifier;
+    if (modelForIdentifier(recorded) == modelForIdentifier(options.identifier)) {
+        return {};
+    }
+    return QStringLiteral("the recording was made with a %1, not a %2; leave --model out to "
+                          "replay it as it was recorded")
+        .arg(recordedModel, QLatin1String(named.data(), qsizetype(named.size())));
 }
 
 void applyOptions(const SimOptions& options, ModuleEngine& engine) {

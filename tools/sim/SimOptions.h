@@ -29,6 +29,7 @@ struct TriesSetting {
 
 struct SimOptions {
     QByteArray identifier = QByteArray(kModelCorvaneIIVR);
+    bool identifierGiven = false;  // --model or --id said which
     std::vector<FaultSetting> faults;
     std::vector<TriesSetting> silentTries;
     std::optional<std::chrono::milliseconds> stopAfter;
@@ -49,6 +50,11 @@ struct ParsedOptions {
 // args without the program name.
 ParsedOptions parseSimOptions(const QStringList& args);
 QString simHelpText();
+
+// A replay answers as the model its recording was made with: the options take that model
+// unless --model or --id named one, and a named model the recording contradicts is refused
+// (the text says why; empty when the two agree).
+QString takeRecordedModel(SimOptions& options, const QString& recordedModel);
 
 // Puts the faults, tries and stop rules of the options into the engine.
 void applyOptions(const SimOptions& options, ModuleEngine& engine);
