@@ -46,6 +46,8 @@ constexpr double kShortestWindow = 2.0;
 constexpr double kZoomStep = 1.5;
 constexpr double kPanStep = 0.25;  // of the visible time
 constexpr int kDragThreshold = 4;
+constexpr double kTimeLabelSpacing = 80.0;
+constexpr double kTimeLabelGap = 8.0;
 
 const QColor kBackground(20, 20, 24);
 const QColor kLaneLine(70, 70, 80);
@@ -53,21 +55,6 @@ const QColor kRedBand(255, 0, 0, 40);
 const QColor kTrace(255, 220, 60);
 const QColor kText(220, 220, 220);
 const QColor kCursor(90, 200, 255);
-
-QString secondsText(double seconds) {
-    const long long whole = static_cast<long long>(std::floor(seconds));
-    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
-}
-
-double niceStep(double roughSeconds) {
-    for (const double step :
-         {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0, 3600.0}) {
-        if (step >= roughSeconds) {
-            return step;
-        }
-    }
-    return 7200.0;
-}
 
 }  // namespace
 
@@ -243,8 +230,6 @@ void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
     painter.drawText(QPointF(4.0, p.statusTop + metrics.ascent() + 2.0), QStringLiteral("Status"));
     painter.setPen(kLaneLine);
     painter.drawLine(QPointF(p.left, p.axisTop), QPointF(p.left + p.width, p.axisTop));
-    painter.setPen(kText);
-    painter.drawText(QPointF(4.0, p.axisTop + 16.0), QStringLiteral("Time (min:s)"));
 }
 
 void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane) const {
@@ -325,12 +310,24 @@ void ChartWidget::paintStatusLane(QPainter& painter, const Plot& p) const {
 }
 
 void ChartWidget::paintTimeAxis(QPainter& painter, const Plot& p) const {
-    const double step = niceStep(window_.length() / std::max(1.0, p.width / 80.0));
+    const double baseline = p.axisTop + 16.0;
     painter.setPen(kText);
-    for (double t = std::ceil(window_.start / step) * step; t <= window_.end; t += step) {
+    // The caption names the longest form the labels take.
+    painter.drawText(QPointF(4.0, baseline), window_.end >= 3600.0
+                                                 ? QStringLiteral("Time (h:min:s)")
+                                                 : QStringLiteral("Time (min:s)"));
+    const QFontMetricsF metrics(painter.font());
+    const double right = p.left + p.width;
+    double freeFrom = p.left;
+    for (const double t : timeAxisTicks(window_, p.width, kTimeLabelSpacing)) {
         const double x = timeToPixel(t, window_, p.left, p.width);
         painter.drawLine(QPointF(x, p.axisTop), QPointF(x, p.axisTop + 4.0));
-        painter.drawText(QPointF(x + 2.0, p.axisTop + 16.0), secondsText(t));
+        const QString text = elapsedClockText(t);
+        const double textWidth = metrics.horizontalAdvance(text);
+        if (const auto left = labelLeft(x, textWidth, freeFrom, right)) {
+            painter.drawText(QPointF(*left, baseline), text);
+            freeFrom = *left + textWidth + kTimeLabelGap;
+        }
     }
 }
 
@@ -344,8 +341,8 @@ void ChartWidget::paintCursor(QPainter& painter, const Plot& p) const {
     }
     painter.setPen(QPen(kCursor, 1.0));
     painter.drawLine(QPointF(x, p.top), QPointF(x, p.axisTop));
-    const QString when = QStringLiteral("%1  %2").arg(series_.clock(*cursorRow_),
-                                                      secondsText(series_.times()[*cursorRow_]));
+    const QString when = QStringLiteral("%1  %2").arg(
+        series_.clock(*cursorRow_), elapsedClockText(series_.times()[*cursorRow_]));
     const QFontMetricsF metrics(painter.font());
     const double textWidth = metrics.horizontalAdvance(when) + 8.0;
     const double boxLeft = x + textWidth + 4.0 > p.left + p.width ? x - textWidth - 4.0 : x + 4.0;
