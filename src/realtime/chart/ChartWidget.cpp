@@ -68,6 +68,7 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
 void ChartWidget::clear() {
     series_.clear();
     widenRanges(0);
+    longestGap_ = longestJoinedGap(kDefaultSampling);
     cursorRow_.reset();
     update();
 }
@@ -79,6 +80,7 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
         series_.append(row, row.seconds);
     }
     widenRanges(0);
+    longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
     window_ = limits();
     cursorRow_.reset();
     update();
@@ -95,6 +97,7 @@ void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
     series_.append(row, at);
     widenRanges(series_.size() - 1);
     series_.dropBefore(at - kLiveChartSeconds);
+    longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
     window_ = {std::max(0.0, at - kLiveChartSeconds), std::max(kLiveChartSeconds, at)};
     update();
 }
@@ -236,7 +239,7 @@ void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane)
     const QRectF area = laneArea(p, lane);
     const LaneRange range = ranges_[lane];
     const auto extents =
-        thinToColumns(series_.times(), series_.lane(lane), window_, p.left, p.width);
+        thinToColumns(series_.times(), series_.lane(lane), window_, p.left, p.width, longestGap_);
     QVector<QLineF> lines;
     lines.reserve(static_cast<qsizetype>(extents.size()) * 2);
     auto y = [&](float value) {

@@ -85,6 +85,7 @@ private:
     QPixmap staticLayer_;
     std::array<LaneRange, kRecordedValues.size()> staticRanges_{};
     double staticRedFrom_ = 0.0;
+    double longestGap_ = longestJoinedGap(kDefaultSampling);
     TimeWindow window_{0.0, kLiveChartSeconds};
     std::optional<std::size_t> cursorRow_;
     bool live_ = false;
