@@ -179,15 +179,32 @@ QRectF ChartWidget::laneArea(const Plot& p, std::size_t lane) const {
     return QRectF(p.left, top + 2.0, p.width, p.laneHeight - 4.0);
 }
 
+void ChartWidget::changeEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+        case QEvent::PaletteChange:
+            // The lane names and scales are measured and drawn in the font of the moment.
+            staticLayer_ = QPixmap();
+            update();
+            break;
+        default:
+            break;
+    }
+    QWidget::changeEvent(event);
+}
+
 void ChartWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const Plot p = plot();
     const qreal ratio = devicePixelRatioF();
-    if (staticLayer_.size() != size() * ratio || staticRanges_ != ranges_ ||
-        staticRedFrom_ != speedRedFrom_) {
+    if (staticLayer_.isNull() || staticLayer_.size() != size() * ratio ||
+        staticRanges_ != ranges_ || staticRedFrom_ != speedRedFrom_) {
         staticLayer_ = QPixmap(size() * ratio);
         staticLayer_.setDevicePixelRatio(ratio);
         QPainter layer(&staticLayer_);
+        // A painter on a pixmap starts with the application's font, not the widget's.
+        layer.setFont(font());
         paintStaticLayer(layer, p);
         staticRanges_ = ranges_;
         staticRedFrom_ = speedRedFrom_;
