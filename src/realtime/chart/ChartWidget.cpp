@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -47,6 +48,8 @@ constexpr double kZoomStep = 1.5;
 constexpr double kPanStep = 0.25;  // of the visible time
 constexpr int kDragThreshold = 4;
 constexpr double kTimeLabelSpacing = 80.0;
+constexpr double kScaleTick = 3.0;
+constexpr int kMostValueTicks = 3;
 constexpr double kTimeLabelGap = 8.0;
 
 const QColor kBackground(20, 20, 24);
@@ -54,6 +57,8 @@ const QColor kLaneLine(70, 70, 80);
 const QColor kRedBand(255, 0, 0, 40);
 const QColor kTrace(255, 220, 60);
 const QColor kText(220, 220, 220);
+const QColor kScaleText(160, 160, 170);
+const QColor kScaleLine(42, 42, 50);
 const QColor kCursor(90, 200, 255);
 
 }  // namespace
@@ -242,14 +247,57 @@ void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
         painter.setPen(kLaneLine);
         painter.drawLine(QPointF(p.left, area.bottom() + 2.0),
                          QPointF(p.left + p.width, area.bottom() + 2.0));
+        const QString name = QStringLiteral("%1 (%2)").arg(QString::fromLatin1(design.name),
+                                                           QString::fromLatin1(design.unit));
+        const QPointF nameAt(4.0, area.center().y() - 2.0);
         painter.setPen(kText);
-        painter.drawText(QPointF(4.0, area.center().y() - 2.0),
-                         QStringLiteral("%1 (%2)").arg(QString::fromLatin1(design.name),
-                                                       QString::fromLatin1(design.unit)));
+        painter.drawText(nameAt, name);
+        paintValueScale(painter, p, lane,
+                        QRectF(nameAt.x(), nameAt.y() - metrics.ascent(),
+                               metrics.horizontalAdvance(name), metrics.height()));
     }
     painter.drawText(QPointF(4.0, p.statusTop + metrics.ascent() + 2.0), QStringLiteral("Status"));
     painter.setPen(kLaneLine);
     painter.drawLine(QPointF(p.left, p.axisTop), QPointF(p.left + p.width, p.axisTop));
+}
+
+void ChartWidget::paintValueScale(QPainter& painter, const Plot& p, std::size_t lane,
+                                  const QRectF& name) const {
+    const QRectF area = laneArea(p, lane);
+    const LaneRange range = ranges_[lane];
+    const QFontMetricsF metrics(painter.font());
+    const double line = metrics.height();
+    if (area.height() < 2.0 * line) {
+        return;  // a lane too low for two values shows none
+    }
+    // The readout goes under the name in bold (paintReadouts); "no reading" is its widest.
+    QFont bold = painter.font();
+    bold.setBold(true);
+    const QRectF readout(name.left(), name.top() + line,
+                         QFontMetricsF(bold).horizontalAdvance(QStringLiteral("no reading")), line);
+    std::vector<QRectF> taken{name, readout};
+    const int fits =
+        std::clamp(static_cast<int>(area.height() / (line * 1.25)), 2, kMostValueTicks);
+    const ValueTicks ticks = valueTicks(range.low, range.high, fits);
+    for (const double value : ticks.values) {
+        const double y = valueToPixel(value, range.low, range.high, area.top(), area.height());
+        const QString text = QStringLiteral("%1 %2").arg(
+            QString::number(value, 'f', ticks.decimals), QString::fromLatin1(kLanes[lane].unit));
+        const double textWidth = metrics.horizontalAdvance(text);
+        // Held inside the lane, so the top and bottom values do not reach into the next one.
+        const double middle = std::clamp(y, area.top() + line / 2.0, area.bottom() - line / 2.0);
+        const QRectF box(p.left - kScaleTick - 2.0 - textWidth, middle - line / 2.0, textWidth,
+                         line);
+        if (std::any_of(taken.begin(), taken.end(),
+                        [&](const QRectF& other) { return other.intersects(box); })) {
+            continue;
+        }
+        painter.setPen(kScaleLine);
+        painter.drawLine(QPointF(p.left - kScaleTick, y), QPointF(p.left + p.width, y));
+        painter.setPen(kScaleText);
+        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
+        taken.push_back(box);
+    }
 }
 
 void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane) const {

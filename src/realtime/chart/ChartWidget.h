@@ -74,6 +74,11 @@ private:
     QRectF laneArea(const Plot& plot, std::size_t lane) const;
     // Background, red bands, lane lines and names: drawn again only when one of them changes.
     void paintStaticLayer(QPainter& painter, const Plot& plot) const;
+    // Round values of the lane's range beside its left edge, each with a faint line across;
+    // a value whose text would cover the lane's name (`name`) or the cursor's readout is left
+    // out, line and all, so that no line goes unlabelled.
+    void paintValueScale(QPainter& painter, const Plot& plot, std::size_t lane,
+                         const QRectF& name) const;
     void paintTrace(QPainter& painter, const Plot& plot, std::size_t lane) const;
     void paintReadouts(QPainter& painter, const Plot& plot) const;
     void paintStatusLane(QPainter& painter, const Plot& plot) const;
