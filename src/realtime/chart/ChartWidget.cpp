@@ -94,6 +94,7 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
 void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
     if (!live_ || series_.empty()) {
         series_.clear();
+        cursorRow_.reset();
         live_ = true;
         liveOrigin_ = seconds;
         widenRanges(0);
@@ -101,7 +102,10 @@ void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
     const double at = seconds - liveOrigin_;
     series_.append(row, at);
     widenRanges(series_.size() - 1);
-    series_.dropBefore(at - kLiveChartSeconds);
+    const std::size_t dropped = series_.dropBefore(at - kLiveChartSeconds);
+    if (cursorRow_) {
+        cursorRow_ = *cursorRow_ >= dropped ? std::optional(*cursorRow_ - dropped) : std::nullopt;
+    }
     longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
     window_ = {std::max(0.0, at - kLiveChartSeconds), std::max(kLiveChartSeconds, at)};
     update();
@@ -471,7 +475,7 @@ void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ChartWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (pressedAt_ && !dragged_ && event->position().x() >= plot().left && !live_) {
+    if (pressedAt_ && !dragged_ && event->position().x() >= plot().left) {
         placeCursorAt(event->position().x());
     }
     pressedAt_.reset();

@@ -1,5 +1,6 @@
 // The chart: one lane per quantity on one time axis, painted from thinned columns. Live it
-// scrolls through the last five minutes; with a recording it zooms, pans and has a cursor.
+// scrolls through the last five minutes; with a recording it also zooms and pans. A click
+// puts a cursor on a row; live, it stays on that row until the row scrolls out.
 #pragma once
 
 #include "realtime/chart/ChartMapping.h"
@@ -33,6 +34,8 @@ public:
     const ChartSeries& series() const { return series_; }
     TimeWindow window() const { return window_; }
     void setWindow(const TimeWindow& window);
+    // The row under the cursor, as an index into series(): live, it moves down as rows are
+    // dropped, so that the cursor stays on its sample.
     std::optional<std::size_t> cursorRow() const { return cursorRow_; }
     // Puts the cursor on a row without telling anyone (playback moves it this way).
     void setCursorRow(std::size_t row);

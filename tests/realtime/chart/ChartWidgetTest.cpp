@@ -1,5 +1,6 @@
 // The chart widget as the user drives it: a click puts the cursor on the nearest row, keys
-// and the wheel zoom and pan inside the recording, and the live chart keeps five minutes.
+// and the wheel zoom and pan inside the recording, and the live chart keeps five minutes
+// with the cursor on its sample.
 #include "DataColumns.h"
 #include "realtime/chart/ChartWidget.h"
 
@@ -109,6 +110,27 @@ private slots:
         QVERIFY(chart.series().times().front() >= 499.5 - kLiveChartSeconds);
         QCOMPARE(chart.window().end, 499.5);
         QCOMPARE(chart.window().length(), kLiveChartSeconds);
+    }
+
+    void live_cursorStaysOnItsSampleUntilItScrollsOut() {
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        const auto all = rows(1000);
+        std::size_t next = 0;
+        auto tickUntil = [&](double seconds) {
+            for (; next < all.size() && all[next].seconds <= seconds; ++next) {
+                chart.appendLive(all[next], 7000.0 + all[next].seconds);
+            }
+        };
+        tickUntil(200.0);
+        QTest::mouseClick(&chart, Qt::LeftButton, {}, QPoint(150 + 500, 300));  // at 2:30
+        QCOMPARE(chart.cursorRow(), std::optional<std::size_t>(300));
+        tickUntil(400.0);  // the rows before 1:40 have gone
+        QVERIFY(chart.cursorRow().has_value());
+        QCOMPARE(chart.series().times()[*chart.cursorRow()], 150.0);
+        QCOMPARE(chart.series().lane(0)[*chart.cursorRow()], 1300.0f);
+        tickUntil(450.5);
+        QVERIFY(!chart.cursorRow().has_value());
     }
 };
 
