@@ -48,9 +48,10 @@ constexpr double kZoomStep = 1.5;
 constexpr double kPanStep = 0.25;  // of the visible time
 constexpr int kDragThreshold = 4;
 constexpr double kTimeLabelSpacing = 80.0;
+constexpr double kTimeLabelGap = 8.0;
+constexpr double kHour = 3600.0;
 constexpr double kScaleTick = 3.0;
 constexpr int kMostValueTicks = 3;
-constexpr double kTimeLabelGap = 8.0;
 
 const QColor kBackground(20, 20, 24);
 const QColor kLaneLine(70, 70, 80);
@@ -385,9 +386,8 @@ void ChartWidget::paintTimeAxis(QPainter& painter, const Plot& p) const {
     const double baseline = p.axisTop + 16.0;
     painter.setPen(kText);
     // The caption names the longest form the labels take.
-    painter.drawText(QPointF(4.0, baseline), window_.end >= 3600.0
-                                                 ? QStringLiteral("Time (h:min:s)")
-                                                 : QStringLiteral("Time (min:s)"));
+    painter.drawText(QPointF(4.0, baseline), window_.end >= kHour ? QStringLiteral("Time (h:min:s)")
+                                                                  : QStringLiteral("Time (min:s)"));
     const QFontMetricsF metrics(painter.font());
     const double right = p.left + p.width;
     double freeFrom = p.left;

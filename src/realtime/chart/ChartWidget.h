@@ -75,7 +75,8 @@ private:
     TimeWindow limits() const;
     void widenRanges(std::size_t fromRow);
     QRectF laneArea(const Plot& plot, std::size_t lane) const;
-    // Background, red bands, lane lines and names: drawn again only when one of them changes.
+    // Background, red bands, lane lines, names and scales: drawn again only when one of them
+    // changes, or the font or style does.
     void paintStaticLayer(QPainter& painter, const Plot& plot) const;
     // Round values of the lane's range beside its left edge, each with a faint line across;
     // a value whose text would cover the lane's name (`name`) or the cursor's readout is left
