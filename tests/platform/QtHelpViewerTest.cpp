@@ -38,7 +38,8 @@ const QStringList kNotMessages =
         // Recording, chart and playback: menu entries, window and lane captions, the file's
         // header, the file dialog's filter and the recording line's colour.
         "Start &Recording|Stop &Recording|&Open Recording\\u2026|Playback of %1|REC %1 %2|"
-        "Row %1 of %2|Time (min:s)|no reading|Fuel front|Fuel rear|Injector front|Injector rear|"
+        "Row %1 of %2|Time (min:s)|Time (h:min:s)|no reading|Fuel front|Fuel rear|"
+        "Injector front|Injector rear|"
         "Recordings (*.csv);;All files (*)|color: rgb(255, 48, 48); background: black;|"
         "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
         "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers")

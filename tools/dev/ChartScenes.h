@@ -1,5 +1,6 @@
-// Recordings for the chart's benchmark and picture: the simulator's drive cycle read through
-// the program's own conversions, one row every half second, with the odd failed read.
+// Recordings for the chart's benchmark and pictures: the simulator's drive cycle read through
+// the program's own conversions, one row every half second, with the odd failed read, and a
+// stretch without rows where the panel was closed.
 #pragma once
 
 #include "realtime/chart/ChartWindow.h"
@@ -11,14 +12,19 @@
 #include <QDateTime>
 #include <QFile>
 
+#include <cmath>
 #include <vector>
 
 namespace quillmark::scenes {
 
+inline QDateTime sceneStart() {
+    return {QDate(2026, 12, 7), QTime(9, 30, 0)};
+}
+
 inline std::vector<RecordingRow> driveCycleRows(int count) {
     using namespace std::chrono;
     const QString model = QStringLiteral("Corvane II VR");
-    const QDateTime start(QDate(2026, 12, 7), QTime(9, 30, 0));
+    const QDateTime start = sceneStart();
     std::vector<RecordingRow> rows;
     rows.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -49,6 +55,14 @@ inline std::vector<RecordingRow> driveCycleRows(int count) {
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+// No rows for `seconds` before row `from`: every row from there on comes that much later.
+inline void closePanelBefore(std::vector<RecordingRow>& rows, std::size_t from, double seconds) {
+    for (std::size_t i = from; i < rows.size(); ++i) {
+        rows[i].seconds += seconds;
+        rows[i].clock = clockText(sceneStart().addMSecs(std::llround(rows[i].seconds * 1000.0)));
+    }
 }
 
 inline bool writeRecording(const QString& path, const std::vector<RecordingRow>& rows) {

@@ -1,5 +1,7 @@
-// Writes a PNG of the chart window with an hour's recording opened, zoomed in, and the cursor
-// placed, with the playback controls below it.
+// Writes PNGs of the chart window: an hour's recording opened, zoomed in, with the cursor placed
+// and the playback controls below it; a recording of an hour and a quarter with the panel closed
+// for three minutes, whole and zoomed in on the gap after the first hour; and the live chart
+// with its cursor. The first picture goes to the path given, the others beside it.
 #include "ChartScenes.h"
 #include "realtime/ModelTraits.h"
 #include "realtime/chart/ChartWidget.h"
@@ -12,39 +14,90 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+namespace {
+
+using namespace quillmark;
+
+const QString kModel = QStringLiteral("Corvane II VR");
+
+// The rows as the program would read them back from the file.
+std::optional<std::vector<RecordingRow>> throughFile(const QString& path,
+                                                     const std::vector<RecordingRow>& rows) {
+    if (!scenes::writeRecording(path, rows)) {
+        return std::nullopt;
+    }
+    const RecordingContents contents = readRecordingFile(path);
+    if (!contents.ok()) {
+        QTextStream(stderr) << recordingProblemText(path, contents) << '\n';
+        return std::nullopt;
+    }
+    return contents.rows;
+}
+
+bool save(QWidget& window, const QString& out) {
+    window.show();
+    QApplication::processEvents();
+    const bool saved = window.grab().save(out);
+    QTextStream(stdout) << (saved ? out : QStringLiteral("could not write ") + out) << '\n';
+    return saved;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-    using namespace quillmark;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                  : QStringLiteral(QUILLMARK_RENDER_DIR "/chart.png");
-    QDir().mkpath(QFileInfo(out).absolutePath());
+    const QFileInfo outInfo(out);
+    QDir().mkpath(outInfo.absolutePath());
+    auto beside = [&](const char* suffix) {
+        return outInfo.dir().filePath(outInfo.completeBaseName() + QString::fromLatin1(suffix) +
+                                      QStringLiteral(".png"));
+    };
     QTemporaryDir dir;
     const QString path =
         dir.filePath(QStringLiteral("quillmark_Corvane_II_VR_20261207_093000.csv"));
-    if (!scenes::writeRecording(path, scenes::driveCycleRows(7200))) {
-        return 1;
-    }
-    const RecordingContents contents = readRecordingFile(path);
-    if (!contents.ok()) {
-        QTextStream(stderr) << recordingProblemText(path, contents) << '\n';
+    const auto hour = throughFile(path, scenes::driveCycleRows(7200));
+    if (!hour) {
         return 1;
     }
     RealTimePanelWidget panel;
     ChartWindow window;
     window.setWindowTitle(QStringLiteral("Chart - %1").arg(QFileInfo(path).fileName()));
     window.resize(1100, 720);
-    window.chart()->setSpeedRedFrom(modelTraits(QStringLiteral("Corvane II VR")).speedRedFromRpm());
-    window.chart()->showRecording(contents.rows);
-    PlaybackDriver driver(contents.rows, panel);
+    window.chart()->setSpeedRedFrom(modelTraits(kModel).speedRedFromRpm());
+    window.chart()->showRecording(*hour);
+    PlaybackDriver driver(*hour, panel);
     window.attachPlayback(&driver);
     window.chart()->setWindow(TimeWindow{0.0, 120.0});
     driver.seek(27);  // on the way up to the limiter
-    window.show();
-    QApplication::processEvents();
-    const bool saved = window.grab().save(out);
-    QTextStream(stdout) << (saved ? out : QStringLiteral("could not write ") + out) << '\n';
+    bool saved = save(window, out);
+
+    auto closed = scenes::driveCycleRows(9000);
+    scenes::closePanelBefore(closed, 7320, 180.0);  // after 1:01:00, back at 1:04:00
+    const auto gap = throughFile(path, closed);
+    if (!gap) {
+        return 1;
+    }
+    ChartWindow long_;
+    long_.resize(1100, 720);
+    long_.chart()->setSpeedRedFrom(modelTraits(kModel).speedRedFromRpm());
+    long_.chart()->showRecording(*gap);
+    saved = save(long_, beside("-long")) && saved;
+    long_.chart()->setWindow(TimeWindow{3540.0, 3900.0});
+    long_.chart()->setCursorRow(7400);
+    saved = save(long_, beside("-long-gap")) && saved;
+
+    ChartWindow live;
+    live.resize(1100, 720);
+    live.chart()->setSpeedRedFrom(modelTraits(kModel).speedRedFromRpm());
+    for (const RecordingRow& row : scenes::driveCycleRows(800)) {
+        live.chart()->appendLive(row, row.seconds);
+    }
+    live.chart()->setCursorRow(400);
+    saved = save(live, beside("-live")) && saved;
     return saved ? 0 : 1;
 }

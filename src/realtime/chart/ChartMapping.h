@@ -1,9 +1,12 @@
-// The chart's arithmetic, free of painting: time to pixel and back, value to pixel, and each
-// lane thinned to the first, last, lowest and highest value of every pixel column.
+// The chart's arithmetic, free of painting: time to pixel and back, value to pixel, each lane
+// thinned to the first, last, lowest and highest value of every pixel column, where its line
+// breaks, and the ticks and texts of the time axis and the value scales.
 #pragma once
 
 #include <QString>
 
+#include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -40,16 +43,55 @@ struct ColumnExtent {
     bool joinsPrevious = false;  // drawn connected to the extent before it: no gap between
 };
 
-// `values` holds NaN where a read failed; such a sample breaks the line. The samples just
-// outside the window are kept so that the line runs on to the edges.
-std::vector<ColumnExtent> thinToColumns(std::span<const double> times,
-                                        std::span<const float> values, const TimeWindow& window,
-                                        double left, double width);
+// The polling interval, used while there are too few rows to tell.
+inline constexpr double kDefaultSampling = 0.5;
 
-// Seconds as a clock shows elapsed time: "m:ss" below an hour, "h:mm:ss" from an hour on.
-QString elapsedClockText(double seconds);
+// The time between rows as they were sampled: the median gap, so that stalls and a closed
+// panel do not count, or kDefaultSampling with fewer than two rows.
+double samplingInterval(std::span<const double> times);
+
+// The longest time between two rows that the line still joins. A late tick or one missed
+// stays joined; a closed panel or a stall breaks the line as a failed read does, instead of
+// drawing a ramp the engine never made.
+double longestJoinedGap(double sampling);
+
+// `values` holds NaN where a read failed; such a sample breaks the line, and so do more than
+// `longestGap` seconds between two rows. The samples just outside the window are kept so that
+// the line runs on to the edges.
+std::vector<ColumnExtent> thinToColumns(
+    std::span<const double> times, std::span<const float> values, const TimeWindow& window,
+    double left, double width, double longestGap = std::numeric_limits<double>::infinity());
 
 // Index of the last sample at or before `seconds` (0 when there is none before).
 std::size_t sampleAtOrBefore(std::span<const double> times, double seconds);
+
+// No more time labels than this, however long the window: a file whose times jump by years
+// costs no more to label than a short one.
+inline constexpr int kMaxTimeLabels = 64;
+
+// The first of 1, 2, 5, 10, 15, 30 s, 1, 2, 5, 10, 15, 30 min, 1, 2, 4, 6, 12 and 24 h, then
+// whole days 1, 2 or 5 times a power of ten, that is at least `roughSeconds`.
+double niceTimeStep(double roughSeconds);
+
+// Times of the labels on the time axis of `window`, plotted `width` pixels wide, one every nice
+// step and about `spacing` pixels apart; at most kMaxTimeLabels.
+std::vector<double> timeAxisTicks(const TimeWindow& window, double width, double spacing);
+
+// Left edge of a label `textWidth` wide for the tick at `tickX`: just right of the tick, or
+// moved left to end at `right` where it would stick out of the plot. None where it would then
+// start before `freeFrom`, the end of the label before it.
+std::optional<double> labelLeft(double tickX, double textWidth, double freeFrom, double right);
+
+// Elapsed time in whole seconds (rounded down): "m:ss" under an hour, "h:mm:ss" from an hour
+// on ("59:59", "1:00:00", "24:00:00"); "--:--" for a time no clock could show.
+QString elapsedClockText(double seconds);
+
+// Round values for a lane's scale: 1, 2 or 5 times a power of ten apart, inside [low, high],
+// at most `maxCount` of them, and the decimals their step needs.
+struct ValueTicks {
+    std::vector<double> values;
+    int decimals = 0;
+};
+ValueTicks valueTicks(double low, double high, int maxCount);
 
 }  // namespace quillmark

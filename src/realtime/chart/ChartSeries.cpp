@@ -23,17 +23,18 @@ void ChartSeries::append(const RecordingRow& row, double seconds) {
     clocks_.push_back(row.clock);
 }
 
-void ChartSeries::dropBefore(double seconds) {
-    const auto keep = std::lower_bound(times_.begin(), times_.end(), seconds) - times_.begin();
-    if (keep == 0) {
-        return;
+std::size_t ChartSeries::dropBefore(double seconds) {
+    const auto dropped = std::lower_bound(times_.begin(), times_.end(), seconds) - times_.begin();
+    if (dropped == 0) {
+        return 0;
     }
-    times_.erase(times_.begin(), times_.begin() + keep);
+    times_.erase(times_.begin(), times_.begin() + dropped);
     for (auto& lane : lanes_) {
-        lane.erase(lane.begin(), lane.begin() + keep);
+        lane.erase(lane.begin(), lane.begin() + dropped);
     }
-    status_.erase(status_.begin(), status_.begin() + keep);
-    clocks_.erase(clocks_.begin(), clocks_.begin() + keep);
+    status_.erase(status_.begin(), status_.begin() + dropped);
+    clocks_.erase(clocks_.begin(), clocks_.begin() + dropped);
+    return static_cast<std::size_t>(dropped);
 }
 
 }  // namespace quillmark

@@ -16,8 +16,9 @@ public:
     void clear();
     // Rows arrive in time order; `seconds` is taken as the row's place on the time axis.
     void append(const RecordingRow& row, double seconds);
-    // Drops every row before `seconds`.
-    void dropBefore(double seconds);
+    // Drops every row before `seconds`; returns how many, by which every later row's index
+    // moved down.
+    std::size_t dropBefore(double seconds);
 
     std::size_t size() const { return times_.size(); }
     bool empty() const { return times_.empty(); }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -46,28 +47,20 @@ constexpr double kShortestWindow = 2.0;
 constexpr double kZoomStep = 1.5;
 constexpr double kPanStep = 0.25;  // of the visible time
 constexpr int kDragThreshold = 4;
+constexpr double kTimeLabelSpacing = 80.0;
+constexpr double kTimeLabelGap = 8.0;
+constexpr double kHour = 3600.0;
+constexpr double kScaleTick = 3.0;
+constexpr int kMostValueTicks = 3;
 
 const QColor kBackground(20, 20, 24);
 const QColor kLaneLine(70, 70, 80);
 const QColor kRedBand(255, 0, 0, 40);
 const QColor kTrace(255, 220, 60);
 const QColor kText(220, 220, 220);
+const QColor kScaleText(160, 160, 170);
+const QColor kScaleLine(42, 42, 50);
 const QColor kCursor(90, 200, 255);
-
-QString secondsText(double seconds) {
-    const long long whole = static_cast<long long>(std::floor(seconds));
-    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
-}
-
-double niceStep(double roughSeconds) {
-    for (const double step :
-         {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0, 3600.0}) {
-        if (step >= roughSeconds) {
-            return step;
-        }
-    }
-    return 7200.0;
-}
 
 }  // namespace
 
@@ -81,6 +74,7 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
 void ChartWidget::clear() {
     series_.clear();
     widenRanges(0);
+    longestGap_ = longestJoinedGap(kDefaultSampling);
     cursorRow_.reset();
     update();
 }
@@ -92,6 +86,7 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
         series_.append(row, row.seconds);
     }
     widenRanges(0);
+    longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
     window_ = limits();
     cursorRow_.reset();
     update();
@@ -100,6 +95,7 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
 void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
     if (!live_ || series_.empty()) {
         series_.clear();
+        cursorRow_.reset();
         live_ = true;
         liveOrigin_ = seconds;
         widenRanges(0);
@@ -107,7 +103,11 @@ void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
     const double at = seconds - liveOrigin_;
     series_.append(row, at);
     widenRanges(series_.size() - 1);
-    series_.dropBefore(at - kLiveChartSeconds);
+    const std::size_t dropped = series_.dropBefore(at - kLiveChartSeconds);
+    if (cursorRow_) {
+        cursorRow_ = *cursorRow_ >= dropped ? std::optional(*cursorRow_ - dropped) : std::nullopt;
+    }
+    longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
     window_ = {std::max(0.0, at - kLiveChartSeconds), std::max(kLiveChartSeconds, at)};
     update();
 }
@@ -189,15 +189,32 @@ QRectF ChartWidget::laneArea(const Plot& p, std::size_t lane) const {
     return QRectF(p.left, top + 2.0, p.width, p.laneHeight - 4.0);
 }
 
+void ChartWidget::changeEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+        case QEvent::PaletteChange:
+            // The lane names and scales are measured and drawn in the font of the moment.
+            staticLayer_ = QPixmap();
+            update();
+            break;
+        default:
+            break;
+    }
+    QWidget::changeEvent(event);
+}
+
 void ChartWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const Plot p = plot();
     const qreal ratio = devicePixelRatioF();
-    if (staticLayer_.size() != size() * ratio || staticRanges_ != ranges_ ||
-        staticRedFrom_ != speedRedFrom_) {
+    if (staticLayer_.isNull() || staticLayer_.size() != size() * ratio ||
+        staticRanges_ != ranges_ || staticRedFrom_ != speedRedFrom_) {
         staticLayer_ = QPixmap(size() * ratio);
         staticLayer_.setDevicePixelRatio(ratio);
         QPainter layer(&staticLayer_);
+        // A painter on a pixmap starts with the application's font, not the widget's.
+        layer.setFont(font());
         paintStaticLayer(layer, p);
         staticRanges_ = ranges_;
         staticRedFrom_ = speedRedFrom_;
@@ -235,23 +252,64 @@ void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
         painter.setPen(kLaneLine);
         painter.drawLine(QPointF(p.left, area.bottom() + 2.0),
                          QPointF(p.left + p.width, area.bottom() + 2.0));
+        const QString name = QStringLiteral("%1 (%2)").arg(QString::fromLatin1(design.name),
+                                                           QString::fromLatin1(design.unit));
+        const QPointF nameAt(4.0, area.center().y() - 2.0);
         painter.setPen(kText);
-        painter.drawText(QPointF(4.0, area.center().y() - 2.0),
-                         QStringLiteral("%1 (%2)").arg(QString::fromLatin1(design.name),
-                                                       QString::fromLatin1(design.unit)));
+        painter.drawText(nameAt, name);
+        paintValueScale(painter, p, lane,
+                        QRectF(nameAt.x(), nameAt.y() - metrics.ascent(),
+                               metrics.horizontalAdvance(name), metrics.height()));
     }
     painter.drawText(QPointF(4.0, p.statusTop + metrics.ascent() + 2.0), QStringLiteral("Status"));
     painter.setPen(kLaneLine);
     painter.drawLine(QPointF(p.left, p.axisTop), QPointF(p.left + p.width, p.axisTop));
-    painter.setPen(kText);
-    painter.drawText(QPointF(4.0, p.axisTop + 16.0), QStringLiteral("Time (min:s)"));
+}
+
+void ChartWidget::paintValueScale(QPainter& painter, const Plot& p, std::size_t lane,
+                                  const QRectF& name) const {
+    const QRectF area = laneArea(p, lane);
+    const LaneRange range = ranges_[lane];
+    const QFontMetricsF metrics(painter.font());
+    const double line = metrics.height();
+    if (area.height() < 2.0 * line) {
+        return;  // a lane too low for two values shows none
+    }
+    // The readout goes under the name in bold (paintReadouts); "no reading" is its widest.
+    QFont bold = painter.font();
+    bold.setBold(true);
+    const QRectF readout(name.left(), name.top() + line,
+                         QFontMetricsF(bold).horizontalAdvance(QStringLiteral("no reading")), line);
+    std::vector<QRectF> taken{name, readout};
+    const int fits =
+        std::clamp(static_cast<int>(area.height() / (line * 1.25)), 2, kMostValueTicks);
+    const ValueTicks ticks = valueTicks(range.low, range.high, fits);
+    for (const double value : ticks.values) {
+        const double y = valueToPixel(value, range.low, range.high, area.top(), area.height());
+        const QString text = QStringLiteral("%1 %2").arg(
+            QString::number(value, 'f', ticks.decimals), QString::fromLatin1(kLanes[lane].unit));
+        const double textWidth = metrics.horizontalAdvance(text);
+        // Held inside the lane, so the top and bottom values do not reach into the next one.
+        const double middle = std::clamp(y, area.top() + line / 2.0, area.bottom() - line / 2.0);
+        const QRectF box(p.left - kScaleTick - 2.0 - textWidth, middle - line / 2.0, textWidth,
+                         line);
+        if (std::any_of(taken.begin(), taken.end(),
+                        [&](const QRectF& other) { return other.intersects(box); })) {
+            continue;
+        }
+        painter.setPen(kScaleLine);
+        painter.drawLine(QPointF(p.left - kScaleTick, y), QPointF(p.left + p.width, y));
+        painter.setPen(kScaleText);
+        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
+        taken.push_back(box);
+    }
 }
 
 void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane) const {
     const QRectF area = laneArea(p, lane);
     const LaneRange range = ranges_[lane];
     const auto extents =
-        thinToColumns(series_.times(), series_.lane(lane), window_, p.left, p.width);
+        thinToColumns(series_.times(), series_.lane(lane), window_, p.left, p.width, longestGap_);
     QVector<QLineF> lines;
     lines.reserve(static_cast<qsizetype>(extents.size()) * 2);
     auto y = [&](float value) {
@@ -325,12 +383,23 @@ void ChartWidget::paintStatusLane(QPainter& painter, const Plot& p) const {
 }
 
 void ChartWidget::paintTimeAxis(QPainter& painter, const Plot& p) const {
-    const double step = niceStep(window_.length() / std::max(1.0, p.width / 80.0));
+    const double baseline = p.axisTop + 16.0;
     painter.setPen(kText);
-    for (double t = std::ceil(window_.start / step) * step; t <= window_.end; t += step) {
+    // The caption names the longest form the labels take.
+    painter.drawText(QPointF(4.0, baseline), window_.end >= kHour ? QStringLiteral("Time (h:min:s)")
+                                                                  : QStringLiteral("Time (min:s)"));
+    const QFontMetricsF metrics(painter.font());
+    const double right = p.left + p.width;
+    double freeFrom = p.left;
+    for (const double t : timeAxisTicks(window_, p.width, kTimeLabelSpacing)) {
         const double x = timeToPixel(t, window_, p.left, p.width);
         painter.drawLine(QPointF(x, p.axisTop), QPointF(x, p.axisTop + 4.0));
-        painter.drawText(QPointF(x + 2.0, p.axisTop + 16.0), secondsText(t));
+        const QString text = elapsedClockText(t);
+        const double textWidth = metrics.horizontalAdvance(text);
+        if (const auto left = labelLeft(x, textWidth, freeFrom, right)) {
+            painter.drawText(QPointF(*left, baseline), text);
+            freeFrom = *left + textWidth + kTimeLabelGap;
+        }
     }
 }
 
@@ -344,8 +413,8 @@ void ChartWidget::paintCursor(QPainter& painter, const Plot& p) const {
     }
     painter.setPen(QPen(kCursor, 1.0));
     painter.drawLine(QPointF(x, p.top), QPointF(x, p.axisTop));
-    const QString when = QStringLiteral("%1  %2").arg(series_.clock(*cursorRow_),
-                                                      secondsText(series_.times()[*cursorRow_]));
+    const QString when = QStringLiteral("%1  %2").arg(
+        series_.clock(*cursorRow_), elapsedClockText(series_.times()[*cursorRow_]));
     const QFontMetricsF metrics(painter.font());
     const double textWidth = metrics.horizontalAdvance(when) + 8.0;
     const double boxLeft = x + textWidth + 4.0 > p.left + p.width ? x - textWidth - 4.0 : x + 4.0;
@@ -406,7 +475,7 @@ void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ChartWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (pressedAt_ && !dragged_ && event->position().x() >= plot().left && !live_) {
+    if (pressedAt_ && !dragged_ && event->position().x() >= plot().left) {
         placeCursorAt(event->position().x());
     }
     pressedAt_.reset();

@@ -1,5 +1,6 @@
 // The chart: one lane per quantity on one time axis, painted from thinned columns. Live it
-// scrolls through the last five minutes; with a recording it zooms, pans and has a cursor.
+// scrolls through the last five minutes; with a recording it also zooms and pans. A click
+// puts a cursor on a row; live, it stays on that row until the row scrolls out.
 #pragma once
 
 #include "realtime/chart/ChartMapping.h"
@@ -34,6 +35,8 @@ public:
     const ChartSeries& series() const { return series_; }
     TimeWindow window() const { return window_; }
     void setWindow(const TimeWindow& window);
+    // The row under the cursor, as an index into series(): live, it moves down as rows are
+    // dropped, so that the cursor stays on its sample.
     std::optional<std::size_t> cursorRow() const { return cursorRow_; }
     // Puts the cursor on a row without telling anyone (playback moves it this way).
     void setCursorRow(std::size_t row);
@@ -46,6 +49,7 @@ signals:
     void cursorMoved(std::size_t row);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -72,8 +76,14 @@ private:
     TimeWindow limits() const;
     void widenRanges(std::size_t fromRow);
     QRectF laneArea(const Plot& plot, std::size_t lane) const;
-    // Background, red bands, lane lines and names: drawn again only when one of them changes.
+    // Background, red bands, lane lines, names and scales: drawn again only when one of them
+    // changes, or the font or style does.
     void paintStaticLayer(QPainter& painter, const Plot& plot) const;
+    // Round values of the lane's range beside its left edge, each with a faint line across;
+    // a value whose text would cover the lane's name (`name`) or the cursor's readout is left
+    // out, line and all, so that no line goes unlabelled.
+    void paintValueScale(QPainter& painter, const Plot& plot, std::size_t lane,
+                         const QRectF& name) const;
     void paintTrace(QPainter& painter, const Plot& plot, std::size_t lane) const;
     void paintReadouts(QPainter& painter, const Plot& plot) const;
     void paintStatusLane(QPainter& painter, const Plot& plot) const;
@@ -86,6 +96,7 @@ private:
     QPixmap staticLayer_;
     std::array<LaneRange, kRecordedValues.size()> staticRanges_{};
     double staticRedFrom_ = 0.0;
+    double longestGap_ = longestJoinedGap(kDefaultSampling);
     TimeWindow window_{0.0, kLiveChartSeconds};
     std::optional<std::size_t> cursorRow_;
     bool live_ = false;

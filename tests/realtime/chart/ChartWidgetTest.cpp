@@ -1,12 +1,16 @@
 // The chart widget as the user drives it: a click puts the cursor on the nearest row, keys
-// and the wheel zoom and pan inside the recording, and the live chart keeps five minutes.
+// and the wheel zoom and pan inside the recording, and the live chart keeps five minutes
+// with the cursor on its sample.
+#include "DataColumns.h"
 #include "realtime/chart/ChartWidget.h"
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
 using namespace quillmark;
+using quillmark::test::columns;
 
 namespace {
 
@@ -17,6 +21,13 @@ std::vector<RecordingRow> rows(int count) {
         all[i].setValue(Quantity::EngineSpeed, 1000.0f + i);
     }
     return all;
+}
+
+QImage picture(ChartWidget& chart) {
+    QImage image(chart.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    chart.render(&painter);
+    return image;
 }
 
 }  // namespace
@@ -61,6 +72,34 @@ private slots:
         QCOMPARE(chart.window().end, 100.0);
     }
 
+    // The lane names, scales and red bands are drawn once into a cache; a change must reach it.
+    void cachedLayer_followsEachChange_data() {
+        columns<int, double, QRect>("growFont", "redFrom", "changedArea");
+        QTest::newRow("bigger font") << 6 << 6000.0 << QRect(0, 0, 150, 300);
+        QTest::newRow("red band from 3000 rpm") << 0 << 3000.0 << QRect(150, 6, 1000, 60);
+    }
+    void cachedLayer_followsEachChange() {
+        QFETCH(int, growFont);
+        QFETCH(double, redFrom);
+        QFETCH(QRect, changedArea);
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        chart.showRecording(rows(201));
+        const QImage before = picture(chart);
+        QFont font = chart.font();
+        font.setPointSizeF(font.pointSizeF() + growFont);
+        chart.setFont(font);
+        chart.setSpeedRedFrom(redFrom);
+        const QImage after = picture(chart);
+        QVERIFY(after.copy(changedArea) != before.copy(changedArea));
+        ChartWidget fresh;
+        fresh.setFont(font);
+        fresh.setSpeedRedFrom(redFrom);
+        fresh.resize(chart.size());
+        fresh.showRecording(rows(201));
+        QCOMPARE(after, picture(fresh));
+    }
+
     void live_keepsTheLastFiveMinutes() {
         ChartWidget chart;
         const auto all = rows(1000);
@@ -71,6 +110,27 @@ private slots:
         QVERIFY(chart.series().times().front() >= 499.5 - kLiveChartSeconds);
         QCOMPARE(chart.window().end, 499.5);
         QCOMPARE(chart.window().length(), kLiveChartSeconds);
+    }
+
+    void live_cursorStaysOnItsSampleUntilItScrollsOut() {
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        const auto all = rows(1000);
+        std::size_t next = 0;
+        auto tickUntil = [&](double seconds) {
+            for (; next < all.size() && all[next].seconds <= seconds; ++next) {
+                chart.appendLive(all[next], 7000.0 + all[next].seconds);
+            }
+        };
+        tickUntil(200.0);
+        QTest::mouseClick(&chart, Qt::LeftButton, {}, QPoint(150 + 500, 300));  // at 2:30
+        QCOMPARE(chart.cursorRow(), std::optional<std::size_t>(300));
+        tickUntil(400.0);  // the rows before 1:40 have gone
+        QVERIFY(chart.cursorRow().has_value());
+        QCOMPARE(chart.series().times()[*chart.cursorRow()], 150.0);
+        QCOMPARE(chart.series().lane(0)[*chart.cursorRow()], 1300.0f);
+        tickUntil(450.5);
+        QVERIFY(!chart.cursorRow().has_value());
     }
 };
 
