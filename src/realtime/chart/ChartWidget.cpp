@@ -1,5 +1,8 @@
 #include "realtime/chart/ChartWidget.h"
 
+#include "realtime/ModelTraits.h"
+#include "realtime/gauges/GaugeTables.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,31 +16,38 @@ namespace quillmark {
 
 namespace {
 
-struct Band {
-    double low;
-    double high;
-};
-
 struct LaneSpec {
     const char* name;
     const char* unit;
-    double low;  // the gauge's scale, widened only when a value lies outside
-    double high;
-    std::array<Band, 2> red;
-    int redBands;
+    // The gauge the lane follows: its scale (widened only when a value lies outside) and red
+    // bands. The engine speed has no bar gauge: its scale is the fastest model's whole range,
+    // and its red band follows the model.
+    const BarGaugeDesign* gauge;
     int decimals;
+
+    double low() const { return gauge != nullptr ? gauge->segments.front().low : 0.0; }
+    double high() const {
+        if (gauge != nullptr) {
+            return gauge->segments.back().high;
+        }
+        double fastest = 0.0;
+        for (const ModelTraits& traits : kModelTraits) {
+            fastest = std::max(fastest, 255 * traits.rpmPerCount);
+        }
+        return fastest;
+    }
 };
 
-// In the order of kRecordedValues; scales and red bands as the panel's gauges have them.
+// In the order of kRecordedValues.
 constexpr std::array<LaneSpec, 8> kLanes{{
-    {"Engine speed", "rpm", 0.0, 10200.0, {}, 0, 0},
-    {"Throttle", "%", -0.5, 105.0, {}, 0, 1},
-    {"Fuel front", "%", -22.0, 32.0, {{{-22.0, -15.0}, {25.0, 32.0}}}, 2, 2},
-    {"Fuel rear", "%", -22.0, 32.0, {{{-22.0, -15.0}, {25.0, 32.0}}}, 2, 2},
-    {"Battery", "V", -1.0, 19.0, {{{-1.0, 11.0}, {16.0, 19.0}}}, 2, 2},
-    {"Injector front", "ms", -0.5, 27.0, {}, 0, 3},
-    {"Injector rear", "ms", -0.5, 27.0, {}, 0, 3},
-    {"Retard", "deg", -0.5, 10.5, {}, 0, 4},
+    {"Engine speed", "rpm", nullptr, 0},
+    {"Throttle", "%", &gauge_tables::kTps, 1},
+    {"Fuel front", "%", &gauge_tables::kFuelMult, 2},
+    {"Fuel rear", "%", &gauge_tables::kFuelMult, 2},
+    {"Battery", "V", &gauge_tables::kBattery, 2},
+    {"Injector front", "ms", &gauge_tables::kInjector, 3},
+    {"Injector rear", "ms", &gauge_tables::kInjector, 3},
+    {"Retard", "deg", &gauge_tables::kRetard, 4},
 }};
 
 constexpr double kLabelWidth = 150.0;
@@ -172,7 +182,7 @@ void ChartWidget::widenRanges(std::size_t fromRow) {
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
         LaneRange& range = ranges_[lane];
         if (fromRow == 0) {
-            range = {kLanes[lane].low, kLanes[lane].high};
+            range = {kLanes[lane].low(), kLanes[lane].high()};
         }
         const auto& values = series_.lane(lane);
         for (std::size_t i = fromRow; i < values.size(); ++i) {
@@ -243,8 +253,12 @@ void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
                                            area.top(), area.height());
             painter.fillRect(QRectF(area.left(), y1, area.width(), y2 - y1), kRedBand);
         };
-        for (int i = 0; i < design.redBands; ++i) {
-            band(design.red[i].low, design.red[i].high);
+        if (design.gauge != nullptr) {
+            for (const ScaleBand& scaleBand : design.gauge->bands) {
+                if (scaleBand.colour == gauge_tables::kBandRed) {
+                    band(scaleBand.low, scaleBand.high);
+                }
+            }
         }
         if (lane == 0) {
             band(speedRedFrom_, range.high);
