@@ -17,7 +17,8 @@ class CommEvents {
 public:
     CommEvents(SerialPort& port, MessageBoxes& boxes, SharedState& state);
 
-    void MSComm1_OnComm();
+    // The port raised its event: a line error is reported or dealt with here.
+    void onLineEvent();
 
 private:
     void report(const QString& description);

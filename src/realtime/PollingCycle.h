@@ -27,8 +27,6 @@ public:
     PollingCycle(ModuleLink& link, SharedState& state, EngineReads& reads, RealTimeView& view,
                  std::function<void()> closeRealTimePanel);
 
-    // The window's timer: one polling pass.
-    void tmrDataRead_Timer() { pollOnce(); }
     // Reads the status and every value once and shows them; a pass that falls due while the
     // link is busy is dropped and counted.
     void pollOnce();

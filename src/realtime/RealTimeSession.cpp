@@ -23,11 +23,11 @@ const QString kInvalidFirmware =
 RealTimeSession::RealTimeSession(ModuleLink& link, SharedState& state, RealTimeView& view)
     : link_(link), state_(state), view_(view) {}
 
-void RealTimeSession::mnuViewRealTime_Click() {
+void RealTimeSession::openWhenLinkFree() {
     // Opened from inside another conversation's wait, the open would send its commands into the
     // middle of that answer; it starts as soon as the link is free instead.
     if (link_.activity().busy()) {
-        link_.activity().deferUntilIdle([this] { mnuViewRealTime_Click(); });
+        link_.activity().deferUntilIdle([this] { openWhenLinkFree(); });
         return;
     }
     {

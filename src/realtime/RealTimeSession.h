@@ -20,8 +20,9 @@ class RealTimeSession {
 public:
     RealTimeSession(ModuleLink& link, SharedState& state, RealTimeView& view);
 
-    void mnuViewRealTime_Click();
-    void cmdCloseRealTimeData_Click() { close(); }
+    // Opens the panel as open() does, once no other conversation with the module is in
+    // progress: one that was asked for inside another's wait starts when that one ends.
+    void openWhenLinkFree();
 
     // Brings the link up (resynchronise, identify the model), sets the gauges up for the model
     // and lets the polling run, even when the link did not come up: the first poll then finds

@@ -37,7 +37,7 @@ private slots:
             for (int i = 0; i < kTicksPerBlock; ++i) {
                 QElapsedTimer timer;
                 timer.start();
-                run.cycle.tmrDataRead_Timer();
+                run.cycle.pollOnce();
                 (on ? recording : plain).push_back(timer.nsecsElapsed() / 1e6);
             }
         }
@@ -64,7 +64,7 @@ private slots:
         QVERIFY(!path.isEmpty());
         QTimer timer;
         timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [&] { run.cycle.tmrDataRead_Timer(); });
+        QObject::connect(&timer, &QTimer::timeout, [&] { run.cycle.pollOnce(); });
         int fired = 0;
         QObject::connect(&timer, &QTimer::timeout, [&] { ++fired; });
         timer.start(500);

@@ -22,7 +22,7 @@ QString record(RecordingRun& run, const QString& folder, const QString& name) {
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; path.size() > 0 && i < kTicks; ++i) {
-        run.cycle.tmrDataRead_Timer();
+        run.cycle.pollOnce();
         QTest::qWait(int(std::max<qint64>(1, (i + 1) * kTickMs - timer.elapsed())));
     }
     run.recorder.stop();

@@ -42,9 +42,9 @@ constexpr int kOperationsPerInput = 48;
 struct Rig : LinkHarness {
     RecordingRealTimeView view;
     RealTimeSession session{link, state, view};
-    EngineReads reads{link, state, [this] { session.cmdCloseRealTimeData_Click(); }};
+    EngineReads reads{link, state, [this] { session.close(); }};
     PollingCycle polling{link, state, reads, view,
-                         [this] { session.cmdCloseRealTimeData_Click(); }};
+                         [this] { session.close(); }};
     CommEvents events{port, boxes, state};
 };
 
@@ -53,7 +53,7 @@ struct Rig : LinkHarness {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     Rig rig;
-    rig.port.setEventHandler([&rig] { rig.events.MSComm1_OnComm(); });
+    rig.port.setEventHandler([&rig] { rig.events.onLineEvent(); });
     // Start near the top of the count as well, where it must stop rather than wrap.
     rig.state.CommErrorCount = input.ConsumeBool() ? std::int16_t(32760) : std::int16_t(0);
 
@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 rig.state.RealTimeActive = true;
                 rig.view.panelVisible = true;
                 rig.state.ModelName = QStringLiteral("Corvane II VR");
-                rig.polling.tmrDataRead_Timer();
+                rig.polling.pollOnce();
                 break;
             case 4:
                 rig.state.RealTimeActive = input.ConsumeBool();

@@ -15,7 +15,7 @@ namespace {
 struct Harness : LinkHarness {
     CommEvents events{port, boxes, state};
     Harness() {
-        port.setEventHandler([this] { events.MSComm1_OnComm(); });
+        port.setEventHandler([this] { events.onLineEvent(); });
         port.open();
     }
     void deliver(int code) {

@@ -23,22 +23,22 @@ struct Harness : LinkHarness {
     TableModule module;
     RecordingRealTimeView view;
     RealTimeSession session{link, state, view};
-    EngineReads reads{link, state, [this] { session.cmdCloseRealTimeData_Click(); }};
+    EngineReads reads{link, state, [this] { session.close(); }};
     PollingCycle polling{link, state, reads, view,
-                         [this] { session.cmdCloseRealTimeData_Click(); }};
+                         [this] { session.close(); }};
     Harness() {
         port.module = [this](std::uint8_t command) { return module(command); };
         view.panelVisible = false;
     }
     void openPanel() {
-        session.mnuViewRealTime_Click();
+        session.openWhenLinkFree();
         port.written.clear();
     }
     // A tick in which the battery read goes unanswered and its box is answered with `answer`.
     void tickWithBatteryUnanswered(int answer) {
         module.silent = {0x26};
         boxes.answers = {answer};
-        polling.tmrDataRead_Timer();
+        polling.pollOnce();
     }
 };
 
@@ -64,7 +64,7 @@ private slots:
         h.module.identifier = identifier;
         h.view.retard.visible = !retardShown;
         h.state.CommErrorCount = 2;
-        h.session.mnuViewRealTime_Click();
+        h.session.openWhenLinkFree();
         QCOMPARE(h.commands(), (QList<int>{0x33, 0x10}));
         QVERIFY(h.boxes.shown.isEmpty());
         QCOMPARE(h.view.retard.visible, retardShown);
@@ -82,7 +82,7 @@ private slots:
         h.module.allSilent = true;
         h.boxes.defaultAnswer = msg_answer::kOk;
         const auto start = h.clock.now();
-        h.session.mnuViewRealTime_Click();
+        h.session.openWhenLinkFree();
         QCOMPARE(h.commands(), QList<int>(5, 0x33));
         QVERIFY(h.clock.now() - start >= 5s);
         QCOMPARE(h.boxes.texts(), QStringList{kNoLink});
@@ -95,7 +95,7 @@ private slots:
         h.view.tps.value = 50;
         h.view.retard.value = 7;
         h.boxes.defaultAnswer = msg_answer::kRetry;
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         QCOMPARE(h.boxes.texts().last(),
                  QStringLiteral("RS-232 timeout. Check cable and click Abort or Retry."));
         QCOMPARE(h.view.status, QString());
@@ -111,7 +111,7 @@ private slots:
         Harness h;
         h.state.ModelName = QStringLiteral("Corvane II VR");
         h.module.identifier = QByteArray();
-        h.session.mnuViewRealTime_Click();
+        h.session.openWhenLinkFree();
         QCOMPARE(h.boxes.texts(), QStringList{kInvalidFirmware});
         QVERIFY(h.view.panelVisible);
         QVERIFY(!h.view.retard.visible);  // the empty identifier reads as the plain model
@@ -129,7 +129,7 @@ private slots:
         Harness h;
         h.module.identifier = identifier;
         h.openPanel();
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         QList<int> expected{0x2F, 0x22, 0x2B, 0x2C, 0x26, 0x27, 0x29, 0x2A};
         if (readsRetard) {
             expected << 0x2D;
@@ -164,20 +164,20 @@ private slots:
             Harness h;
             h.module.data[0x22] = raw;
             h.openPanel();
-            h.polling.tmrDataRead_Timer();
+            h.polling.pollOnce();
             QCOMPARE(h.view.tps.segment, segment);
         }
         Harness h;
         h.module.data[0x29] = QByteArray("\xC3\x09", 2);  // 9.996
         h.openPanel();
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         QCOMPARE(h.view.inj1.segment, 0);
     }
 
     void tick_doesNothingWhileThePanelIsClosed() {
         Harness h;
         h.state.EscapePressed = true;
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         QVERIFY(h.port.written.isEmpty());
         QVERIFY(!h.state.EscapePressed);  // every tick clears it first
     }
@@ -195,11 +195,11 @@ private slots:
             }
             return h.module(command);
         };
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         QCOMPARE(h.commands(), (QList<int>{0x2F, 0x22, 0x2B}));
         QCOMPARE(h.view.fuel1.valueSets, 1);
         h.port.written.clear();
-        h.polling.tmrDataRead_Timer();  // the next tick runs in full
+        h.polling.pollOnce();  // the next tick runs in full
         QCOMPARE(h.commands().size(), 9);
     }
 
@@ -208,15 +208,15 @@ private slots:
         h.openPanel();
         h.port.module = [&](std::uint8_t command) {
             if (command == 0x26) {
-                h.pump.post([&] { h.session.cmdCloseRealTimeData_Click(); });
+                h.pump.post([&] { h.session.close(); });
             }
             return h.module(command);
         };
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         QCOMPARE(h.commands(), (QList<int>{0x2F, 0x22, 0x2B, 0x2C, 0x26}));
         QVERIFY(!h.view.panelVisible);
         QVERIFY(!h.port.isOpen());
-        h.session.cmdCloseRealTimeData_Click();  // twice is harmless
+        h.session.close();  // twice is harmless
         QVERIFY(!h.state.RealTimeActive);
     }
 
@@ -226,17 +226,17 @@ private slots:
         h.module.delay = 5ms;  // a slow module: the View arrives while the tick still talks
         h.port.module = [&](std::uint8_t command) {
             if (command == 0x2B) {
-                h.pump.post([&] { h.session.mnuViewRealTime_Click(); });
+                h.pump.post([&] { h.session.openWhenLinkFree(); });
             } else if (command == 0x2C) {
-                h.pump.post([&] { h.session.cmdCloseRealTimeData_Click(); });
+                h.pump.post([&] { h.session.close(); });
             }
             return h.module(command);
         };
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         QCOMPARE(h.commands(), (QList<int>{0x2F, 0x22, 0x2B, 0x2C}));  // no 0x33, 0x10 after it
         QVERIFY(!h.view.panelVisible);
         QVERIFY(!h.state.RealTimeActive);
-        h.session.mnuViewRealTime_Click();  // a View chosen later still opens
+        h.session.openWhenLinkFree();  // a View chosen later still opens
         QVERIFY(h.view.panelVisible);
     }
 
@@ -262,10 +262,10 @@ private slots:
     void moduleStopsMidRun_theNextStatusReadClosesThePanel() {
         Harness h;
         h.openPanel();
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         h.module.allSilent = true;
         h.boxes.answers = {msg_answer::kIgnore};
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         QVERIFY(!h.state.RealTimeActive);
         QCOMPARE(h.view.bat.value, 0.0);
         QCOMPARE(h.boxes.shown.size(), 1);
@@ -279,13 +279,13 @@ private slots:
         h.pump.yieldCost = 1ms;
         std::function<void()> tickAgain = [&] {
             ++nestedTicks;
-            h.polling.tmrDataRead_Timer();
+            h.polling.pollOnce();
             if (nestedTicks < 20) {
                 h.pump.post(tickAgain);
             }
         };
         h.pump.post(tickAgain);
-        h.polling.tmrDataRead_Timer();
+        h.polling.pollOnce();
         QCOMPARE(h.commands().size(), 9);  // one cycle's commands, none interleaved
         QVERIFY(h.polling.ticksDropped() >= 9);
     }
@@ -296,10 +296,10 @@ private slots:
         h.module.delay = 5ms;
         QList<int> seen;
         h.pump.post([&] {
-            h.polling.tmrDataRead_Timer();      // inside the open's transactions: dropped
-            h.session.mnuViewRealTime_Click();  // a second open waits its turn
+            h.polling.pollOnce();      // inside the open's transactions: dropped
+            h.session.openWhenLinkFree();  // a second open waits its turn
         });
-        h.session.mnuViewRealTime_Click();
+        h.session.openWhenLinkFree();
         for (char c : h.port.written) {
             seen << static_cast<std::uint8_t>(c);
         }

@@ -33,11 +33,11 @@ frmMain::frmMain(MainWindowPlatform platform, SharedState& state, const Branding
       link_(platform.port, platform.clock, platform.pump, platform.boxes, ports_.names(),
             ports_.PortNumber),
       session_(link_, state, controls.realTime()),
-      reads_(link_, state, [this] { session_.cmdCloseRealTimeData_Click(); }),
+      reads_(link_, state, [this] { session_.close(); }),
       polling_(link_, state, reads_, controls.realTime(),
-               [this] { session_.cmdCloseRealTimeData_Click(); }),
+               [this] { session_.close(); }),
       commEvents_(platform.port, platform.boxes, state) {
-    platform.port.setEventHandler([this] { MSComm1_OnComm(); });
+    platform.port.setEventHandler([this] { commEvents_.onLineEvent(); });
 }
 
 void frmMain::Form_Load() {

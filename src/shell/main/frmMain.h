@@ -51,15 +51,14 @@ public:
     void Form_KeyPress(int keyAscii) override;
     void Form_QueryUnload() override;
     void mnuExit_Click() override;
-    void mnuViewRealTime_Click() override { session_.mnuViewRealTime_Click(); }
+    void mnuViewRealTime_Click() override { session_.openWhenLinkFree(); }
     void mnuPortSetup_Click() override { ports_.mnuPortSetup_Click(); }
     void mnuHelpContents_Click() override;
     void mnuAbout_Click() override;
     void cboPort_Click() override { ports_.cboPort_Click(); }
     void cmdPortSelectOK_Click() override { ports_.cmdPortSelectOK_Click(); }
-    void cmdCloseRealTimeData_Click() override { session_.cmdCloseRealTimeData_Click(); }
-    void tmrDataRead_Timer() override { polling_.tmrDataRead_Timer(); }
-    void MSComm1_OnComm() { commEvents_.MSComm1_OnComm(); }
+    void cmdCloseRealTimeData_Click() override { session_.close(); }
+    void tmrDataRead_Timer() override { polling_.pollOnce(); }
 
     // For the tests and the help entry.
     std::int16_t PortNumber() const { return ports_.PortNumber; }
