@@ -17,8 +17,9 @@ class CommEvents {
 public:
     CommEvents(SerialPort& port, MessageBoxes& boxes, SharedState& state);
 
-    // The port raised its event: a line error is reported or dealt with here.
-    void onLineEvent();
+    // Reports the port's last event when it is a line error, or deals with it silently while
+    // the real-time view runs.
+    void handleLineEvent();
 
 private:
     void report(const QString& description);

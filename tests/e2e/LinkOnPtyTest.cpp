@@ -213,7 +213,7 @@ private slots:
     void receiveOverflow_reachesTheHandlerThroughTheEventLoop() {
         PtyLink t;
         CommEvents events(t.port, t.boxes, t.state);
-        t.port.setEventHandler([&] { events.onLineEvent(); });
+        t.port.setEventHandler([&] { events.handleLineEvent(); });
         ReSync(t.link);
         QVERIFY(t.link.LinkOK);
         t.boxes.answers = {msg_answer::kCancel};

@@ -53,7 +53,7 @@ struct Rig : LinkHarness {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     Rig rig;
-    rig.port.setEventHandler([&rig] { rig.events.onLineEvent(); });
+    rig.port.setEventHandler([&rig] { rig.events.handleLineEvent(); });
     // Start near the top of the count as well, where it must stop rather than wrap.
     rig.state.CommErrorCount = input.ConsumeBool() ? std::int16_t(32760) : std::int16_t(0);
 

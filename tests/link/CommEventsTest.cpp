@@ -15,7 +15,7 @@ namespace {
 struct Harness : LinkHarness {
     CommEvents events{port, boxes, state};
     Harness() {
-        port.setEventHandler([this] { events.onLineEvent(); });
+        port.setEventHandler([this] { events.handleLineEvent(); });
         port.open();
     }
     void deliver(int code) {

@@ -37,7 +37,7 @@ frmMain::frmMain(MainWindowPlatform platform, SharedState& state, const Branding
       polling_(link_, state, reads_, controls.realTime(),
                [this] { session_.close(); }),
       commEvents_(platform.port, platform.boxes, state) {
-    platform.port.setEventHandler([this] { commEvents_.onLineEvent(); });
+    platform.port.setEventHandler([this] { commEvents_.handleLineEvent(); });
 }
 
 void frmMain::Form_Load() {
