@@ -60,8 +60,10 @@ public:
     // Told every read that completed, with its answer; null for none.
     void setObserver(TickObserver* observer) { observer_ = observer; }
 
-private:
+    // One value read by its quantity, as the Read... procedures above do it.
     float readValue(Quantity quantity);
+
+private:
     float read(const ReadCommand& entry);
 
     ModuleLink& link_;

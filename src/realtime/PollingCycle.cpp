@@ -77,6 +77,22 @@ void PollingCycle::pollOnce() {
     link_.activity().runDeferred();
 }
 
+void PollingCycle::show(const PolledValue& polled) {
+    const float value = reads_.readValue(polled.quantity);
+    if (polled.quantity == Quantity::EngineSpeed) {
+        view_.gauTach().setValue(static_cast<float>(value / 1000.0));
+        view_.gauTach().setTachDisplayCode(kTachShowsReadout);
+        view_.gauTach().setCaption(rpmReadout(value));
+        return;
+    }
+    BarGauge& gauge = (view_.*polled.bar)();
+    if (polled.segmentFor != nullptr) {
+        showOnSegment(gauge, value, polled.segmentFor);
+    } else {
+        gauge.setPointerValue(value);
+    }
+}
+
 void PollingCycle::tick() {
     ErrorTrap trap(link_.boxes());
     std::int16_t status = 0;
@@ -115,7 +131,7 @@ void PollingCycle::tick() {
         nextStep([&] { closeRealTimePanel_(); }),
     };
 
-    const std::vector<Step> cycle = {
+    std::vector<Step> cycle = {
         nextStep([&] { state_.EscapePressed = false; }),
         step([&] { return state_.RealTimeActive ? Flow::Next : Flow::Finish; }),
         nextStep([&] { status = reads_.ReadStatus(); }),
@@ -128,34 +144,23 @@ void PollingCycle::tick() {
         }),
         nextStep([&] { text = statusText(status); }),
         nextStep([&] { view_.setStatusText(text); }),
-        step(yieldAndCheck),
-        nextStep([&] { showOnSegment(view_.gauTPS(), reads_.ReadTPS(), throttleSegment); }),
-        step(yieldAndCheck),
-        nextStep([&] { view_.gauFuelMult1().setPointerValue(reads_.ReadFuelMult1()); }),
-        step(yieldAndCheck),
-        nextStep([&] { view_.gauFuelMult2().setPointerValue(reads_.ReadFuelMult2()); }),
-        step(yieldAndCheck),
-        nextStep([&] { view_.gauBatVolts().setPointerValue(reads_.ReadBAT()); }),
-        step(yieldAndCheck),
-        nextStep([&] {
-            const float rpm = reads_.ReadRPM();
-            view_.gauTach().setValue(static_cast<float>(rpm / 1000.0));
-            view_.gauTach().setTachDisplayCode(kTachShowsReadout);
-            view_.gauTach().setCaption(rpmReadout(rpm));
-        }),
-        step(yieldAndCheck),
-        nextStep([&] { showOnSegment(view_.gauInj1PW(), reads_.ReadINJ1(), injectorSegment); }),
-        step(yieldAndCheck),
-        nextStep([&] { showOnSegment(view_.gauInj2PW(), reads_.ReadINJ2(), injectorSegment); }),
-        step(yieldAndCheck),
-        nextStep([&] {
-            // The plain II has the gauge hidden but the value is still read and set.
-            if (modelTraits(state_.ModelName).readsRetard) {
-                view_.gauRetard().setPointerValue(reads_.ReadRetard());
-            }
-        }),
-        nextStep([&] { link_.pump().yield(); }),
     };
+    // Each value is read and shown at once, and the window gets its events between two reads;
+    // a Close or Esc there ends the pass before the next command goes out.
+    for (const PolledValue& polled : kPolledValues) {
+        cycle.push_back(step(yieldAndCheck));
+        if (polled.quantity == Quantity::Retard) {
+            cycle.push_back(nextStep([this] {
+                // The plain II has the gauge hidden but the value is still read and set.
+                if (modelTraits(state_.ModelName).readsRetard) {
+                    view_.gauRetard().setPointerValue(reads_.readValue(Quantity::Retard));
+                }
+            }));
+            continue;
+        }
+        cycle.push_back(nextStep([this, &polled] { show(polled); }));
+    }
+    cycle.push_back(nextStep([&] { link_.pump().yield(); }));
     trap.run(cycle);
 }
 

@@ -4,6 +4,10 @@
 
 #include <QString>
 
+#include "realtime/EngineReads.h"
+#include "realtime/RealTimeView.h"
+
+#include <array>
 #include <functional>
 
 namespace quillmark {
@@ -22,6 +26,25 @@ QString rpmReadout(float rpm);
 int throttleSegment(float percent);
 int injectorSegment(float width);
 
+// The values a pass reads after the status, in the order the module is asked, each with the
+// gauge it goes on and, for a gauge of several scales, how its segment is chosen. The engine
+// speed goes on the tachometer; the retard is read only for the models that report it.
+struct PolledValue {
+    Quantity quantity;
+    BarGauge& (RealTimeView::*bar)() = nullptr;
+    int (*segmentFor)(float) = nullptr;
+};
+inline constexpr std::array<PolledValue, 8> kPolledValues{{
+    {Quantity::Throttle, &RealTimeView::gauTPS, throttleSegment},
+    {Quantity::FuelMultiplier1, &RealTimeView::gauFuelMult1},
+    {Quantity::FuelMultiplier2, &RealTimeView::gauFuelMult2},
+    {Quantity::Battery, &RealTimeView::gauBatVolts},
+    {Quantity::EngineSpeed},
+    {Quantity::Injector1, &RealTimeView::gauInj1PW, injectorSegment},
+    {Quantity::Injector2, &RealTimeView::gauInj2PW, injectorSegment},
+    {Quantity::Retard, &RealTimeView::gauRetard},
+}};
+
 class PollingCycle {
 public:
     PollingCycle(ModuleLink& link, SharedState& state, EngineReads& reads, RealTimeView& view,
@@ -38,6 +61,7 @@ public:
 
 private:
     void tick();
+    void show(const PolledValue& polled);
 
     ModuleLink& link_;
     SharedState& state_;
