@@ -55,8 +55,8 @@ struct SimulatedModule {
 struct ProgramDesk {
     ScriptedMessageBoxes boxes;
     FakeFiles files;
-    RecordingHelpViewer help;
-    RecordingProgramEnd programEnd;
+    SpyHelpViewer help;
+    SpyProgramEnd programEnd;
     SharedState state;
     BrandingLines branding;
     MainWindowWidget window;

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "MemorySettingsStore.h"
-#include "RecordingViews.h"
+#include "SpyViews.h"
 #include "ScriptedMessageBoxes.h"
 #include "link/ModuleLink.h"
 #include "link/PortNames.h"
@@ -31,7 +31,7 @@ struct RecordingRun {
     std::int16_t portNumber = 1;
     SharedState state;
     ModuleLink link{port, clock, pump, boxes, names, portNumber};
-    RecordingRealTimeView view;
+    SpyRealTimeView view;
     EngineReads reads{link, state, [this] { state.RealTimeActive = false; }};
     PollingCycle cycle{link, state, reads, view, [this] { state.RealTimeActive = false; }};
     TickRows rows{clock};

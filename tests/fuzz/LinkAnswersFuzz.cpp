@@ -4,7 +4,7 @@
 // Abort never leaves the port open, and the line-error count never wraps.
 #include "FuzzRequire.h"
 #include "LinkHarness.h"
-#include "RecordingViews.h"
+#include "SpyViews.h"
 #include "link/CommEvents.h"
 #include "link/LinkBringUp.h"
 #include "realtime/EngineReads.h"
@@ -40,7 +40,7 @@ constexpr int kBoxesBeforeGivingUp = 40;
 constexpr int kOperationsPerInput = 48;
 
 struct Rig : LinkHarness {
-    RecordingRealTimeView view;
+    SpyRealTimeView view;
     RealTimeSession session{link, state, view};
     EngineReads reads{link, state, [this] { session.close(); }};
     PollingCycle polling{link, state, reads, view,

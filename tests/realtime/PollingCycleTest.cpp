@@ -1,7 +1,7 @@
 // The polling tick and the panel's open and close, on a scripted module.
 #include "DataColumns.h"
 #include "LinkHarness.h"
-#include "RecordingViews.h"
+#include "SpyViews.h"
 #include "realtime/EngineReads.h"
 #include "realtime/PollingCycle.h"
 #include "realtime/RealTimeSession.h"
@@ -21,7 +21,7 @@ const QString kInvalidFirmware =
 
 struct Harness : LinkHarness {
     TableModule module;
-    RecordingRealTimeView view;
+    SpyRealTimeView view;
     RealTimeSession session{link, state, view};
     EngineReads reads{link, state, [this] { session.close(); }};
     PollingCycle polling{link, state, reads, view,

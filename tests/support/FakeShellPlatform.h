@@ -34,13 +34,13 @@ public:
     }
 };
 
-class RecordingHelpViewer final : public HelpViewer {
+class SpyHelpViewer final : public HelpViewer {
 public:
     QStringList opened;
     void openContents(const QString& path) override { opened << path; }
 };
 
-class RecordingProgramEnd final : public ProgramEnd {
+class SpyProgramEnd final : public ProgramEnd {
 public:
     int ends = 0;
     void endNow() override { ++ends; }

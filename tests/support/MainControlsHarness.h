@@ -5,7 +5,7 @@
 
 #include "FakeTime.h"
 #include "MemorySettingsStore.h"
-#include "RecordingMainControls.h"
+#include "SpyMainControls.h"
 #include "ScriptedMessageBoxes.h"
 #include "ScriptedSerialPort.h"
 
@@ -17,7 +17,7 @@ struct MainControlsHarness {
     ScriptedSerialPort port{clock, pump};
     ScriptedMessageBoxes boxes;
     MemorySettingsStore settings;
-    RecordingMainControls controls;
+    SpyMainControls controls;
 
     QString storedPort() const { return settings.values.value("Quillmark/Properties/CommPort"); }
 };

@@ -1,7 +1,7 @@
 // Playback onto the panel: each row shows its own values (never its neighbour's), failed
 // reads leave their gauge, and the recorded pace is kept at every speed.
 #include "DataColumns.h"
-#include "RecordingViews.h"
+#include "SpyViews.h"
 #include "realtime/StatusText.h"
 #include "realtime/playback/PlaybackDriver.h"
 
@@ -36,7 +36,7 @@ class PlaybackDriverTest final : public QObject {
     Q_OBJECT
 private slots:
     void rowsLandOnTheirOwnGauges() {
-        RecordingRealTimeView view;
+        SpyRealTimeView view;
         PlaybackDriver driver(rows(), view);
         QCOMPARE(view.tach.caption, QStringLiteral("1000"));
         QCOMPARE(view.tps.value, 5.0);
@@ -71,7 +71,7 @@ private slots:
     }
 
     void play_runsToTheEndAtPaceAndStops() {
-        RecordingRealTimeView view;
+        SpyRealTimeView view;
         PlaybackDriver driver(rows(1.0), view);
         QSignalSpy shown(&driver, &PlaybackDriver::rowShown);
         driver.setSpeed(4.0);

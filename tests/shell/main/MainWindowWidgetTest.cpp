@@ -1,6 +1,6 @@
 // The main window's menus, layout, key preview, close query, timer and port list.
 #include "DataColumns.h"
-#include "RecordingMainWindowEvents.h"
+#include "SpyMainWindowEvents.h"
 #include "platform/ErrorRecord.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
 #include "shell/main/MainWindowWidget.h"
@@ -23,7 +23,7 @@ using quillmark::MainWindowWidget;
 using quillmark::RaisedError;
 using quillmark::RealTimePanelWidget;
 using quillmark::test::columns;
-using quillmark::test::RecordingMainWindowEvents;
+using quillmark::test::SpyMainWindowEvents;
 
 namespace {
 
@@ -60,7 +60,7 @@ private slots:
 
     void menuBarMatchesTheDesign() {
         MainWindowWidget window;
-        RecordingMainWindowEvents events;
+        SpyMainWindowEvents events;
         window.setEvents(&events);
         QStringList seen;
         for (QAction* title : window.menuBar()->actions()) {
@@ -150,7 +150,7 @@ private slots:
 
     void framesStartHiddenAndPortSetupLiesAboveThePanel() {
         MainWindowWidget window;
-        RecordingMainWindowEvents events;
+        SpyMainWindowEvents events;
         window.setEvents(&events);
         QVERIFY(shownOnScreen(window));
         auto* panel = window.findChild<RealTimePanelWidget*>(QStringLiteral("fraRealTimeData"));
@@ -178,7 +178,7 @@ private slots:
 
     void keyPreviewSeesEveryKeyOnceBeforeTheFocusedControl() {
         MainWindowWidget window;
-        RecordingMainWindowEvents events;
+        SpyMainWindowEvents events;
         window.setEvents(&events);
         window.setPortSetupVisible(true);
         QVERIFY(shownOnScreen(window));
@@ -221,7 +221,7 @@ private slots:
 
     void closingRaisesTheQueryOnceAndIsNeverRefused() {
         MainWindowWidget window;
-        RecordingMainWindowEvents events;
+        SpyMainWindowEvents events;
         window.setEvents(&events);
         QVERIFY(shownOnScreen(window));
         window.unload();
@@ -240,7 +240,7 @@ private slots:
     }
 
     void dataReadTimerTicksEveryHalfSecond() {
-        RecordingMainWindowEvents events;
+        SpyMainWindowEvents events;
         MainWindowWidget window;  // ticking without being shown or loaded
         window.setEvents(&events);
         auto* timer = window.findChild<QTimer*>(QStringLiteral("tmrDataRead"));
@@ -258,7 +258,7 @@ private slots:
 
     void portListIndexRangeAndClicks() {
         MainWindowWidget window;
-        RecordingMainWindowEvents events;
+        SpyMainWindowEvents events;
         events.controls = &window;
         window.setEvents(&events);
         for (int n = 1; n <= 255; ++n) {

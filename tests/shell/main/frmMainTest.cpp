@@ -15,8 +15,8 @@ namespace {
 
 struct Harness : MainControlsHarness {
     FakeFiles files;
-    RecordingHelpViewer help;
-    RecordingProgramEnd programEnd;
+    SpyHelpViewer help;
+    SpyProgramEnd programEnd;
     SharedState state;
     BrandingLines branding;
     frmMain logic{

@@ -1,4 +1,4 @@
-// Gauges and the real-time panel that remember what was set.
+// Spies: gauges and a real-time panel that remember every value set on them, for tests.
 #pragma once
 
 #include "platform/ErrorRecord.h"
@@ -11,7 +11,7 @@
 
 namespace quillmark::test {
 
-class RecordingBarGauge final : public BarGauge {
+class SpyBarGauge final : public BarGauge {
 public:
     double value = -999;
     int segment = -1;
@@ -25,7 +25,7 @@ public:
     void setGaugeVisible(bool v) override { visible = v; }
 };
 
-class RecordingDial final : public DialGauge {
+class SpyDial final : public DialGauge {
 public:
     double value = -999;
     QString caption = QStringLiteral("0");
@@ -49,12 +49,12 @@ private:
     }
 };
 
-class RecordingRealTimeView final : public RealTimeView {
+class SpyRealTimeView final : public RealTimeView {
 public:
     bool panelVisible = true;
     QString status = QStringLiteral("(unset)");
-    RecordingBarGauge tps, fuel1, fuel2, bat, inj1, inj2, retard;
-    RecordingDial tach;
+    SpyBarGauge tps, fuel1, fuel2, bat, inj1, inj2, retard;
+    SpyDial tach;
     std::function<void()> onStatusText;
 
     void setPanelVisible(bool v) override { panelVisible = v; }

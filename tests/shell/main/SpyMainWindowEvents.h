@@ -1,4 +1,4 @@
-// Main window events recorded by name, in the order the window raised them.
+// A spy of the main window's events: each one raised, by name, in order.
 #pragma once
 
 #include "shell/main/MainWindowControls.h"
@@ -9,7 +9,7 @@
 
 namespace quillmark::test {
 
-class RecordingMainWindowEvents final : public MainWindowEvents {
+class SpyMainWindowEvents final : public MainWindowEvents {
 public:
     QStringList calls;
     QList<int> keys;

@@ -1,7 +1,7 @@
-// The main window's controls that remember what was set.
+// A spy of the main window's controls: remembers what the logic set on them.
 #pragma once
 
-#include "RecordingViews.h"
+#include "SpyViews.h"
 #include "platform/ErrorRecord.h"
 #include "shell/main/MainWindowControls.h"
 
@@ -9,7 +9,7 @@
 
 namespace quillmark::test {
 
-class RecordingMainControls final : public MainWindowControls {
+class SpyMainControls final : public MainWindowControls {
 public:
     bool keyPreview = false;
     QString applicationTitle;
@@ -17,7 +17,7 @@ public:
     QStringList portList;
     int listIndex = -1;
     int unloads = 0;
-    RecordingRealTimeView view;
+    SpyRealTimeView view;
 
     void setKeyPreview(bool on) override { keyPreview = on; }
     void setApplicationTitle(const QString& title) override { applicationTitle = title; }
