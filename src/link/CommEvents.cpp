@@ -16,20 +16,20 @@ namespace {
 enum class WhileActive { Ignore, CloseSilently, Report };
 
 struct LineError {
-    int code;
+    LineEvent code;
     const char* description;
     WhileActive whileActive;
 };
 
 constexpr std::array<LineError, 5> kLineErrors = {{
-    {comm_event::kFraming, "Framing Error", WhileActive::Ignore},
-    {comm_event::kOverrun, "Port Hardware Overrun", WhileActive::CloseSilently},
-    {comm_event::kRxOverflow, "Receive Buffer Overflow", WhileActive::CloseSilently},
-    {comm_event::kRxParity, "Parity Error", WhileActive::Ignore},
-    {comm_event::kDeviceControlBlock, "Device Control Block Error", WhileActive::Report},
+    {LineEvent::Framing, "Framing Error", WhileActive::Ignore},
+    {LineEvent::Overrun, "Port Hardware Overrun", WhileActive::CloseSilently},
+    {LineEvent::RxOverflow, "Receive Buffer Overflow", WhileActive::CloseSilently},
+    {LineEvent::RxParity, "Parity Error", WhileActive::Ignore},
+    {LineEvent::DeviceControlBlock, "Device Control Block Error", WhileActive::Report},
 }};
 
-const LineError* findLineError(int code) {
+const LineError* findLineError(LineEvent code) {
     for (const auto& error : kLineErrors) {
         if (error.code == code) {
             return &error;
@@ -40,7 +40,7 @@ const LineError* findLineError(int code) {
 
 }  // namespace
 
-QString lineErrorDescription(int code) {
+QString lineErrorDescription(LineEvent code) {
     const LineError* error = findLineError(code);
     return error ? QString::fromLatin1(error->description) : QString();
 }
@@ -56,7 +56,9 @@ void CommEvents::closeIfOpen() {
 
 void CommEvents::handleLineEvent() {
     try {
-        const LineError* error = findLineError(static_cast<std::int16_t>(port_.lastEvent()));
+        // The event arrives as the 16-bit code the port reports.
+        const LineError* error =
+            findLineError(LineEvent{static_cast<std::int16_t>(port_.lastEvent())});
         if (error == nullptr) {
             return;  // the receive event and every other code
         }
@@ -90,10 +92,10 @@ void CommEvents::report(const QString& description) {
             closeIfOpen();
         }
     });
-    const int answer = boxes_.show(description, msg_style::kRetryCancelCritical,
-                                   QStringLiteral("Communications Error"));
+    const BoxAnswer answer = boxes_.show(description, BoxStyle::RetryCancelCritical,
+                                         QStringLiteral("Communications Error"));
     bestEffort([this, answer] {
-        if (answer == msg_answer::kRetry) {
+        if (answer == BoxAnswer::Retry) {
             if (port_.isOpen()) {
                 port_.discardInput();
             }

@@ -2,6 +2,8 @@
 // the real-time view runs.
 #pragma once
 
+#include "platform/SerialPort.h"
+
 #include <QString>
 
 namespace quillmark {
@@ -11,7 +13,7 @@ class SerialPort;
 struct SharedState;
 
 // The description shown for a line-error code, or an empty text for codes that are ignored.
-QString lineErrorDescription(int code);
+QString lineErrorDescription(LineEvent code);
 
 class CommEvents {
 public:

@@ -103,7 +103,7 @@ void PortSelection::applyLineSettings() {
 void PortSelection::reportUnreadableSettings() {
     const QString unreadable = settings_.unreadableLines(applicationTitle_);
     if (!unreadable.isEmpty()) {
-        boxes_.show(unreadable, msg_style::kOkExclamation, QStringLiteral("Settings"));
+        boxes_.show(unreadable, BoxStyle::OkExclamation, QStringLiteral("Settings"));
     }
 }
 

@@ -29,7 +29,7 @@ std::optional<LineCounters> readDriverCounters([[maybe_unused]] std::intptr_t ha
 }
 
 #ifdef Q_OS_WIN
-std::vector<int> takeWindowsLineErrors(void* handle) {
+std::vector<LineEvent> takeWindowsLineErrors(void* handle) {
     DWORD errors = 0;
     COMSTAT status{};
     if (!ClearCommError(static_cast<HANDLE>(handle), &errors, &status)) {
@@ -37,15 +37,15 @@ std::vector<int> takeWindowsLineErrors(void* handle) {
     }
     struct Flag {
         DWORD bit;
-        int event;
+        LineEvent event;
     };
     constexpr Flag kFlags[] = {
-        {CE_FRAME, comm_event::kFraming},
-        {CE_OVERRUN, comm_event::kOverrun},
-        {CE_RXOVER, comm_event::kRxOverflow},
-        {CE_RXPARITY, comm_event::kRxParity},
+        {CE_FRAME, LineEvent::Framing},
+        {CE_OVERRUN, LineEvent::Overrun},
+        {CE_RXOVER, LineEvent::RxOverflow},
+        {CE_RXPARITY, LineEvent::RxParity},
     };
-    std::vector<int> events;
+    std::vector<LineEvent> events;
     for (const auto& flag : kFlags) {
         if (errors & flag.bit) {
             events.push_back(flag.event);
@@ -55,18 +55,18 @@ std::vector<int> takeWindowsLineErrors(void* handle) {
 }
 #endif
 
-std::vector<int> LineErrorCounters::update(std::optional<LineCounters> now) {
+std::vector<LineEvent> LineErrorCounters::update(std::optional<LineCounters> now) {
     if (!now) {
         return {};
     }
-    std::vector<int> events;
+    std::vector<LineEvent> events;
     if (last_) {
         // Counters only grow, so any change (a wrap included) is new errors.
         if (now->overrun != last_->overrun || now->bufferOverrun != last_->bufferOverrun) {
-            events.push_back(comm_event::kOverrun);
+            events.push_back(LineEvent::Overrun);
         }
         if (now->parity != last_->parity) {
-            events.push_back(comm_event::kRxParity);
+            events.push_back(LineEvent::RxParity);
         }
     }
     last_ = now;

@@ -1,6 +1,8 @@
 // The driver's running counts of line errors, and the events their growth stands for.
 #pragma once
 
+#include "platform/SerialPort.h"
+
 #include <QtGlobal>
 
 #include <cstdint>
@@ -25,7 +27,7 @@ std::optional<LineCounters> readDriverCounters(std::intptr_t handle);
 
 #ifdef Q_OS_WIN
 // Takes and clears the port's pending line errors (ClearCommError) as event codes.
-std::vector<int> takeWindowsLineErrors(void* handle);
+std::vector<LineEvent> takeWindowsLineErrors(void* handle);
 #endif
 
 class LineErrorCounters final {
@@ -34,7 +36,7 @@ public:
     void restart(std::optional<LineCounters> baseline) { last_ = baseline; }
     // Event codes for the counters that grew since the last reading. Frame errors are not
     // among them: the marks in the byte stream already report each one.
-    std::vector<int> update(std::optional<LineCounters> now);
+    std::vector<LineEvent> update(std::optional<LineCounters> now);
 
 private:
     std::optional<LineCounters> last_;

@@ -5,26 +5,30 @@
 
 namespace quillmark {
 
-namespace msg_style {
-inline constexpr int kAbortRetryIgnoreCritical = 18;  // button set 2 + critical icon 16
-inline constexpr int kRetryCancelCritical = 21;       // button set 5 + critical icon 16
-inline constexpr int kOkExclamation = 48;
-inline constexpr int kOkInformation = 64;
-}  // namespace msg_style
+// The box's buttons and icon, by the classic style codes.
+enum class BoxStyle : int {
+    AbortRetryIgnoreCritical = 18,  // button set 2 + critical icon 16
+    RetryCancelCritical = 21,       // button set 5 + critical icon 16
+    OkExclamation = 48,
+    OkInformation = 64,
+};
 
-namespace msg_answer {
-inline constexpr int kOk = 1;
-inline constexpr int kCancel = 2;
-inline constexpr int kAbort = 3;
-inline constexpr int kRetry = 4;
-inline constexpr int kIgnore = 5;
-}  // namespace msg_answer
+// The button the user chose, by the classic answer codes.
+enum class BoxAnswer : int {
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7,
+};
 
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    // Shows the box modally (pending window events keep running) and returns the answer code.
-    virtual int show(const QString& text, int style, const QString& title) = 0;
+    // Shows the box modally (pending window events keep running) and returns the answer.
+    virtual BoxAnswer show(const QString& text, BoxStyle style, const QString& title) = 0;
 };
 
 }  // namespace quillmark

@@ -27,19 +27,19 @@ enum class Button { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
 struct ButtonFace {
     Button button = Button::Ok;
     const char* caption = "";  // the ampersand marks the access key
-    int answer = 0;
+    BoxAnswer answer = BoxAnswer::Ok;
 };
 
 // Captions with the access keys users know from these boxes (after the ampersand). OK needs
 // none: Enter and Esc answer it.
 constexpr std::array kFaces{
-    ButtonFace{Button::Ok, "OK", msg_answer::kOk},
-    ButtonFace{Button::Cancel, "&Cancel", msg_answer::kCancel},
-    ButtonFace{Button::Abort, "&Abort", msg_answer::kAbort},
-    ButtonFace{Button::Retry, "&Retry", msg_answer::kRetry},
-    ButtonFace{Button::Ignore, "&Ignore", msg_answer::kIgnore},
-    ButtonFace{Button::Yes, "&Yes", 6},
-    ButtonFace{Button::No, "&No", 7},
+    ButtonFace{Button::Ok, "OK", BoxAnswer::Ok},
+    ButtonFace{Button::Cancel, "&Cancel", BoxAnswer::Cancel},
+    ButtonFace{Button::Abort, "&Abort", BoxAnswer::Abort},
+    ButtonFace{Button::Retry, "&Retry", BoxAnswer::Retry},
+    ButtonFace{Button::Ignore, "&Ignore", BoxAnswer::Ignore},
+    ButtonFace{Button::Yes, "&Yes", BoxAnswer::Yes},
+    ButtonFace{Button::No, "&No", BoxAnswer::No},
 };
 
 struct ButtonSet {
@@ -150,7 +150,9 @@ private:
 
 }  // namespace
 
-int QtMessageBoxes::show(const QString& text, int style, const QString& title) {
+BoxAnswer QtMessageBoxes::show(const QString& text, BoxStyle boxStyle, const QString& title) {
+    // The classic code's bits choose the buttons, the icon and the default button.
+    const int style = static_cast<int>(boxStyle);
     const ButtonSet& set = buttonSetOf(style);
     const std::span buttons(set.buttons.data(), static_cast<std::size_t>(set.count));
 
@@ -179,7 +181,7 @@ int QtMessageBoxes::show(const QString& text, int style, const QString& title) {
     scrollTallText(*box, shownText);
 
     // The buttons go with the box when exec() returns, so the answer is taken at the click.
-    int answer = 0;
+    std::optional<BoxAnswer> answer;
     QObject::connect(box, &QMessageBox::buttonClicked, box,
                      [&answer, &added](QAbstractButton* clicked) {
                          for (const auto& [push, button] : added) {
@@ -189,8 +191,8 @@ int QtMessageBoxes::show(const QString& text, int style, const QString& title) {
                          }
                      });
     box->exec();
-    if (answer != 0) {
-        return answer;
+    if (answer) {
+        return *answer;
     }
     // Esc or the close box of a box that allows them, or the box went away without a button
     // (its owner was destroyed while it was open).

@@ -8,7 +8,7 @@ namespace quillmark {
 class QtMessageBoxes final : public MessageBoxes {
 public:
     // Parented to the active window; runs its own event loop until a button is chosen.
-    int show(const QString& text, int style, const QString& title) override;
+    BoxAnswer show(const QString& text, BoxStyle style, const QString& title) override;
 };
 
 }  // namespace quillmark

@@ -128,7 +128,7 @@ void QtSerialPort::open() {
         // Data at a wrong speed would be garbage read as answers: the open fails, and the
         // device control block event tells the line-error handler as well.
         port_.close();
-        raise(comm_event::kDeviceControlBlock);
+        raise(LineEvent::DeviceControlBlock);
         fail(QStringLiteral("%1: the line settings %2 could not be applied to %3: %4")
                  .arg(portLabel(), settings_.settings, deviceName(), problem));
     }
@@ -306,7 +306,7 @@ void QtSerialPort::applySettings(const LineSettings& settings) {
     }
     const QString problem = applyLine();
     if (!problem.isEmpty()) {
-        raise(comm_event::kDeviceControlBlock);
+        raise(LineEvent::DeviceControlBlock);
         fail(QStringLiteral("%1: the line settings %2 could not be applied to %3: %4")
                  .arg(portLabel(), settings_.settings, deviceName(), problem));
     }
@@ -356,13 +356,13 @@ void QtSerialPort::takeArrivals() {
         return;
     }
     rawBytesTaken_ += static_cast<quint64>(raw.size());
-    std::set<int> errors;
+    std::set<LineEvent> errors;
 #ifdef Q_OS_WIN
     // Qt reads and clears the driver's error flags itself before it signals new data, so this
     // rarely finds a framing, parity or overrun error; the help tells Windows users so. Bytes
     // are not marked here: the driver's error character could not be told from a real byte.
     QByteArray data = raw;
-    for (const int code : takeWindowsLineErrors(port_.handle())) {
+    for (const LineEvent code : takeWindowsLineErrors(port_.handle())) {
         errors.insert(code);
     }
 #else
@@ -370,9 +370,9 @@ void QtSerialPort::takeArrivals() {
     QByteArray data = std::move(unmarked.data);
     if (unmarked.markedBytes > 0) {
         // The mark does not say which check failed; on a line without parity only framing can.
-        errors.insert(format_.hasParity() ? comm_event::kRxParity : comm_event::kFraming);
+        errors.insert(format_.hasParity() ? LineEvent::RxParity : LineEvent::Framing);
     }
-    for (const int code : counters_.update(counterSource_(nativeHandle()))) {
+    for (const LineEvent code : counters_.update(counterSource_(nativeHandle()))) {
         errors.insert(code);
     }
 #endif
@@ -384,24 +384,24 @@ void QtSerialPort::takeArrivals() {
         // The oldest bytes are the start of an answer; the excess is what the buffer never had
         // room for.
         received_.truncate(settings_.inBufferSize);
-        errors.insert(comm_event::kRxOverflow);
+        errors.insert(LineEvent::RxOverflow);
     }
-    for (const int code : errors) {
+    for (const LineEvent code : errors) {
         raise(code);
     }
     if (!data.isEmpty() && settings_.rThreshold > 0 && received_.size() >= settings_.rThreshold) {
-        raise(comm_event::kReceive);
+        raise(LineEvent::Receive);
     }
 }
 
-void QtSerialPort::raise(int code) {
+void QtSerialPort::raise(LineEvent code) {
     // Never from inside an operation: the handler may close the port or show a box, and the
     // counted wait must not be interrupted by it.
     QMetaObject::invokeMethod(
         this, [this, code, session = session_] { deliver(code, session); }, Qt::QueuedConnection);
 }
 
-void QtSerialPort::deliver(int code, quint64 session) {
+void QtSerialPort::deliver(LineEvent code, quint64 session) {
     // An event from before a close belongs to a line that is gone: delivered against the
     // reopened port it would close it again or report an error the new line never had.
     if (session != session_) {

@@ -25,7 +25,7 @@ public:
     int waitingCount() override;
     void write(const QByteArray& bytes) override;
     std::uint8_t readOne() override;
-    int lastEvent() const override { return lastEvent_; }
+    LineEvent lastEvent() const override { return lastEvent_; }
     void applySettings(const LineSettings& settings) override;
     void waitForInput(std::chrono::nanoseconds timeout) override;
     void setEventHandler(std::function<void()> handler) override;
@@ -48,8 +48,8 @@ private:
     void checkReadHealth();
     std::intptr_t nativeHandle() const;
     void takeArrivals();
-    void raise(int code);
-    void deliver(int code, quint64 session);
+    void raise(LineEvent code);
+    void deliver(LineEvent code, quint64 session);
     [[noreturn]] void failWrite();
 
     QSerialPort port_;
@@ -62,7 +62,7 @@ private:
     LineErrorCounters counters_;
     CounterSource counterSource_ = readDriverCounters;
     quint64 rawBytesTaken_ = 0;
-    int lastEvent_ = 0;
+    LineEvent lastEvent_{};
     quint64 session_ = 0;  // counts opens and closes; a queued event keeps the one it came from
     std::function<void()> handler_;
 };

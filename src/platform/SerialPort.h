@@ -21,15 +21,16 @@ struct LineSettings {
     int inBufferSize = 1024;   // receive buffer size in bytes
 };
 
-// Event codes the port raises (the classic serial-control codes).
-namespace comm_event {
-inline constexpr int kReceive = 2;
-inline constexpr int kFraming = 1004;
-inline constexpr int kOverrun = 1006;
-inline constexpr int kRxOverflow = 1008;
-inline constexpr int kRxParity = 1009;
-inline constexpr int kDeviceControlBlock = 1011;
-}  // namespace comm_event
+// Events the port raises, by the classic serial-control codes; a code not listed here passes
+// through as its number.
+enum class LineEvent : int {
+    Receive = 2,
+    Framing = 1004,
+    Overrun = 1006,
+    RxOverflow = 1008,
+    RxParity = 1009,
+    DeviceControlBlock = 1011,
+};
 
 // Every operation that can fail throws RaisedError with a description naming the port
 // and the reason, for example "Com7: no such device /dev/ttyS6".
@@ -52,7 +53,7 @@ public:
     // Takes the oldest received byte.
     virtual std::uint8_t readOne() = 0;
     // Code of the event being delivered to the event handler.
-    virtual int lastEvent() const = 0;
+    virtual LineEvent lastEvent() const = 0;
     virtual void applySettings(const LineSettings& settings) = 0;
 
     // Blocks until more input arrives or the timeout passes. Runs no window events and does

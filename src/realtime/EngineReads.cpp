@@ -110,8 +110,8 @@ float EngineReads::read(const ReadCommand& entry) {
     };
     ErrorTrap::AnswerMap answers = ErrorTrap::standardAnswers;
     if (isStatus) {
-        answers = [](int answer) {
-            return answer == msg_answer::kAbort ? TrapAction::Abort : TrapAction::GiveUp;
+        answers = [](BoxAnswer answer) {
+            return answer == BoxAnswer::Abort ? TrapAction::Abort : TrapAction::GiveUp;
         };
     }
     MessageBoxes& boxes = link_.boxes();

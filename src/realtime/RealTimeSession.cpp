@@ -45,12 +45,12 @@ void RealTimeSession::open() {
         }
     }
     if (!link_.LinkOK) {
-        link_.boxes().show(kNoLink, msg_style::kOkExclamation, kTitle);
+        link_.boxes().show(kNoLink, BoxStyle::OkExclamation, kTitle);
         link_.closeQuietly();
     } else {
         ReadFirmwareID(link_, state_);
         if (state_.FirmwareID.isEmpty() || !link_.LinkOK) {
-            link_.boxes().show(kInvalidFirmware, msg_style::kOkExclamation, kTitle);
+            link_.boxes().show(kInvalidFirmware, BoxStyle::OkExclamation, kTitle);
         }
     }
     setUpGaugesForModel();

@@ -2,8 +2,8 @@
 
 namespace quillmark {
 
-int ErrorDialog(MessageBoxes& boxes, const ErrorRecord& error) {
-    return boxes.show(error.description, msg_style::kAbortRetryIgnoreCritical,
+BoxAnswer ErrorDialog(MessageBoxes& boxes, const ErrorRecord& error) {
+    return boxes.show(error.description, BoxStyle::AbortRetryIgnoreCritical,
                       QStringLiteral("Error"));
 }
 

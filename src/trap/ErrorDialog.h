@@ -6,7 +6,7 @@
 
 namespace quillmark {
 
-// Returns the answer: msg_answer::kAbort, kRetry or kIgnore.
-int ErrorDialog(MessageBoxes& boxes, const ErrorRecord& error);
+// Returns the answer: Abort, Retry or Ignore.
+BoxAnswer ErrorDialog(MessageBoxes& boxes, const ErrorRecord& error);
 
 }  // namespace quillmark

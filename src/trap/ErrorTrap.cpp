@@ -19,11 +19,11 @@ std::size_t StepTarget::in(std::span<const Step> steps) const {
     return steps.size();
 }
 
-TrapAction ErrorTrap::standardAnswers(int answer) {
+TrapAction ErrorTrap::standardAnswers(BoxAnswer answer) {
     switch (answer) {
-        case msg_answer::kRetry:
+        case BoxAnswer::Retry:
             return TrapAction::Retry;
-        case msg_answer::kIgnore:
+        case BoxAnswer::Ignore:
             return TrapAction::Ignore;
         default:
             return TrapAction::Abort;

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "platform/ErrorRecord.h"
+#include "platform/MessageBoxes.h"
 
 #include <cstddef>
 #include <functional>
@@ -101,11 +102,11 @@ enum class ProcedureEnd {
 
 class ErrorTrap {
 public:
-    using Dialog = std::function<int(const ErrorRecord&)>;
-    using AnswerMap = std::function<TrapAction(int answer)>;
+    using Dialog = std::function<BoxAnswer(const ErrorRecord&)>;
+    using AnswerMap = std::function<TrapAction(BoxAnswer answer)>;
 
     // Abort 3 -> Abort, Retry 4 -> Retry, Ignore 5 -> Ignore, anything else -> Abort.
-    static TrapAction standardAnswers(int answer);
+    static TrapAction standardAnswers(BoxAnswer answer);
 
     ErrorTrap(Dialog dialog, std::function<void()> abortSteps = {},
               AnswerMap answers = standardAnswers, std::function<void()> giveUpSteps = {});

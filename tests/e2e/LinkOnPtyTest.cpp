@@ -130,7 +130,7 @@ private slots:
         PtyLink t;
         t.state.ModelName = QStringLiteral("earlier");
         t.module.engine.setFault(static_cast<FaultMode>(fault));
-        t.boxes.defaultAnswer = msg_answer::kIgnore;
+        t.boxes.defaultAnswer = BoxAnswer::Ignore;
         ReadFirmwareID(t.link, t.state);
         QCOMPARE(t.state.FirmwareID, firmwareId);
         QCOMPARE(t.state.ModelName, model);
@@ -164,7 +164,7 @@ private slots:
         PtyLink t;
         t.module.engine.setFixedData(0x29, {0xFF, 0xFF});
         t.module.engine.setFault(0x29, static_cast<FaultMode>(fault));
-        t.boxes.answers = {msg_answer::kIgnore};
+        t.boxes.answers = {BoxAnswer::Ignore};
         const float width = t.reads.ReadINJ1();
         QCOMPARE(t.boxes.shown.size(), timeout ? 1 : 0);
         QCOMPARE(width, timeout ? 0.0f : 262.14f);
@@ -181,7 +181,7 @@ private slots:
         PtyLink t;
         t.module.engine.setSilentTries(0x26, 1);
         t.module.engine.setFixedData(0x26, {0xAA});
-        t.boxes.answers = {msg_answer::kRetry};
+        t.boxes.answers = {BoxAnswer::Retry};
         QCOMPARE(t.reads.ReadBAT(), 12.0f);
         QCOMPARE(t.module.commands(), (QList<int>{0x26, 0x26}));
         QVERIFY(t.link.LinkOK);
@@ -191,7 +191,7 @@ private slots:
         PtyLink t;
         t.module.engine.setFault(FaultMode::LateCr);
         QTimer::singleShot(50, [&] { t.port.close(); });
-        t.boxes.answers = {msg_answer::kAbort};
+        t.boxes.answers = {BoxAnswer::Abort};
         ReadFirmwareID(t.link, t.state);
         QVERIFY(!t.link.LinkOK);
         QCOMPARE(t.boxes.shown.size(), 1);
@@ -201,7 +201,7 @@ private slots:
     void missingDevice_isNamedInTheDialog() {
         PtyLink t;
         t.settings.save("Quillmark", "Ports", "Com4", "/dev/quillmark-no-such-device");
-        t.boxes.answers = {msg_answer::kAbort};
+        t.boxes.answers = {BoxAnswer::Abort};
         ReSync(t.link);
         QCOMPARE(t.boxes.shown.size(), 1);
         const QString text = t.boxes.texts().first();
@@ -216,7 +216,7 @@ private slots:
         t.port.setEventHandler([&] { events.handleLineEvent(); });
         ReSync(t.link);
         QVERIFY(t.link.LinkOK);
-        t.boxes.answers = {msg_answer::kCancel};
+        t.boxes.answers = {BoxAnswer::Cancel};
         t.module.pty.flood(400);
         QVERIFY(QTest::qWaitFor([&] { return !t.boxes.shown.isEmpty(); }, 2000));
         QCOMPARE(t.boxes.texts().first(), QStringLiteral("Receive Buffer Overflow"));

@@ -80,7 +80,7 @@ struct ProgramHarness : ProgramDesk {
         module->registerAs(settings, 1);
         // A real box runs the event loop while it is open.
         boxes.whileOpen = [this] { pump.yield(); };
-        boxes.defaultAnswer = msg_answer::kOk;
+        boxes.defaultAnswer = BoxAnswer::Ok;
         StartMainWindow(window, logic);
     }
     ~ProgramHarness() {

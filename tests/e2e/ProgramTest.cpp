@@ -131,7 +131,7 @@ private slots:
     void silentModule_reportsOnceAndTheFirstTickClosesThePanel() {
         ProgramHarness h;
         h.module->engine.setFault(sim::FaultMode::Silent);
-        h.boxes.answers = {msg_answer::kOk, msg_answer::kIgnore};
+        h.boxes.answers = {BoxAnswer::Ok, BoxAnswer::Ignore};
         QElapsedTimer took;
         took.start();
         h.openRealTime();
@@ -153,20 +153,20 @@ private slots:
         ProgramHarness h;
         QVERIFY(h.openRealTimeForATick());
         h.module->engine.setFault(sim::FaultMode::Silent);
-        h.boxes.answers = {msg_answer::kRetry};
+        h.boxes.answers = {BoxAnswer::Retry};
         QVERIFY(QTest::qWaitFor([&] { return !h.panel()->isVisible(); }, 4000));
         QCOMPARE(h.boxes.shown.size(), 1);
         QVERIFY(!h.state.RealTimeActive);
     }
 
     void valueReadTimeout_answers_data() {
-        columns<int, bool, int>("answer", "panelStaysOpen", "batteryCommands");
-        QTest::newRow("abort") << msg_answer::kAbort << false << 1;
-        QTest::newRow("ignore") << msg_answer::kIgnore << true << 1;
-        QTest::newRow("retry") << msg_answer::kRetry << true << 2;
+        columns<BoxAnswer, bool, int>("answer", "panelStaysOpen", "batteryCommands");
+        QTest::newRow("abort") << BoxAnswer::Abort << false << 1;
+        QTest::newRow("ignore") << BoxAnswer::Ignore << true << 1;
+        QTest::newRow("retry") << BoxAnswer::Retry << true << 2;
     }
     void valueReadTimeout_answers() {
-        QFETCH(int, answer);
+        QFETCH(BoxAnswer, answer);
         QFETCH(bool, panelStaysOpen);
         QFETCH(int, batteryCommands);
         ProgramHarness h;
@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(h.boxes.texts(), QStringList{kValueTimeout});
         QCOMPARE(h.panel()->isVisible(), panelStaysOpen);
         QCOMPARE(int(h.module->commands(from).count(0x26)), batteryCommands);
-        if (answer == msg_answer::kIgnore) {
+        if (answer == BoxAnswer::Ignore) {
             QCOMPARE(h.bar("gauBatVolts")->pointerValue(), 0.0);
         }
         if (panelStaysOpen) {

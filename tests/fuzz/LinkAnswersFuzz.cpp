@@ -24,11 +24,11 @@ namespace {
 
 using fuzz::require;
 
-constexpr std::array kBoxAnswers{msg_answer::kOk, msg_answer::kCancel, msg_answer::kAbort,
-                                 msg_answer::kRetry, msg_answer::kIgnore};
-constexpr std::array kLineEvents{comm_event::kReceive,  comm_event::kFraming,
-                                 comm_event::kOverrun,  comm_event::kRxOverflow,
-                                 comm_event::kRxParity, comm_event::kDeviceControlBlock};
+constexpr std::array kBoxAnswers{BoxAnswer::Ok, BoxAnswer::Cancel, BoxAnswer::Abort,
+                                 BoxAnswer::Retry, BoxAnswer::Ignore};
+constexpr std::array kLineEvents{LineEvent::Receive,  LineEvent::Framing,
+                                 LineEvent::Overrun,  LineEvent::RxOverflow,
+                                 LineEvent::RxParity, LineEvent::DeviceControlBlock};
 // The status read returns the raw byte; every other read a converted value.
 constexpr std::array kValueReads{&EngineReads::ReadTPS,       &EngineReads::ReadBAT,
                                  &EngineReads::ReadRPM,       &EngineReads::ReadINJ1,
@@ -43,8 +43,7 @@ struct Rig : LinkHarness {
     SpyRealTimeView view;
     RealTimeSession session{link, state, view};
     EngineReads reads{link, state, [this] { session.close(); }};
-    PollingCycle polling{link, state, reads, view,
-                         [this] { session.close(); }};
+    PollingCycle polling{link, state, reads, view, [this] { session.close(); }};
     CommEvents events{port, boxes, state};
 };
 
@@ -72,16 +71,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool abortedSinceLastWrite = false;
     qsizetype writtenAtAbort = 0;
     rig.boxes.whileOpen = [&] {
-        const int style = rig.boxes.shown.last().style;
+        const BoxStyle style = rig.boxes.shown.last().style;
         // A modal box runs pending window events, serial events among them.
         rig.pump.yield();
         ++boxesThisOperation;
-        const int answer = boxesThisOperation > kBoxesBeforeGivingUp
-                               ? msg_answer::kAbort
+        const BoxAnswer answer = boxesThisOperation > kBoxesBeforeGivingUp
+                               ? BoxAnswer::Abort
                                : input.PickValueInArray(kBoxAnswers);
         rig.boxes.answers.push_back(answer);
-        if (style == msg_style::kAbortRetryIgnoreCritical) {
-            abortedSinceLastWrite = answer == msg_answer::kAbort;
+        if (style == BoxStyle::AbortRetryIgnoreCritical) {
+            abortedSinceLastWrite = answer == BoxAnswer::Abort;
             writtenAtAbort = rig.port.written.size();
         }
     };

@@ -18,7 +18,7 @@ struct Harness : LinkHarness {
         port.setEventHandler([this] { events.handleLineEvent(); });
         port.open();
     }
-    void deliver(int code) {
+    void deliver(LineEvent code) {
         port.raiseEvent(code);
         pump.yield();
     }
@@ -30,34 +30,39 @@ class CommEventsTest final : public QObject {
     Q_OBJECT
 private slots:
     void lineErrors_data() {
-        columns<int, bool, QString, bool>("code", "active", "shown", "portOpen");
-        QTest::newRow("framing, idle") << 1004 << false << "Framing Error" << true;
-        QTest::newRow("overrun, idle") << 1006 << false << "Port Hardware Overrun" << true;
-        QTest::newRow("overflow, idle") << 1008 << false << "Receive Buffer Overflow" << true;
-        QTest::newRow("parity, idle") << 1009 << false << "Parity Error" << true;
-        QTest::newRow("dcb, idle") << 1011 << false << "Device Control Block Error" << true;
-        QTest::newRow("framing, active: ignored") << 1004 << true << "" << true;
-        QTest::newRow("parity, active: ignored") << 1009 << true << "" << true;
-        QTest::newRow("overrun, active: closed silently") << 1006 << true << "" << false;
-        QTest::newRow("overflow, active: closed silently") << 1008 << true << "" << false;
+        columns<LineEvent, bool, QString, bool>("code", "active", "shown", "portOpen");
+        QTest::newRow("framing, idle") << LineEvent::Framing << false << "Framing Error" << true;
+        QTest::newRow("overrun, idle")
+            << LineEvent::Overrun << false << "Port Hardware Overrun" << true;
+        QTest::newRow("overflow, idle")
+            << LineEvent::RxOverflow << false << "Receive Buffer Overflow" << true;
+        QTest::newRow("parity, idle") << LineEvent::RxParity << false << "Parity Error" << true;
+        QTest::newRow("dcb, idle")
+            << LineEvent::DeviceControlBlock << false << "Device Control Block Error" << true;
+        QTest::newRow("framing, active: ignored") << LineEvent::Framing << true << "" << true;
+        QTest::newRow("parity, active: ignored") << LineEvent::RxParity << true << "" << true;
+        QTest::newRow("overrun, active: closed silently")
+            << LineEvent::Overrun << true << "" << false;
+        QTest::newRow("overflow, active: closed silently")
+            << LineEvent::RxOverflow << true << "" << false;
         QTest::newRow("dcb, active: reported")
-            << 1011 << true << "Device Control Block Error" << true;
-        QTest::newRow("receive event: nothing") << 2 << false << "" << true;
-        QTest::newRow("unknown code: nothing") << 1010 << false << "" << true;
+            << LineEvent::DeviceControlBlock << true << "Device Control Block Error" << true;
+        QTest::newRow("receive event: nothing") << LineEvent::Receive << false << "" << true;
+        QTest::newRow("unknown code: nothing") << LineEvent{1010} << false << "" << true;
     }
     void lineErrors() {
-        QFETCH(int, code);
+        QFETCH(LineEvent, code);
         QFETCH(bool, active);
         QFETCH(QString, shown);
         QFETCH(bool, portOpen);
         Harness h;
         h.state.RealTimeActive = active;
-        h.boxes.answers = {msg_answer::kRetry};
+        h.boxes.answers = {BoxAnswer::Retry};
         h.deliver(code);
         QCOMPARE(h.boxes.texts(), shown.isEmpty() ? QStringList{} : QStringList{shown});
         if (!shown.isEmpty()) {
             QCOMPARE(h.boxes.shown.first().title, QStringLiteral("Communications Error"));
-            QCOMPARE(h.boxes.shown.first().style, 21);
+            QCOMPARE(h.boxes.shown.first().style, BoxStyle::RetryCancelCritical);
         }
         QCOMPARE(h.port.isOpen(), portOpen);
         QCOMPARE(int(h.state.CommErrorCount), shown.isEmpty() ? 0 : 1);
@@ -65,13 +70,13 @@ private slots:
 
     void answers_retryDiscardsCancelCloses() {
         Harness h;
-        h.boxes.answers = {msg_answer::kRetry};
-        h.deliver(1009);
+        h.boxes.answers = {BoxAnswer::Retry};
+        h.deliver(LineEvent::RxParity);
         QVERIFY(h.port.isOpen());
         QCOMPARE(h.port.discards, 1);
 
-        h.boxes.answers = {msg_answer::kCancel};
-        h.deliver(1009);
+        h.boxes.answers = {BoxAnswer::Cancel};
+        h.deliver(LineEvent::RxParity);
         QVERIFY(!h.port.isOpen());
     }
 
@@ -79,10 +84,10 @@ private slots:
         Harness h;
         QList<bool> openWhileShown;
         h.boxes.whileOpen = [&] { openWhileShown << h.port.isOpen(); };
-        h.boxes.defaultAnswer = msg_answer::kRetry;
-        h.deliver(1004);
-        h.deliver(1004);
-        h.deliver(1004);
+        h.boxes.defaultAnswer = BoxAnswer::Retry;
+        h.deliver(LineEvent::Framing);
+        h.deliver(LineEvent::Framing);
+        h.deliver(LineEvent::Framing);
         QCOMPARE(openWhileShown, (QList<bool>{true, true, false}));
         // Retry on a closed port discards nothing and does not fail.
         QCOMPARE(h.port.discards, 2);
@@ -92,8 +97,8 @@ private slots:
     void errorCount_stopsAtTheLargest16BitValue() {
         Harness h;
         h.state.CommErrorCount = 32767;
-        h.boxes.defaultAnswer = msg_answer::kRetry;
-        h.deliver(1004);
+        h.boxes.defaultAnswer = BoxAnswer::Retry;
+        h.deliver(LineEvent::Framing);
         QCOMPARE(int(h.state.CommErrorCount), 32767);
         QVERIFY(!h.port.isOpen());
     }
@@ -103,8 +108,8 @@ private slots:
         h.state.RealTimeActive = true;
         h.port.failures["close"] = 1;
         h.port.failureText = QStringLiteral("Com1: device unplugged");
-        h.boxes.answers = {msg_answer::kRetry};
-        h.deliver(1006);
+        h.boxes.answers = {BoxAnswer::Retry};
+        h.deliver(LineEvent::Overrun);
         QCOMPARE(h.boxes.texts(), QStringList{"Com1: device unplugged"});
     }
 
@@ -114,10 +119,10 @@ private slots:
         h.port.module = [](std::uint8_t) {
             return std::optional(ScriptedAnswer{QByteArray("#Corvane II\r"), 30ms});
         };
-        h.boxes.answers = {msg_answer::kRetry};
+        h.boxes.answers = {BoxAnswer::Retry};
         bool identifierIncomplete = false;
         h.boxes.whileOpen = [&] { identifierIncomplete = !h.link.LinkOK; };
-        h.pump.schedule(h.clock.now() + 5ms, [&] { h.port.raiseEvent(1004); });
+        h.pump.schedule(h.clock.now() + 5ms, [&] { h.port.raiseEvent(LineEvent::Framing); });
         ReadFirmwareID(h.link, h.state);
         QCOMPARE(h.boxes.texts(), QStringList{"Framing Error"});
         QVERIFY(identifierIncomplete);

@@ -94,7 +94,7 @@ private slots:
         h.port.open();
         h.settings.failSaving = true;
         h.controls.listIndex = 4;
-        h.boxes.answers = {msg_answer::kIgnore};
+        h.boxes.answers = {BoxAnswer::Ignore};
         h.ports.cboPort_Click();
         QCOMPARE(h.boxes.texts(), QStringList{"The settings store is read-only."});
         QCOMPARE(int(h.ports.PortNumber), 5);
@@ -104,7 +104,7 @@ private slots:
         aborted.ports.fillPortList();
         aborted.port.open();
         aborted.settings.failSaving = true;
-        aborted.boxes.answers = {msg_answer::kAbort};
+        aborted.boxes.answers = {BoxAnswer::Abort};
         aborted.ports.cboPort_Click();
         QVERIFY(aborted.port.isOpen());  // Abort ended the handler at once
     }

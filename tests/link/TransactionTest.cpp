@@ -101,15 +101,15 @@ private slots:
         h.port.module = answerWithAck;
         h.port.failures["open"] = 1;
         h.port.failureText = QStringLiteral("Com3: no such device /dev/ttyS2");
-        h.boxes.answers = {msg_answer::kRetry};
+        h.boxes.answers = {BoxAnswer::Retry};
         ReSync(h.link);
         QCOMPARE(h.boxes.texts(), QStringList{"Com3: no such device /dev/ttyS2"});
-        QCOMPARE(h.boxes.shown.first().style, 18);
+        QCOMPARE(h.boxes.shown.first().style, BoxStyle::AbortRetryIgnoreCritical);
         QVERIFY(h.link.LinkOK);
 
         LinkHarness aborted;
         aborted.port.failures["write"] = 1;
-        aborted.boxes.answers = {msg_answer::kAbort};
+        aborted.boxes.answers = {BoxAnswer::Abort};
         ReSync(aborted.link);
         QVERIFY(!aborted.link.LinkOK);
         QVERIFY(!aborted.port.isOpen());  // Abort closes the port it had opened
@@ -117,17 +117,17 @@ private slots:
 
     void resync_dialogInsideTheWait_keepsTheDeadline_data() {
         // tookMs: a reply ends the wait, then the 2 ms pause
-        columns<QString, int, int, int>("failing", "answer", "replyMs", "tookMs");
+        columns<QString, BoxAnswer, int, int>("failing", "answer", "replyMs", "tookMs");
         // The user takes 0.9 s to answer; the wait still ends one second after the command.
-        QTest::newRow("retry a failed sleep") << "wait" << msg_answer::kRetry << 1500 << 1000;
+        QTest::newRow("retry a failed sleep") << "wait" << BoxAnswer::Retry << 1500 << 1000;
         QTest::newRow("ignore a failed count, reply in time")
-            << "count" << msg_answer::kIgnore << 950 << 952;
+            << "count" << BoxAnswer::Ignore << 950 << 952;
         QTest::newRow("ignore a failed count, no reply")
-            << "count" << msg_answer::kIgnore << 1500 << 1000;
+            << "count" << BoxAnswer::Ignore << 1500 << 1000;
     }
     void resync_dialogInsideTheWait_keepsTheDeadline() {
         QFETCH(QString, failing);
-        QFETCH(int, answer);
+        QFETCH(BoxAnswer, answer);
         QFETCH(int, replyMs);
         QFETCH(int, tookMs);
         LinkHarness h;
@@ -209,12 +209,12 @@ private slots:
     }
 
     void firmware_lateCarriageReturn_isATimeout_data() {
-        columns<int, bool>("answer", "portOpenAtDialog");
-        QTest::newRow("abort") << msg_answer::kAbort << false;
-        QTest::newRow("ignore") << msg_answer::kIgnore << false;
+        columns<BoxAnswer, bool>("answer", "portOpenAtDialog");
+        QTest::newRow("abort") << BoxAnswer::Abort << false;
+        QTest::newRow("ignore") << BoxAnswer::Ignore << false;
     }
     void firmware_lateCarriageReturn_isATimeout() {
-        QFETCH(int, answer);
+        QFETCH(BoxAnswer, answer);
         QFETCH(bool, portOpenAtDialog);
         LinkHarness h;
         h.state.ModelName = QStringLiteral("Corvane II");
@@ -257,7 +257,7 @@ private slots:
             }
             return bytes("#Corvane II\r", 12, 1ms);
         };
-        h.boxes.answers = {msg_answer::kRetry};
+        h.boxes.answers = {BoxAnswer::Retry};
         ReadFirmwareID(h.link, h.state);
         QCOMPARE(h.commands(), (QList<int>{0x10, 0x10}));
         QCOMPARE(h.port.openedPorts.size(), 2);  // reopened after the timeout closed it
@@ -283,7 +283,7 @@ private slots:
         LinkHarness h;
         h.port.module = identifier("Corvane II", 20ms);
         h.pump.schedule(h.clock.now() + 5ms, [&] { h.port.close(); });
-        h.boxes.answers = {msg_answer::kAbort};
+        h.boxes.answers = {BoxAnswer::Abort};
         ReadFirmwareID(h.link, h.state);
         QCOMPARE(h.boxes.texts(), QStringList{"Com1 is not open"});
         QVERIFY(!h.link.LinkOK);

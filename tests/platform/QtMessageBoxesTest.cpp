@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <functional>
 
+using quillmark::BoxAnswer;
+using quillmark::BoxStyle;
 using quillmark::QtMessageBoxes;
 using quillmark::test::columns;
 
@@ -25,6 +27,7 @@ using BoxAction = std::function<void(QMessageBox&)>;
 
 // Shows a box and, once it is up, hands it to each action in turn, one event loop pass
 // apart; returns the box's answer.
+// Styles and answers are the classic numbers: this is where their bits are decoded.
 int runBox(int style, QList<BoxAction> actions, const QString& text = QStringLiteral("text"),
            const QString& title = QStringLiteral("title")) {
     auto* poll = new QTimer;
@@ -41,9 +44,9 @@ int runBox(int style, QList<BoxAction> actions, const QString& text = QStringLit
         actions.takeFirst()(*box);
     });
     poll->start();
-    const int answer = QtMessageBoxes().show(text, style, title);
+    const BoxAnswer answer = QtMessageBoxes().show(text, BoxStyle{style}, title);
     delete poll;
-    return answer;
+    return static_cast<int>(answer);
 }
 
 QAbstractButton* buttonNamed(QMessageBox& box, const QString& caption) {

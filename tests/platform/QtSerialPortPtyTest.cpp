@@ -157,8 +157,8 @@ private slots:
         QVERIFY(events_.empty());
         QCoreApplication::processEvents();
         QVERIFY(!events_.empty());
-        QCOMPARE(events_.back(), comm_event::kReceive);
-        QCOMPARE(port_->lastEvent(), comm_event::kReceive);
+        QCOMPARE(events_.back(), LineEvent::Receive);
+        QCOMPARE(port_->lastEvent(), LineEvent::Receive);
 
         // One still queued when the port closes belongs to the old line, not the reopened one.
         events_.clear();
@@ -196,13 +196,13 @@ private slots:
             QCoreApplication::processEvents();
             return events_;
         };
-        using Events = std::vector<int>;
-        QCOMPARE(eventsFor([] {}), Events{comm_event::kReceive});
+        using Events = std::vector<LineEvent>;
+        QCOMPARE(eventsFor([] {}), Events{LineEvent::Receive});
         QCOMPARE(eventsFor([&] { driver->overrun += 1; }),
-                 (Events{comm_event::kOverrun, comm_event::kReceive}));
+                 (Events{LineEvent::Overrun, LineEvent::Receive}));
         QCOMPARE(eventsFor([&] { driver->parity += 1; }),
-                 (Events{comm_event::kRxParity, comm_event::kReceive}));
-        QCOMPARE(eventsFor([&] { driver.reset(); }), Events{comm_event::kReceive});
+                 (Events{LineEvent::RxParity, LineEvent::Receive}));
+        QCOMPARE(eventsFor([&] { driver.reset(); }), Events{LineEvent::Receive});
     }
 
     void overflow_keepsTheOldest256AndRaises1008() {
@@ -216,7 +216,7 @@ private slots:
         QCOMPARE(port_->waitingCount(), 256);
         QVERIFY(events_.empty());
         QTest::qWait(50);
-        QVERIFY(std::count(events_.begin(), events_.end(), comm_event::kRxOverflow) >= 1);
+        QVERIFY(std::count(events_.begin(), events_.end(), LineEvent::RxOverflow) >= 1);
         QCOMPARE(port_->readOne(), std::uint8_t{0});
         for (int i = 1; i < 255; ++i) {
             port_->readOne();
@@ -339,7 +339,7 @@ private slots:
         QVERIFY(!port_->isOpen());
         QVERIFY(events_.empty());
         QCoreApplication::processEvents();
-        QCOMPARE(events_, std::vector<int>{comm_event::kDeviceControlBlock});
+        QCOMPARE(events_, std::vector<LineEvent>{LineEvent::DeviceControlBlock});
     }
 
 private:
@@ -373,7 +373,7 @@ private:
     QString com1Device_;
     std::unique_ptr<test::PseudoTerminal> pty_;
     std::unique_ptr<QtSerialPort> port_;
-    std::vector<int> events_;
+    std::vector<LineEvent> events_;
 };
 
 QTEST_GUILESS_MAIN(QtSerialPortPtyTest)

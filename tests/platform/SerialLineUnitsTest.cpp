@@ -7,7 +7,7 @@
 #include <QTest>
 
 using namespace quillmark;
-using Events = std::vector<int>;
+using Events = std::vector<LineEvent>;
 
 namespace {
 QByteArray bytes(std::initializer_list<int> values) {
@@ -53,9 +53,9 @@ private slots:
         LineErrorCounters counters;
         counters.restart(LineCounters{3, 4, 5, 6});
         QCOMPARE(counters.update(LineCounters{3, 4, 5, 6}), Events{});
-        QCOMPARE(counters.update(LineCounters{3, 4, 6, 6}), Events{comm_event::kOverrun});
-        QCOMPARE(counters.update(LineCounters{3, 4, 6, 7}), Events{comm_event::kOverrun});
-        QCOMPARE(counters.update(LineCounters{3, 5, 6, 7}), Events{comm_event::kRxParity});
+        QCOMPARE(counters.update(LineCounters{3, 4, 6, 6}), Events{LineEvent::Overrun});
+        QCOMPARE(counters.update(LineCounters{3, 4, 6, 7}), Events{LineEvent::Overrun});
+        QCOMPARE(counters.update(LineCounters{3, 5, 6, 7}), Events{LineEvent::RxParity});
         QCOMPARE(counters.update(LineCounters{9, 5, 6, 7}), Events{});
     }
 
@@ -66,7 +66,7 @@ private slots:
         // The first reading after a failed baseline only becomes the baseline.
         QCOMPARE(counters.update(LineCounters{0, 7, 7, 7}), Events{});
         QCOMPARE(counters.update(std::nullopt), Events{});
-        QCOMPARE(counters.update(LineCounters{0, 7, 8, 7}), Events{comm_event::kOverrun});
+        QCOMPARE(counters.update(LineCounters{0, 7, 8, 7}), Events{LineEvent::Overrun});
         QVERIFY(!readDriverCounters(-1).has_value());
     }
 

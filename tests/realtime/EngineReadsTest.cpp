@@ -68,7 +68,7 @@ private slots:
     void shortAnswer_isATimeoutAndTheStrayByteIsDiscardedNextTime() {
         Harness h;
         h.module.data[0x29] = QByteArray("\xC4", 1);  // one data byte short
-        h.boxes.answers = {msg_answer::kIgnore};
+        h.boxes.answers = {BoxAnswer::Ignore};
         QCOMPARE(h.reads.ReadINJ1(), 0.0f);
         QCOMPARE(h.boxes.texts(), QStringList{kValueTimeout});
         QVERIFY(!h.port.isOpen());
@@ -78,17 +78,17 @@ private slots:
     }
 
     void valueReadTimeout_answers_data() {
-        columns<QList<int>, float, QStringList, int>("answers", "result", "closing",
-                                                     "commandsSent");
+        columns<QList<BoxAnswer>, float, QStringList, int>("answers", "result", "closing",
+                                                           "commandsSent");
         QTest::newRow("abort closes the port, then the panel")
-            << QList<int>{msg_answer::kAbort} << 0.0f << QStringList{"panel"} << 1;
+            << QList<BoxAnswer>{BoxAnswer::Abort} << 0.0f << QStringList{"panel"} << 1;
         QTest::newRow("ignore returns 0 and leaves the panel")
-            << QList<int>{msg_answer::kIgnore} << 0.0f << QStringList{} << 1;
+            << QList<BoxAnswer>{BoxAnswer::Ignore} << 0.0f << QStringList{} << 1;
         QTest::newRow("retry sends the command again")
-            << QList<int>{msg_answer::kRetry} << 12.0f << QStringList{} << 2;
+            << QList<BoxAnswer>{BoxAnswer::Retry} << 12.0f << QStringList{} << 2;
     }
     void valueReadTimeout_answers() {
-        QFETCH(QList<int>, answers);
+        QFETCH(QList<BoxAnswer>, answers);
         QFETCH(float, result);
         QFETCH(QStringList, closing);
         QFETCH(int, commandsSent);
@@ -101,21 +101,21 @@ private slots:
         QCOMPARE(h.reads.ReadBAT(), result);
         QVERIFY(h.clock.now() - start >= 1s);
         QCOMPARE(h.boxes.texts(), QStringList{kValueTimeout});
-        QCOMPARE(h.boxes.shown.first().style, 18);
+        QCOMPARE(h.boxes.shown.first().style, BoxStyle::AbortRetryIgnoreCritical);
         QCOMPARE(h.closing, closing);
         QCOMPARE(h.commands().size(), commandsSent);
         QCOMPARE(h.link.LinkOK, result != 0.0f);
     }
 
     void statusReadTimeout_answers_data() {
-        columns<int, QStringList>("answer", "closing");
+        columns<BoxAnswer, QStringList>("answer", "closing");
         QTest::newRow("abort closes the panel, then the port")
-            << msg_answer::kAbort << QStringList{"panel (port open)"};
-        QTest::newRow("retry only closes the port") << msg_answer::kRetry << QStringList{};
-        QTest::newRow("ignore only closes the port") << msg_answer::kIgnore << QStringList{};
+            << BoxAnswer::Abort << QStringList{"panel (port open)"};
+        QTest::newRow("retry only closes the port") << BoxAnswer::Retry << QStringList{};
+        QTest::newRow("ignore only closes the port") << BoxAnswer::Ignore << QStringList{};
     }
     void statusReadTimeout_answers() {
-        QFETCH(int, answer);
+        QFETCH(BoxAnswer, answer);
         QFETCH(QStringList, closing);
         Harness h;
         // A short status answer: the port is still open when the trap acts, because the
@@ -140,7 +140,7 @@ private slots:
         Harness h;
         h.port.failures["open"] = -1;
         h.port.failureText = QStringLiteral("Com3 is in use by another program");
-        h.boxes.answers = {msg_answer::kAbort};
+        h.boxes.answers = {BoxAnswer::Abort};
         QCOMPARE(h.reads.ReadTPS(), 0.0f);
         QCOMPARE(h.boxes.texts(), QStringList{"Com3 is in use by another program"});
         QCOMPARE(h.closing, QStringList{"panel"});

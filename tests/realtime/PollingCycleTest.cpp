@@ -24,8 +24,7 @@ struct Harness : LinkHarness {
     SpyRealTimeView view;
     RealTimeSession session{link, state, view};
     EngineReads reads{link, state, [this] { session.close(); }};
-    PollingCycle polling{link, state, reads, view,
-                         [this] { session.close(); }};
+    PollingCycle polling{link, state, reads, view, [this] { session.close(); }};
     Harness() {
         port.module = [this](std::uint8_t command) { return module(command); };
         view.panelVisible = false;
@@ -35,7 +34,7 @@ struct Harness : LinkHarness {
         port.written.clear();
     }
     // A tick in which the battery read goes unanswered and its box is answered with `answer`.
-    void tickWithBatteryUnanswered(int answer) {
+    void tickWithBatteryUnanswered(BoxAnswer answer) {
         module.silent = {0x26};
         boxes.answers = {answer};
         polling.pollOnce();
@@ -80,13 +79,13 @@ private slots:
     void open_silentModule_reportsOnceAfterFiveAttemptsAndTheFirstTickCloses() {
         Harness h;
         h.module.allSilent = true;
-        h.boxes.defaultAnswer = msg_answer::kOk;
+        h.boxes.defaultAnswer = BoxAnswer::Ok;
         const auto start = h.clock.now();
         h.session.openWhenLinkFree();
         QCOMPARE(h.commands(), QList<int>(5, 0x33));
         QVERIFY(h.clock.now() - start >= 5s);
         QCOMPARE(h.boxes.texts(), QStringList{kNoLink});
-        QCOMPARE(h.boxes.shown.first().style, 48);
+        QCOMPARE(h.boxes.shown.first().style, BoxStyle::OkExclamation);
         QCOMPARE(h.boxes.shown.first().title, QStringLiteral("View Real Time Data"));
         QVERIFY(!h.port.isOpen());
         QVERIFY(h.view.panelVisible);
@@ -94,7 +93,7 @@ private slots:
 
         h.view.tps.value = 50;
         h.view.retard.value = 7;
-        h.boxes.defaultAnswer = msg_answer::kRetry;
+        h.boxes.defaultAnswer = BoxAnswer::Retry;
         h.polling.pollOnce();
         QCOMPARE(h.boxes.texts().last(),
                  QStringLiteral("RS-232 timeout. Check cable and click Abort or Retry."));
@@ -243,7 +242,7 @@ private slots:
     void valueReadAbort_closesThePanelAndEndsTheTick() {
         Harness h;
         h.openPanel();
-        h.tickWithBatteryUnanswered(msg_answer::kAbort);
+        h.tickWithBatteryUnanswered(BoxAnswer::Abort);
         QCOMPARE(h.commands(), (QList<int>{0x2F, 0x22, 0x2B, 0x2C, 0x26}));
         QCOMPARE(h.view.bat.value, 0.0);  // the 0 still reaches its gauge
         QVERIFY(!h.view.panelVisible);
@@ -253,7 +252,7 @@ private slots:
     void valueReadIgnore_goesOnWithTheNextRead() {
         Harness h;
         h.openPanel();
-        h.tickWithBatteryUnanswered(msg_answer::kIgnore);
+        h.tickWithBatteryUnanswered(BoxAnswer::Ignore);
         QCOMPARE(h.commands().size(), 9);
         QCOMPARE(h.view.bat.value, 0.0);
         QVERIFY(h.state.RealTimeActive);
@@ -264,7 +263,7 @@ private slots:
         h.openPanel();
         h.polling.pollOnce();
         h.module.allSilent = true;
-        h.boxes.answers = {msg_answer::kIgnore};
+        h.boxes.answers = {BoxAnswer::Ignore};
         h.polling.pollOnce();
         QVERIFY(!h.state.RealTimeActive);
         QCOMPARE(h.view.bat.value, 0.0);
@@ -296,7 +295,7 @@ private slots:
         h.module.delay = 5ms;
         QList<int> seen;
         h.pump.post([&] {
-            h.polling.pollOnce();      // inside the open's transactions: dropped
+            h.polling.pollOnce();          // inside the open's transactions: dropped
             h.session.openWhenLinkFree();  // a second open waits its turn
         });
         h.session.openWhenLinkFree();

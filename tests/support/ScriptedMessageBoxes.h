@@ -13,20 +13,20 @@ namespace quillmark::test {
 
 struct ShownBox {
     QString text;
-    int style = 0;
+    BoxStyle style = BoxStyle::OkInformation;
     QString title;
 };
 
 class ScriptedMessageBoxes final : public MessageBoxes {
 public:
     // Answers used in order; when they run out, defaultAnswer is given.
-    std::deque<int> answers;
-    int defaultAnswer = msg_answer::kAbort;
+    std::deque<BoxAnswer> answers;
+    BoxAnswer defaultAnswer = BoxAnswer::Abort;
     QList<ShownBox> shown;
     // Runs while a box is "open", as the real modal box runs pending window events.
     std::function<void()> whileOpen;
 
-    int show(const QString& text, int style, const QString& title) override {
+    BoxAnswer show(const QString& text, BoxStyle style, const QString& title) override {
         shown.append({text, style, title});
         if (whileOpen) {
             whileOpen();
@@ -34,7 +34,7 @@ public:
         if (answers.empty()) {
             return defaultAnswer;
         }
-        const int answer = answers.front();
+        const BoxAnswer answer = answers.front();
         answers.pop_front();
         return answer;
     }

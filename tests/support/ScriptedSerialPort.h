@@ -44,7 +44,7 @@ public:
     bool settingsApplied = false;
 
     // Delivers an event through the event loop, as the real port does.
-    void raiseEvent(int code) {
+    void raiseEvent(LineEvent code) {
         pump_.post([this, code] {
             lastEvent_ = code;
             if (handler_) {
@@ -113,7 +113,7 @@ public:
         }
         throw RaisedError::platform(QStringLiteral("Serial"), QStringLiteral("Com1: no input"));
     }
-    int lastEvent() const override { return lastEvent_; }
+    LineEvent lastEvent() const override { return lastEvent_; }
     void applySettings(const LineSettings& settings) override {
         fail("settings");
         applied = settings;
@@ -175,7 +175,7 @@ private:
     FakeEventPump& pump_;
     std::deque<Incoming> incoming_;
     bool open_ = false;
-    int lastEvent_ = 0;
+    LineEvent lastEvent_{};
     std::function<void()> handler_;
 };
 

@@ -43,28 +43,28 @@ class ErrorTrapTest final : public QObject {
     Q_OBJECT
 private slots:
     void answers_actOnTheFailedStep_data() {
-        columns<QList<int>, int, QStringList, bool, int>("answers", "failures", "ran", "closed",
-                                                         "end");
+        columns<QList<BoxAnswer>, int, QStringList, bool, int>("answers", "failures", "ran",
+                                                               "closed", "end");
         QTest::newRow("abort runs the closing steps and skips the rest")
-            << QList<int>{msg_answer::kAbort} << 1 << QStringList{"first", "second"} << true
+            << QList<BoxAnswer>{BoxAnswer::Abort} << 1 << QStringList{"first", "second"} << true
             << int(ProcedureEnd::Aborted);
         QTest::newRow("retry runs the failed step again")
-            << QList<int>{msg_answer::kRetry} << 1
+            << QList<BoxAnswer>{BoxAnswer::Retry} << 1
             << QStringList{"first", "second", "second", "third"} << false
             << int(ProcedureEnd::Completed);
         QTest::newRow("retry twice, then ignore")
-            << QList<int>{msg_answer::kRetry, msg_answer::kRetry, msg_answer::kIgnore} << 5
+            << QList<BoxAnswer>{BoxAnswer::Retry, BoxAnswer::Retry, BoxAnswer::Ignore} << 5
             << QStringList{"first", "second", "second", "second", "third"} << false
             << int(ProcedureEnd::Completed);
         QTest::newRow("ignore goes on with the next step")
-            << QList<int>{msg_answer::kIgnore} << 1 << QStringList{"first", "second", "third"}
+            << QList<BoxAnswer>{BoxAnswer::Ignore} << 1 << QStringList{"first", "second", "third"}
             << false << int(ProcedureEnd::Completed);
         QTest::newRow("an unknown answer leaves like abort")
-            << QList<int>{msg_answer::kCancel} << 1 << QStringList{"first", "second"} << true
+            << QList<BoxAnswer>{BoxAnswer::Cancel} << 1 << QStringList{"first", "second"} << true
             << int(ProcedureEnd::Aborted);
     }
     void answers_actOnTheFailedStep() {
-        QFETCH(QList<int>, answers);
+        QFETCH(QList<BoxAnswer>, answers);
         QFETCH(int, failures);
         QFETCH(QStringList, ran);
         QFETCH(bool, closed);
@@ -82,12 +82,12 @@ private slots:
         QCOMPARE(boxes.shown.size(), answers.size());
         QCOMPARE(boxes.shown.first().text, QStringLiteral("second failed"));
         QCOMPARE(boxes.shown.first().title, QStringLiteral("Error"));
-        QCOMPARE(boxes.shown.first().style, 18);
+        QCOMPARE(boxes.shown.first().style, BoxStyle::AbortRetryIgnoreCritical);
     }
 
     void retryFromAndIgnoreTo_redirectTheProcedure() {
         ScriptedMessageBoxes boxes;
-        boxes.answers = {msg_answer::kRetry, msg_answer::kIgnore};
+        boxes.answers = {BoxAnswer::Retry, BoxAnswer::Ignore};
         ErrorTrap trap(boxes);
         QStringList ran;
         int timeouts = 2;
@@ -126,7 +126,7 @@ private slots:
         QFETCH(QString, retryTo);
         QFETCH(QStringList, ran);
         ScriptedMessageBoxes boxes;
-        boxes.answers = {msg_answer::kRetry, msg_answer::kIgnore};
+        boxes.answers = {BoxAnswer::Retry, BoxAnswer::Ignore};
         ErrorTrap trap(boxes);
         const QByteArray label = retryTo.toLatin1();
         QStringList order;
@@ -154,7 +154,7 @@ private slots:
 
     void guard_actsOnOneStatementInsideAStep() {
         ScriptedMessageBoxes boxes;
-        boxes.answers = {msg_answer::kRetry, msg_answer::kIgnore, msg_answer::kAbort};
+        boxes.answers = {BoxAnswer::Retry, BoxAnswer::Ignore, BoxAnswer::Abort};
         bool closed = false;
         ErrorTrap trap(boxes, [&] { closed = true; });
         int attempts = 0;
@@ -183,7 +183,7 @@ private slots:
 
     void closingStepFailure_staysInsideTheProcedure() {
         ScriptedMessageBoxes boxes;
-        boxes.answers = {msg_answer::kAbort};
+        boxes.answers = {BoxAnswer::Abort};
         bool secondClosingStepRan = false;
         ErrorTrap trap(boxes, [&] {
             bestEffort([] { throw RaisedError::comm("close failed"); });
@@ -197,7 +197,7 @@ private slots:
 
     void nestedTraps_eachHandlesItsOwnAbort() {
         ScriptedMessageBoxes boxes;
-        boxes.answers = {msg_answer::kAbort};
+        boxes.answers = {BoxAnswer::Abort};
         ErrorTrap outer(boxes);
         QStringList ran;
         const std::vector<Step> steps = {

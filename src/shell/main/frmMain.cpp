@@ -34,8 +34,7 @@ frmMain::frmMain(MainWindowPlatform platform, SharedState& state, const Branding
             ports_.PortNumber),
       session_(link_, state, controls.realTime()),
       reads_(link_, state, [this] { session_.close(); }),
-      polling_(link_, state, reads_, controls.realTime(),
-               [this] { session_.close(); }),
+      polling_(link_, state, reads_, controls.realTime(), [this] { session_.close(); }),
       commEvents_(platform.port, platform.boxes, state) {
     platform.port.setEventHandler([this] { commEvents_.handleLineEvent(); });
 }
@@ -80,7 +79,7 @@ void frmMain::Form_QueryUnload() {
 }
 
 void frmMain::mnuAbout_Click() {
-    platform_.boxes.show(AboutText(branding_.AboutLines), msg_style::kOkInformation,
+    platform_.boxes.show(AboutText(branding_.AboutLines), BoxStyle::OkInformation,
                          QStringLiteral("About"));
 }
 

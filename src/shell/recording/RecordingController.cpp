@@ -4,12 +4,12 @@
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
-#include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/ModelTraits.h"
 #include "realtime/RealTimeSession.h"
 #include "realtime/chart/ChartMapping.h"
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/chart/ChartWindow.h"
+#include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingReader.h"
@@ -165,7 +165,7 @@ void RecordingController::startRecording() {
         platform_.boxes.show(QStringLiteral("Cannot start the recording: %1 could not be "
                                             "created (%2).")
                                  .arg(QDir::toNativeSeparators(file.path), problem),
-                             msg_style::kOkExclamation, kRecordingTitle);
+                             BoxStyle::OkExclamation, kRecordingTitle);
         return;
     }
     recordingClock_->start();
@@ -195,7 +195,7 @@ void RecordingController::tellSaved(const QString& path, long rows) {
     if (rows == 0) {
         platform_.boxes.show(QStringLiteral("Nothing was recorded: the recording ended before the "
                                             "first update of the panel."),
-                             msg_style::kOkInformation, kRecordingTitle);
+                             BoxStyle::OkInformation, kRecordingTitle);
         return;
     }
     platform_.boxes.show(
@@ -203,7 +203,7 @@ void RecordingController::tellSaved(const QString& path, long rows) {
                        "folder %3.")
             .arg(rows)
             .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder())),
-        msg_style::kOkInformation, kRecordingTitle);
+        BoxStyle::OkInformation, kRecordingTitle);
 }
 
 void RecordingController::onWriteFailure(const QString& path, const QString& reason) {
@@ -217,17 +217,16 @@ void RecordingController::onWriteFailure(const QString& path, const QString& rea
                                             "The rows before this point are kept; the real-time "
                                             "panel goes on.")
                                  .arg(QDir::toNativeSeparators(path), reason),
-                             msg_style::kOkExclamation, kRecordingTitle);
+                             BoxStyle::OkExclamation, kRecordingTitle);
     });
 }
 
 void RecordingController::showWhenLinkIdle(std::function<void()> show) {
     QTimer::singleShot(0, this, [this, show = std::move(show)]() mutable {
         if (logic_.link().activity().busy()) {
-            QTimer::singleShot(kIdleCheckMs, this,
-                               [this, show = std::move(show)]() mutable {
-                                   showWhenLinkIdle(std::move(show));
-                               });
+            QTimer::singleShot(kIdleCheckMs, this, [this, show = std::move(show)]() mutable {
+                showWhenLinkIdle(std::move(show));
+            });
             return;
         }
         show();
@@ -241,9 +240,9 @@ void RecordingController::showRecordingLine() {
     }
     const double dpi = panel_->logicalDpiY();
     recordingLine_->setGeometry(twipsRect(kLineLeft, kLineTop, kLineWidth, kLineHeight, dpi));
-    const QString name = wrappedName(QFileInfo(recorder_.path()).fileName(),
-                                     recordingLine_->fontMetrics(), recordingLine_->width(),
-                                     kNameLines);
+    const QString name =
+        wrappedName(QFileInfo(recorder_.path()).fileName(), recordingLine_->fontMetrics(),
+                    recordingLine_->width(), kNameLines);
     const double seconds = std::chrono::duration<double>(recorder_.elapsed()).count();
     recordingLine_->setText(QStringLiteral("REC %1\n%2").arg(elapsedClockText(seconds), name));
     recordingLine_->setToolTip(QDir::toNativeSeparators(recorder_.path()));
@@ -280,7 +279,7 @@ void RecordingController::openRecording() {
     if (state_.RealTimeActive) {
         platform_.boxes.show(QStringLiteral("Close the real-time panel before you open a "
                                             "recording."),
-                             msg_style::kOkExclamation, kOpenTitle);
+                             BoxStyle::OkExclamation, kOpenTitle);
         return;
     }
     const QString path =
@@ -290,7 +289,7 @@ void RecordingController::openRecording() {
     }
     RecordingContents contents = readRecordingFile(path);
     if (!contents.ok()) {
-        platform_.boxes.show(recordingProblemText(path, contents), msg_style::kOkExclamation,
+        platform_.boxes.show(recordingProblemText(path, contents), BoxStyle::OkExclamation,
                              kOpenTitle);
         return;
     }

@@ -70,13 +70,13 @@ const QString kPortKey = QStringLiteral("Quillmark/Properties/CommPort");
 const QString kMappingKey = QStringLiteral("Quillmark/Ports/Com1");
 
 // Answers every box the way a user getting out of trouble would: Abort, Cancel, OK.
-void answerToGetOut(ProgramHarness& h, int errorAnswer = msg_answer::kAbort) {
+void answerToGetOut(ProgramHarness& h, BoxAnswer errorAnswer = BoxAnswer::Abort) {
     h.boxes.whileOpen = [&h, errorAnswer] {
-        const int style = h.boxes.shown.last().style;
+        const BoxStyle style = h.boxes.shown.last().style;
         h.pump.yield();
-        h.boxes.answers.push_back(style == msg_style::kAbortRetryIgnoreCritical ? errorAnswer
-                                  : style == msg_style::kRetryCancelCritical ? msg_answer::kCancel
-                                                                             : msg_answer::kOk);
+        h.boxes.answers.push_back(style == BoxStyle::AbortRetryIgnoreCritical ? errorAnswer
+                                  : style == BoxStyle::RetryCancelCritical    ? BoxAnswer::Cancel
+                                                                              : BoxAnswer::Ok);
     };
 }
 
@@ -293,11 +293,10 @@ struct StoredSettingsRig : ProgramDesk {
     StoredSettingsRig() {
         // Retry cannot mend a file, so the user goes on without saving.
         boxes.whileOpen = [this] {
-            const int style = boxes.shown.last().style;
+            const BoxStyle style = boxes.shown.last().style;
             pump.yield();
-            boxes.answers.push_back(style == msg_style::kAbortRetryIgnoreCritical
-                                        ? msg_answer::kIgnore
-                                        : msg_answer::kOk);
+            boxes.answers.push_back(style == BoxStyle::AbortRetryIgnoreCritical ? BoxAnswer::Ignore
+                                                                                : BoxAnswer::Ok);
         };
     }
     ~StoredSettingsRig() {

@@ -101,7 +101,7 @@ public:
         inner_.write(bytes);
     }
     std::uint8_t readOne() override { return inner_.readOne(); }
-    int lastEvent() const override { return inner_.lastEvent(); }
+    LineEvent lastEvent() const override { return inner_.lastEvent(); }
     void applySettings(const LineSettings& settings) override { inner_.applySettings(settings); }
     void waitForInput(std::chrono::nanoseconds timeout) override {
         inner_.waitForInput(timeout / kCompression);
@@ -169,15 +169,15 @@ struct SoakRig : ProgramDesk {
         module.registerAs(settings, 1);
         realPort.setCounterSource([this](std::intptr_t) { return counters; });
         boxes.whileOpen = [this, &random] {
-            const int style = boxes.shown.last().style;
+            const BoxStyle style = boxes.shown.last().style;
             pump.yield();
-            static constexpr std::array kErrorAnswers{msg_answer::kAbort, msg_answer::kRetry,
-                                                      msg_answer::kIgnore};
-            static constexpr std::array kRetryCancel{msg_answer::kRetry, msg_answer::kCancel};
-            int answer = msg_answer::kOk;
-            if (style == msg_style::kAbortRetryIgnoreCritical) {
+            static constexpr std::array kErrorAnswers{BoxAnswer::Abort, BoxAnswer::Retry,
+                                                      BoxAnswer::Ignore};
+            static constexpr std::array kRetryCancel{BoxAnswer::Retry, BoxAnswer::Cancel};
+            BoxAnswer answer = BoxAnswer::Ok;
+            if (style == BoxStyle::AbortRetryIgnoreCritical) {
                 answer = kErrorAnswers[random() % kErrorAnswers.size()];
-            } else if (style == msg_style::kRetryCancelCritical) {
+            } else if (style == BoxStyle::RetryCancelCritical) {
                 answer = kRetryCancel[random() % kRetryCancel.size()];
             }
             boxes.answers.push_back(answer);

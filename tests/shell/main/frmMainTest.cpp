@@ -72,7 +72,7 @@ private slots:
         QFETCH(QString, unreadable);
         Harness h(stored.isValid() ? std::optional(stored.toString()) : std::nullopt);
         h.settings.unreadable = unreadable;
-        h.boxes.answers = {msg_answer::kIgnore};
+        h.boxes.answers = {BoxAnswer::Ignore};
         h.logic.Form_Load();
         QCOMPARE(int(h.logic.PortNumber()), portNumber);
         QCOMPARE(h.controls.listIndex, listIndex);
@@ -105,7 +105,7 @@ private slots:
 
     void load_abortSkipsTheRestAndKeepsWhatWasDone() {
         Harness h(QStringLiteral("abc"));
-        h.boxes.answers = {msg_answer::kAbort};
+        h.boxes.answers = {BoxAnswer::Abort};
         h.logic.Form_Load();
         QCOMPARE(h.controls.applicationTitle, QStringLiteral("Quillmark"));
         QVERIFY(!h.state.EscapePressed);
@@ -118,7 +118,7 @@ private slots:
         Harness h;
         h.files.failChangingDirectory = true;
         h.boxes.whileOpen = [&] { h.files.failChangingDirectory = false; };
-        h.boxes.answers = {msg_answer::kRetry};
+        h.boxes.answers = {BoxAnswer::Retry};
         h.logic.Form_Load();
         QCOMPARE(h.boxes.texts(), QStringList{"Path not found: /opt/quillmark"});
         QCOMPARE(h.files.currentDirectory, h.files.directory);
@@ -157,7 +157,7 @@ private slots:
         h.logic.mnuAbout_Click();
         QCOMPARE(h.boxes.shown.size(), 2);
         QCOMPARE(h.boxes.shown.at(0).text, h.boxes.shown.at(1).text);
-        QCOMPARE(h.boxes.shown.at(0).style, 64);
+        QCOMPARE(h.boxes.shown.at(0).style, BoxStyle::OkInformation);
         QCOMPARE(h.boxes.shown.at(0).title, QStringLiteral("About"));
         QVERIFY(h.boxes.shown.at(0).text.startsWith(
             "Halverd Corvane Data Logging Program Revision 3.00\r\n"));

@@ -113,15 +113,15 @@ private slots:
     }
 
     void truncatedFile_data() {
-        columns<int, int, QString, int>("answer", "dialogs", "caption", "items");
-        QTest::newRow("abort") << int(msg_answer::kAbort) << 1 << "Halverd" << 2;
+        columns<BoxAnswer, int, QString, int>("answer", "dialogs", "caption", "items");
+        QTest::newRow("abort") << int(BoxAnswer::Abort) << 1 << "Halverd" << 2;
         // The user mends the file while the dialog is open; it is read afresh, not appended.
-        QTest::newRow("retry") << int(msg_answer::kRetry) << 1 << "Acme" << 5;
+        QTest::newRow("retry") << int(BoxAnswer::Retry) << 1 << "Acme" << 5;
         // Items 3 to 5 are then missing: one more dialog for each of the four steps using them.
-        QTest::newRow("ignore") << int(msg_answer::kIgnore) << 5 << "Acme" << 2;
+        QTest::newRow("ignore") << int(BoxAnswer::Ignore) << 5 << "Acme" << 2;
     }
     void truncatedFile() {
-        QFETCH(int, answer);
+        QFETCH(BoxAnswer, answer);
         QFETCH(int, dialogs);
         QFETCH(QString, caption);
         QFETCH(int, items);
@@ -131,7 +131,7 @@ private slots:
         writeFile(cfg, "Acme\nArial\n");
         Loaded splash(dir);
         splash.boxes.answers = {answer};
-        splash.boxes.defaultAnswer = msg_answer::kIgnore;
+        splash.boxes.defaultAnswer = BoxAnswer::Ignore;
         splash.boxes.whileOpen = [&] { writeFile(cfg, "Acme\nArial\n9\n\nHalverd_Logo.gif\n!\n"); };
         splash.logic.Form_Load();
         QCOMPARE(splash.boxes.shown.size(), dialogs);
@@ -148,7 +148,7 @@ private slots:
         writeFile(dir.filePath("logo.gif"), "this is text, not a GIF");
         writeFile(dir.filePath("Quillmark.cfg"), "A\nArial\n20\n\nlogo.gif\n!\n");
         Loaded splash(dir);
-        splash.boxes.defaultAnswer = msg_answer::kIgnore;
+        splash.boxes.defaultAnswer = BoxAnswer::Ignore;
         QCOMPARE(splash.logic.Form_Load(), ProcedureEnd::Completed);
         QCOMPARE(splash.boxes.shown.size(), 1);
         QVERIFY(splash.boxes.shown.first().text.contains(
@@ -175,7 +175,7 @@ private slots:
         }
         QtFiles files(dir.path());
         ScriptedMessageBoxes boxes;
-        boxes.defaultAnswer = msg_answer::kIgnore;
+        boxes.defaultAnswer = BoxAnswer::Ignore;
         boxes.whileOpen = [answerAfterMs] { QTest::qWait(answerAfterMs); };
         BrandingLines branding;
         int pokes = 0;
