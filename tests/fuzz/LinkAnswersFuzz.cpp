@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 4:
                 rig.state.RealTimeActive = input.ConsumeBool();
                 rig.port.raiseEvent(input.ConsumeBool() ? input.PickValueInArray(kLineEvents)
-                                                        : input.ConsumeIntegral<std::int32_t>());
+                                                        : LineEvent{input.ConsumeIntegral<std::int32_t>()});
                 rig.pump.yield();
                 break;
             case 5:

@@ -114,11 +114,11 @@ private slots:
 
     void truncatedFile_data() {
         columns<BoxAnswer, int, QString, int>("answer", "dialogs", "caption", "items");
-        QTest::newRow("abort") << int(BoxAnswer::Abort) << 1 << "Halverd" << 2;
+        QTest::newRow("abort") << BoxAnswer::Abort << 1 << "Halverd" << 2;
         // The user mends the file while the dialog is open; it is read afresh, not appended.
-        QTest::newRow("retry") << int(BoxAnswer::Retry) << 1 << "Acme" << 5;
+        QTest::newRow("retry") << BoxAnswer::Retry << 1 << "Acme" << 5;
         // Items 3 to 5 are then missing: one more dialog for each of the four steps using them.
-        QTest::newRow("ignore") << int(BoxAnswer::Ignore) << 5 << "Acme" << 2;
+        QTest::newRow("ignore") << BoxAnswer::Ignore << 5 << "Acme" << 2;
     }
     void truncatedFile() {
         QFETCH(BoxAnswer, answer);
