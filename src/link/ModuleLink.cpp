@@ -11,6 +11,14 @@
 
 namespace quillmark {
 
+namespace {
+
+const QString kTakenAnswers = QStringLiteral(
+    "%1\r\n\r\n%2, which takes the module's answers. Close that program, or keep it off the "
+    "port as the help's Port Setup page describes.");
+
+}  // namespace
+
 ModuleLink::ModuleLink(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
                        const PortNames& names, const std::int16_t& portNumber)
     : port_(port),
@@ -116,9 +124,14 @@ void ModuleLink::appendTimeoutCheck(std::vector<Step>& steps, const bool& answer
             closeIfOpen();
         }
     }));
-    steps.push_back({[&answered, timeoutText] {
+    steps.push_back({[this, &answered, timeoutText] {
                          if (!answered) {
-                             throw RaisedError::comm(timeoutText);
+                             // Another program reading the device takes the answers: the
+                             // cable is not to blame, and the user is told who is.
+                             const QString holders = port_.otherHolders();
+                             throw RaisedError::comm(
+                                 holders.isEmpty() ? timeoutText
+                                                   : kTakenAnswers.arg(timeoutText, holders));
                          }
                          return Flow::Next;
                      },

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -310,15 +311,78 @@ private slots:
     void open_missingDeviceNamesPortAndPath() {
         const QString path = QStringLiteral("/dev/quillmark-no-such-tty");
         mapCom1(path);
-        QCOMPARE(failureOf([this] { port_->open(); }),
-                 QStringLiteral("Com1: no such device ") + path);
+        const QString failure = failureOf([this] { port_->open(); });
+        QVERIFY2(failure.startsWith(QStringLiteral("Com1: no such device ") + path + '.'),
+                 qPrintable(failure));
+        // A replugged adapter is back under another name: the stable one is what helps.
+        QVERIFY2(failure.contains(QStringLiteral("/dev/serial/by-id")), qPrintable(failure));
         QVERIFY(!port_->isOpen());
     }
 
-    void open_portHeldElsewhereIsInUse() {
+    void open_keepsEveryoneElseOut() {
+        int exclusive = -1;
         port_->open();
+        QCOMPARE(::ioctl(pty_->slaveFd(), TIOCGEXCL, &exclusive), 0);
+        QCOMPARE(exclusive, 1);
+        // Taken off again, or no one (the program itself included) could open it next time.
+        port_->close();
+        QCOMPARE(::ioctl(pty_->slaveFd(), TIOCGEXCL, &exclusive), 0);
+        QCOMPARE(exclusive, 0);
+    }
+
+    void otherHolders_namesOtherProgramsOnly_data() {
+        columns<bool, bool>("throughLink", "otherProgram");
+        QTest::newRow("nobody else: the port and the test's own descriptor do not count")
+            << false << false;
+        QTest::newRow("another program") << false << true;
+        QTest::newRow("another program, device mapped through a link") << true << true;
+    }
+    void otherHolders_namesOtherProgramsOnly() {
+        QFETCH(bool, throughLink);
+        QFETCH(bool, otherProgram);
+        QTemporaryDir dir;
+        const QString slave = pty_->slavePath();
+        const QString device =
+            throughLink ? dir.filePath(QStringLiteral("usb-Adapter_A1-if00-port0")) : slave;
+        if (throughLink) {
+            QVERIFY(QFile::link(slave, device));
+            mapCom1(device);
+        }
+        QProcess holder;
+        if (otherProgram) {
+            holder.setStandardInputFile(slave);
+            holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+            QVERIFY(holder.waitForStarted());
+        }
+        port_->open();
+        const QString expected =
+            otherProgram ? QStringLiteral("%1 is also open in sleep (pid %2)")
+                               .arg(device)
+                               .arg(holder.processId())
+                         : QString();
+        // The child has the device open once it runs sleep rather than the fork of this program.
+        QVERIFY(QTest::qWaitFor([&] { return port_->otherHolders() == expected; }));
+        if (otherProgram) {
+            holder.kill();
+            QVERIFY(holder.waitForFinished());
+            QCOMPARE(port_->otherHolders(), QString());
+        }
+    }
+
+    void open_portHeldElsewhereIsInUse_data() {
+        columns<bool>("throughLink");
+        QTest::newRow("same name") << false;
+        // The stable name of a USB adapter, while another program opened /dev/ttyUSB0.
+        QTest::newRow("through a link") << true;
+    }
+    void open_portHeldElsewhereIsInUse() {
+        QFETCH(bool, throughLink);
+        port_->open();
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("usb-Adapter_A1-if00-port0"));
+        QVERIFY(QFile::link(com1Device_, link));
         QtSerialPort second;
-        second.setPort(QStringLiteral("Com1"), com1Device_);
+        second.setPort(QStringLiteral("Com1"), throughLink ? link : com1Device_);
         const QString failure = failureOf([&] { second.open(); });
         QCOMPARE(failure, QStringLiteral("Com1 is in use by another program"));
         QVERIFY(!second.isOpen());

@@ -109,6 +109,7 @@ public:
     void setEventHandler(std::function<void()> handler) override {
         inner_.setEventHandler(std::move(handler));
     }
+    QString otherHolders() const override { return inner_.otherHolders(); }
 
 private:
     SerialPort& inner_;
