@@ -124,11 +124,10 @@ const std::array kLineFaults{
              {true, openRefused({"Com1 is in use by another program"}), kClosed}},
 };
 
-const QString kPortKey = QStringLiteral("Quillmark/Properties/CommPort");
-const QString kMappingKey = QStringLiteral("Quillmark/Ports/Com1");
 
 // Answers every box the way a user getting out of trouble would: Abort, Cancel, OK.
-void answerToGetOut(ProgramHarness& h, int errorAnswer = msg_answer::kAbort) {
+template <typename Harness>
+void answerToGetOut(Harness& h, int errorAnswer = msg_answer::kAbort) {
     h.boxes.whileOpen = [&h, errorAnswer] {
         const int style = h.boxes.shown.last().style;
         h.pump.yield();
@@ -181,8 +180,15 @@ struct TickCounter final : TickObserver {
     void tickEnded() override { ++ended; }
 };
 
+// The program with the real per-user settings file, so that what it keeps is compared on disk.
+using FileHarness = ProgramHarnessWith<QtSettingsStore>;
+
+QString settingsFile();
+
 struct LineFaultRig {
-    ProgramHarness h{sim::Model::CorvaneIIVR, false};
+    // Each row starts from no settings file; the harness and the rig write the mapping.
+    const bool noFileYet = !QFile::exists(settingsFile()) || QFile::remove(settingsFile());
+    FileHarness h{sim::Model::CorvaneIIVR, false};
     std::optional<LineCounters> counters = LineCounters{};
     std::unique_ptr<PortHolder> holder;
     TickCounter ticks;
@@ -190,7 +196,6 @@ struct LineFaultRig {
     // points at whichever device the adapter comes back as.
     QTemporaryDir byId;
     const QString stableName = byId.filePath(QStringLiteral("usb-Corvane_Cable_A1-if00-port0"));
-    int registrations = 2;  // the harness maps Com1 once, to the device; the rig to the link
 
     LineFaultRig() {
         pointStableNameAtModule();
@@ -300,7 +305,7 @@ const std::vector<ServedValue> kServedValues{
 
 // The gauges show the conversions of those bytes, as read from the window, for the model the
 // program identified (a failed identification leaves a model without the retard gauge).
-bool showsServedValues(const ProgramHarness& h) {
+bool showsServedValues(const FileHarness& h) {
     const QString& model = h.state.ModelName;
     const bool hasRetard = model == QLatin1String(kModelCorvaneII) ||
                            model == QLatin1String(kModelCorvaneIIVR);
@@ -472,9 +477,10 @@ private slots:
         QFETCH(bool, running);
         const FaultRow& fault = kLineFaults[std::size_t(row)];
         LineFaultRig rig;
-        ProgramHarness& h = rig.h;
-        const QString storedPort = h.settings.values.value(kPortKey);
-        const int programSaves = h.settings.saves - rig.registrations;
+        FileHarness& h = rig.h;
+        QVERIFY(rig.noFileYet);
+        const QByteArray settingsBefore = readAll(settingsFile());
+        QVERIFY(settingsBefore.contains("Com1=" + QFile::encodeName(rig.stableName)));
 
         if (running) {
             h.openRealTime();
@@ -522,9 +528,8 @@ private slots:
         const bool recovered = h.waitForTicks(2) && h.panel()->isVisible() &&
                                h.state.RealTimeActive && h.boxes.shown.size() == boxesBefore &&
                                showsServedValues(h);
-        const bool nothingLost = h.settings.values.value(kPortKey) == storedPort &&
-                                 h.settings.values.value(kMappingKey) == rig.stableName &&
-                                 h.settings.saves - rig.registrations == programSaves;
+        // The settings file holds byte for byte what it held before the fault.
+        const bool nothingLost = readAll(settingsFile()) == settingsBefore;
         qInfo("FAULT | %s | %s | %s | %s | recovered %s | nothing lost %s", fault.name,
               running ? "running" : "closed", qPrintable(seen(shown)), qPrintable(after),
               recovered ? "yes" : "NO", nothingLost ? "yes" : "NO");
