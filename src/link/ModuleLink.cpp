@@ -34,6 +34,11 @@ void ModuleLink::closeIfOpen() {
     }
 }
 
+QString ModuleLink::namingOtherHolders(const QString& text) const {
+    const QString holders = port_.otherHolders();
+    return holders.isEmpty() ? text : kTakenAnswers.arg(text, holders);
+}
+
 std::chrono::nanoseconds ModuleLink::deadlineFromNow() const {
     return clock_.now() + kAnswerDeadline;
 }
@@ -126,12 +131,7 @@ void ModuleLink::appendTimeoutCheck(std::vector<Step>& steps, const bool& answer
     }));
     steps.push_back({[this, &answered, timeoutText] {
                          if (!answered) {
-                             // Another program reading the device takes the answers: the
-                             // cable is not to blame, and the user is told who is.
-                             const QString holders = port_.otherHolders();
-                             throw RaisedError::comm(
-                                 holders.isEmpty() ? timeoutText
-                                                   : kTakenAnswers.arg(timeoutText, holders));
+                             throw RaisedError::comm(namingOtherHolders(timeoutText));
                          }
                          return Flow::Next;
                      },

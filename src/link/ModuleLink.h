@@ -45,6 +45,9 @@ public:
     bool LinkOK = false;
 
     void closeIfOpen();
+    // `text`, followed by the names of the other programs that have the port's device open and
+    // take the module's answers, if there are any: the cable is not to blame then.
+    QString namingOtherHolders(const QString& text) const;
     std::chrono::nanoseconds deadlineFromNow() const;
     bool pastDeadline(std::chrono::nanoseconds deadline) const;
 

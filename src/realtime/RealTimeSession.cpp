@@ -57,7 +57,7 @@ void RealTimeSession::open() {
         }
     }
     if (!link_.LinkOK) {
-        link_.boxes().show(kNoLink, msg_style::kOkExclamation, kTitle);
+        link_.boxes().show(link_.namingOtherHolders(kNoLink), msg_style::kOkExclamation, kTitle);
         bestEffort([this] { link_.closeIfOpen(); });
     } else {
         ReadFirmwareID(link_, state_);
