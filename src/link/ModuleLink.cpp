@@ -11,6 +11,14 @@
 
 namespace quillmark {
 
+namespace {
+
+const QString kTakenAnswers = QStringLiteral(
+    "%1\r\n\r\n%2, which takes the module's answers. Close that program, or keep it off the "
+    "port as the help's Port Setup page describes.");
+
+}  // namespace
+
 ModuleLink::ModuleLink(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
                        const PortNames& names, const std::int16_t& portNumber)
     : port_(port),
@@ -24,6 +32,11 @@ void ModuleLink::closeIfOpen() {
     if (port_.isOpen()) {
         port_.close();
     }
+}
+
+QString ModuleLink::namingOtherHolders(const QString& text) const {
+    const QString holders = port_.otherHolders();
+    return holders.isEmpty() ? text : kTakenAnswers.arg(text, holders);
 }
 
 std::chrono::nanoseconds ModuleLink::deadlineFromNow() const {
@@ -116,9 +129,9 @@ void ModuleLink::appendTimeoutCheck(std::vector<Step>& steps, const bool& answer
             closeIfOpen();
         }
     }));
-    steps.push_back({[&answered, timeoutText] {
+    steps.push_back({[this, &answered, timeoutText] {
                          if (!answered) {
-                             throw RaisedError::comm(timeoutText);
+                             throw RaisedError::comm(namingOtherHolders(timeoutText));
                          }
                          return Flow::Next;
                      },

@@ -51,6 +51,9 @@ public:
     void closeQuietly() {
         bestEffort([this] { closeIfOpen(); });
     }
+    // `text`, followed by the names of the other programs that have the port's device open and
+    // take the module's answers, if there are any: the cable is not to blame then.
+    QString namingOtherHolders(const QString& text) const;
     std::chrono::nanoseconds deadlineFromNow() const;
     bool pastDeadline(std::chrono::nanoseconds deadline) const;
 

@@ -1,6 +1,7 @@
 // The serial line on a real port: line settings, error marking, buffering and events.
 #include "platform/QtSerialPort.h"
 
+#include "platform/DeviceHolders.h"
 #include "platform/ErrorRecord.h"
 
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <utility>
 
 #ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -86,6 +88,10 @@ QString QtSerialPort::deviceName() const {
     return device_;
 }
 
+QString QtSerialPort::otherHolders() const {
+    return alsoOpenText(device_, otherHoldersOf(device_));
+}
+
 void QtSerialPort::fail(const QString& description) const {
     throw RaisedError::platform(kSource, description);
 }
@@ -117,7 +123,11 @@ void QtSerialPort::open() {
         fail(QStringLiteral("%1 is already open").arg(portLabel()));
     }
     ++session_;
-    port_.setPortName(deviceName());
+    // Opened by the device it leads to: the lock that keeps two programs off one device is
+    // named after the path opened, and a stable name such as /dev/serial/by-id/… would not
+    // meet the lock of a program that opened /dev/ttyUSB0.
+    const QString resolved = QFileInfo(deviceName()).canonicalFilePath();
+    port_.setPortName(resolved.isEmpty() ? deviceName() : resolved);
     if (!port_.open(QIODevice::ReadWrite)) {
         failOpen();
     }
@@ -133,7 +143,20 @@ void QtSerialPort::open() {
                  .arg(portLabel(), settings_.settings, deviceName(), problem));
     }
     setModemLines();
+    holdExclusively(true);
     counters_.restart(counterSource_(nativeHandle()));
+}
+
+void QtSerialPort::holdExclusively(bool exclusive) {
+#ifdef Q_OS_UNIX
+    // Without it any program that takes no lock file could open the device after us and read
+    // the answers; the flag stays on the device until taken off, so it goes before the close.
+    // Best effort: a device that refuses it still serves.
+    ::ioctl(static_cast<int>(nativeHandle()), exclusive ? TIOCEXCL : TIOCNXCL);
+#else
+    // Windows never lets a second program open an open port.
+    (void)exclusive;
+#endif
 }
 
 void QtSerialPort::failOpen() {
@@ -142,8 +165,13 @@ void QtSerialPort::failOpen() {
     const QString reason = reasonFrom(port_);
     port_.clearError();
 #ifndef Q_OS_WIN
+    // A USB adapter plugged in again while its port was open comes back under the next free
+    // name (ttyUSB1 for ttyUSB0); only its /dev/serial/by-id name stays the same.
     if (!QFileInfo::exists(device)) {
-        fail(QStringLiteral("%1: no such device %2").arg(portLabel(), device));
+        fail(QStringLiteral("%1: no such device %2. A USB adapter plugged in again may be back "
+                            "under another name: map %1 to its name under /dev/serial/by-id, "
+                            "which stays the same (see Port Setup in the help).")
+                 .arg(portLabel(), device));
     }
 #endif
     if (error == QSerialPort::DeviceNotFoundError) {
@@ -227,6 +255,7 @@ void QtSerialPort::close() {
         return;
     }
     ++session_;
+    holdExclusively(false);
     port_.close();
     port_.clearError();
     received_.clear();

@@ -29,6 +29,7 @@ public:
     void applySettings(const LineSettings& settings) override;
     void waitForInput(std::chrono::nanoseconds timeout) override;
     void setEventHandler(std::function<void()> handler) override;
+    QString otherHolders() const override;
 
     // Where the driver's error counters come from; the real ioctl unless replaced.
     void setCounterSource(CounterSource source);
@@ -44,6 +45,7 @@ private:
     QString applyLine();
     QString keepErrorMarks();
     void setModemLines();
+    void holdExclusively(bool exclusive);
     void drainPort();
     void checkReadHealth();
     std::intptr_t nativeHandle() const;

@@ -63,6 +63,11 @@ public:
     // The handler runs through the event loop (never inside waitForInput) for every event;
     // it reads the code with lastEvent().
     virtual void setEventHandler(std::function<void()> handler) = 0;
+
+    // Names the other programs that have the selected device open too, and would take the
+    // module's answers ("/dev/ttyUSB0 is also open in ModemManager (pid 812)"); empty when
+    // there are none, or none this user can see.
+    virtual QString otherHolders() const = 0;
 };
 
 }  // namespace quillmark

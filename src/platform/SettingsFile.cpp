@@ -155,6 +155,11 @@ QList<IniLines::Unreadable> IniLines::unreadableLines() const {
 }
 
 std::optional<QByteArray> SettingsFile::readText() const {
+    // A link to a file not made yet (a settings file kept with the user's other dotfiles)
+    // holds nothing yet, as a missing file does; the first save makes the file it leads to.
+    if (const QFileInfo link(path_); link.isSymLink() && !QFileInfo(link.symLinkTarget()).exists()) {
+        return std::nullopt;
+    }
     QFile file(path_);
     if (!file.exists()) {
         return std::nullopt;
@@ -168,6 +173,20 @@ std::optional<QByteArray> SettingsFile::readText() const {
 }
 
 void SettingsFile::writeText(const QByteArray& text) const {
+    // Written through a link, to where it leads; a link into a folder that is not there is
+    // named as such, not as a failure of some file the user never sees.
+    if (const QFileInfo link(path_); link.isSymLink()) {
+        const QFileInfo target(link.symLinkTarget());
+        if (!target.exists() && !target.absoluteDir().exists()) {
+            throw RaisedError::platform(
+                kErrorSource,
+                QStringLiteral("Could not write the settings file %1: it is a link to %2, which "
+                               "does not exist. Create the folder %3, or remove the link.")
+                    .arg(QDir::toNativeSeparators(path_),
+                         QDir::toNativeSeparators(target.filePath()),
+                         QDir::toNativeSeparators(target.absolutePath())));
+        }
+    }
     QSaveFile file(path_);
     // A small text sits in the write buffer until commit(), whose own flush does not fail the
     // commit: on a full disk it would put an empty file in place of the user's. Flushing first

@@ -45,7 +45,7 @@ void RealTimeSession::open() {
         }
     }
     if (!link_.LinkOK) {
-        link_.boxes().show(kNoLink, BoxStyle::OkExclamation, kTitle);
+        link_.boxes().show(link_.namingOtherHolders(kNoLink), BoxStyle::OkExclamation, kTitle);
         link_.closeQuietly();
     } else {
         ReadFirmwareID(link_, state_);

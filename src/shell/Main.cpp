@@ -11,6 +11,7 @@
 #include "platform/QtProgramEnd.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/TerminationRequests.h"
 #include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
 #include "shell/recording/RecordingController.h"
@@ -50,7 +51,15 @@ int Main(int argc, char** argv) {
                                             QStringLiteral("Recordings (*.csv);;All files (*)"));
                                     }});
     StartMainWindow(window, logic);
+    TerminationRequests termination;
+    CloseOnTerminationRequest(window, termination);
     return QApplication::exec();
+}
+
+void CloseOnTerminationRequest(MainWindowWidget& window, TerminationRequests& requests) {
+    // Ended from outside (kill, log-out), the program ends as its close box ends it, without a
+    // box: a recording is closed and an empty one removed.
+    QObject::connect(&requests, &TerminationRequests::requested, &window, &QWidget::close);
 }
 
 void StartMainWindow(MainWindowWidget& window, frmMain& logic) {

@@ -152,15 +152,17 @@ private slots:
     }
 
     void dataRead_answers_data() {
-        columns<int, bool>("fault", "timeout");
-        QTest::newRow("in time") << int(FaultMode::None) << false;
-        QTest::newRow("extra bytes") << int(FaultMode::ExtraBytes) << false;
-        QTest::newRow("short") << int(FaultMode::ShortAnswer) << true;
-        QTest::newRow("late") << int(FaultMode::LateAnswer) << true;
+        // `sent`: every byte the module sends for the command, the late ones included.
+        columns<int, bool, int>("fault", "timeout", "sent");
+        QTest::newRow("in time") << int(FaultMode::None) << false << 3;
+        QTest::newRow("extra bytes") << int(FaultMode::ExtraBytes) << false << 5;
+        QTest::newRow("short") << int(FaultMode::ShortAnswer) << true << 2;
+        QTest::newRow("late") << int(FaultMode::LateAnswer) << true << 3;
     }
     void dataRead_answers() {
         QFETCH(int, fault);
         QFETCH(bool, timeout);
+        QFETCH(int, sent);
         PtyLink t;
         t.module.engine.setFixedData(0x29, {0xFF, 0xFF});
         t.module.engine.setFault(0x29, static_cast<FaultMode>(fault));
@@ -173,7 +175,8 @@ private slots:
         t.module.engine.setFixedData(0x26, {0xAA});
         // The line has no framing: a late answer still on its way would be taken for the next
         // one, so the next read starts once it has arrived, as it would at the next tick.
-        QTest::qWait(300);
+        QVERIFY(QTest::qWaitFor([&] { return t.module.pty.bytesSent() >= std::uint64_t(sent); },
+                                3000));
         QCOMPARE(t.reads.ReadBAT(), 12.0f);  // leftovers of the last answer are discarded
     }
 
@@ -241,10 +244,9 @@ private slots:
                 "2-byte transaction, pacing %s: median %.0f us over 100, floor %.0f us, "
                 "ratio %.2f",
                 pace ? "on" : "off", med, floor, med / floor);
-            // The figures are the report; the bounds only catch a pause that is skipped or a
-            // wait that runs on past a complete answer (sanitizer builds run slower).
-            QVERIFY(med >= 2000.0);
-            QVERIFY2(med < floor + 8000.0, qPrintable(QString::number(med)));
+            // The figures are the report: a busy machine only makes them larger. No machine
+            // makes them smaller than the 2 ms pause after every answer.
+            QVERIFY2(med >= 2000.0, qPrintable(QString::number(med)));
         }
         PtyLink t(true);
         std::vector<double> resync, identify;

@@ -67,15 +67,18 @@ struct ProgramDesk {
     }
 };
 
-struct ProgramHarness : ProgramDesk {
+// The program against a simulated module registered as Com1; `Settings` keeps the per-user
+// settings, in memory unless a test needs the real file.
+template <typename Settings>
+struct ProgramHarnessWith : ProgramDesk {
     std::unique_ptr<SimulatedModule> module;
-    MemorySettingsStore settings;
+    Settings settings;
     QtSerialPort port;
     QtClock clock;
     QtEventPump pump;
     frmMain logic{platformOn(port, clock, pump, settings), state, branding, window};
 
-    explicit ProgramHarness(sim::Model model = sim::Model::CorvaneIIVR, bool pace = true)
+    explicit ProgramHarnessWith(sim::Model model = sim::Model::CorvaneIIVR, bool pace = true)
         : module(std::make_unique<SimulatedModule>(pace, model)) {
         module->registerAs(settings, 1);
         // A real box runs the event loop while it is open.
@@ -83,7 +86,7 @@ struct ProgramHarness : ProgramDesk {
         boxes.defaultAnswer = BoxAnswer::Ok;
         StartMainWindow(window, logic);
     }
-    ~ProgramHarness() {
+    ~ProgramHarnessWith() {
         if (port.isOpen()) {
             port.close();
         }
@@ -128,5 +131,7 @@ struct ProgramHarness : ProgramDesk {
         return waitForTicks(1);
     }
 };
+
+using ProgramHarness = ProgramHarnessWith<MemorySettingsStore>;
 
 }  // namespace quillmark::test

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 
 using namespace quillmark;
@@ -220,7 +221,11 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !h.panel()->isVisible(); }, 3000));
         QVERIFY(h.waitForIdleLink(2000));
         QVERIFY(!h.port.isOpen());
-        QTest::qWait(700);  // no tick runs once the panel is closed
+        // No tick runs once the panel is closed: two more timer rounds send nothing.
+        auto* timer = h.window.findChild<QTimer*>(QStringLiteral("tmrDataRead"));
+        QVERIFY(timer != nullptr);
+        QSignalSpy rounds(timer, &QTimer::timeout);
+        QVERIFY(QTest::qWaitFor([&] { return rounds.size() >= 2; }, 5000));
         const QList<int> sent = h.module->commands(from);
         QVERIFY2(sent.size() <= 6, qPrintable(QString::number(sent.size())));
         QVERIFY(h.boxes.shown.isEmpty());

@@ -1,19 +1,24 @@
 // The link's answer handling: the module answers every command with whatever bytes the input
 // says, at whatever moment, and the user answers every box from the input too. Resync,
 // identification, each read and whole polling ticks run on that. Nothing may crash or hang,
-// Abort never leaves the port open, and the line-error count never wraps.
+// Abort never leaves the port open, and the line-error count never wraps. A tick on a sound line
+// with every answer well formed and in time, whatever happened before it, shows no box and puts
+// on each gauge the conversion of the bytes the module served for that quantity.
 #include "FuzzRequire.h"
 #include "LinkHarness.h"
 #include "SpyViews.h"
 #include "link/CommEvents.h"
 #include "link/LinkBringUp.h"
+#include "link/ModelNames.h"
 #include "realtime/EngineReads.h"
 #include "realtime/PollingCycle.h"
 #include "realtime/RealTimeSession.h"
+#include "realtime/StatusText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
+#include <map>
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,6 +39,7 @@ constexpr std::array kValueReads{&EngineReads::ReadTPS,       &EngineReads::Read
                                  &EngineReads::ReadRPM,       &EngineReads::ReadINJ1,
                                  &EngineReads::ReadINJ2,      &EngineReads::ReadFuelMult1,
                                  &EngineReads::ReadFuelMult2, &EngineReads::ReadRetard};
+constexpr std::array kModels{kModelCorvaneIIVR, kModelCorvaneII, kModelCorvane};
 constexpr std::array kFailingOperations{"open", "write", "count", "read", "discard", "wait"};
 // A user who keeps pressing Retry on a dead line would wait for ever; the fuzzer's user gives up.
 constexpr int kBoxesBeforeGivingUp = 40;
@@ -46,6 +52,78 @@ struct Rig : LinkHarness {
     PollingCycle polling{link, state, reads, view, [this] { session.close(); }};
     CommEvents events{port, boxes, state};
 };
+
+// Every pointer a tick can set, so that a value left from before cannot pass for a new one.
+constexpr double kUnset = -999;
+
+void clearGauges(SpyRealTimeView& view) {
+    for (SpyBarGauge* gauge : {&view.tps, &view.fuel1, &view.fuel2, &view.bat, &view.inj1,
+                                     &view.inj2, &view.retard}) {
+        gauge->value = kUnset;
+    }
+    view.tach.value = kUnset;
+    view.status.clear();
+}
+
+// One tick on a sound line: no operation fails, anything still on its way from earlier answers
+// has arrived (and each command discards it), and the module answers every command with a lead
+// byte and the data bytes of that read's length, within the deadline.
+void checkCleanTick(Rig& rig, FuzzedDataProvider& input) {
+    rig.port.failures.clear();
+    rig.clock.advance(std::chrono::seconds(2));
+    for (int pass = 0; pass < 8 && rig.pump.hasPending(); ++pass) {
+        rig.pump.yield();
+    }
+    if (rig.pump.hasPending()) {
+        return;
+    }
+    const QString model = QString::fromLatin1(input.PickValueInArray(kModels));
+    rig.state.ModelName = model;
+    rig.state.RealTimeActive = true;
+    rig.state.EscapePressed = false;
+    rig.view.panelVisible = true;
+    clearGauges(rig.view);
+
+    std::map<std::uint8_t, QByteArray> served;
+    auto module = std::move(rig.port.module);
+    std::map<std::uint8_t, int> answerLengths;
+    for (std::size_t quantity = 0; quantity < kQuantityCount; ++quantity) {
+        const ReadCommand& read = readCommand(static_cast<Quantity>(quantity));
+        answerLengths[read.command] = read.answerLength;
+    }
+    rig.port.module = [&](std::uint8_t command) -> std::optional<ScriptedAnswer> {
+        const int length = answerLengths.at(command);
+        const std::string data = input.ConsumeBytesAsString(std::size_t(length));
+        QByteArray answer(data.data(), qsizetype(data.size()));
+        answer.resize(length, '\0');
+        served[command] = answer;
+        const auto delay = std::chrono::microseconds(input.ConsumeIntegralInRange(0, 900'000));
+        return ScriptedAnswer{answer, delay};
+    };
+    const qsizetype boxesBefore = rig.boxes.shown.size();
+    rig.polling.pollOnce();
+    rig.port.module = std::move(module);
+
+    require(rig.boxes.shown.size() == boxesBefore);
+    require(rig.link.LinkOK && rig.port.isOpen() && rig.view.panelVisible);
+    // The bytes the module served for a quantity, converted as the program converts them.
+    const auto shows = [&](Quantity quantity) {
+        const QByteArray& answer = served[readCommand(quantity).command];
+        const bool twoBytes = readCommand(quantity).answerLength == 3;
+        return convertReading(quantity, std::uint8_t(answer[1]),
+                              twoBytes ? std::uint8_t(answer[2]) : std::uint8_t(0), model);
+    };
+    require(rig.view.status == statusText(std::uint8_t(served[0x2F][1])));
+    require(rig.view.tps.value == shows(Quantity::Throttle));
+    require(rig.view.fuel1.value == shows(Quantity::FuelMultiplier1));
+    require(rig.view.fuel2.value == shows(Quantity::FuelMultiplier2));
+    require(rig.view.bat.value == shows(Quantity::Battery));
+    require(rig.view.tach.value == static_cast<float>(shows(Quantity::EngineSpeed) / 1000.0));
+    require(rig.view.inj1.value == shows(Quantity::Injector1));
+    require(rig.view.inj2.value == shows(Quantity::Injector2));
+    const bool hasRetard = model != QLatin1String(kModelCorvane);
+    require(rig.view.retard.value == (hasRetard ? shows(Quantity::Retard) : kUnset));
+}
 
 }  // namespace
 
@@ -89,7 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
          ++operation) {
         boxesThisOperation = 0;
         abortedSinceLastWrite = false;
-        switch (input.ConsumeIntegralInRange(0, 6)) {
+        switch (input.ConsumeIntegralInRange(0, 7)) {
             case 0:
                 ReSync(rig.link);
                 break;
@@ -124,12 +202,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 rig.port.failures[QString::fromLatin1(input.PickValueInArray(kFailingOperations))] =
                     input.ConsumeIntegralInRange(-1, 3);
                 break;
-            default:
+            case 6:
                 rig.port.failures.clear();
                 rig.clock.advance(std::chrono::milliseconds(input.ConsumeIntegralInRange(0, 3000)));
                 break;
+            default:
+                checkCleanTick(rig, input);
+                break;
         }
-        require(!rig.link.activity().busy());
         require(rig.state.CommErrorCount >= 0);
         if (abortedSinceLastWrite && rig.port.written.size() == writtenAtAbort) {
             require(!rig.port.isOpen());

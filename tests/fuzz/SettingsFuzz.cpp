@@ -3,7 +3,6 @@
 // choice saved over a damaged file must read back and keep the port mapping and the lines the
 // program could not read.
 #include "FuzzRequire.h"
-#include "StampedFile.h"
 #include "link/PortNames.h"
 #include "link/PortSelection.h"
 #include "platform/ErrorRecord.h"
@@ -15,12 +14,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 using namespace quillmark;
 
@@ -29,11 +28,24 @@ namespace {
 using fuzz::require;
 
 const QString kApp = QStringLiteral("Quillmark");
-std::unique_ptr<QTemporaryDir> configHome;
 
-QString settingsFilePath() {
-    return configHome->path() + QStringLiteral("/Quillmark/Quillmark.conf");
-}
+// Each input gets a settings folder of its own, so nothing of an earlier input is read: no file
+// it left, and no parse QSettings kept of a file at the same path with the same size and stamp.
+class FreshConfigHome {
+public:
+    FreshConfigHome() {
+        require(dir_.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
+        require(QDir().mkpath(dir_.filePath(kApp)));
+    }
+    QString settingsFilePath() const {
+        return dir_.filePath(QStringLiteral("Quillmark/Quillmark.conf"));
+    }
+
+private:
+    QTemporaryDir dir_;
+};
 
 void checkStoredText(const QString& stored) {
     try {
@@ -47,8 +59,17 @@ void checkStoredText(const QString& stored) {
 }
 
 void checkSettingsFile(const QByteArray& contents) {
-    QDir().mkpath(configHome->path() + QStringLiteral("/Quillmark"));
-    require(test::writeStampedFile(settingsFilePath(), contents));
+    const FreshConfigHome home;
+    const QString settingsFilePath = home.settingsFilePath();
+    {
+        // Stamped in the past, so the program's own save, however soon, changes the stamp and
+        // QSettings reads the file again. Flushed first, or closing would stamp it again.
+        QFile file(settingsFilePath);
+        require(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
+                file.flush() &&
+                file.setFileTime(QDateTime::fromSecsSinceEpoch(946684800),
+                                 QFileDevice::FileModificationTime));
+    }
     QtSettingsStore store;
     checkStoredText(store.get(kApp, QStringLiteral("Properties"), QStringLiteral("CommPort"),
                               QStringLiteral("1")));
@@ -70,7 +91,7 @@ void checkSettingsFile(const QByteArray& contents) {
             QStringLiteral("7"));
     // Every line the user wrote is still there but the one entry replaced: the mapping can
     // only read differently where the old entry's broken quoting hid the lines after it.
-    QFile saved(settingsFilePath());
+    QFile saved(settingsFilePath);
     require(saved.open(QIODevice::ReadOnly));
     QByteArrayList left = saved.readAll().replace("\r\n", "\n").split('\n');
     int missing = 0;
@@ -92,7 +113,7 @@ void checkSettingsFile(const QByteArray& contents) {
         require(names.device(5) == mappedBefore);
     }
     // The user's lines stay, those the program cannot read among them.
-    QFile written(settingsFilePath());
+    QFile written(settingsFilePath);
     require(written.open(QIODevice::ReadOnly));
     const QByteArray after = written.readAll();
     QStringList unreadableAfter;
@@ -106,12 +127,6 @@ void checkSettingsFile(const QByteArray& contents) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    configHome = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", configHome->path().toLocal8Bit());
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);

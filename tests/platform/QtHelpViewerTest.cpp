@@ -171,7 +171,7 @@ private slots:
         QTemporaryDir bin;
         QFile script(bin.filePath("xdg-mime"));
         QVERIFY(script.open(QIODevice::WriteOnly) &&
-                script.write("#!/bin/sh\nsleep 3\necho x\n") > 0);
+                script.write("#!/bin/sh\nsleep 20\necho x\n") > 0);
         script.close();
         QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
         const QByteArray path = qgetenv("PATH");
@@ -189,7 +189,10 @@ private slots:
         for (int click = 0; click < 3; ++click) {
             viewer.openContents(chm.fileName());
         }
-        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        // A viewer that waited for the query would take 5 s on the first click, until the
+        // query is given up on, or the query's full 20 s; the clicks take milliseconds.
+        qInfo("three clicks took %lld ms", static_cast<long long>(clock.elapsed()));
+        QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(viewer.helpWindow() && viewer.helpWindow()->isVisible());
     }
 

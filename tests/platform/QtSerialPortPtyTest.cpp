@@ -1,5 +1,6 @@
 // The real serial port on a pseudo-terminal: settings, data in both directions, 0xFF bytes,
 // overflow, discarding, waiting without spinning, events through the event loop, and errors.
+#include "DataColumns.h"
 #include "PseudoTerminal.h"
 #include "TermiosSpeed.h"
 #include "platform/ErrorRecord.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,12 +16,14 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <ctime>
 #include <memory>
 #include <thread>
 
 using namespace quillmark;
 using namespace std::chrono;
+using quillmark::test::columns;
 
 namespace {
 
@@ -212,11 +216,12 @@ private slots:
             flood.append(static_cast<char>(i % 250));
         }
         pty_->send(flood);
-        QTest::qSleep(200);  // everything sits in the driver, nothing read yet
+        QVERIFY(driverHolds(300));  // everything sits in the driver, nothing read yet
         QCOMPARE(port_->waitingCount(), 256);
         QVERIFY(events_.empty());
-        QTest::qWait(50);
-        QVERIFY(std::count(events_.begin(), events_.end(), LineEvent::RxOverflow) >= 1);
+        QVERIFY(QTest::qWaitFor([this] {
+            return std::count(events_.begin(), events_.end(), LineEvent::RxOverflow) >= 1;
+        }));
         QCOMPARE(port_->readOne(), std::uint8_t{0});
         for (int i = 1; i < 255; ++i) {
             port_->readOne();
@@ -230,7 +235,7 @@ private slots:
         pty_->send(bytes({1, 2, 3, 4, 5}));
         QCOMPARE(countAfterWaiting(5), 5);
         pty_->send(QByteArray(40, '\x07'));
-        QTest::qSleep(100);  // still queued in the driver
+        QVERIFY(driverHolds(40));  // still queued in the driver
         port_->discardInput();
         QCOMPARE(port_->waitingCount(), 0);
         port_->waitForInput(100ms);
@@ -243,16 +248,20 @@ private slots:
 
     void waitForInput_returnsEarlyWhenBytesCome() {
         port_->open();
-        std::thread module([this] {
+        std::atomic<steady_clock::time_point> sentAt{steady_clock::time_point::max()};
+        std::thread module([&] {
             std::this_thread::sleep_for(100ms);
+            sentAt = steady_clock::now();
             pty_->send(bytes({0x06}));
         });
+        // A timeout no scheduling delay comes near: the wait ends on the byte or not at all.
+        constexpr auto timeout = 60s;
         const auto start = steady_clock::now();
-        port_->waitForInput(2s);
-        const auto waited = steady_clock::now() - start;
+        port_->waitForInput(timeout);
+        const auto returned = steady_clock::now();
         module.join();
-        QVERIFY(waited >= 80ms);
-        QVERIFY2(waited < 1s, qPrintable(QString::number(duration<double>(waited).count())));
+        QVERIFY(returned >= sentAt.load());
+        QVERIFY(returned - start < timeout);
         QCOMPARE(port_->waitingCount(), 1);
     }
 
@@ -263,9 +272,12 @@ private slots:
         port_->waitForInput(300ms);
         const auto waited = steady_clock::now() - start;
         const auto cpu = cpuTime() - cpuBefore;
+        // A timed wait never ends early; a late end is the machine's business. Sleeping costs
+        // next to no CPU, spinning nearly all of the time waited, however busy the machine.
         QVERIFY(waited >= 300ms);
-        QVERIFY(waited < 800ms);
-        QVERIFY2(cpu < 30ms, qPrintable(QString::number(cpu.count()) + " ms of CPU"));
+        qInfo("waited %.1f ms for a 300 ms timeout, %.2f ms of CPU",
+              duration<double, std::milli>(waited).count(), cpu.count());
+        QVERIFY2(cpu < waited / 4, qPrintable(QString::number(cpu.count()) + " ms of CPU"));
 
         // Sub-millisecond remainders are rounded up, not polled in a loop.
         const auto cpuBeforeShort = cpuTime();
@@ -275,6 +287,7 @@ private slots:
         }
         const auto waitedShort = steady_clock::now() - startShort;
         const auto cpuShort = cpuTime() - cpuBeforeShort;
+        // Rounded down, a hundred waits would end after 100 ms; load only makes them longer.
         QVERIFY(waitedShort >= 190ms);
         QVERIFY2(cpuShort < waitedShort / 4,
                  qPrintable(QString::number(cpuShort.count()) + " ms of CPU"));
@@ -298,15 +311,78 @@ private slots:
     void open_missingDeviceNamesPortAndPath() {
         const QString path = QStringLiteral("/dev/quillmark-no-such-tty");
         mapCom1(path);
-        QCOMPARE(failureOf([this] { port_->open(); }),
-                 QStringLiteral("Com1: no such device ") + path);
+        const QString failure = failureOf([this] { port_->open(); });
+        QVERIFY2(failure.startsWith(QStringLiteral("Com1: no such device ") + path + '.'),
+                 qPrintable(failure));
+        // A replugged adapter is back under another name: the stable one is what helps.
+        QVERIFY2(failure.contains(QStringLiteral("/dev/serial/by-id")), qPrintable(failure));
         QVERIFY(!port_->isOpen());
     }
 
-    void open_portHeldElsewhereIsInUse() {
+    void open_keepsEveryoneElseOut() {
+        int exclusive = -1;
         port_->open();
+        QCOMPARE(::ioctl(pty_->slaveFd(), TIOCGEXCL, &exclusive), 0);
+        QCOMPARE(exclusive, 1);
+        // Taken off again, or no one (the program itself included) could open it next time.
+        port_->close();
+        QCOMPARE(::ioctl(pty_->slaveFd(), TIOCGEXCL, &exclusive), 0);
+        QCOMPARE(exclusive, 0);
+    }
+
+    void otherHolders_namesOtherProgramsOnly_data() {
+        columns<bool, bool>("throughLink", "otherProgram");
+        QTest::newRow("nobody else: the port and the test's own descriptor do not count")
+            << false << false;
+        QTest::newRow("another program") << false << true;
+        QTest::newRow("another program, device mapped through a link") << true << true;
+    }
+    void otherHolders_namesOtherProgramsOnly() {
+        QFETCH(bool, throughLink);
+        QFETCH(bool, otherProgram);
+        QTemporaryDir dir;
+        const QString slave = pty_->slavePath();
+        const QString device =
+            throughLink ? dir.filePath(QStringLiteral("usb-Adapter_A1-if00-port0")) : slave;
+        if (throughLink) {
+            QVERIFY(QFile::link(slave, device));
+            mapCom1(device);
+        }
+        QProcess holder;
+        if (otherProgram) {
+            holder.setStandardInputFile(slave);
+            holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+            QVERIFY(holder.waitForStarted());
+        }
+        port_->open();
+        const QString expected =
+            otherProgram ? QStringLiteral("%1 is also open in sleep (pid %2)")
+                               .arg(device)
+                               .arg(holder.processId())
+                         : QString();
+        // The child has the device open once it runs sleep rather than the fork of this program.
+        QVERIFY(QTest::qWaitFor([&] { return port_->otherHolders() == expected; }));
+        if (otherProgram) {
+            holder.kill();
+            QVERIFY(holder.waitForFinished());
+            QCOMPARE(port_->otherHolders(), QString());
+        }
+    }
+
+    void open_portHeldElsewhereIsInUse_data() {
+        columns<bool>("throughLink");
+        QTest::newRow("same name") << false;
+        // The stable name of a USB adapter, while another program opened /dev/ttyUSB0.
+        QTest::newRow("through a link") << true;
+    }
+    void open_portHeldElsewhereIsInUse() {
+        QFETCH(bool, throughLink);
+        port_->open();
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("usb-Adapter_A1-if00-port0"));
+        QVERIFY(QFile::link(com1Device_, link));
         QtSerialPort second;
-        second.setPort(QStringLiteral("Com1"), com1Device_);
+        second.setPort(QStringLiteral("Com1"), throughLink ? link : com1Device_);
         const QString failure = failureOf([&] { second.open(); });
         QCOMPARE(failure, QStringLiteral("Com1 is in use by another program"));
         QVERIFY(!second.isOpen());
@@ -346,6 +422,17 @@ private:
     void mapCom1(const QString& path) {
         com1Device_ = path;
         port_->setPort(QStringLiteral("Com1"), path);
+    }
+    // Whether the driver holds `count` bytes for the port, waited for without running the
+    // event loop, so nothing reads them meanwhile.
+    bool driverHolds(int count) const {
+        const auto deadline = steady_clock::now() + 5s;
+        int queued = 0;
+        while (::ioctl(pty_->slaveFd(), FIONREAD, &queued) == 0 && queued < count &&
+               steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(1ms);
+        }
+        return queued >= count;
     }
     // The counted wait as the link does it, bounded so a fault fails instead of hanging.
     int countAfterWaiting(int wanted) {

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -121,6 +122,45 @@ private slots:
             description = e.record().description;
         }
         QVERIFY2(description.contains("does not read back"), qPrintable(description));
+    }
+
+    // A settings file kept elsewhere (with the user's other dotfiles) through a link whose
+    // file is not there yet: the choice goes where the link leads, or the user hears that the
+    // link leads nowhere, and where.
+    void danglingLink_isWrittenThroughOrNamed_data() {
+        columns<QString, bool>("target", "written");
+        QTest::newRow("to a file not made yet") << "dotfiles/quillmark.conf" << true;
+        QTest::newRow("into a folder that is not there") << "gone/quillmark.conf" << false;
+    }
+    void danglingLink_isWrittenThroughOrNamed() {
+        QFETCH(QString, target);
+        QFETCH(bool, written);
+        QTemporaryDir elsewhere;
+        QVERIFY(QDir(elsewhere.path()).mkpath(QStringLiteral("dotfiles")));
+        const QString targetPath = elsewhere.filePath(target);
+        writeConf(QByteArray());
+        QVERIFY(QFile::link(targetPath, conf_));
+        QtSettingsStore store;
+        QString description;
+        try {
+            store.save(kApp, "Properties", "CommPort", "2");
+        } catch (const RaisedError& e) {
+            description = e.record().description;
+        }
+        if (written) {
+            QVERIFY2(description.isEmpty(), qPrintable(description));
+            QVERIFY(QFileInfo(conf_).isSymLink());
+            QFile file(targetPath);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("[Properties]\nCommPort=2\n"));
+            QCOMPARE(store.get(kApp, "Properties", "CommPort", "none"), QStringLiteral("2"));
+        } else {
+            QVERIFY2(description.contains(QStringLiteral("is a link to %1, which does not exist")
+                                              .arg(QDir::toNativeSeparators(targetPath))),
+                     qPrintable(description));
+            QVERIFY(!QFileInfo::exists(targetPath));
+        }
+        QVERIFY(QFile::remove(conf_));
     }
 };
 

@@ -107,6 +107,30 @@ private slots:
         QCOMPARE(h.link.LinkOK, result != 0.0f);
     }
 
+    // Another program that has the device open reads the answers first: the cable is fine.
+    void timeout_namesTheProgramThatTookTheAnswers_data() {
+        columns<bool, QString>("status", "timeoutText");
+        QTest::newRow("value read") << false << kValueTimeout;
+        QTest::newRow("status read") << true << kStatusTimeout;
+    }
+    void timeout_namesTheProgramThatTookTheAnswers() {
+        QFETCH(bool, status);
+        QFETCH(QString, timeoutText);
+        Harness h;
+        h.module.allSilent = true;
+        h.port.holders = QStringLiteral("/dev/ttyUSB0 is also open in ModemManager (pid 812)");
+        h.boxes.answers = {BoxAnswer::Ignore};
+        if (status) {
+            h.reads.ReadStatus();
+        } else {
+            h.reads.ReadBAT();
+        }
+        QCOMPARE(h.boxes.shown.size(), 1);
+        const QString text = h.boxes.texts().first();
+        QVERIFY2(text.startsWith(timeoutText + QStringLiteral("\r\n\r\n") + h.port.holders + ','),
+                 qPrintable(text));
+    }
+
     void statusReadTimeout_answers_data() {
         columns<BoxAnswer, QStringList>("answer", "closing");
         QTest::newRow("abort closes the panel, then the port")

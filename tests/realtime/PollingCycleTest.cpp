@@ -106,6 +106,18 @@ private slots:
         QVERIFY(!h.port.isOpen());
     }
 
+    void open_answersTakenByAnotherProgram_namesItInsteadOfBlamingTheCable() {
+        Harness h;
+        h.module.allSilent = true;
+        h.port.holders = QStringLiteral("/dev/ttyUSB0 is also open in ModemManager (pid 812)");
+        h.boxes.defaultAnswer = BoxAnswer::Ok;
+        h.session.openWhenLinkFree();
+        QCOMPARE(h.boxes.shown.size(), 1);
+        const QString text = h.boxes.texts().first();
+        QVERIFY2(text.startsWith(kNoLink + QStringLiteral("\r\n\r\n") + h.port.holders + ','),
+                 qPrintable(text));
+    }
+
     void open_invalidIdentifier_isReportedAndThePanelStillOpens() {
         Harness h;
         h.state.ModelName = QStringLiteral("Corvane II VR");

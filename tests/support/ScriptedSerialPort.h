@@ -129,6 +129,9 @@ public:
         clock_.time = std::max(until, clock_.time + 1ns);
     }
     void setEventHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
+    QString otherHolders() const override { return holders; }
+    // What otherHolders() reports.
+    QString holders;
 
     int blockingWaits = 0;
 

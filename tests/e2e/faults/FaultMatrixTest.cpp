@@ -6,7 +6,11 @@
 #include "DataColumns.h"
 #include "ProgramHarness.h"
 #include "StampedFile.h"
+#include "link/ModelNames.h"
 #include "platform/QtSettingsStore.h"
+#include "realtime/EngineReads.h"
+#include "realtime/PollingCycle.h"
+#include "realtime/recording/TickObserver.h"
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -16,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -38,39 +43,91 @@ enum class Fault {
     PortHeld,
 };
 
+// What the user sees of a fault: each box's text in the order shown, or its words up to where
+// a device or a reason follows (none at all for a fault the program rides out), and the panel
+// and the port afterwards.
+struct Outcome {
+    bool possible = false;  // the fault can strike this way
+    QStringList boxes;
+    QString state;
+};
+
 struct FaultRow {
     Fault fault;
     const char* name;
-    bool whileRunning;         // can happen while the panel runs
-    bool whileIdle;            // can happen with the panel closed
-    bool visibleWhileRunning;  // the program can tell, and must tell, while the panel runs
+    Outcome whileRunning;  // struck while the panel runs
+    Outcome whileIdle;     // struck with the panel closed, then View Real Time Data
 };
+
+const QString kClosed = QStringLiteral("panel closed, port closed");
+const QString kRunning = QStringLiteral("panel open, port open");
+const QString kCannotLink =
+    QStringLiteral("Cannot establish RS-232 link. Check cable and module power.");
+const QString kValueTimeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
+const QString kStatusTimeout =
+    QStringLiteral("RS-232 timeout. Check cable and click Abort or Retry.");
+const QString kInvalidId = QStringLiteral("Error - invalid firmware ID.");
+const Outcome kCannotHappen;
+const Outcome kRiddenOut{true, {}, kRunning};
+
+// A port that cannot be opened: each of the five attempts to get in step shows why, then the
+// link is given up; the panel's first tick tries once more and closes it.
+QStringList openRefused(const QStringList& why) {
+    QStringList boxes;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        boxes += why;
+    }
+    return boxes + QStringList{kCannotLink} + why;
+}
 
 // Framing and parity errors are ignored while the panel runs, overruns close the port silently
 // (the next read reopens it); garbage of the right length cannot be told from data. The line
 // settings are applied while the port is closed, and while the panel runs the program holds
-// the port itself.
-constexpr std::array kLineFaults{
-    FaultRow{Fault::CablePulled, "cable pulled, plugged back", true, true, true},
-    FaultRow{Fault::Silent, "module silent", true, true, true},
-    FaultRow{Fault::Garbage, "garbage answers", true, true, false},
-    FaultRow{Fault::Late, "late answers (1.2 s)", true, true, true},
-    FaultRow{Fault::Short, "short answers", true, true, true},
-    FaultRow{Fault::Doubled, "doubled answers", true, true, false},
-    FaultRow{Fault::Flood, "flooding answers (4096 bytes)", true, false, false},
-    FaultRow{Fault::Framing, "framing error (1004)", true, false, false},
-    FaultRow{Fault::Parity, "parity error (1009)", true, false, false},
-    FaultRow{Fault::Overrun, "hardware overrun (1006)", true, false, false},
-    FaultRow{Fault::BufferOverrun, "driver buffer overrun (1008)", true, false, false},
-    FaultRow{Fault::LineSettingsRefused, "line settings refused (1011)", false, true, true},
-    FaultRow{Fault::PortHeld, "port held by another process", false, true, true},
+// the port itself. The user answers Abort, Cancel or OK.
+const std::array kLineFaults{
+    FaultRow{Fault::CablePulled,
+             "cable pulled, plugged back",
+             {true, {"Com1: write failed: Input/output error;"}, kClosed},
+             {true, openRefused({"Com1: no such device"}), kClosed}},
+    FaultRow{Fault::Silent,
+             "module silent",
+             {true, {kStatusTimeout}, kClosed},
+             {true, {kCannotLink, kStatusTimeout}, kClosed}},
+    FaultRow{Fault::Garbage,
+             "garbage answers",
+             kRiddenOut,
+             {true, {kValueTimeout, kInvalidId}, kRunning}},
+    FaultRow{Fault::Late,
+             "late answers (1.2 s)",
+             {true, {kStatusTimeout}, kClosed},
+             {true, {kValueTimeout, kInvalidId, kStatusTimeout}, kClosed}},
+    FaultRow{Fault::Short,
+             "short answers",
+             {true, {kStatusTimeout}, kClosed},
+             {true, {kCannotLink, kStatusTimeout}, kClosed}},
+    FaultRow{Fault::Doubled, "doubled answers", kRiddenOut, kRiddenOut},
+    FaultRow{Fault::Flood, "flooding answers (4096 bytes)", kRiddenOut, kCannotHappen},
+    FaultRow{Fault::Framing, "framing error (1004)", kRiddenOut, kCannotHappen},
+    FaultRow{Fault::Parity, "parity error (1009)", kRiddenOut, kCannotHappen},
+    FaultRow{Fault::Overrun, "hardware overrun (1006)", kRiddenOut, kCannotHappen},
+    FaultRow{Fault::BufferOverrun, "driver buffer overrun (1008)", kRiddenOut, kCannotHappen},
+    FaultRow{Fault::LineSettingsRefused,
+             "line settings refused (1011)",
+             kCannotHappen,
+             {true,
+              openRefused({"Com1: the line settings 56000,N,8,1.5 could not be applied",
+                           "Device Control Block Error"}),
+              kClosed}},
+    FaultRow{Fault::PortHeld,
+             "port held by another process",
+             kCannotHappen,
+             {true, openRefused({"Com1 is in use by another program"}), kClosed}},
 };
 
-const QString kPortKey = QStringLiteral("Quillmark/Properties/CommPort");
-const QString kMappingKey = QStringLiteral("Quillmark/Ports/Com1");
 
 // Answers every box the way a user getting out of trouble would: Abort, Cancel, OK.
-void answerToGetOut(ProgramHarness& h, BoxAnswer errorAnswer = BoxAnswer::Abort) {
+template <typename Harness>
+void answerToGetOut(Harness& h, BoxAnswer errorAnswer = BoxAnswer::Abort) {
     h.boxes.whileOpen = [&h, errorAnswer] {
         const BoxStyle style = h.boxes.shown.last().style;
         h.pump.yield();
@@ -115,16 +172,40 @@ private:
     bool held_ = false;
 };
 
+// Counts the polling ticks that ran to their end, whatever they read.
+struct TickCounter final : TickObserver {
+    int ended = 0;
+    void tickStarted() override {}
+    void answered(const ReadCommand&, const QByteArray&, float) override {}
+    void tickEnded() override { ++ended; }
+};
+
+// The program with the real per-user settings file, so that what it keeps is compared on disk.
+using FileHarness = ProgramHarnessWith<QtSettingsStore>;
+
+QString settingsFile();
+
 struct LineFaultRig {
-    ProgramHarness h{sim::Model::CorvaneIIVR, false};
+    // Each row starts from no settings file; the harness and the rig write the mapping.
+    const bool noFileYet = !QFile::exists(settingsFile()) || QFile::remove(settingsFile());
+    FileHarness h{sim::Model::CorvaneIIVR, false};
     std::optional<LineCounters> counters = LineCounters{};
     std::unique_ptr<PortHolder> holder;
-    int registrations = 1;  // the harness maps Com1 once
+    TickCounter ticks;
+    // Com1 is mapped to the adapter's stable name, as the help recommends: a link that udev
+    // points at whichever device the adapter comes back as.
+    QTemporaryDir byId;
+    const QString stableName = byId.filePath(QStringLiteral("usb-Corvane_Cable_A1-if00-port0"));
 
     LineFaultRig() {
+        pointStableNameAtModule();
+        h.settings.save(QStringLiteral("Quillmark"), QStringLiteral("Ports"),
+                        QStringLiteral("Com1"), stableName);
         h.port.setCounterSource([this](std::intptr_t) { return counters; });
+        h.logic.polling().setObserver(&ticks);
         answerToGetOut(h);
     }
+    ~LineFaultRig() { h.logic.polling().setObserver(nullptr); }
 
     void apply(Fault fault) {
         auto& engine = h.module->engine;
@@ -178,9 +259,9 @@ struct LineFaultRig {
     void heal(Fault fault) {
         switch (fault) {
             case Fault::CablePulled:
+                // Plugged back, the adapter is a new device; the program is told nothing.
                 h.module = std::make_unique<SimulatedModule>(false);
-                h.module->registerAs(h.settings, 1);
-                ++registrations;
+                pointStableNameAtModule();
                 break;
             case Fault::LineSettingsRefused:
                 h.port.applySettings(LineSettings{});
@@ -195,11 +276,59 @@ struct LineFaultRig {
                 break;
         }
     }
+    void pointStableNameAtModule() {
+        QFile::remove(stableName);
+        QVERIFY(QFile::link(QString::fromStdString(h.module->pty.slavePath()), stableName));
+    }
     std::uint64_t logged() const { return h.module ? h.module->logged() : 0; }
     void settle() {
         (void)QTest::qWaitFor([&] { return !h.logic.link().activity().busy(); }, 5000);
     }
 };
+
+// What the module serves once the fault is over, and the gauge that shows each.
+struct ServedValue {
+    Quantity quantity;
+    const char* gauge;
+    std::vector<std::uint8_t> bytes;
+};
+const std::vector<ServedValue> kServedValues{
+    {Quantity::Throttle, "gauTPS", {0x5C}},
+    {Quantity::FuelMultiplier1, "gauFuelMult1", {0x70}},
+    {Quantity::FuelMultiplier2, "gauFuelMult2", {0x93}},
+    {Quantity::Battery, "gauBatVolts", {0xB4}},
+    {Quantity::Injector1, "gauInj1PW", {0x21, 0x03}},
+    {Quantity::Injector2, "gauInj2PW", {0xE8, 0x01}},
+    {Quantity::Retard, "gauRetard", {0x2A}},
+    {Quantity::EngineSpeed, "gauTach", {0x57}},
+};
+
+// The gauges show the conversions of those bytes, as read from the window, for the model the
+// program identified (a failed identification leaves a model without the retard gauge).
+bool showsServedValues(const FileHarness& h) {
+    const QString& model = h.state.ModelName;
+    const bool hasRetard = model == QLatin1String(kModelCorvaneII) ||
+                           model == QLatin1String(kModelCorvaneIIVR);
+    for (const ServedValue& value : kServedValues) {
+        if (value.quantity == Quantity::Retard && !hasRetard) {
+            continue;
+        }
+        const float shown = convertReading(value.quantity, value.bytes.front(),
+                                           value.bytes.size() > 1 ? value.bytes[1] : 0, model);
+        if (value.quantity == Quantity::EngineSpeed) {
+            if (h.tach()->caption() != rpmReadout(shown)) {
+                qWarning("gauTach shows %s, not %s", qPrintable(h.tach()->caption()),
+                         qPrintable(rpmReadout(shown)));
+                return false;
+            }
+        } else if (h.bar(value.gauge)->pointerValue() != double(shown)) {
+            qWarning("%s shows %g, not %g", value.gauge, h.bar(value.gauge)->pointerValue(),
+                     double(shown));
+            return false;
+        }
+    }
+    return true;
+}
 
 QString stateOf(const QWidget* panel, const SerialPort& port) {
     return QStringLiteral("panel %1, port %2")
@@ -334,10 +463,10 @@ private slots:
         columns<int, bool>("row", "running");
         for (std::size_t i = 0; i < kLineFaults.size(); ++i) {
             const auto& row = kLineFaults[i];
-            if (row.whileRunning) {
+            if (row.whileRunning.possible) {
                 QTest::addRow("%s, panel running", row.name) << int(i) << true;
             }
-            if (row.whileIdle) {
+            if (row.whileIdle.possible) {
                 QTest::addRow("%s, panel closed", row.name) << int(i) << false;
             }
         }
@@ -347,9 +476,10 @@ private slots:
         QFETCH(bool, running);
         const FaultRow& fault = kLineFaults[std::size_t(row)];
         LineFaultRig rig;
-        ProgramHarness& h = rig.h;
-        const QString storedPort = h.settings.values.value(kPortKey);
-        const int programSaves = h.settings.saves - rig.registrations;
+        FileHarness& h = rig.h;
+        QVERIFY(rig.noFileYet);
+        const QByteArray settingsBefore = readAll(settingsFile());
+        QVERIFY(settingsBefore.contains("Com1=" + QFile::encodeName(rig.stableName)));
 
         if (running) {
             h.openRealTime();
@@ -357,39 +487,48 @@ private slots:
             QVERIFY(h.boxes.shown.isEmpty());
         }
         rig.apply(fault.fault);
-        if (running) {
-            const auto from = rig.logged();
-            (void)QTest::qWaitFor(
-                [&] { return !h.panel()->isVisible() || rig.logged() >= from + 3 * 9; }, 8000);
-        } else {
+        // The fault has had its effect once the panel closed or three ticks ran past it; after
+        // an open the first tick decides.
+        const int ticksBefore = rig.ticks.ended;
+        if (!running) {
             h.openRealTime();
-            QTest::qWait(1200);  // the first tick after a failed open closes the panel
         }
+        const int ticksToRun = running ? 3 : 1;
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !h.panel()->isVisible() || rig.ticks.ended >= ticksBefore + ticksToRun; },
+            8000));
         rig.settle();
         const QStringList shown = h.boxes.texts();
         const QString after = stateOf(h.panel(), h.port);
-        if (running ? fault.visibleWhileRunning : true) {
-            if (fault.fault != Fault::Garbage && fault.fault != Fault::Doubled) {
-                QVERIFY2(!shown.isEmpty(), "the user was not told");
-            }
+        const Outcome& expected = running ? fault.whileRunning : fault.whileIdle;
+        const bool boxesAsStated =
+            shown.size() == expected.boxes.size() &&
+            std::equal(shown.begin(), shown.end(), expected.boxes.begin(),
+                       [](const QString& text, const QString& words) {
+                           return text == words || text.startsWith(words + ' ');
+                       });
+        if (!boxesAsStated) {
+            qWarning("boxes shown: %s", qPrintable(shown.join(QStringLiteral(" | "))));
+            qWarning("expected: %s", qPrintable(expected.boxes.join(QStringLiteral(" | "))));
         }
-        if (!h.panel()->isVisible()) {
-            QVERIFY(!h.state.RealTimeActive);
-            QVERIFY(!h.port.isOpen());
-        }
+        QVERIFY(boxesAsStated);
+        QCOMPARE(after, expected.state);
+        QCOMPARE(h.state.RealTimeActive, h.panel()->isVisible());
 
         // Back to work without a restart: the next View (or the running panel) reads again.
         rig.heal(fault.fault);
+        for (const ServedValue& value : kServedValues) {
+            h.module->engine.setFixedData(readCommand(value.quantity).command, value.bytes);
+        }
         if (!h.panel()->isVisible()) {
             h.openRealTime();
         }
         const auto boxesBefore = h.boxes.shown.size();
         const bool recovered = h.waitForTicks(2) && h.panel()->isVisible() &&
-                               h.state.RealTimeActive && h.boxes.shown.size() == boxesBefore;
-        const bool nothingLost = h.settings.values.value(kPortKey) == storedPort &&
-                                 h.settings.values.value(kMappingKey) ==
-                                     QString::fromStdString(h.module->pty.slavePath()) &&
-                                 h.settings.saves - rig.registrations == programSaves;
+                               h.state.RealTimeActive && h.boxes.shown.size() == boxesBefore &&
+                               showsServedValues(h);
+        // The settings file holds byte for byte what it held before the fault.
+        const bool nothingLost = readAll(settingsFile()) == settingsBefore;
         qInfo("FAULT | %s | %s | %s | %s | recovered %s | nothing lost %s", fault.name,
               running ? "running" : "closed", qPrintable(seen(shown)), qPrintable(after),
               recovered ? "yes" : "NO", nothingLost ? "yes" : "NO");

@@ -134,15 +134,26 @@ private slots:
         for (QWidget* child : panel.findChildren<QWidget*>()) {
             child->installEventFilter(&counter);
         }
+        // Every widget marked for repainting is painted in the same pass, so once a marker
+        // repainted, so did every gauge that asked to; the marker paints over nothing else.
+        QWidget marker(&panel);
+        marker.setObjectName(QStringLiteral("marker"));
+        marker.setAttribute(Qt::WA_OpaquePaintEvent);
+        marker.setGeometry(0, 0, 1, 1);
+        marker.show();
+        marker.installEventFilter(&counter);
         const auto settle = [&] {
-            QTest::qWait(60);
-            QCoreApplication::processEvents();
+            marker.update();
+            const bool painted =
+                QTest::qWaitFor([&] { return counter.counts.count("marker") != 0; });
+            counter.counts.erase("marker");
+            return painted;
         };
-        settle();
+        QVERIFY(settle());
         counter.counts.clear();
 
         panel.gauFuelMult1().setPointerValue(12.5);
-        settle();
+        QVERIFY(settle());
         QCOMPARE(counter.counts, (std::map<QString, int>{{"gauFuelMult1", 1}}));
 
         counter.counts.clear();
@@ -151,13 +162,13 @@ private slots:
         panel.gauTach().setTachScaleMax(8.0);
         panel.gauTach().setCaption(QStringLiteral("0"));
         panel.gauTach().setTachDisplayCode(3);
-        settle();
+        QVERIFY(settle());
         QVERIFY(counter.counts.empty());
 
         panel.gauTach().setValue(4.5);
         panel.gauTach().setTachDisplayCode(3);
         panel.gauTach().setCaption(QStringLiteral("4500"));
-        settle();
+        QVERIFY(settle());
         QCOMPARE(counter.counts, (std::map<QString, int>{{"gauTach", 1}}));
     }
 };
