@@ -1,0 +1,34 @@
+// The message boxes of a program nobody watches: the box's text goes to the console as one line
+// and the answer is the one a careful user gives. Ignore for a failed read (its value stays
+// empty, the sample goes on; a failed status read then counts as a lost link), Cancel for a
+// line error, OK for a notice.
+#pragma once
+
+#include "platform/MessageBoxes.h"
+
+namespace quillmark {
+
+class Console;
+
+class ConsoleBoxes final : public MessageBoxes {
+public:
+    explicit ConsoleBoxes(Console& console) : console_(console) {}
+
+    int show(const QString& text, int style, const QString& title) override;
+
+    // While the link is being retried the same boxes come back every attempt; they are answered
+    // without a line.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    // The text of the last box, shown or not.
+    const QString& lastText() const { return lastText_; }
+
+private:
+    Console& console_;
+    bool quiet_ = false;
+    QString lastText_;
+};
+
+// The answer an unattended program gives to a box of `style`.
+int unattendedAnswer(int style);
+
+}  // namespace quillmark
