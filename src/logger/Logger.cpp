@@ -111,10 +111,10 @@ void Logger::onRow(const RecordingRow& row) {
     ++samples_;
     lastRpm_ = row.value(Quantity::EngineSpeed);
     if (phase_ == LoggerState::Connecting || phase_ == LoggerState::LinkLost) {
-        platform_.console.event(QStringLiteral("%1 the module: %2, firmware \"%3\".")
-                                    .arg(linkEverUp_ ? QStringLiteral("Link back to")
-                                                     : QStringLiteral("Connected to"),
-                                         shared_.ModelName, shared_.FirmwareID));
+        const QString line = linkEverUp_
+                                 ? QStringLiteral("Link back to the module: %1, firmware \"%2\".")
+                                 : QStringLiteral("Connected to the module: %1, firmware \"%2\".");
+        platform_.console.event(line.arg(shared_.ModelName, shared_.FirmwareID));
         linkEverUp_ = true;
         boxes_.setQuiet(false);
     }
@@ -240,7 +240,7 @@ void Logger::housekeeping() {
 QString Logger::statusText() const {
     const QString file = file_.hasHeader() ? QFileInfo(file_.path()).fileName() : QStringLiteral("-");
     const QString rpm = lastRpm_ ? QString::number(double(*lastRpm_), 'f', 0) : QStringLiteral("-");
-    return QStringLiteral("%1 | file %2 | %3 rows | %4 samples/s | %5 rpm")
+    return QStringLiteral("%1; file %2; %3 rows; %4 samples/s; %5 rpm")
         .arg(QString::fromLatin1(kStateNames.at(static_cast<std::size_t>(phase_))), file)
         .arg(file_.rows())
         .arg(samplesPerSecond_, 0, 'f', 1)
