@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace quillmark {
 
@@ -146,10 +147,18 @@ void Logger::writeBacklog() {
     if (opening) {
         platform_.console.event(QStringLiteral("Recording to %1").arg(file_.path()));
     }
-    for (const RecordingRow& row : recent_.rows()) {
-        if (row.seconds < fileFrom_ || (lastWritten_ && row.seconds <= *lastWritten_)) {
-            continue;
+    // Usually only the newest row is unwritten: the search starts from the end.
+    const auto& rows = recent_.rows();
+    auto first = rows.end();
+    while (first != rows.begin()) {
+        const double seconds = std::prev(first)->seconds;
+        if (seconds < fileFrom_ || (lastWritten_ && seconds <= *lastWritten_)) {
+            break;
         }
+        --first;
+    }
+    for (auto it = first; it != rows.end(); ++it) {
+        const RecordingRow& row = *it;
         if (const QString error = file_.write(row); !error.isEmpty()) {
             writeFailed(error);
             return;
