@@ -70,6 +70,14 @@ QString LogFile::syncIfDue() {
     return error.isEmpty() ? error : QStringLiteral("%1: %2").arg(path_, error);
 }
 
+QString LogFile::syncNow() {
+    if (!file_) {
+        return {};
+    }
+    const QString error = sync_->syncNow(*file_);
+    return error.isEmpty() ? error : QStringLiteral("%1: %2").arg(path_, error);
+}
+
 void LogFile::close() {
     if (!file_) {
         return;

@@ -30,8 +30,9 @@ public:
     // Returns an empty text, or why the row could not be written; a row that did not fit is cut
     // off again, so the file ends with its last whole row.
     QString write(const RecordingRow& row);
-    // Rows not yet on the disk go there once the sync period is up.
+    // Rows not yet on the disk go there once the sync period is up, or at once.
     QString syncIfDue();
+    QString syncNow();
     // Syncs and closes; a file that never had its header is left as it is (empty).
     void close();
 

@@ -30,8 +30,8 @@ nanoseconds fromSeconds(double seconds) {
 
 }  // namespace
 
-Logger::Logger(const LoggerOptions& options, LoggerPlatform platform, std::int16_t portNumber,
-               QString folder)
+Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
+               std::int16_t portNumber, QString folder)
     : options_(options),
       platform_(platform),
       portNumber_(portNumber),
@@ -44,8 +44,7 @@ Logger::Logger(const LoggerOptions& options, LoggerPlatform platform, std::int16
       polling_(link_, shared_, reads_, view_, [this] { session_.close(); }),
       ticks_(platform.clock),
       trigger_({options.startRpm, options.stopValue(), options.stopAfter}),
-      recent_(std::max(kBacklogSeconds,
-                       std::chrono::duration<double>(options.preTrigger).count())),
+      recent_(std::max(kBacklogSeconds, std::chrono::duration<double>(options.preTrigger).count())),
       file_(platform.clock, options.syncEvery) {
     reads_.setObserver(&ticks_);
     polling_.setObserver(&ticks_);
@@ -101,7 +100,7 @@ void Logger::linkLost() {
                           .arg(options_.device.isEmpty() ? PortNames::displayName(portNumber_)
                                                          : options_.device));
     // What is written so far reaches the disk now, not after the module is back.
-    if (const QString error = file_.syncIfDue(); !error.isEmpty()) {
+    if (const QString error = file_.syncNow(); !error.isEmpty()) {
         writeFailed(error);
     }
     boxes_.setQuiet(true);
@@ -247,7 +246,8 @@ void Logger::housekeeping() {
 }
 
 QString Logger::statusText() const {
-    const QString file = file_.hasHeader() ? QFileInfo(file_.path()).fileName() : QStringLiteral("-");
+    const QString file =
+        file_.hasHeader() ? QFileInfo(file_.path()).fileName() : QStringLiteral("-");
     const QString rpm = lastRpm_ ? QString::number(double(*lastRpm_), 'f', 0) : QStringLiteral("-");
     return QStringLiteral("%1; file %2; %3 rows; %4 samples/s; %5 rpm")
         .arg(QString::fromLatin1(kStateNames.at(static_cast<std::size_t>(phase_))), file)

@@ -45,7 +45,7 @@ struct LoggerPlatform {
 
 enum class LoggerState {
     Connecting,
-    Waiting,    // for the start value
+    Waiting,  // for the start value
     Recording,
     LinkLost,
     WriteFailed,
@@ -54,7 +54,7 @@ enum class LoggerState {
 class Logger {
 public:
     // `portNumber` is the ComN whose device `settings` maps; `folder` takes the files.
-    Logger(const LoggerOptions& options, LoggerPlatform platform, std::int16_t portNumber,
+    Logger(const LoggerOptions& options, const LoggerPlatform& platform, std::int16_t portNumber,
            QString folder);
 
     // Samples until a stop is asked for; the current file ends with whole rows.
@@ -96,8 +96,8 @@ private:
     EngineSpeedTrigger trigger_;
     RecentRows recent_;
     LogFile file_;
-    double fileFrom_ = 0.0;                 // monotonic seconds of the first row the file takes
-    std::optional<double> lastWritten_;    // of the newest row in the file
+    double fileFrom_ = 0.0;              // monotonic seconds of the first row the file takes
+    std::optional<double> lastWritten_;  // of the newest row in the file
     std::chrono::nanoseconds nextWriteTry_{};
     bool writeBlocked_ = false;
 

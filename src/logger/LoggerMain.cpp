@@ -54,9 +54,9 @@ int LoggerMain(int argc, char** argv) {
     } else if (options.device.isEmpty()) {
         // The port the window uses.
         try {
-            portNumber = storedPortNumber(settings.get(program, QStringLiteral("Properties"),
-                                                       QStringLiteral("CommPort"),
-                                                       QStringLiteral("1")));
+            portNumber =
+                storedPortNumber(settings.get(program, QStringLiteral("Properties"),
+                                              QStringLiteral("CommPort"), QStringLiteral("1")));
         } catch (const RaisedError& error) {
             return commandLineError(error.record().description);
         }
@@ -75,7 +75,7 @@ int LoggerMain(int argc, char** argv) {
 
     ProgramSignals stopSignals;
     if (const QString error = stopSignals.install([&logger] { logger.requestStop(); },
-                                              [&logger] { logger.requestNewFile(); });
+                                                  [&logger] { logger.requestNewFile(); });
         !error.isEmpty()) {
         console.event(QStringLiteral("Cannot take the stop signals: %1").arg(error));
         return 1;

@@ -12,8 +12,18 @@ namespace quillmark {
 
 namespace {
 
-enum class Option { Port, Device, Out, Interval, StartRpm, StopRpm, StopAfter, PreTrigger,
-                    SyncEvery, Help };
+enum class Option {
+    Port,
+    Device,
+    Out,
+    Interval,
+    StartRpm,
+    StopRpm,
+    StopAfter,
+    PreTrigger,
+    SyncEvery,
+    Help
+};
 
 struct OptionRow {
     Option option;

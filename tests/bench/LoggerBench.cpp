@@ -72,8 +72,8 @@ private slots:
         env.insert(QStringLiteral("HOME"), dir.path());
         logger.setProcessEnvironment(env);
         logger.start(qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
-                     {"--device", QString::fromStdString(module.slavePath()), "--out",
-                      dir.path(), "--interval", "fast"});
+                     {"--device", QString::fromStdString(module.slavePath()), "--out", dir.path(),
+                      "--interval", "fast"});
         QVERIFY(logger.waitForStarted());
         QTest::qWait(2000);  // bring-up and warm-up
         const ProcessUse start = useOf(logger.processId());
@@ -93,10 +93,11 @@ private slots:
         QCOMPARE(logger.exitCode(), 0);
 
         const double limit = 1000.0 / kSampleFloorMs;
-        qInfo("%.1f samples/s over %.0f s; line limit %.1f/s; ratio %.3f; CPU %.1f %% of one "
-              "core; resident %ld kB at the start, %ld kB at the end",
-              samples / wall, wall, limit, samples / wall / limit,
-              100.0 * (end.cpuSeconds - start.cpuSeconds) / wall, start.rssKb, end.rssKb);
+        qInfo(
+            "%.1f samples/s over %.0f s; line limit %.1f/s; ratio %.3f; CPU %.1f %% of one "
+            "core; resident %ld kB at the start, %ld kB at the end",
+            samples / wall, wall, limit, samples / wall / limit,
+            100.0 * (end.cpuSeconds - start.cpuSeconds) / wall, start.rssKb, end.rssKb);
         const QStringList files = QDir(dir.path()).entryList({"*.csv"});
         QCOMPARE(files.size(), 1);
         QElapsedTimer reading;

@@ -27,7 +27,7 @@ namespace {
 constexpr std::uint8_t kLowSpeed = 20;
 constexpr std::uint8_t kHighSpeed = 50;
 constexpr std::array<std::uint8_t, 9> kSampleCommands{0x2F, 0x22, 0x2B, 0x2C, 0x26,
-                                                       0x27, 0x29, 0x2A, 0x2D};
+                                                      0x27, 0x29, 0x2A, 0x2D};
 
 struct LoggerRun {
     ModuleEngine engine;
@@ -45,10 +45,10 @@ struct LoggerRun {
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
         logger.setProcessEnvironment(env);
-        logger.start(qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
-                     QStringList{"--device", QString::fromStdString(module.slavePath()), "--out",
-                                 folder()} +
-                         options);
+        logger.start(
+            qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
+            QStringList{"--device", QString::fromStdString(module.slavePath()), "--out", folder()} +
+                options);
     }
     // Waits until `times` lines on standard error have held `text`.
     bool waitFor(const QByteArray& text, int ms = 8000, qsizetype times = 1) {
@@ -107,8 +107,8 @@ private slots:
         QTest::newRow("port zero") << QStringList{"--port=0"} << "--port";
         QTest::newRow("no value") << QStringList{"--stop-after"} << "--stop-after";
         QTest::newRow("negative rpm") << QStringList{"--start-rpm", "-5"} << "--start-rpm";
-        QTest::newRow("both ports") << QStringList{"--port", "2", "--device", "/dev/null"}
-                                    << "--device";
+        QTest::newRow("both ports")
+            << QStringList{"--port", "2", "--device", "/dev/null"} << "--device";
     }
     void badOptionExitsTwoNamingIt() {
         QFETCH(QStringList, args);
@@ -124,8 +124,8 @@ private slots:
 
     void triggerOpensWithPreTriggerRowsAndStops() {
         LoggerRun run;
-        run.start({"--start-rpm", "1000", "--pre-trigger", "1", "--stop-after", "1",
-                   "--interval", "50"});
+        run.start(
+            {"--start-rpm", "1000", "--pre-trigger", "1", "--stop-after", "1", "--interval", "50"});
         QVERIFY(run.waitFor("Connected to the module"));
         QTest::qWait(1500);
         const QDateTime crossing = QDateTime::currentDateTime();

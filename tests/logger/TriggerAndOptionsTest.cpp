@@ -20,21 +20,29 @@ private slots:
         QTest::addColumn<QString>("run");
         QTest::addColumn<QString>("changes");
         QTest::newRow("start 0 records from the first sample, never ends")
-            << 0.0 << 0.0 << "0 0 0 0" << "S...";
+            << 0.0 << 0.0 << "0 0 0 0"
+            << "S...";
         QTest::newRow("starts on reaching the start value, not below")
-            << 1000.0 << 1000.0 << "999 1000 1200" << ".S.";
+            << 1000.0 << 1000.0 << "999 1000 1200"
+            << ".S.";
         QTest::newRow("ends after 300 ms below, counted from the first sample below")
-            << 1000.0 << 1000.0 << "1200 900 900 900 900 900" << "S...E.";
+            << 1000.0 << 1000.0 << "1200 900 900 900 900 900"
+            << "S...E.";
         QTest::newRow("a sample back above restarts the count")
-            << 1000.0 << 1000.0 << "1200 900 900 1200 900 900 900 900" << "S......E";
+            << 1000.0 << 1000.0 << "1200 900 900 1200 900 900 900 900"
+            << "S......E";
         QTest::newRow("failed reads neither start nor end nor reset the count")
-            << 1000.0 << 1000.0 << "- 1200 900 - 900 900" << ".S...E";
+            << 1000.0 << 1000.0 << "- 1200 900 - 900 900"
+            << ".S...E";
         QTest::newRow("the next crossing starts a new file")
-            << 1000.0 << 1000.0 << "1200 0 0 0 0 1100" << "S...ES";
+            << 1000.0 << 1000.0 << "1200 0 0 0 0 1100"
+            << "S...ES";
         QTest::newRow("stop value below the start: between them the file goes on")
-            << 2000.0 << 800.0 << "2000 1000 1000 1000 1000 700 700 700 700" << "S.......E";
+            << 2000.0 << 800.0 << "2000 1000 1000 1000 1000 700 700 700 700"
+            << "S.......E";
         QTest::newRow("stop value above the start: the ending sample starts the next file")
-            << 500.0 << 1000.0 << "1200 900 900 900 900" << "S...S";
+            << 500.0 << 1000.0 << "1200 900 900 900 900"
+            << "S...S";
     }
     void triggerStartsAndEndsFiles() {
         QFETCH(double, start);

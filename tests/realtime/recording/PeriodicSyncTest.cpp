@@ -18,10 +18,13 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<QString>("events");
         QTest::addColumn<QString>("synced");
-        QTest::newRow("rows every 300 ms: one sync a second") << 300 << "wwwwwww" << "....s..";
+        QTest::newRow("rows every 300 ms: one sync a second") << 300 << "wwwwwww"
+                                                              << "....s..";
         QTest::newRow("a quiet link: the rows go at the first look after the period")
-            << 400 << "wiii" << "...s";
-        QTest::newRow("nothing written: nothing to sync") << 600 << "iii" << "...";
+            << 400 << "wiii"
+            << "...s";
+        QTest::newRow("nothing written: nothing to sync") << 600 << "iii"
+                                                          << "...";
     }
     void syncsOncePerPeriod() {
         QFETCH(int, step);
