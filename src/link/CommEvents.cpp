@@ -54,7 +54,7 @@ void CommEvents::closeIfOpen() {
     }
 }
 
-void CommEvents::MSComm1_OnComm() {
+void CommEvents::handleLineEvent() {
     try {
         const LineError* error = findLineError(static_cast<std::int16_t>(port_.lastEvent()));
         if (error == nullptr) {

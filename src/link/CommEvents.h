@@ -17,7 +17,11 @@ class CommEvents {
 public:
     CommEvents(SerialPort& port, MessageBoxes& boxes, SharedState& state);
 
-    void MSComm1_OnComm();
+    // The window's serial control event.
+    void MSComm1_OnComm() { handleLineEvent(); }
+    // Reports the port's last event when it is a line error, or deals with it silently while
+    // the real-time view runs.
+    void handleLineEvent();
 
 private:
     void report(const QString& description);

@@ -9,7 +9,7 @@ int unattendedAnswer(int style) {
         case msg_style::kAbortRetryIgnoreCritical:
             return msg_answer::kIgnore;
         case msg_style::kRetryCancelCritical:
-            return msg_answer::kCancel;
+            return msg_answer::kRetry;
         default:
             return msg_answer::kOk;
     }

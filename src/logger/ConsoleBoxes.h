@@ -1,7 +1,7 @@
 // The message boxes of a program nobody watches: the box's text goes to the console as one line
 // and the answer is the one a careful user gives. Ignore for a failed read (its value stays
-// empty, the sample goes on; a failed status read then counts as a lost link), Cancel for a
-// line error, OK for a notice.
+// empty, the sample goes on; a failed status read then counts as a lost link), Retry for a
+// line error (what was received is dropped and the link carries on), OK for a notice.
 #pragma once
 
 #include "platform/MessageBoxes.h"

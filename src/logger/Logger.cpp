@@ -3,6 +3,7 @@
 #include "logger/Console.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/SerialPort.h"
 
 #include <QFileInfo>
 
@@ -43,12 +44,15 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       reads_(link_, shared_, [this] { session_.close(); }),
       polling_(link_, shared_, reads_, view_, [this] { session_.close(); }),
       ticks_(platform.clock),
+      lineEvents_(platform.port, boxes_, shared_),
       trigger_({options.startRpm, options.stopValue(), options.stopAfter}),
       recent_(std::max(kBacklogSeconds, std::chrono::duration<double>(options.preTrigger).count())),
       file_(platform.clock, options.syncEvery) {
     reads_.setObserver(&ticks_);
     polling_.setObserver(&ticks_);
     ticks_.addListener([this](const RecordingRow& row) { onRow(row); });
+    // Line errors reach the console as the window's Communications Error box would show them.
+    platform.port.setEventHandler([this] { lineEvents_.handleLineEvent(); });
 }
 
 void Logger::run() {

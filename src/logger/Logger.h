@@ -4,6 +4,7 @@
 // one as soon as writing works again.
 #pragma once
 
+#include "link/CommEvents.h"
 #include "link/ModuleLink.h"
 #include "link/PortNames.h"
 #include "link/SharedState.h"
@@ -92,6 +93,7 @@ private:
     EngineReads reads_;
     PollingCycle polling_;
     TickRows ticks_;
+    CommEvents lineEvents_;
 
     EngineSpeedTrigger trigger_;
     RecentRows recent_;
