@@ -22,6 +22,14 @@ void Console::status(const QString& text) {
     std::fflush(status_);
 }
 
+void Console::finish() {
+    if (statusShown_) {
+        std::fputs("\n", status_);
+        std::fflush(status_);
+        statusShown_ = false;
+    }
+}
+
 void Console::clearStatusLine() {
     if (statusShown_) {
         std::fputs("\r\x1b[K", status_);

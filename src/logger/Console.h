@@ -18,6 +18,8 @@ public:
     // On a terminal the status line replaces the one before; elsewhere each is a line of its own.
     void status(const QString& text);
     bool statusOnTerminal() const { return statusOnTerminal_; }
+    // The last status line stays, with the terminal's cursor on the next line.
+    void finish();
 
 private:
     void clearStatusLine();

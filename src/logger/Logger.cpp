@@ -73,6 +73,7 @@ void Logger::run() {
     }
     endFile();
     platform_.console.status(statusText());
+    platform_.console.finish();
 }
 
 bool Logger::bringLinkUp() {
