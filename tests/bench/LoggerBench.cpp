@@ -1,6 +1,6 @@
 // quillmark-logger at --interval fast against the line-paced module: samples a second against
 // the line's limit, the logger's processor time, its resident memory over the run, and whether
-// the file opens. QUILLMARK_LOGGER_BENCH_SECONDS sets the length (default 20; 600 for the
+// the file opens. QUILLMARK_LOGGER_BENCH_SECONDS sets the length (default 10; 600 for the
 // ten-minute figure, with QTEST_FUNCTION_TIMEOUT raised to match).
 #include "realtime/recording/RecordingReader.h"
 #include "sim/CommandTable.h"
@@ -62,7 +62,7 @@ private slots:
     void fastAgainstTheLineLimit() {
         const int seconds = qEnvironmentVariableIsSet("QUILLMARK_LOGGER_BENCH_SECONDS")
                                 ? qEnvironmentVariableIntValue("QUILLMARK_LOGGER_BENCH_SECONDS")
-                                : 20;
+                                : 10;
         ModuleEngine engine;
         PtyModule module(engine, true);
         module.start();
