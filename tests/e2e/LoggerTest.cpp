@@ -195,7 +195,11 @@ private slots:
         QTest::qWait(500);
         run.engine.setFault(FaultMode::Silent);
         QVERIFY(run.waitFor("Link to the module lost"));
-        QTest::qWait(1000);
+        // The status read's box, as one line; the retries while it is gone add none.
+        QVERIFY(run.errors.contains("RS-232 timeout. Check cable and click Abort or Retry.\n"));
+        QTest::qWait(3000);
+        QCOMPARE(run.errors.count("RS-232"), 1);
+        QVERIFY(!run.errors.contains("Cannot establish RS-232 link"));
         run.engine.clearFaults();
         QVERIFY(run.waitFor("Link back to the module", 10000));
         QTest::qWait(500);
@@ -210,6 +214,30 @@ private slots:
         }
         QVERIFY2(gap > 1.0, "the rows after the module came back are in the same file");
         QVERIFY(contents.rows.back().seconds - contents.rows.front().seconds > gap + 0.3);
+    }
+
+    void hangUpSignalStartsANewFileWithoutLosingARow() {
+        LoggerRun run;
+        run.start({"--interval", "20"});
+        QVERIFY(run.waitFor("Recording to"));
+        QTest::qWait(500);
+        ::kill(static_cast<pid_t>(run.logger.processId()), SIGHUP);
+        QVERIFY(run.waitFor("Recording to", 3000, 2));
+        QTest::qWait(300);
+        run.stop(SIGTERM);
+        QCOMPARE(run.logger.exitCode(), 0);
+        const QStringList files = run.files();
+        QCOMPARE(files.size(), 2);
+        // The new file opens with the pre-trigger rows, so together they hold every sample.
+        const RecordingContents first = opened(files[0]);
+        const RecordingContents second = opened(files[1]);
+        QVERIFY(first.ok() && second.ok());
+        QVERIFY(second.rows.front().clock <= first.rows.back().clock);
+        QCOMPARE(long(first.rows.size()) +
+                     long(std::count_if(
+                         second.rows.begin(), second.rows.end(),
+                         [&](const RecordingRow& r) { return r.clock > first.rows.back().clock; })),
+                 run.statusCommands());
     }
 
     void stopSignalLeavesWholeRows_data() {
