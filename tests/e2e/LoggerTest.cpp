@@ -188,6 +188,27 @@ private slots:
               (contents.rows.size() - 1) / seconds);
     }
 
+    void failedValueReadLeavesItsCellEmptyAndTheSampleGoesOn() {
+        LoggerRun run;
+        run.start({"--interval", "50"});
+        QVERIFY(run.waitFor("Recording to"));
+        run.engine.setFault(command::kSpeed, FaultMode::Silent);
+        QVERIFY(run.waitFor("RS-232 timeout. Check cable and click Abort.\n"));
+        run.engine.clearFaults();
+        QTest::qWait(300);
+        run.stop(SIGTERM);
+        QCOMPARE(run.logger.exitCode(), 0);
+        QVERIFY(!run.errors.contains("Link to the module lost"));
+        const RecordingContents contents = opened(run.files().front());
+        QVERIFY(contents.ok());
+        const auto gap =
+            std::find_if(contents.rows.begin(), contents.rows.end(),
+                         [](const RecordingRow& r) { return !r.value(Quantity::EngineSpeed); });
+        QVERIFY(gap != contents.rows.end());
+        QVERIFY(gap->value(Quantity::Injector1) && gap->value(Quantity::Retard));
+        QVERIFY(contents.rows.back().value(Quantity::EngineSpeed));
+    }
+
     void moduleGoneAndBackGoesOnInTheSameFile() {
         LoggerRun run;
         run.start({"--interval", "50"});
