@@ -25,6 +25,8 @@ desktop-file-validate "$root/packaging/example.halverd.Quillmark.desktop" || sta
 # reach, so the metainfo is checked offline.
 appstreamcli validate --no-net "$root/packaging/example.halverd.Quillmark.metainfo.xml" || status=1
 lintian --fail-on error "$deb" || status=1
+# The logger's service: systemd-analyze verify and its sandbox score.
+"$root/scripts/check-service.sh" "$deb" || status=1
 echo "Package: $deb ($(du -k "$deb" | cut -f1) KiB," \
     "installed $(dpkg-deb -f "$deb" Installed-Size) KiB)"
 exit "$status"

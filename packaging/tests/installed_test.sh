@@ -11,17 +11,19 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix="$work/usr"
 cmake --install "$build" --prefix "$prefix" > /dev/null
 programs="$prefix/lib/quillmark"
-for file in quillmark quillmark-sim quillmark-simulated Halverd_Logo.gif Quillmark.cfg.sample \
+for file in quillmark quillmark-sim quillmark-logger quillmark-simulated Halverd_Logo.gif Quillmark.cfg.sample \
     help/index.html; do
     [ -f "$programs/$file" ] || fail "$file is not in the program directory"
 done
-for program in quillmark quillmark-sim quillmark-simulated; do
+for program in quillmark quillmark-sim quillmark-logger quillmark-simulated; do
     [ "$(readlink -f "$prefix/bin/$program")" = "$(readlink -f "$programs/$program")" ] ||
         fail "bin/$program does not lead to the program directory"
 done
-for page in quillmark quillmark-sim quillmark-simulated; do
+for page in quillmark quillmark-sim quillmark-logger quillmark-simulated; do
     gzip -t "$prefix/share/man/man1/$page.1.gz" || fail "no manual page for $page"
 done
+[ -f "$prefix/lib/systemd/system/quillmark-logger.service" ] || fail "no logger service"
+[ -f "$prefix/etc/default/quillmark-logger" ] || fail "no options file for the logger service"
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" TMPDIR="$work/tmp"
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime"

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #endif
 
 namespace quillmark {
@@ -33,7 +32,7 @@ QString syncData(QFileDevice& file) {
         result = ::fdatasync(fd);
     } while (result != 0 && errno == EINTR);
     if (result != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return qt_error_string(errno);
     }
 #endif
     return {};

@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #endif
 
 namespace quillmark {
@@ -64,7 +63,7 @@ QString ProgramSignals::install(std::function<void()> onStop, std::function<void
     onStop_ = std::move(onStop);
     onNewFile_ = std::move(onNewFile);
     if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return qt_error_string(errno);
     }
     notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
@@ -75,7 +74,7 @@ QString ProgramSignals::install(std::function<void()> onStop, std::function<void
     action.sa_flags = SA_RESTART;
     for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
         if (sigaction(number, &action, nullptr) != 0) {
-            return QString::fromLocal8Bit(std::strerror(errno));
+            return qt_error_string(errno);
         }
     }
     return {};

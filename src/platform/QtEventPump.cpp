@@ -5,6 +5,12 @@
 
 namespace quillmark {
 
+void QtEventPump::preferPreciseTimers() {
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) {
+        qputenv("QT_NO_GLIB", "1");
+    }
+}
+
 void QtEventPump::yield() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }

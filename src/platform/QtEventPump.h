@@ -7,6 +7,11 @@ namespace quillmark {
 
 class QtEventPump final : public EventPump {
 public:
+    // Before the application object exists: Qt's own event dispatcher, whose waits are exact
+    // to the microsecond, instead of GLib's, which rounds every timer to whole milliseconds and
+    // so stretches each 2 ms pause. Left alone when the user has chosen.
+    static void preferPreciseTimers();
+
     void yield() override;
     void waitForEvents(std::chrono::nanoseconds timeout) override;
 };

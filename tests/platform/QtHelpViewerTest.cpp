@@ -42,7 +42,22 @@ const QStringList kNotMessages =
         "Injector front|Injector rear|"
         "Recordings (*.csv);;All files (*)|color: rgb(255, 48, 48); background: black;|"
         "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
-        "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers")
+        "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers|"
+        // The logger's help text, its status line and states, and a guard no run reaches.
+        "Usage: quillmark-logger [OPTION]... Records a Corvane engine module's live data to "
+        "files, without a window.|"
+        "Without --port or --device the port chosen in the window is used. SIGTERM or SIGINT "
+        "finish the current file and end the logger; SIGHUP starts a new file.|"
+        "read the module on ComN, mapped as in the window|read the module on this serial device|"
+        "folder for the recordings (default: the window's)|"
+        "time between samples (default 500); fast: back to back|"
+        "a file starts when engine speed reaches this (default 0: at once)|"
+        "a file ends when engine speed stays below this (default: the start value)|"
+        "seconds below the stop value that end a file (default 10)|"
+        "samples of this many seconds before the start open the file (default 5)|"
+        "rows reach the disk at least this often (default 1)|show this help and exit|"
+        "%1; file %2; %3 rows; %4 samples/s; %5 rpm|waiting for the start speed|link lost|"
+        "write failed|quillmark-logger: %s|no file is open")
         .split('|');
 
 QString collapsed(QString text) {

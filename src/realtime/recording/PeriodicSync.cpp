@@ -33,7 +33,7 @@ QString PeriodicSync::syncNow(QIODevice& device) {
 }
 
 QString PeriodicSync::sync(QFileDevice& file) {
-    const QString error = syncData(file);
+    QString error = syncData(file);
     lastSync_ = clock_.now();
     if (error.isEmpty()) {
         unsynced_ = false;

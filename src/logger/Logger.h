@@ -1,0 +1,118 @@
+// The unattended logger: brings the link up, samples the module through the window's own
+// polling cycle, and writes the rows into files that the engine-speed trigger starts and ends.
+// A lost link is retried every 2 s for ever; a file that cannot be written is replaced by a new
+// one as soon as writing works again.
+#pragma once
+
+#include "link/CommEvents.h"
+#include "link/ModuleLink.h"
+#include "link/PortNames.h"
+#include "link/SharedState.h"
+#include "logger/ConsoleBoxes.h"
+#include "logger/EngineSpeedTrigger.h"
+#include "logger/HeadlessView.h"
+#include "logger/LogFile.h"
+#include "logger/LoggerOptions.h"
+#include "logger/RecentRows.h"
+#include "realtime/EngineReads.h"
+#include "realtime/PollingCycle.h"
+#include "realtime/RealTimeSession.h"
+#include "realtime/recording/TickRows.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+namespace quillmark {
+
+class Clock;
+class Console;
+class EventPump;
+class SerialPort;
+class SettingsStore;
+
+inline constexpr std::chrono::seconds kLinkRetryPeriod{2};
+inline constexpr std::chrono::seconds kWriteRetryPeriod{2};
+// Rows a full disk kept back are still written when it frees up within this time.
+inline constexpr double kBacklogSeconds = 60.0;
+
+struct LoggerPlatform {
+    SerialPort& port;
+    Clock& clock;
+    EventPump& pump;
+    const SettingsStore& settings;  // the port mapping
+    Console& console;
+};
+
+enum class LoggerState {
+    Connecting,
+    Waiting,  // for the start value
+    Recording,
+    LinkLost,
+    WriteFailed,
+};
+
+class Logger {
+public:
+    // `portNumber` is the ComN whose device `settings` maps; `folder` takes the files.
+    Logger(const LoggerOptions& options, const LoggerPlatform& platform, std::int16_t portNumber,
+           QString folder);
+
+    // Samples until a stop is asked for; the current file ends with whole rows.
+    void run();
+    void requestStop() { stopRequested_ = true; }
+    // Ends the current file; the next sample starts a new one when the trigger holds.
+    void requestNewFile() { newFileRequested_ = true; }
+
+    LoggerState state() const { return phase_; }
+
+private:
+    bool bringLinkUp();
+    void sample();
+    void onRow(const RecordingRow& row);
+    void writeBacklog();
+    void writeFailed(const QString& error);
+    void linkLost();
+    void endFile();
+    void setState(LoggerState state);
+    void idleUntil(std::chrono::nanoseconds until);
+    void housekeeping();
+    QString statusText() const;
+
+    LoggerOptions options_;
+    LoggerPlatform platform_;
+    std::int16_t portNumber_;
+    QString folder_;
+
+    ConsoleBoxes boxes_;
+    SharedState shared_;
+    PortNames names_;
+    ModuleLink link_;
+    HeadlessView view_;
+    RealTimeSession session_;
+    EngineReads reads_;
+    PollingCycle polling_;
+    TickRows ticks_;
+    CommEvents lineEvents_;
+
+    EngineSpeedTrigger trigger_;
+    RecentRows recent_;
+    LogFile file_;
+    double fileFrom_ = 0.0;              // monotonic seconds of the first row the file takes
+    std::optional<double> lastWritten_;  // of the newest row in the file
+    std::chrono::nanoseconds nextWriteTry_{};
+    bool writeBlocked_ = false;
+
+    LoggerState phase_ = LoggerState::Connecting;
+    bool linkEverUp_ = false;
+    bool stopRequested_ = false;
+    bool newFileRequested_ = false;
+    std::optional<float> lastRpm_;
+    long samples_ = 0;
+    long samplesAtLastStatus_ = 0;
+    std::chrono::nanoseconds lastStatus_{};
+    std::chrono::nanoseconds lastStatusLine_{};
+    double samplesPerSecond_ = 0.0;
+};
+
+}  // namespace quillmark

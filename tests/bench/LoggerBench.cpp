@@ -1,0 +1,112 @@
+// quillmark-logger at --interval fast against the line-paced module: samples a second against
+// the line's limit, the logger's processor time, its resident memory over the run, and whether
+// the file opens. QUILLMARK_LOGGER_BENCH_SECONDS sets the length (default 10; 600 for the
+// ten-minute figure, with QTEST_FUNCTION_TIMEOUT raised to match).
+#include "realtime/recording/RecordingReader.h"
+#include "sim/CommandTable.h"
+#include "sim/ModuleEngine.h"
+#include "sim/PtyModule.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+#include <csignal>
+
+using namespace quillmark;
+using namespace quillmark::sim;
+
+namespace {
+
+// 9 command bytes and 20 answer bytes at 56000 baud, 10 bits a byte, plus nine 2 ms pauses.
+constexpr double kByteMs = 10.0 * 1000.0 / 56000.0;
+constexpr double kSampleFloorMs = (9 + 20) * kByteMs + 9 * 2.0;
+
+// Processor seconds (user and system) and resident kilobytes of a process, from /proc.
+struct ProcessUse {
+    double cpuSeconds = 0;
+    long rssKb = 0;
+};
+
+ProcessUse useOf(qint64 pid) {
+    ProcessUse use;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        // Fields 14 and 15 of the line (utime, stime) are 11 and 12 after the name.
+        use.cpuSeconds = (fields.value(11).toDouble() + fields.value(12).toDouble()) /
+                         double(::sysconf(_SC_CLK_TCK));
+    }
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                use.rssKb = line.mid(6).trimmed().split(' ').value(0).toLong();
+            }
+        }
+    }
+    return use;
+}
+
+}  // namespace
+
+class LoggerBench final : public QObject {
+    Q_OBJECT
+private slots:
+    void fastAgainstTheLineLimit() {
+        const int seconds = qEnvironmentVariableIsSet("QUILLMARK_LOGGER_BENCH_SECONDS")
+                                ? qEnvironmentVariableIntValue("QUILLMARK_LOGGER_BENCH_SECONDS")
+                                : 10;
+        ModuleEngine engine;
+        PtyModule module(engine, true);
+        module.start();
+        QTemporaryDir dir;
+        QProcess logger;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.path());
+        logger.setProcessEnvironment(env);
+        logger.start(qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
+                     {"--device", QString::fromStdString(module.slavePath()), "--out", dir.path(),
+                      "--interval", "fast"});
+        QVERIFY(logger.waitForStarted());
+        QTest::qWait(2000);  // bring-up and warm-up
+        const ProcessUse start = useOf(logger.processId());
+        const auto statusBefore = engine.log().total();
+        QElapsedTimer timer;
+        timer.start();
+        for (int s = 10; s <= seconds; s += 10) {
+            QTest::qWait(10000);
+            qInfo("after %4d s: resident %ld kB", s, useOf(logger.processId()).rssKb);
+        }
+        QTest::qWait(std::max(0, seconds * 1000 - int(timer.elapsed())));
+        const double wall = timer.nsecsElapsed() / 1e9;
+        const ProcessUse end = useOf(logger.processId());
+        const double samples = double(engine.log().total() - statusBefore) / 9.0;
+        ::kill(static_cast<pid_t>(logger.processId()), SIGTERM);
+        QVERIFY(logger.waitForFinished(10000));
+        QCOMPARE(logger.exitCode(), 0);
+
+        const double limit = 1000.0 / kSampleFloorMs;
+        qInfo(
+            "%.1f samples/s over %.0f s; line limit %.1f/s; ratio %.3f; CPU %.1f %% of one "
+            "core; resident %ld kB at the start, %ld kB at the end",
+            samples / wall, wall, limit, samples / wall / limit,
+            100.0 * (end.cpuSeconds - start.cpuSeconds) / wall, start.rssKb, end.rssKb);
+        const QStringList files = QDir(dir.path()).entryList({"*.csv"});
+        QCOMPARE(files.size(), 1);
+        QElapsedTimer reading;
+        reading.start();
+        const RecordingContents contents = readRecordingFile(dir.filePath(files.front()));
+        QVERIFY2(contents.ok(), qPrintable(contents.error));
+        qInfo("the file: %zu rows, read back in %lld ms", contents.rows.size(), reading.elapsed());
+    }
+};
+
+QTEST_GUILESS_MAIN(LoggerBench)
+#include "LoggerBench.moc"

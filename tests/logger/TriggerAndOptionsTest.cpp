@@ -1,0 +1,109 @@
+// The logger's trigger on a scripted engine-speed run, and its command line's values.
+#include "logger/EngineSpeedTrigger.h"
+#include "logger/LoggerOptions.h"
+
+#include <QTest>
+
+using namespace quillmark;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(std::chrono::milliseconds)
+
+class TriggerAndOptionsTest final : public QObject {
+    Q_OBJECT
+private slots:
+    // A run is "rpm" per 100 ms sample, '-' for a failed speed read; the result has one letter
+    // per sample: S a file starts, E the file ended before it, . nothing changes.
+    void triggerStartsAndEndsFiles_data() {
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("stop");
+        QTest::addColumn<QString>("run");
+        QTest::addColumn<QString>("changes");
+        QTest::newRow("start 0 records from the first sample, never ends")
+            << 0.0 << 0.0 << "0 0 0 0"
+            << "S...";
+        QTest::newRow("starts on reaching the start value, not below")
+            << 1000.0 << 1000.0 << "999 1000 1200"
+            << ".S.";
+        QTest::newRow("ends after 300 ms below, counted from the first sample below")
+            << 1000.0 << 1000.0 << "1200 900 900 900 900 900"
+            << "S...E.";
+        QTest::newRow("a sample back above restarts the count")
+            << 1000.0 << 1000.0 << "1200 900 900 1200 900 900 900 900"
+            << "S......E";
+        QTest::newRow("failed reads neither start nor end nor reset the count")
+            << 1000.0 << 1000.0 << "- 1200 900 - 900 900"
+            << ".S...E";
+        QTest::newRow("the next crossing starts a new file")
+            << 1000.0 << 1000.0 << "1200 0 0 0 0 1100"
+            << "S...ES";
+        QTest::newRow("stop value below the start: between them the file goes on")
+            << 2000.0 << 800.0 << "2000 1000 1000 1000 1000 700 700 700 700"
+            << "S.......E";
+        QTest::newRow("stop value above the start: the ending sample starts the next file")
+            << 500.0 << 1000.0 << "1200 900 900 900 900"
+            << "S...S";
+    }
+    void triggerStartsAndEndsFiles() {
+        QFETCH(double, start);
+        QFETCH(double, stop);
+        QFETCH(QString, run);
+        QFETCH(QString, changes);
+        EngineSpeedTrigger trigger({start, stop, 300ms});
+        QString seen;
+        std::chrono::milliseconds time{0};
+        for (const QString& sample : run.split(' ')) {
+            const std::optional<float> rpm =
+                sample == "-" ? std::nullopt : std::optional<float>(sample.toFloat());
+            switch (trigger.feed(time, rpm)) {
+                case TriggerChange::Start:
+                    seen += 'S';
+                    break;
+                case TriggerChange::Stop:
+                    seen += 'E';
+                    break;
+                case TriggerChange::None:
+                    seen += '.';
+                    break;
+            }
+            time += 100ms;
+        }
+        QCOMPARE(seen, changes);
+    }
+
+    void restartEndsTheFileAndStartsAgainWhileTheTriggerHolds() {
+        EngineSpeedTrigger trigger({1000, 1000, 10s});
+        QCOMPARE(trigger.feed(0ms, 1500.0f), TriggerChange::Start);
+        trigger.restart();
+        QVERIFY(!trigger.recording());
+        QCOMPARE(trigger.feed(100ms, 1500.0f), TriggerChange::Start);
+    }
+
+    void optionsTakeTheirValues_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<std::chrono::milliseconds>("interval");
+        QTest::addColumn<double>("stopRpm");
+        QTest::addColumn<std::chrono::milliseconds>("preTrigger");
+        QTest::newRow("defaults") << QStringList{} << 500ms << 0.0 << 5000ms;
+        QTest::newRow("fast, stop value from the start value")
+            << QStringList{"--interval", "fast", "--start-rpm", "1000"} << 0ms << 1000.0 << 5000ms;
+        QTest::newRow("name=value, fractions of seconds")
+            << QStringList{"--interval=20", "--start-rpm=900", "--stop-rpm=700",
+                           "--pre-trigger=0.25"}
+            << 20ms << 700.0 << 250ms;
+    }
+    void optionsTakeTheirValues() {
+        QFETCH(QStringList, args);
+        QFETCH(std::chrono::milliseconds, interval);
+        QFETCH(double, stopRpm);
+        QFETCH(std::chrono::milliseconds, preTrigger);
+        const ParsedLoggerOptions parsed = parseLoggerOptions(args);
+        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        QCOMPARE(parsed.options.interval, interval);
+        QCOMPARE(parsed.options.stopValue(), stopRpm);
+        QCOMPARE(parsed.options.preTrigger, preTrigger);
+    }
+};
+
+QTEST_GUILESS_MAIN(TriggerAndOptionsTest)
+#include "TriggerAndOptionsTest.moc"
