@@ -6,8 +6,38 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace quillmark {
+
+namespace {
+
+// The number of a pseudo-terminal's device (/dev/pts/N); none for any other device.
+std::optional<int> ptyIndex(const QString& canonicalDevice) {
+    static const QString kPts = QStringLiteral("/dev/pts/");
+    bool isNumber = false;
+    const int index = canonicalDevice.startsWith(kPts)
+                          ? canonicalDevice.mid(kPts.size()).toInt(&isNumber)
+                          : 0;
+    return isNumber ? std::optional(index) : std::nullopt;
+}
+
+// Whether the descriptor is the master side of pseudo-terminal `index`: the program that made
+// the terminal (a simulator, a terminal window) is its other end, not a second reader.
+bool isPtyMaster(const QDir& process, const QString& fd, int index) {
+    if (!QFileInfo(process.filePath(QStringLiteral("fd/") + fd)).symLinkTarget().endsWith(
+            QStringLiteral("ptmx"))) {
+        return false;
+    }
+    QFile info(process.filePath(QStringLiteral("fdinfo/") + fd));
+    if (!info.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray wanted = "tty-index:\t" + QByteArray::number(index) + '\n';
+    return info.readAll().contains(wanted);
+}
+
+}  // namespace
 
 QList<DeviceHolder> otherHoldersOf(const QString& device) {
 #ifdef Q_OS_LINUX
@@ -40,6 +70,13 @@ QList<DeviceHolder> otherHoldersOf(const QString& device, const QString& procRoo
         });
         if (!holds) {
             continue;
+        }
+        if (const auto index = ptyIndex(target)) {
+            const QDir process(proc.filePath(entry));
+            if (std::any_of(descriptors.begin(), descriptors.end(),
+                            [&](const QString& fd) { return isPtyMaster(process, fd, *index); })) {
+                continue;
+            }
         }
         QFile comm(proc.filePath(entry + QStringLiteral("/comm")));
         QString program = comm.open(QIODevice::ReadOnly)

@@ -219,7 +219,8 @@ private slots:
         // The status read's box, as one line; the retries while it is gone add none.
         QVERIFY(run.errors.contains("RS-232 timeout. Check cable and click Abort or Retry.\n"));
         QTest::qWait(3000);
-        QCOMPARE(run.errors.count("RS-232"), 1);
+        // A value read cut off as the module went quiet may add its own line before it.
+        QCOMPARE(run.errors.count("click Abort or Retry."), 1);
         QVERIFY(!run.errors.contains("Cannot establish RS-232 link"));
         run.engine.clearFaults();
         QVERIFY(run.waitFor("Link back to the module", 10000));

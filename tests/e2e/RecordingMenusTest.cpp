@@ -65,6 +65,9 @@ private slots:
 
     void recording_endsAndClosesWithThePanel() {
         Harness h;
+        // A chart opened before the panel knows no model yet; it follows the VR once it is read.
+        h.recordings.showChart();
+        QCOMPARE(h.recordings.liveChart()->chart()->speedRedFrom(), 6000.0);
         h.openRealTime();
         QVERIFY(h.state.RealTimeActive);
         QVERIFY(h.waitForTicks(1));
@@ -82,6 +85,7 @@ private slots:
         QVERIFY(line->isVisible());
         QVERIFY(line->text().startsWith(QStringLiteral("REC 0:0")));
         QVERIFY(h.waitForTicks(4));
+        QCOMPARE(h.recordings.liveChart()->chart()->speedRedFrom(), 9500.0);
         if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
             QVERIFY(h.window.grab().save(QString::fromLocal8Bit(shots) + "/recording.png"));
         }
