@@ -12,7 +12,10 @@ namespace quillmark::test {
 
 PseudoTerminal::PseudoTerminal() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+    // A program the test starts must not inherit the terminal's master side: it would count as
+    // the terminal's maker, not as another program holding the device.
+    if (master_ < 0 || ::fcntl(master_, F_SETFD, FD_CLOEXEC) != 0 || ::grantpt(master_) != 0 ||
+        ::unlockpt(master_) != 0) {
         return;
     }
     const char* name = ::ptsname(master_);
@@ -20,7 +23,7 @@ PseudoTerminal::PseudoTerminal() {
         return;
     }
     slavePath_ = QString::fromLocal8Bit(name);
-    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (slave_ >= 0) {
         // The default line echoes; bytes echoed back would look like commands sent by the port.
         termios line{};
