@@ -45,7 +45,8 @@ enum class Fault {
 
 // What the user sees of a fault: each box's text in the order shown, or its words up to where
 // a device or a reason follows (none at all for a fault the program rides out), and the panel
-// and the port afterwards.
+// and the port afterwards. kHolder stands for the sentence naming the program that holds the
+// device.
 struct Outcome {
     bool possible = false;  // the fault can strike this way
     QStringList boxes;
@@ -67,6 +68,7 @@ const QString kValueTimeout = QStringLiteral("RS-232 timeout. Check cable and cl
 const QString kStatusTimeout =
     QStringLiteral("RS-232 timeout. Check cable and click Abort or Retry.");
 const QString kInvalidId = QStringLiteral("Error - invalid firmware ID.");
+const QString kHolder = QStringLiteral("<holder>");
 const Outcome kCannotHappen;
 const Outcome kRiddenOut{true, {}, kRunning};
 
@@ -121,7 +123,10 @@ const std::array kLineFaults{
     FaultRow{Fault::PortHeld,
              "port held by another process",
              kCannotHappen,
-             {true, openRefused({"Com1 is in use by another program"}), kClosed}},
+             {true,
+              openRefused({"Com1 is in use by another program"})
+                  .replaceInStrings(kCannotLink, kCannotLink + QStringLiteral("\r\n\r\n") + kHolder),
+              kClosed}},
 };
 
 
@@ -160,6 +165,7 @@ public:
     }
     ~PortHolder() { release(); }
     bool held() const { return held_; }
+    qint64 pid() const { return process_.processId(); }
     void release() {
         if (process_.state() != QProcess::NotRunning) {
             process_.closeWriteChannel();
@@ -500,12 +506,19 @@ private slots:
         rig.settle();
         const QStringList shown = h.boxes.texts();
         const QString after = stateOf(h.panel(), h.port);
-        const Outcome& expected = running ? fault.whileRunning : fault.whileIdle;
+        Outcome expected = running ? fault.whileRunning : fault.whileIdle;
+        // The system names a program by the first 15 characters of its name.
+        expected.boxes.replaceInStrings(
+            kHolder, QStringLiteral("%1 is also open in quillmark-port- (pid %2)")
+                         .arg(rig.stableName)
+                         .arg(rig.holder ? rig.holder->pid() : 0));
         const bool boxesAsStated =
             shown.size() == expected.boxes.size() &&
             std::equal(shown.begin(), shown.end(), expected.boxes.begin(),
                        [](const QString& text, const QString& words) {
-                           return text == words || text.startsWith(words + ' ');
+                           return text.startsWith(words) &&
+                                  (text.size() == words.size() ||
+                                   !text.at(words.size()).isLetterOrNumber());
                        });
         if (!boxesAsStated) {
             qWarning("boxes shown: %s", qPrintable(shown.join(QStringLiteral(" | "))));
