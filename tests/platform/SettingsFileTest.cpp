@@ -16,6 +16,17 @@ namespace {
 
 const QString kApp = QStringLiteral("Quillmark");
 
+// What saving the port choice reports; empty when it was saved.
+QString saveFailure() {
+    QtSettingsStore store;
+    try {
+        store.save(kApp, "Properties", "CommPort", "2");
+    } catch (const RaisedError& e) {
+        return e.record().description;
+    }
+    return {};
+}
+
 }  // namespace
 
 class SettingsFileTest final : public QObject {
@@ -102,26 +113,15 @@ private slots:
         QFile blocker(home_.filePath(kApp));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        QtSettingsStore store;
-        QString description;
-        try {
-            store.save(kApp, "Properties", "CommPort", "2");
-        } catch (const RaisedError& e) {
-            description = e.record().description;
-        }
+        const QString description = saveFailure();
         QVERIFY2(description.startsWith("Could not write the settings file"),
                  qPrintable(description));
         QVERIFY(blocker.remove() && QDir(home_.path()).mkpath(kApp));
 
         // An open quote hides every line after it from the reader: written, yet not stored.
         writeConf("Note=\"open\n[Properties]\nCommPort=1\n");
-        description.clear();
-        try {
-            store.save(kApp, "Properties", "CommPort", "2");
-        } catch (const RaisedError& e) {
-            description = e.record().description;
-        }
-        QVERIFY2(description.contains("does not read back"), qPrintable(description));
+        const QString unreadable = saveFailure();
+        QVERIFY2(unreadable.contains("does not read back"), qPrintable(unreadable));
     }
 
     // A settings file kept elsewhere (with the user's other dotfiles) through a link whose
@@ -140,20 +140,15 @@ private slots:
         const QString targetPath = elsewhere.filePath(target);
         writeConf(QByteArray());
         QVERIFY(QFile::link(targetPath, conf_));
-        QtSettingsStore store;
-        QString description;
-        try {
-            store.save(kApp, "Properties", "CommPort", "2");
-        } catch (const RaisedError& e) {
-            description = e.record().description;
-        }
+        const QString description = saveFailure();
         if (written) {
             QVERIFY2(description.isEmpty(), qPrintable(description));
             QVERIFY(QFileInfo(conf_).isSymLink());
             QFile file(targetPath);
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), QByteArray("[Properties]\nCommPort=2\n"));
-            QCOMPARE(store.get(kApp, "Properties", "CommPort", "none"), QStringLiteral("2"));
+            QCOMPARE(QtSettingsStore().get(kApp, "Properties", "CommPort", "none"),
+                     QStringLiteral("2"));
         } else {
             QVERIFY2(description.contains(QStringLiteral("is a link to %1, which does not exist")
                                               .arg(QDir::toNativeSeparators(targetPath))),
