@@ -73,7 +73,7 @@ QString recordedModel(const std::vector<RecordingRow>& rows, const QString& file
 }
 
 QString expandRecordingFolder(const QString& folder) {
-    const QString home = QDir::homePath();
+    QString home = QDir::homePath();
     QString path = folder.trimmed();
     if (path == QStringLiteral("~")) {
         return home;
