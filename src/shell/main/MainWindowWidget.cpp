@@ -164,15 +164,18 @@ void MainWindowWidget::buildMenuBar() {
     QFont menuFont = QApplication::font(menuBar());
     menuFont.setResolveMask(QFont::AllPropertiesResolved);
     menuBar()->setFont(menuFont);
-    static_assert(std::tuple_size_v<decltype(menus_)> == main_layout::kMenuBar.size());
     static_assert(main_layout::kMenuBar[0].name == "mnuFile" &&
                       main_layout::kMenuBar[1].name == "mnuView",
-                  "fileMenu() and viewMenu() name these places");
+                  "fileMenu() and viewMenu() are the first two menus");
     for (std::size_t m = 0; m < main_layout::kMenuBar.size(); ++m) {
         const auto& menuLayout = main_layout::kMenuBar[m];
         QMenu* menu = menuBar()->addMenu(text(menuLayout.caption));
         menu->setObjectName(text(menuLayout.name));
-        menus_[m] = menu;
+        if (m == 0) {
+            fileMenu_ = menu;
+        } else if (m == 1) {
+            viewMenu_ = menu;
+        }
         for (const auto& item : menuLayout.items) {
             QAction* action = menu->addAction(text(item.caption));
             action->setObjectName(text(item.name));

@@ -6,8 +6,6 @@
 
 #include <QMainWindow>
 
-#include <array>
-
 class QAction;
 class QComboBox;
 class QGroupBox;
@@ -47,8 +45,8 @@ public:
 
     // For the features that add to the window: its menus by their place in the menu table,
     // the entry that ends the File menu, and the panel.
-    QMenu* fileMenu() const { return menus_[0]; }
-    QMenu* viewMenu() const { return menus_[1]; }
+    QMenu* fileMenu() const { return fileMenu_; }
+    QMenu* viewMenu() const { return viewMenu_; }
     QAction* exitAction() const { return exit_; }
     QAction* viewRealTimeAction() const { return viewRealTime_; }
     RealTimePanelWidget* realTimePanel() const { return realTimeData_; }
@@ -66,7 +64,8 @@ private:
     void fire(void (MainWindowEvents::*handler)());
 
     MainWindowEvents* events_ = nullptr;
-    std::array<QMenu*, 4> menus_{};
+    QMenu* fileMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
     QAction* exit_ = nullptr;
     QAction* viewRealTime_ = nullptr;
     QWidget* clientArea_ = nullptr;
