@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include <charconv>
+#include <limits>
 #include <cmath>
 #include <system_error>
 
@@ -23,34 +24,44 @@ QByteArray csvField(const QString& text) {
 }
 
 // Splits one line into fields, honouring quotes; false when a quote is left open or a quoted
-// field runs into other text.
-bool splitCsv(QByteArrayView line, std::vector<QByteArray>& fields) {
+// field runs into other text. A field is a view into the line, or into `unescaped` where a
+// quoted field held doubled quotes.
+bool splitCsv(QByteArrayView line, std::vector<QByteArrayView>& fields,
+              std::vector<QByteArray>& unescaped) {
     fields.clear();
+    unescaped.clear();
     qsizetype i = 0;
     const qsizetype n = line.size();
     while (true) {
         if (i < n && line[i] == '"') {
-            QByteArray value;
-            ++i;
+            const qsizetype start = ++i;
+            bool doubled = false;
             while (true) {
                 if (i >= n) {
                     return false;
                 }
                 if (line[i] == '"') {
                     if (i + 1 < n && line[i + 1] == '"') {
-                        value += '"';
+                        doubled = true;
                         i += 2;
                         continue;
                     }
-                    ++i;
                     break;
                 }
-                value += line[i++];
+                ++i;
             }
+            const QByteArrayView quoted = line.sliced(start, i - start);
+            ++i;  // the closing quote
             if (i < n && line[i] != ',') {
                 return false;
             }
-            fields.push_back(value);
+            if (doubled) {
+                // The bytes stay where they are when the vector grows: views stay good.
+                unescaped.push_back(quoted.toByteArray().replace("\"\"", "\""));
+                fields.emplace_back(unescaped.back());
+            } else {
+                fields.push_back(quoted);
+            }
         } else {
             const qsizetype start = i;
             while (i < n && line[i] != ',') {
@@ -59,7 +70,7 @@ bool splitCsv(QByteArrayView line, std::vector<QByteArray>& fields) {
                 }
                 ++i;
             }
-            fields.push_back(line.sliced(start, i - start).toByteArray());
+            fields.push_back(line.sliced(start, i - start));
         }
         if (i >= n) {
             return true;
@@ -92,24 +103,32 @@ int hexDigit(char c) {
     return -1;
 }
 
-bool parseHex(QByteArrayView text, QByteArray& out) {
+// Even-length hex text into bytes; `out` may be null when only the check is wanted.
+bool parseHex(QByteArrayView text, QByteArray* out) {
     if (text.isEmpty() || text.size() % 2 != 0) {
         return false;
     }
-    out.clear();
+    if (out != nullptr) {
+        out->resize(text.size() / 2);
+    }
     for (qsizetype i = 0; i < text.size(); i += 2) {
         const int high = hexDigit(text[i]);
         const int low = hexDigit(text[i + 1]);
         if (high < 0 || low < 0) {
             return false;
         }
-        out += char(high * 16 + low);
+        if (out != nullptr) {
+            (*out)[i / 2] = char(high * 16 + low);
+        }
     }
     return true;
 }
 
-QString parseAnswers(QByteArrayView text, std::vector<RecordedAnswer>& answers) {
-    answers.clear();
+// Checks the answers column and, where `answers` is given, fills it.
+QString parseAnswers(QByteArrayView text, std::vector<RecordedAnswer>* answers) {
+    if (answers != nullptr) {
+        answers->clear();
+    }
     qsizetype start = 0;
     while (start < text.size()) {
         qsizetype end = start;
@@ -118,79 +137,80 @@ QString parseAnswers(QByteArrayView text, std::vector<RecordedAnswer>& answers) 
         }
         const QByteArrayView token = text.sliced(start, end - start);
         const qsizetype colon = token.indexOf(':');
-        QByteArray command;
         RecordedAnswer answer;
-        if (colon < 0 || !parseHex(token.first(colon), command) || command.size() != 1 ||
-            !parseHex(token.sliced(colon + 1), answer.bytes) ||
-            answer.bytes.size() > kMaxAnswerBytes) {
+        QByteArray* bytes = answers != nullptr ? &answer.bytes : nullptr;
+        const qsizetype answerDigits = token.size() - colon - 1;
+        if (colon != 2 || !parseHex(token.first(colon), nullptr) ||
+            !parseHex(token.sliced(colon + 1), bytes) || answerDigits > 2 * kMaxAnswerBytes) {
             return QStringLiteral("the answer \"%1\" is not a command and answer bytes in hex")
                 .arg(QString::fromLatin1(
                     token.first(qMin<qsizetype>(token.size(), 40)).toByteArray()));
         }
-        answer.command = static_cast<std::uint8_t>(command[0]);
-        answers.push_back(answer);
+        if (answers != nullptr) {
+            answer.command = static_cast<std::uint8_t>(hexDigit(token[0]) * 16 + hexDigit(token[1]));
+            answers->push_back(std::move(answer));
+        }
         start = end + 1;
     }
     return {};
 }
 
-QString columnName(int column) {
-    return QString::fromLatin1(QByteArray(kRecordingHeader).split(',').value(column));
+int digitsAt(QByteArrayView text, qsizetype from, qsizetype count) {
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return -1;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
 }
 
-// Checks and converts one data line; an empty result means the row is good.
-QString parseRow(QByteArrayView line, const RecordingRow* previous, RecordingRow& row,
-                 std::vector<QByteArray>& fields) {
-    if (!splitCsv(line, fields)) {
-        return QStringLiteral("a quoted field is not closed properly");
+// The form the program writes, "2026-12-07T11:43:07.125+01:00" or "...07.125Z", checked
+// without the cost of a date parse for every row: true only where the full parse would take
+// the text too, false where that parse must decide.
+bool isPlainClockText(QByteArrayView text) {
+    constexpr qsizetype kLocalLength = 23;  // up to the milliseconds
+    if (text.size() != kLocalLength + 1 && text.size() != kLocalLength + 6) {
+        return false;
     }
-    if (fields.size() != kRecordingColumns) {
-        return QStringLiteral("expected %1 columns, found %2")
-            .arg(kRecordingColumns)
-            .arg(fields.size());
-    }
-    auto bad = [](int column) {
-        return QStringLiteral("the %1 column does not hold a number").arg(columnName(column));
-    };
-    if (!parseNumber(fields[0], row.seconds) || !std::isfinite(row.seconds) || row.seconds < 0) {
-        return bad(0);
-    }
-    if (row.seconds > kMaxRecordingSeconds) {
-        return QStringLiteral("the time %1 s is more than ten years after the start")
-            .arg(row.seconds, 0, 'g', 6);
-    }
-    if (previous != nullptr && row.seconds < previous->seconds) {
-        return QStringLiteral("the time goes back from %1 to %2 s")
-            .arg(previous->seconds, 0, 'f', 3)
-            .arg(row.seconds, 0, 'f', 3);
-    }
-    row.clock = QString::fromUtf8(fields[1]);
-    if (!QDateTime::fromString(row.clock, Qt::ISODateWithMs).isValid()) {
-        return QStringLiteral("the Clock column does not hold a date and time");
-    }
-    row.statusRaw.reset();
-    if (!fields[2].isEmpty()) {
-        int raw = 0;
-        if (!parseNumber(fields[2], raw) || raw < 0 || raw > 255) {
-            return QStringLiteral("the Status (raw) column does not hold a byte (0 to 255)");
+    constexpr std::array<std::pair<qsizetype, char>, 6> kSeparators{
+        {{4, '-'}, {7, '-'}, {10, 'T'}, {13, ':'}, {16, ':'}, {19, '.'}}};
+    for (const auto& [at, separator] : kSeparators) {
+        if (text[at] != separator) {
+            return false;
         }
-        row.statusRaw = raw;
     }
-    row.status = QString::fromUtf8(fields[3]);
-    for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
-        const int column = 4 + static_cast<int>(i);
-        const QByteArray& cell = fields[static_cast<std::size_t>(column)];
-        row.values[i].reset();
-        if (cell.isEmpty()) {
-            continue;
-        }
-        float value = 0.0f;
-        if (!parseNumber(cell, value) || !std::isfinite(value)) {
-            return bad(column);
-        }
-        row.values[i] = value;
+    const int year = digitsAt(text, 0, 4);
+    const int month = digitsAt(text, 5, 2);
+    const int day = digitsAt(text, 8, 2);
+    if (year < 1900 || month < 1 || month > 12 || day < 1 ||
+        digitsAt(text, 20, 3) < 0 || day > QDate(year, month, 1).daysInMonth()) {
+        return false;
     }
-    return parseAnswers(fields[12], row.answers);
+    const int hour = digitsAt(text, 11, 2);
+    const int minute = digitsAt(text, 14, 2);
+    const int second = digitsAt(text, 17, 2);
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) {
+        return false;
+    }
+    if (text.size() == kLocalLength + 1) {
+        return text[kLocalLength] == 'Z';
+    }
+    const char sign = text[kLocalLength];
+    const int offsetHours = digitsAt(text, kLocalLength + 1, 2);
+    const int offsetMinutes = digitsAt(text, kLocalLength + 4, 2);
+    return (sign == '+' || sign == '-') && text[kLocalLength + 3] == ':' && offsetHours >= 0 &&
+           offsetHours <= 14 && offsetMinutes >= 0 && offsetMinutes <= 59;
+}
+
+bool isClockText(QByteArrayView text) {
+    return isPlainClockText(text) ||
+           QDateTime::fromString(QString::fromUtf8(text), Qt::ISODateWithMs).isValid();
+}
+
+QString columnName(int column) {
+    return QString::fromLatin1(QByteArray(kRecordingHeader).split(',').value(column));
 }
 
 }  // namespace
@@ -251,27 +271,83 @@ QByteArray recordingRowLine(const RecordingRow& row) {
     return line;
 }
 
-bool RecordingParser::fail(QString what) {
-    contents_.rows.clear();
-    contents_.errorLine = lineNumber_;
-    contents_.error = std::move(what);
+// Checks and converts one data line; an empty result means the row is good.
+QString RecordingLineParser::parseRow(QByteArrayView line, RecordingLine& row) {
+    if (!splitCsv(line, fields_, unescaped_)) {
+        return QStringLiteral("a quoted field is not closed properly");
+    }
+    if (fields_.size() != kRecordingColumns) {
+        return QStringLiteral("expected %1 columns, found %2")
+            .arg(kRecordingColumns)
+            .arg(fields_.size());
+    }
+    auto bad = [](int column) {
+        return QStringLiteral("the %1 column does not hold a number").arg(columnName(column));
+    };
+    const double previousSeconds = row.seconds;
+    if (!parseNumber(fields_[0], row.seconds) || !std::isfinite(row.seconds) || row.seconds < 0) {
+        return bad(0);
+    }
+    if (row.seconds > kMaxRecordingSeconds) {
+        return QStringLiteral("the time %1 s is more than ten years after the start")
+            .arg(row.seconds, 0, 'g', 6);
+    }
+    if (rows_ > 0 && row.seconds < previousSeconds) {
+        return QStringLiteral("the time goes back from %1 to %2 s")
+            .arg(previousSeconds, 0, 'f', 3)
+            .arg(row.seconds, 0, 'f', 3);
+    }
+    row.clock = fields_[1];
+    if (!isClockText(row.clock)) {
+        return QStringLiteral("the Clock column does not hold a date and time");
+    }
+    row.statusRaw.reset();
+    if (!fields_[2].isEmpty()) {
+        int raw = 0;
+        if (!parseNumber(fields_[2], raw) || raw < 0 || raw > 255) {
+            return QStringLiteral("the Status (raw) column does not hold a byte (0 to 255)");
+        }
+        row.statusRaw = raw;
+    }
+    row.status = fields_[3];
+    for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
+        const int column = 4 + static_cast<int>(i);
+        const QByteArrayView cell = fields_[static_cast<std::size_t>(column)];
+        row.values[i] = std::numeric_limits<float>::quiet_NaN();
+        if (cell.isEmpty()) {
+            continue;
+        }
+        float value = 0.0f;
+        if (!parseNumber(cell, value) || !std::isfinite(value)) {
+            return bad(column);
+        }
+        row.values[i] = value;
+    }
+    row.answers = fields_[12];
+    return parseAnswers(row.answers, nullptr);
+}
+
+bool RecordingLineParser::fail(QString what) {
+    dropRows();
+    errorLine_ = lineNumber_;
+    error_ = std::move(what);
     return false;
 }
 
-bool RecordingParser::addOverlongLine() {
-    if (!contents_.ok()) {
+bool RecordingLineParser::addOverlongLine() {
+    if (!ok()) {
         return false;
     }
     ++lineNumber_;
     return failOverlong();
 }
 
-bool RecordingParser::failOverlong() {
+bool RecordingLineParser::failOverlong() {
     return fail(QStringLiteral("the line is longer than %1 characters").arg(kMaxRecordingLine));
 }
 
-bool RecordingParser::addLine(QByteArrayView line) {
-    if (!contents_.ok()) {
+bool RecordingLineParser::addLine(QByteArrayView line) {
+    if (!ok()) {
         return false;
     }
     ++lineNumber_;
@@ -303,35 +379,60 @@ bool RecordingParser::addLine(QByteArrayView line) {
         lineNumber_ = firstBlankLine_;
         return fail(QStringLiteral("the line is blank"));
     }
-    RecordingRow row;
-    const QString error =
-        parseRow(line, contents_.rows.empty() ? nullptr : &contents_.rows.back(), row, fields_);
+    const QString error = parseRow(line, row_);
     if (!error.isEmpty()) {
         return fail(error);
     }
-    // Most rows show the status of the row before; they share its text rather than copy it.
-    if (!contents_.rows.empty() && contents_.rows.back().status == row.status) {
-        row.status = contents_.rows.back().status;
-    }
-    contents_.rows.push_back(std::move(row));
+    ++rows_;
+    takeRow(row_);
     return true;
 }
 
-RecordingContents RecordingParser::finish() {
-    if (contents_.ok()) {
+bool RecordingLineParser::finishLines() {
+    if (ok()) {
         if (lineNumber_ == 0) {
             lineNumber_ = 1;
             fail(QStringLiteral("the file is empty"));
-        } else if (contents_.rows.empty()) {
+        } else if (rows_ == 0) {
             lineNumber_ = 2;
             fail(QStringLiteral("the recording has no rows"));
         }
     }
+    return ok();
+}
+
+void RecordingParser::takeRow(const RecordingLine& line) {
+    RecordingRow row;
+    row.seconds = line.seconds;
+    row.clock = QString::fromUtf8(line.clock);
+    row.statusRaw = line.statusRaw;
+    // Most rows show the status of the row before; they share its text rather than copy it.
+    if (contents_.rows.empty() || line.status != lastStatus_) {
+        lastStatus_ = line.status.toByteArray();
+        lastStatusText_ = QString::fromUtf8(line.status);
+    }
+    row.status = lastStatusText_;
+    for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
+        if (!std::isnan(line.values[i])) {
+            row.values[i] = line.values[i];
+        }
+    }
+    parseAnswers(line.answers, &row.answers);
+    contents_.rows.push_back(std::move(row));
+}
+
+void RecordingParser::dropRows() {
+    contents_.rows.clear();
+}
+
+RecordingContents RecordingParser::finish() {
+    finishLines();
+    contents_.errorLine = errorLine();
+    contents_.error = error();
     return std::move(contents_);
 }
 
-RecordingContents parseRecording(QByteArrayView text) {
-    RecordingParser parser;
+void addRecordingText(QByteArrayView text, RecordingLineParser& parser) {
     qsizetype start = 0;
     while (start < text.size()) {
         const qsizetype newline = text.indexOf('\n', start);
@@ -347,6 +448,11 @@ RecordingContents parseRecording(QByteArrayView text) {
         // Not a single whole line: whatever it is, it is no recording's header.
         parser.addLine(text.first(std::min<qsizetype>(text.size(), kMaxRecordingLine + 1)));
     }
+}
+
+RecordingContents parseRecording(QByteArrayView text) {
+    RecordingParser parser;
+    addRecordingText(text, parser);
     return parser.finish();
 }
 

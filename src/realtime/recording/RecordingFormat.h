@@ -8,6 +8,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <array>
+#include <optional>
 #include <vector>
 
 namespace quillmark {
@@ -42,27 +44,75 @@ struct RecordingContents {
     bool ok() const { return error.isEmpty(); }
 };
 
+// One data line, checked and converted; the texts are views into the line (or into the parser)
+// and last only until the next line is added.
+struct RecordingLine {
+    double seconds = 0.0;
+    QByteArrayView clock;
+    std::optional<int> statusRaw;
+    QByteArrayView status;
+    std::array<float, kRecordedValues.size()> values{};  // NaN for an empty cell
+    QByteArrayView answers;                              // checked: command and answer in hex
+};
+
 // Reads a recording a line at a time, so a file of any length is read in memory proportional
-// to its rows. Takes any bytes without crashing and stops at the first fault.
-class RecordingParser {
+// to what the reader keeps of its rows. Takes any bytes without crashing and stops at the
+// first fault. Each good row goes to takeRow(); what is kept of it is the reader's choice.
+class RecordingLineParser {
 public:
+    virtual ~RecordingLineParser() = default;
+
     // One line without its line end (a CR before it is dropped here). False once the text is
     // known not to be a good recording; later lines are then ignored.
     bool addLine(QByteArrayView line);
     // A line longer than kMaxRecordingLine, which the caller need not keep.
     bool addOverlongLine();
-    // The rows, or the fault; call once, after the last whole line.
-    RecordingContents finish();
+
+    bool ok() const { return error_.isEmpty(); }
+    qsizetype errorLine() const { return errorLine_; }  // 1-based; 0 while the text is good
+    const QString& error() const { return error_; }
+
+protected:
+    RecordingLineParser() = default;
+    // After the last whole line: an empty file or one without rows is no recording either.
+    bool finishLines();
+    virtual void takeRow(const RecordingLine& line) = 0;
+    // The text turned out not to be a recording: what was kept of it goes.
+    virtual void dropRows() = 0;
 
 private:
     bool fail(QString what);
     bool failOverlong();
+    QString parseRow(QByteArrayView line, RecordingLine& row);
 
-    RecordingContents contents_;
-    std::vector<QByteArray> fields_;
+    std::vector<QByteArrayView> fields_;
+    std::vector<QByteArray> unescaped_;  // quoted fields with doubled quotes, made single
+    RecordingLine row_;
     qsizetype lineNumber_ = 0;
     qsizetype firstBlankLine_ = 0;  // of the blank lines not yet followed by a row
+    qsizetype rows_ = 0;
+    qsizetype errorLine_ = 0;
+    QString error_;
 };
+
+// The reader that keeps every row whole, answers and all.
+class RecordingParser final : public RecordingLineParser {
+public:
+    // The rows, or the fault; call once, after the last whole line.
+    RecordingContents finish();
+
+private:
+    void takeRow(const RecordingLine& line) override;
+    void dropRows() override;
+
+    RecordingContents contents_;
+    QByteArray lastStatus_;
+    QString lastStatusText_;
+};
+
+// Hands each whole line of `text` to the parser; a last line without its line end is a row
+// torn by a crash and is left out.
+void addRecordingText(QByteArrayView text, RecordingLineParser& parser);
 
 // Reads any bytes without crashing; stops at the first fault. A last line without its line end
 // is a row torn by a crash and is left out.
