@@ -57,7 +57,8 @@ private slots:
         Harness h;
         QCOMPARE(h.menu("mnuFile"),
                  QStringList({"Start &Recording", "&Open Recording\u2026", "E&xit"}));
-        QCOMPARE(h.menu("mnuView"), QStringList({"View &Real Time Data", "&Chart"}));
+        QCOMPARE(h.menu("mnuView"),
+                 QStringList({"View &Real Time Data", "&Chart", "Time at &Cell\u2026"}));
         // Nothing is written unless asked for.
         QVERIFY(!h.action("mnuRecording")->isEnabled());
         QVERIFY(h.recordings_().isEmpty());

@@ -71,6 +71,7 @@ const QColor kText(220, 220, 220);
 const QColor kScaleText(160, 160, 170);
 const QColor kScaleLine(42, 42, 50);
 const QColor kCursor(90, 200, 255);
+const QColor kHighlight(90, 200, 255, 60);
 
 }  // namespace
 
@@ -86,6 +87,7 @@ void ChartWidget::clear() {
     widenRanges(0);
     longestGap_ = longestJoinedGap(kDefaultSampling);
     cursorRow_.reset();
+    highlights_.clear();
     update();
 }
 
@@ -99,6 +101,7 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
     longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
     window_ = limits();
     cursorRow_.reset();
+    highlights_.clear();
     update();
 }
 
@@ -124,6 +127,11 @@ void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
 
 void ChartWidget::setSpeedRedFrom(double rpm) {
     speedRedFrom_ = rpm;
+    update();
+}
+
+void ChartWidget::setHighlights(std::vector<TimeWindow> spans) {
+    highlights_ = std::move(spans);
     update();
 }
 
@@ -230,6 +238,7 @@ void ChartWidget::paintEvent(QPaintEvent*) {
         staticRedFrom_ = speedRedFrom_;
     }
     painter.drawPixmap(0, 0, staticLayer_);
+    paintHighlights(painter, p);
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
         paintTrace(painter, p, lane);
     }
@@ -435,6 +444,36 @@ void ChartWidget::paintCursor(QPainter& painter, const Plot& p) const {
     const QRectF box(boxLeft, p.top, textWidth, metrics.height() + 4.0);
     painter.fillRect(box, QColor(0, 0, 0, 200));
     painter.drawText(box, Qt::AlignCenter, when);
+}
+
+void ChartWidget::paintHighlights(QPainter& painter, const Plot& p) const {
+    const double origin = live_ ? liveOrigin_ : 0.0;
+    const TimeWindow shown{window_.start + origin, window_.end + origin};
+    // Spans closer than a pixel are one band: a cell visited ten thousand times costs no more
+    // than the plot is wide.
+    auto span = std::partition_point(highlights_.begin(), highlights_.end(),
+                                     [&](const TimeWindow& s) { return s.end < shown.start; });
+    std::optional<std::pair<double, double>> band;
+    auto drawBand = [&] {
+        if (band) {
+            painter.fillRect(QRectF(band->first, p.top, std::max(1.0, band->second - band->first),
+                                    p.axisTop - p.top),
+                             kHighlight);
+        }
+    };
+    for (; span != highlights_.end() && span->start <= shown.end; ++span) {
+        const double left = std::max(p.left, timeToPixel(span->start - origin, window_, p.left,
+                                                         p.width));
+        const double right = std::min(p.left + p.width,
+                                      timeToPixel(span->end - origin, window_, p.left, p.width));
+        if (band && left <= band->second + 1.0) {
+            band->second = std::max(band->second, right);
+        } else {
+            drawBand();
+            band = std::pair(left, right);
+        }
+    }
+    drawBand();
 }
 
 void ChartWidget::placeCursorAt(double x) {

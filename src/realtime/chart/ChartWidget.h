@@ -41,6 +41,11 @@ public:
     // Puts the cursor on a row without telling anyone (playback moves it this way).
     void setCursorRow(std::size_t row);
 
+    // Stretches of time drawn as translucent bands across the lanes (a table's chosen cell),
+    // in the seconds the rows were given in; sorted, not overlapping. Empty draws none.
+    void setHighlights(std::vector<TimeWindow> spans);
+    const std::vector<TimeWindow>& highlights() const { return highlights_; }
+
     void zoomBy(double factor);
     void panBy(double screens);
 
@@ -89,6 +94,7 @@ private:
     void paintStatusLane(QPainter& painter, const Plot& plot) const;
     void paintTimeAxis(QPainter& painter, const Plot& plot) const;
     void paintCursor(QPainter& painter, const Plot& plot) const;
+    void paintHighlights(QPainter& painter, const Plot& plot) const;
     void placeCursorAt(double x);
 
     ChartSeries series_;
@@ -99,6 +105,7 @@ private:
     double longestGap_ = longestJoinedGap(kDefaultSampling);
     TimeWindow window_{0.0, kLiveChartSeconds};
     std::optional<std::size_t> cursorRow_;
+    std::vector<TimeWindow> highlights_;
     bool live_ = false;
     double liveOrigin_ = 0.0;
     double speedRedFrom_ = 6000.0;

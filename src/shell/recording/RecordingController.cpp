@@ -11,6 +11,7 @@
 #include "realtime/chart/ChartWindow.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
+#include "realtime/recording/RecordingColumns.h"
 #include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingReader.h"
 #include "shell/main/MainWindowWidget.h"
@@ -119,10 +120,12 @@ void RecordingController::addMenuEntries(MainWindowWidget& window) {
     record_ = insertAction(file, window.exitAction(), "mnuRecording", kStartRecordingCaption);
     open_ = insertAction(file, window.exitAction(), "mnuOpenRecording", kOpenRecordingCaption);
     chart_ = insertAction(view, nullptr, "mnuChart", kChartCaption);
+    timeAtCellAction_ = insertAction(view, nullptr, "mnuTimeAtCell", kTimeAtCellCaption);
     viewRealTime_ = window.viewRealTimeAction();
     connect(record_, &QAction::triggered, this, &RecordingController::startOrStopRecording);
     connect(open_, &QAction::triggered, this, &RecordingController::openRecording);
     connect(chart_, &QAction::triggered, this, &RecordingController::showChart);
+    connect(timeAtCellAction_, &QAction::triggered, this, &RecordingController::showTimeAtCell);
     connect(file, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
     connect(view, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
     updateMenuEntries();
@@ -135,6 +138,7 @@ void RecordingController::updateMenuEntries() {
     record_->setEnabled(recording() || live);
     // Live data would open the port under a playback.
     viewRealTime_->setEnabled(playback_ == nullptr);
+    timeAtCellAction_->setEnabled(playback_ != nullptr || state_.RealTimeActive);
 }
 
 QString RecordingController::folder() const {
@@ -258,6 +262,56 @@ void RecordingController::onTickRow(const RecordingRow& row) {
         liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.ModelName).speedRedFromRpm());
         liveChart_->chart()->appendLive(row, row.seconds);
     }
+    if (timeAtCell_ != nullptr && timeAtCellLive_) {
+        timeAtCell_->appendLive(row);
+    }
+}
+
+void RecordingController::showTimeAtCell() {
+    if (playback_ == nullptr && !state_.RealTimeActive) {
+        return;
+    }
+    const bool live = playback_ == nullptr;
+    if (timeAtCell_ != nullptr && live == timeAtCellLive_) {
+        timeAtCell_->show();
+        timeAtCell_->raise();
+        return;
+    }
+    RecordingColumns columns;
+    if (!live) {
+        // The chart and playback keep whole rows; the table reads the file again into the
+        // compact columns, which a day of fast polling fits in.
+        RecordingColumnsContents contents = readRecordingColumns(playbackPath_);
+        if (!contents.ok()) {
+            platform_.boxes.show(
+                recordingProblemText(playbackPath_, contents.errorLine, contents.error),
+                BoxStyle::OkExclamation, kOpenTitle);
+            return;
+        }
+        columns = std::move(contents.columns);
+    }
+    if (timeAtCell_ != nullptr) {
+        timeAtCell_->close();
+    }
+    timeAtCell_ = new TimeAtCellWindow(qobject_cast<QWidget*>(parent()));
+    timeAtCell_->setAttribute(Qt::WA_DeleteOnClose);
+    timeAtCellLive_ = live;
+    if (!live) {
+        timeAtCell_->setWindowTitle(QStringLiteral("%1 - %2").arg(
+            QString::fromLatin1(kTimeAtCellTitle), QFileInfo(playbackPath_).fileName()));
+        timeAtCell_->showRecording(std::move(columns));
+    }
+    connect(timeAtCell_, &TimeAtCellWindow::highlightsChanged, this,
+            &RecordingController::highlightOnChart);
+    timeAtCell_->show();
+    timeAtCell_->raise();
+}
+
+void RecordingController::highlightOnChart(const std::vector<TimeWindow>& spans) {
+    ChartWindow* chart = timeAtCellLive_ ? liveChart_.data() : playbackChart_.data();
+    if (chart != nullptr) {
+        chart->chart()->setHighlights(spans);
+    }
 }
 
 void RecordingController::showChart() {
@@ -297,6 +351,10 @@ void RecordingController::openRecording() {
     if (liveChart_ != nullptr) {
         liveChart_->close();
     }
+    if (timeAtCell_ != nullptr) {
+        timeAtCell_->close();
+    }
+    playbackPath_ = path;
     const QString name = QFileInfo(path).fileName();
     // The panel and the chart as the live panel has them for the model the file was made with.
     const QString model = recordedModel(contents.rows, name);
@@ -329,6 +387,10 @@ void RecordingController::endPlayback() {
         if (playbackChart_->isVisible()) {
             playbackChart_->close();
         }
+    }
+    // The table marks its cells on the playback's chart, which has gone.
+    if (timeAtCell_ != nullptr && !timeAtCellLive_) {
+        timeAtCell_->close();
     }
     // Back to the idle window: the panel goes, the port was never opened.
     panel_->setCaption(QString());

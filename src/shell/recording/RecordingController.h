@@ -4,6 +4,7 @@
 #pragma once
 
 #include "realtime/recording/Recorder.h"
+#include "realtime/cells/TimeAtCellWindow.h"
 #include "realtime/chart/ChartWindow.h"
 #include "realtime/recording/TickRows.h"
 
@@ -33,6 +34,7 @@ inline constexpr const char* kStartRecordingCaption = "Start &Recording";
 inline constexpr const char* kStopRecordingCaption = "Stop &Recording";
 inline constexpr const char* kOpenRecordingCaption = "&Open Recording\u2026";
 inline constexpr const char* kChartCaption = "&Chart";
+inline constexpr const char* kTimeAtCellCaption = "Time at &Cell\u2026";
 
 struct RecordingPlatform {
     Clock& clock;
@@ -52,12 +54,15 @@ public:
     void startOrStopRecording();
     void openRecording();
     void showChart();
+    // The table of the opened recording, or of the live panel's rows from now on.
+    void showTimeAtCell();
     void endPlayback();
 
     bool recording() const { return recorder_.recording(); }
     QString folder() const;
     ChartWindow* liveChart() const { return liveChart_; }
     ChartWindow* playbackChart() const { return playbackChart_; }
+    TimeAtCellWindow* timeAtCell() const { return timeAtCell_; }
     PlaybackDriver* playback() const { return playback_; }
 
 private:
@@ -72,6 +77,8 @@ private:
     void showWhenLinkIdle(std::function<void()> show);
     void showRecordingLine();
     void onTickRow(const RecordingRow& row);
+    // The chart the table's chosen cell is marked on: the playback's, or the live one.
+    void highlightOnChart(const std::vector<TimeWindow>& spans);
 
     frmMain& logic_;
     SharedState& state_;
@@ -80,6 +87,7 @@ private:
     QAction* record_ = nullptr;
     QAction* open_ = nullptr;
     QAction* chart_ = nullptr;
+    QAction* timeAtCellAction_ = nullptr;
     QAction* viewRealTime_ = nullptr;
     QLabel* recordingLine_ = nullptr;
     QTimer* recordingClock_ = nullptr;
@@ -87,6 +95,9 @@ private:
     Recorder recorder_;
     QPointer<ChartWindow> liveChart_;
     QPointer<ChartWindow> playbackChart_;
+    QPointer<TimeAtCellWindow> timeAtCell_;
+    bool timeAtCellLive_ = false;
+    QString playbackPath_;
     PlaybackDriver* playback_ = nullptr;
     QString lastPath_;
     long lastRows_ = 0;
