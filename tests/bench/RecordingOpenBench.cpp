@@ -1,9 +1,16 @@
 // Opening long recordings: a day at the polling period, and a file past the size the reader
-// used to refuse. Prints the time to open and the memory the rows take; fails only when a file
-// the program wrote does not open, or opening takes far past its target.
+// used to refuse; and a day at 40 samples a second into the compact columns, with the
+// time-at-cell table of it. Prints the times and the memory the rows or columns take; fails
+// only when a file the program wrote does not open, or a figure is far past its target.
+#include "realtime/cells/TimeAtCellGrid.h"
+#include "realtime/recording/RecordingColumns.h"
 #include "realtime/recording/RecordingFormat.h"
 #include "realtime/recording/RecordingReader.h"
 #include "realtime/recording/TickRows.h"
+
+#include <charconv>
+#include <cmath>
+#include <ctime>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,7 +18,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "DataColumns.h"
+
 using namespace quillmark;
+using namespace quillmark::test;
 
 namespace {
 
@@ -58,6 +68,78 @@ bool writeRecording(const QString& path, long rows) {
     return true;
 }
 
+// The text of a row after its time and clock: status, values and answers of a VR at work.
+QByteArray rowTail(int i) {
+    const double phase = i * 0.0137;
+    RecordingRow row;
+    row.statusRaw = i % 97 == 0 ? 0x16 : 0x06;
+    row.status = statusOnOneLine(*row.statusRaw);
+    const auto speedCount = std::uint8_t(40 + 180 * (0.5 + 0.5 * std::sin(phase)));
+    const auto throttleCount = std::uint8_t(255 * (0.5 + 0.5 * std::sin(phase * 1.7)));
+    row.setValue(Quantity::EngineSpeed, speedCount * 40.0f);
+    row.setValue(Quantity::Throttle, throttleCount * 100.0f / 255.0f);
+    row.setValue(Quantity::FuelMultiplier1, float((i % 41) - 20));
+    row.setValue(Quantity::FuelMultiplier2, float((i % 37) - 18));
+    row.setValue(Quantity::Battery, 13.8f + float(i % 7) * 0.01f);
+    row.setValue(Quantity::Injector1, 2.0f + float(i % 113) * 0.125f);
+    row.setValue(Quantity::Injector2, 2.1f + float(i % 109) * 0.125f);
+    row.setValue(Quantity::Retard, float(i % 23) * 0.25f);
+    for (const Quantity quantity : kRecordedValues) {
+        row.answers.push_back(
+            {std::uint8_t(0x22 + recordedValueIndex(quantity)),
+             QByteArray::fromHex("AA") + char(i % 251) + char(speedCount)});
+    }
+    row.answers.push_back({0x2F, QByteArray::fromHex("AA") + char(*row.statusRaw)});
+    const QByteArray line = recordingRowLine(row);
+    // After the time and the clock, which hold no commas.
+    return line.mid(line.indexOf(',', line.indexOf(',') + 1));
+}
+
+void appendTwoDigits(QByteArray& text, int value) {
+    text += char('0' + value / 10);
+    text += char('0' + value % 10);
+}
+
+// Rows every 25 ms from midnight, written from a few thousand prepared tails: a day of them
+// in a few seconds.
+bool writeFastRecording(const QString& path, long rows) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    std::vector<QByteArray> tails;
+    for (int i = 0; i < 4001; ++i) {
+        tails.push_back(rowTail(i));
+    }
+    QByteArray text = recordingHeaderLine();
+    text.reserve(1 << 22);
+    char seconds[32];
+    for (long i = 0; i < rows; ++i) {
+        const long ms = i * 25;
+        const auto end = std::to_chars(seconds, seconds + sizeof seconds, ms / 1000.0,
+                                       std::chars_format::fixed, 3);
+        text.append(seconds, end.ptr - seconds);
+        text += ",2026-12-07T";
+        appendTwoDigits(text, int(ms / 3'600'000 % 24));
+        text += ':';
+        appendTwoDigits(text, int(ms / 60'000 % 60));
+        text += ':';
+        appendTwoDigits(text, int(ms / 1000 % 60));
+        text += '.';
+        text += char('0' + ms % 1000 / 100);
+        appendTwoDigits(text, int(ms % 100));
+        text += "+01:00";
+        text += tails[std::size_t(i % long(tails.size()))];
+        if (text.size() > (1 << 22) - 512 || i + 1 == rows) {
+            if (file.write(text) != text.size()) {
+                return false;
+            }
+            text.clear();
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 class RecordingOpenBench final : public QObject {
@@ -86,6 +168,51 @@ private slots:
               rows, QFileInfo(path).size() / 1e6, seconds, (after - before) / 1024.0,
               (after - before) * 1024.0 / double(rows));
         QVERIFY2(seconds < 60.0, "far past the target: a clear regression");
+    }
+
+    void fastRecordingsOpenIntoColumns_data() {
+        columns<long, double, double>("rows", "openTarget", "tableTarget");
+        QTest::newRow("24 hours at 40 per second") << 3'456'000L << 2.0 << 1.0;
+        // No opening target for the shorter file: the day's, in proportion.
+        QTest::newRow("2.5 hours at 40 per second") << 360'000L << 0.2 << 0.2;
+    }
+    void fastRecordingsOpenIntoColumns() {
+        QFETCH(long, rows);
+        QFETCH(double, openTarget);
+        QFETCH(double, tableTarget);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("fast.csv"));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(writeFastRecording(path, rows));
+        const double written = timer.nsecsElapsed() / 1e9;
+        const long before = residentKb();
+        timer.restart();
+        const std::clock_t processorBefore = std::clock();
+        RecordingColumnsContents contents = readRecordingColumns(path);
+        const double opened = timer.nsecsElapsed() / 1e9;
+        const double processor = double(std::clock() - processorBefore) / CLOCKS_PER_SEC;
+        const long after = residentKb();
+        QVERIFY2(contents.ok(), qPrintable(recordingProblemText(path, contents.errorLine,
+                                                                contents.error)));
+        QCOMPARE(long(contents.columns.size()), rows);
+        const double cells = double(rows) * double(kRecordedValues.size());
+        const double residentPerCell = (after - before) * 1024.0 / cells;
+        const double heldPerCell = double(contents.columns.bytesHeld()) / cells;
+        timer.restart();
+        const TimeAtCellGrid grid(contents.columns, Quantity::Injector1);
+        const double built = timer.nsecsElapsed() / 1e9;
+        qInfo("%ld rows, %.0f MB on disk (written in %.1f s): opened into columns in %.2f s, "
+              "%.2f s of processor time (target %.1f s); %.2f bytes per sample per quantity resident, %.2f held "
+              "(target 16); time-at-cell table in %.3f s (target %.1f s)",
+              rows, QFileInfo(path).size() / 1e6, written, opened, processor, openTarget,
+              residentPerCell,
+              heldPerCell, built, tableTarget);
+        QCOMPARE(grid.countedSeconds(), rows * 0.025);
+        // Far past a target only: the machine may be shared with other work.
+        QVERIFY2(opened < 10 * openTarget, "opening: far past the target");
+        QVERIFY2(residentPerCell < 32.0 && heldPerCell < 16.0, "memory: past the target");
+        QVERIFY2(built < 10 * tableTarget, "time-at-cell table: far past the target");
     }
 };
 

@@ -2,6 +2,7 @@
 // from the real-time panel and ended by closing it, and a recording played back with the
 // port closed.
 #include "ProgramHarness.h"
+#include "realtime/cells/TimeAtCellWidget.h"
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/RecordingReader.h"
@@ -59,8 +60,9 @@ private slots:
                  QStringList({"Start &Recording", "&Open Recording\u2026", "E&xit"}));
         QCOMPARE(h.menu("mnuView"),
                  QStringList({"View &Real Time Data", "&Chart", "Time at &Cell\u2026"}));
-        // Nothing is written unless asked for.
+        // Nothing is written unless asked for; no table without a recording or the panel.
         QVERIFY(!h.action("mnuRecording")->isEnabled());
+        QVERIFY(!h.action("mnuTimeAtCell")->isEnabled());
         QVERIFY(h.recordings_().isEmpty());
     }
 
@@ -73,6 +75,9 @@ private slots:
         QVERIFY(h.state.RealTimeActive);
         QVERIFY(h.waitForTicks(1));
         QVERIFY(h.action("mnuRecording")->isEnabled());
+        // The live table counts the panel's rows from when it opens.
+        h.action("mnuTimeAtCell")->trigger();
+        QVERIFY(h.recordings.timeAtCell() != nullptr);
         // Stopped before its first row: no empty file is left behind.
         h.action("mnuRecording")->trigger();
         h.action("mnuRecording")->trigger();
@@ -87,6 +92,7 @@ private slots:
         QVERIFY(line->text().startsWith(QStringLiteral("REC 0:0")));
         QVERIFY(h.waitForTicks(4));
         QCOMPARE(h.recordings.liveChart()->chart()->speedRedFrom(), 9500.0);
+        QVERIFY(h.recordings.timeAtCell()->columns().size() >= 4);
         if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
             QVERIFY(h.window.grab().save(QString::fromLocal8Bit(shots) + "/recording.png"));
         }
@@ -197,6 +203,7 @@ private slots:
             row.statusRaw = 0x06;
             row.status = QStringLiteral("Engine Running / Advanced Mode");
             row.setValue(Quantity::EngineSpeed, 1000.0f + 500.0f * i);
+            row.setValue(Quantity::Throttle, 20.0f);
             file.write(recordingRowLine(row));
         }
         file.close();
@@ -216,8 +223,20 @@ private slots:
         QVERIFY(!h.port.isOpen());
         QCOMPARE(h.module->logged(), std::uint64_t{0});
 
+        // The table of the opened file marks a chosen cell's samples on the playback's chart.
+        h.action("mnuTimeAtCell")->trigger();
+        TimeAtCellWindow* cells = h.recordings.timeAtCell();
+        QVERIFY(cells != nullptr);
+        QCOMPARE(cells->windowTitle(), QStringLiteral("Time at Cell - run.csv"));
+        QCOMPARE(cells->table()->grid().cell({3, 2}).samples, 1L);
+        QTest::mouseClick(cells->table(), Qt::LeftButton, {},
+                          cells->table()->cellRect({3, 2}).center().toPoint());
+        QCOMPARE(h.recordings.playbackChart()->chart()->highlights().size(), std::size_t{1});
+        QCOMPARE(h.recordings.playbackChart()->chart()->highlights().front().start, 0.5);
+
         h.recordings.playbackChart()->close();
         QVERIFY(QTest::qWaitFor([&] { return !h.panel()->isVisible(); }, 1000));
+        QVERIFY(QTest::qWaitFor([&] { return h.recordings.timeAtCell() == nullptr; }, 1000));
         QCOMPARE(h.panel()->caption(), QStringLiteral("Ombrix Real Time Data"));
         QVERIFY(h.action("mnuViewRealTime")->isEnabled());
 

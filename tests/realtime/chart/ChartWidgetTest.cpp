@@ -100,6 +100,39 @@ private slots:
         QCOMPARE(after, picture(fresh));
     }
 
+    // A table's chosen cell: bands where its samples are, live on the chart's own time axis.
+    void highlights_coverTheirSpansOnly_data() {
+        columns<bool, double>("live", "origin");
+        QTest::newRow("recording") << false << 0.0;
+        QTest::newRow("live, on the monotonic clock") << true << 7000.0;
+    }
+    void highlights_coverTheirSpansOnly() {
+        QFETCH(bool, live);
+        QFETCH(double, origin);
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        // Either way 1000 plot pixels from x = 150 show 0 to 100 s, or live 0 to 300 s.
+        const auto all = rows(live ? 401 : 201);
+        if (live) {
+            for (const auto& row : all) {
+                chart.appendLive(row, origin + row.seconds);
+            }
+        } else {
+            chart.showRecording(all);
+        }
+        const double scale = live ? 3.0 : 1.0;
+        const QImage before = picture(chart);
+        chart.setHighlights({{origin + 20 * scale, origin + 25 * scale},
+                             {origin + 25.05 * scale, origin + 30 * scale}});
+        const QImage after = picture(chart);
+        const QRect band(360, 10, 80, 500);
+        const QRect beside(460, 10, 600, 500);
+        QVERIFY(after.copy(band) != before.copy(band));
+        QCOMPARE(after.copy(beside), before.copy(beside));
+        // Spans half a pixel apart are drawn as one band, with no gap between.
+        QCOMPARE(after.pixel(400, 20), after.pixel(380, 20));
+    }
+
     void live_keepsTheLastFiveMinutes() {
         ChartWidget chart;
         const auto all = rows(1000);

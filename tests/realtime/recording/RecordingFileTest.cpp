@@ -4,6 +4,7 @@
 #include "FakeTime.h"
 #include "MemorySettingsStore.h"
 #include "realtime/recording/Recorder.h"
+#include "realtime/recording/RecordingColumns.h"
 #include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingFormat.h"
 #include "realtime/recording/RecordingReader.h"
@@ -42,8 +43,10 @@ RecordingRow sampleRow(double seconds) {
     return row;
 }
 
-// The bytes written to a file and read back through the file reader.
-RecordingContents readBack(const QByteArray& text) {
+// The bytes written to a file and read back through a file reader.
+template <typename Contents = RecordingContents>
+Contents readBack(const QByteArray& text,
+                  Contents (*read)(const QString&) = &readRecordingFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("run.csv"));
     QFile file(path);
@@ -51,7 +54,11 @@ RecordingContents readBack(const QByteArray& text) {
         return {};
     }
     file.close();
-    return readRecordingFile(path);
+    return read(path);
+}
+
+RecordingColumnsContents columnsBack(const QByteArray& text) {
+    return readBack(text, &readRecordingColumns);
 }
 
 QByteArray recordingText(int rows) {
@@ -310,6 +317,14 @@ private slots:
         QTest::newRow("blank between rows") << good + "\n\n" + row << 4 << "blank";
         QTest::newRow("time beyond ten years")
             << good + recordingRowLine(sampleRow(1e15)) << 4 << "ten years";
+        QTest::newRow("answers two spaces apart")
+            << good + QByteArray(row).replace("AA16 29", "AA16  29") << 4 << "hex";
+        QTest::newRow("answer of 17 bytes")
+            << good + QByteArray(row).replace("00FFFF", QByteArray(34, 'F')) << 4 << "hex";
+        QTest::newRow("the 29th of February 2027")
+            << good + QByteArray(row).replace("2026-12-07", "2027-02-29") << 4 << "Clock";
+        QTest::newRow("the 60th minute")
+            << good + QByteArray(row).replace("11:43:07", "11:60:07") << 4 << "Clock";
     }
     void reader_namesTheLineAndFaultOfAnyOtherFile() {
         QFETCH(QByteArray, text);
@@ -322,6 +337,11 @@ private slots:
             QVERIFY2(contents.error.contains(fault), qPrintable(contents.error));
             QVERIFY(contents.rows.empty());
         }
+        // The compact columns are read by the same rules.
+        const RecordingColumnsContents compact = columnsBack(text);
+        QCOMPARE(compact.errorLine, line);
+        QVERIFY2(compact.error.contains(fault), qPrintable(compact.error));
+        QVERIFY(compact.columns.empty());
     }
 
     void reader_takesWhatEditorsAndCrashesLeave_data() {
@@ -331,6 +351,15 @@ private slots:
         QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + good << 2;
         QTest::newRow("blank lines at the end") << good + "\n\r\n\n" << 2;
         QTest::newRow("CRLF line ends") << QByteArray(good).replace("\n", "\r\n") << 2;
+        QTest::newRow("29th of February 2028, in UTC")
+            << QByteArray(good).replace("2026-12-07T11:43:07.125+01:00", "2028-02-29T11:43:07.125Z")
+            << 2;
+        QTest::newRow("clock without milliseconds")
+            << QByteArray(good).replace("07.125+01:00", "07+01:00") << 2;
+        QTest::newRow("status with a comma and quotes")
+            << QByteArray(good).replace(",Engine Running / Advanced Mode,",
+                                        ",\"Said \"\"stop\"\", then Engine Running\",")
+            << 2;
     }
     void reader_takesWhatEditorsAndCrashesLeave() {
         QFETCH(QByteArray, text);
@@ -339,6 +368,21 @@ private slots:
             QVERIFY2(contents.ok(), qPrintable(contents.error));
             QCOMPARE(contents.rows.size(), std::size_t(rows));
             QCOMPARE(contents.rows.back().values, sampleRow(0).values);
+        }
+        const RecordingColumnsContents compact = columnsBack(text);
+        QVERIFY2(compact.ok(), qPrintable(compact.error));
+        const RecordingContents whole = parseRecording(text);
+        QCOMPARE(compact.columns.size(), whole.rows.size());
+        for (std::size_t i = 0; i < whole.rows.size(); ++i) {
+            const RecordingRow& row = whole.rows[i];
+            QCOMPARE(compact.columns.times()[i], row.seconds);
+            QCOMPARE(compact.columns.status(i).text, row.status);
+            QCOMPARE(compact.columns.status(i).raw, row.statusRaw);
+            for (const Quantity quantity : kRecordedValues) {
+                const float value = compact.columns.values(quantity)[i];
+                QCOMPARE(std::isnan(value) ? std::nullopt : std::optional(value),
+                         row.value(quantity));
+            }
         }
         QVERIFY(!readRecordingFile(QStringLiteral("/nonexistent/missing.csv")).ok());
     }
