@@ -59,7 +59,7 @@ private slots:
         QCOMPARE(h.menu("mnuFile"),
                  QStringList({"Start &Recording", "&Open Recording\u2026", "E&xit"}));
         QCOMPARE(h.menu("mnuView"),
-                 QStringList({"View &Real Time Data", "&Chart", "Time at &Cell\u2026"}));
+                 QStringList({"View &Real Time Data", "&Chart", "&Time at Cell\u2026"}));
         // Nothing is written unless asked for; no table without a recording or the panel.
         QVERIFY(!h.action("mnuRecording")->isEnabled());
         QVERIFY(!h.action("mnuTimeAtCell")->isEnabled());

@@ -14,6 +14,7 @@ namespace {
 constexpr double kRowCaptionWidth = 96.0;
 constexpr double kColumnCaptionHeight = 24.0;
 constexpr double kMargin = 4.0;
+constexpr double kCellPadding = 6.0;
 constexpr double kSecondsPerMinute = 60.0;
 
 // From pale yellow for a little time to deep red for the most, as heat maps commonly run.
@@ -47,6 +48,10 @@ TimeAtCellWidget::TimeAtCellWidget(QWidget* parent) : QWidget(parent) {
 
 void TimeAtCellWidget::showGrid(const TimeAtCellGrid& grid) {
     grid_ = grid;
+    // Room in every cell for its time and mean on two lines; the window grows to it.
+    const double cellHeight = 2.0 * QFontMetricsF(font()).height() + kCellPadding;
+    setMinimumHeight(static_cast<int>(
+        std::ceil(kColumnCaptionHeight + kMargin + shownRows() * cellHeight)));
     update();
 }
 

@@ -34,7 +34,7 @@ inline constexpr const char* kStartRecordingCaption = "Start &Recording";
 inline constexpr const char* kStopRecordingCaption = "Stop &Recording";
 inline constexpr const char* kOpenRecordingCaption = "&Open Recording\u2026";
 inline constexpr const char* kChartCaption = "&Chart";
-inline constexpr const char* kTimeAtCellCaption = "Time at &Cell\u2026";
+inline constexpr const char* kTimeAtCellCaption = "&Time at Cell\u2026";
 
 struct RecordingPlatform {
     Clock& clock;
