@@ -43,6 +43,11 @@ const QStringList kNotMessages =
         "Recordings (*.csv);;All files (*)|color: rgb(255, 48, 48); background: black;|"
         "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
         "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers|"
+        // The time-at-cell table: menu entry, window title, captions and its lines.
+        "&Time at Cell\\u2026|Time at Cell|&Mean of:|rpm \\ throttle|%1\\u2013%2 %|"
+        "%1 counted from %2 rows, one every %3 s|Waiting for the first update of the panel|"
+        "Each cell: the time spent there, and the mean under it. Click a cell to mark its "
+        "samples on the chart.|"
         // The logger's help text, its status line and states, and a guard no run reaches.
         "Usage: quillmark-logger [OPTION]... Records a Corvane engine module's live data to "
         "files, without a window.|"

@@ -72,10 +72,14 @@ void TimeAtCellWindow::rebuild() {
     const auto averaged = static_cast<Quantity>(quantity_->currentData().toInt());
     table_->showGrid(TimeAtCellGrid(columns_, averaged));
     const TimeAtCellGrid& grid = table_->grid();
-    counted_->setText(QStringLiteral("%1 counted from %2 rows, one every %3 s")
-                          .arg(cellTimeText(grid.countedSeconds()))
-                          .arg(columns_.size())
-                          .arg(grid.sampling(), 0, 'g', 3));
+    if (columns_.empty()) {
+        counted_->setText(QStringLiteral("Waiting for the first update of the panel"));
+    } else {
+        counted_->setText(QStringLiteral("%1 counted from %2 rows, one every %3 s")
+                              .arg(cellTimeText(grid.countedSeconds()))
+                              .arg(columns_.size())
+                              .arg(grid.sampling(), 0, 'g', 3));
+    }
     // Live, the chosen cell gains samples.
     if (table_->chosen()) {
         tellHighlights();
