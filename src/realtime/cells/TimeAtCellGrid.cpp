@@ -9,6 +9,8 @@ namespace quillmark {
 
 namespace {
 
+constexpr std::size_t kCellCount = std::size_t{kCellSpeedRows} * kCellThrottleColumns;
+
 // The time sample `i` stands for, by the rule of TimeAtCellGrid.
 double sampleSeconds(std::span<const double> times, std::size_t i, double sampling,
                      double longestGap) {
@@ -43,10 +45,10 @@ QString throttleColumnCaption(int throttleColumn) {
     return QStringLiteral("%1\u2013%2 %").arg(low).arg(high);
 }
 
-TimeAtCellGrid::TimeAtCellGrid() : cells_(kCellSpeedRows * kCellThrottleColumns) {}
+TimeAtCellGrid::TimeAtCellGrid() : cells_(kCellCount) {}
 
 TimeAtCellGrid::TimeAtCellGrid(const RecordingColumns& columns, Quantity averaged)
-    : averaged_(averaged), cells_(kCellSpeedRows * kCellThrottleColumns) {
+    : averaged_(averaged), cells_(kCellCount) {
     const std::span<const double> times = columns.times();
     const std::span<const float> speeds = columns.values(Quantity::EngineSpeed);
     const std::span<const float> throttles = columns.values(Quantity::Throttle);
@@ -77,7 +79,8 @@ TimeAtCellGrid::TimeAtCellGrid(const RecordingColumns& columns, Quantity average
 }
 
 std::size_t TimeAtCellGrid::indexOf(const CellPlace& place) {
-    return static_cast<std::size_t>(place.speedRow * kCellThrottleColumns + place.throttleColumn);
+    return static_cast<std::size_t>(place.speedRow) * kCellThrottleColumns +
+           static_cast<std::size_t>(place.throttleColumn);
 }
 
 const CellTotals& TimeAtCellGrid::cell(const CellPlace& place) const {

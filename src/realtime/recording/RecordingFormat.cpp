@@ -97,11 +97,11 @@ constexpr std::array<std::int8_t, 256> kHexDigits = [] {
     std::array<std::int8_t, 256> digits{};
     digits.fill(-1);
     for (int i = 0; i < 10; ++i) {
-        digits[std::size_t('0' + i)] = std::int8_t(i);
+        digits[std::size_t('0') + std::size_t(i)] = std::int8_t(i);
     }
     for (int i = 0; i < 6; ++i) {
-        digits[std::size_t('A' + i)] = std::int8_t(10 + i);
-        digits[std::size_t('a' + i)] = std::int8_t(10 + i);
+        digits[std::size_t('A') + std::size_t(i)] = std::int8_t(10 + i);
+        digits[std::size_t('a') + std::size_t(i)] = std::int8_t(10 + i);
     }
     return digits;
 }();
