@@ -47,7 +47,7 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       lineEvents_(platform.port, boxes_, shared_),
       trigger_({options.startRpm, options.stopValue(), options.stopAfter}),
       recent_(std::max(kBacklogSeconds, std::chrono::duration<double>(options.preTrigger).count())),
-      file_(platform.clock, options.syncEvery) {
+      file_(options.syncEvery) {
     reads_.setObserver(&ticks_);
     polling_.setObserver(&ticks_);
     ticks_.addListener([this](const RecordingRow& row) { onRow(row); });
@@ -105,9 +105,7 @@ void Logger::linkLost() {
                           .arg(options_.device.isEmpty() ? PortNames::displayName(portNumber_)
                                                          : options_.device));
     // What is written so far reaches the disk now, not after the module is back.
-    if (const QString error = file_.syncNow(); !error.isEmpty()) {
-        writeFailed(error);
-    }
+    file_.syncSoon();
     boxes_.setQuiet(true);
     setState(LoggerState::LinkLost);
 }
@@ -149,6 +147,7 @@ void Logger::writeBacklog() {
         return;
     }
     if (opening) {
+        lastBeforeFile_ = lastWritten_;
         platform_.console.event(QStringLiteral("Recording to %1").arg(file_.path()));
     }
     // Usually only the newest row is unwritten: the search starts from the end.
@@ -184,6 +183,11 @@ void Logger::writeFailed(const QString& error) {
     }
     writeBlocked_ = true;
     nextWriteTry_ = platform_.clock.now() + kWriteRetryPeriod;
+    // Rows queued after the last one the file took go into the next file, from the backlog.
+    if (file_.hasHeader()) {
+        const std::optional<double> inFile = file_.lastWritten();
+        lastWritten_ = inFile ? inFile : lastBeforeFile_;
+    }
     // A file that has rows keeps them, ending with its last whole row; the next rows go into a
     // new file. A file whose header did not fit stays open for the next try.
     if (file_.rows() > 0) {
@@ -196,12 +200,21 @@ void Logger::endFile() {
         return;
     }
     const QString path = file_.path();
-    const long rows = file_.rows();
     const bool hadHeader = file_.hasHeader();
     file_.close();
-    if (hadHeader) {
-        platform_.console.event(QStringLiteral("Finished %1 (%2 rows)").arg(path).arg(rows));
+    dropReported_ = false;
+    if (!hadHeader) {
+        return;
     }
+    const long dropped = file_.dropped();
+    platform_.console.event(
+        dropped == 0
+            ? QStringLiteral("Finished %1 (%2 rows)").arg(path).arg(file_.rows())
+            : QStringLiteral("Finished %1 (%2 rows; %3 rows left out: the disk did not take them "
+                             "in time)")
+                  .arg(path)
+                  .arg(file_.rows())
+                  .arg(dropped));
 }
 
 void Logger::setState(LoggerState state) {
@@ -233,8 +246,14 @@ void Logger::housekeeping() {
             setState(LoggerState::Waiting);
         }
     }
-    if (const QString error = file_.syncIfDue(); !error.isEmpty()) {
+    if (const QString error = file_.failure(); !error.isEmpty()) {
         writeFailed(error);
+    }
+    if (!dropReported_ && file_.dropped() > 0) {
+        platform_.console.event(
+            QStringLiteral("The disk does not keep up: rows are being left out of %1.")
+                .arg(file_.path()));
+        dropReported_ = true;
     }
     const auto now = platform_.clock.now();
     if (now - lastStatus_ < kStatusPeriod) {

@@ -98,10 +98,12 @@ private:
     EngineSpeedTrigger trigger_;
     RecentRows recent_;
     LogFile file_;
-    double fileFrom_ = 0.0;              // monotonic seconds of the first row the file takes
-    std::optional<double> lastWritten_;  // of the newest row in the file
+    double fileFrom_ = 0.0;                 // monotonic seconds of the first row the file takes
+    std::optional<double> lastWritten_;     // of the newest row queued for the file
+    std::optional<double> lastBeforeFile_;  // lastWritten_ when the file was opened
     std::chrono::nanoseconds nextWriteTry_{};
     bool writeBlocked_ = false;
+    bool dropReported_ = false;  // for the current file
 
     LoggerState phase_ = LoggerState::Connecting;
     bool linkEverUp_ = false;

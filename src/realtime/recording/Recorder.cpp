@@ -1,8 +1,12 @@
 #include "realtime/recording/Recorder.h"
 
 #include "platform/Clock.h"
+#include "realtime/recording/RecordingFormat.h"
+#include "realtime/recording/RecordingWriter.h"
 
 #include <QIODevice>
+
+#include <algorithm>
 
 namespace quillmark {
 
@@ -15,50 +19,59 @@ Recorder::~Recorder() {
 
 QString Recorder::start(std::unique_ptr<QIODevice> device, const QString& path) {
     stop();
-    auto writer = std::make_unique<RecordingWriter>(*device);
-    if (!writer->writeHeader()) {
-        return writer->error();
+    // The header is written here, so that a folder that takes no file is told at once.
+    RecordingWriter header(*device);
+    if (!header.writeHeader()) {
+        return header.error();
     }
-    device_ = std::move(device);
-    writer_ = std::move(writer);
-    sync_ = std::make_unique<PeriodicSync>(clock_, kRecorderSyncPeriod);
+    file_ = std::make_unique<BackgroundFileWriter>(std::move(device), kRecorderSyncPeriod);
     path_ = path;
     started_ = clock_.now();
     rows_ = 0;
+    dropped_ = 0;
     return {};
 }
 
 void Recorder::stop() {
-    writer_.reset();
-    if (device_ && sync_) {
-        sync_->syncNow(*device_);
+    if (!file_) {
+        return;
     }
-    if (device_) {
-        device_->close();
-        device_.reset();
-    }
+    file_->finish();
+    rows_ = file_->written();
+    dropped_ = file_->dropped();
+    file_.reset();
 }
 
 std::chrono::nanoseconds Recorder::elapsed() const {
     return recording() ? clock_.now() - started_ : std::chrono::nanoseconds{};
 }
 
+long Recorder::rowsWritten() const {
+    return file_ ? file_->written() : rows_;
+}
+
+long Recorder::rowsDropped() const {
+    return file_ ? file_->dropped() : dropped_;
+}
+
 void Recorder::addRow(const RecordingRow& row) {
+    checkForFailure();
     if (!recording()) {
         return;
     }
     RecordingRow relative = row;
     const double start = std::chrono::duration<double>(started_).count();
     relative.seconds = std::max(0.0, row.seconds - start);
-    QString reason;
-    if (writer_->writeRow(relative)) {
-        ++rows_;
-        reason = sync_->wrote(*device_);
-        if (reason.isEmpty()) {
-            return;
-        }
-    } else {
-        reason = writer_->error();
+    file_->queue(recordingRowLine(relative), row.seconds);
+}
+
+void Recorder::checkForFailure() {
+    if (!file_) {
+        return;
+    }
+    const QString reason = file_->failure();
+    if (reason.isEmpty()) {
+        return;
     }
     stop();
     if (onFailure_) {

@@ -101,7 +101,11 @@ RecordingController::RecordingController(MainWindowWidget& window, frmMain& logi
     connect(panel_, &RealTimePanelWidget::panelClosed, this, &RecordingController::onPanelClosed);
     recordingClock_ = new QTimer(this);
     recordingClock_->setInterval(1000);
-    connect(recordingClock_, &QTimer::timeout, this, &RecordingController::showRecordingLine);
+    connect(recordingClock_, &QTimer::timeout, this, [this] {
+        // A failed write is found here too when no rows come (the link went quiet).
+        recorder_.checkForFailure();
+        showRecordingLine();
+    });
     // Closing the window ends the program at once; the file is closed before that.
     connect(&window, &MainWindowWidget::closing, this, [this] { stopRecording(false); });
 }
@@ -177,8 +181,9 @@ void RecordingController::stopRecording(bool tellUser) {
         return;
     }
     lastPath_ = recorder_.path();
-    lastRows_ = recorder_.rowsWritten();
     recorder_.stop();
+    lastRows_ = recorder_.rowsWritten();
+    lastDropped_ = recorder_.rowsDropped();
     if (lastRows_ == 0) {
         // A header alone is no recording; it would only turn up later as an empty log.
         QFile::remove(lastPath_);
@@ -187,23 +192,30 @@ void RecordingController::stopRecording(bool tellUser) {
     showRecordingLine();
     updateMenuEntries();
     if (tellUser) {
-        tellSaved(lastPath_, lastRows_);
+        tellSaved(lastPath_, lastRows_, lastDropped_);
     }
 }
 
-void RecordingController::tellSaved(const QString& path, long rows) {
+void RecordingController::tellSaved(const QString& path, long rows, long dropped) {
     if (rows == 0) {
         platform_.boxes.show(QStringLiteral("Nothing was recorded: the recording ended before the "
                                             "first update of the panel."),
                              BoxStyle::OkInformation, kRecordingTitle);
         return;
     }
-    platform_.boxes.show(
-        QStringLiteral("Recording saved: %1 rows in %2.\r\nRecordings go to the "
+    QString text = QStringLiteral(
+                       "Recording saved: %1 rows in %2.\r\nRecordings go to the "
                        "folder %3.")
-            .arg(rows)
-            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder())),
-        BoxStyle::OkInformation, kRecordingTitle);
+                       .arg(rows)
+                       .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder()));
+    if (dropped > 0) {
+        text += QStringLiteral(
+                    "\r\n%1 rows are missing from the file: the disk did not take "
+                    "them in time.")
+                    .arg(dropped);
+    }
+    platform_.boxes.show(text, dropped > 0 ? BoxStyle::OkExclamation : BoxStyle::OkInformation,
+                         kRecordingTitle);
 }
 
 void RecordingController::onWriteFailure(const QString& path, const QString& reason) {
@@ -345,7 +357,9 @@ void RecordingController::onPanelClosed() {
     if (recording()) {
         stopRecording(false);
         QTimer::singleShot(0, this,
-                           [this, path = lastPath_, rows = lastRows_] { tellSaved(path, rows); });
+                           [this, path = lastPath_, rows = lastRows_, dropped = lastDropped_] {
+                               tellSaved(path, rows, dropped);
+                           });
     }
     if (playback_ != nullptr) {
         QTimer::singleShot(0, this, &RecordingController::endPlayback);

@@ -3,8 +3,8 @@
 // the panel with the port left closed.
 #pragma once
 
-#include "realtime/recording/Recorder.h"
 #include "realtime/chart/ChartWindow.h"
+#include "realtime/recording/Recorder.h"
 #include "realtime/recording/TickRows.h"
 
 #include <QObject>
@@ -66,7 +66,7 @@ private:
     void updateMenuEntries();
     void startRecording();
     void stopRecording(bool tellUser);
-    void tellSaved(const QString& path, long rows);
+    void tellSaved(const QString& path, long rows, long dropped);
     void onWriteFailure(const QString& path, const QString& reason);
     // Runs `show` once no link conversation is in progress.
     void showWhenLinkIdle(std::function<void()> show);
@@ -90,6 +90,7 @@ private:
     PlaybackDriver* playback_ = nullptr;
     QString lastPath_;
     long lastRows_ = 0;
+    long lastDropped_ = 0;
 };
 
 }  // namespace quillmark

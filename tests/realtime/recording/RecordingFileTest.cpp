@@ -3,6 +3,7 @@
 #include "DataColumns.h"
 #include "FakeTime.h"
 #include "MemorySettingsStore.h"
+#include "realtime/recording/BackgroundFileWriter.h"
 #include "realtime/recording/Recorder.h"
 #include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingFormat.h"
@@ -13,6 +14,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QLocale>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,6 +83,23 @@ protected:
 
 private:
     qint64 room_;
+};
+
+// A disk that stalls: every write waits until the test lets it go.
+class StallingDevice final : public QBuffer {
+public:
+    explicit StallingDevice(QByteArray* data) : QBuffer(data) { open(QIODevice::WriteOnly); }
+    void release() { stalled_.release(1 << 20); }
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override {
+        stalled_.acquire();
+        stalled_.release();
+        return QBuffer::writeData(data, length);
+    }
+
+private:
+    QSemaphore stalled_;
 };
 
 }  // namespace
@@ -155,10 +174,39 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             recorder.addRow(sampleRow(std::chrono::duration<double>(clock.time).count() + i));
         }
-        QVERIFY(!recorder.recording());
+        // The rows are written on the writer's thread; the recording's own clock finds the
+        // failure when no more rows come.
+        QTRY_VERIFY((recorder.checkForFailure(), !recorder.recording()));
         QCOMPARE(recorder.rowsWritten(), 2L);
         QCOMPARE(failedPath, QStringLiteral("/logs/run.csv"));
         QCOMPARE(failedReason, QStringLiteral("No space left on device"));
+    }
+
+    void stalledDisk_neverHoldsTheTickAndCountsTheRowsItLeftOut() {
+        QByteArray data;
+        auto device = std::make_unique<StallingDevice>(&data);
+        StallingDevice& disk = *device;
+        constexpr std::size_t kRoom = 4;
+        BackgroundFileWriter writer(std::move(device), 1s, kRoom);
+        // With the disk stalled, no call may wait for it: were one to, the test would hang here.
+        int queued = 0;
+        for (int i = 0; i < 20; ++i) {
+            queued += writer.queue(QByteArray::number(i) + '\n', i) ? 1 : 0;
+        }
+        // The writer may have taken a batch of up to kRoom rows to the disk before the queue
+        // filled again; the rest were left out.
+        QVERIFY2(queued >= int(kRoom) && queued <= 2 * int(kRoom),
+                 qPrintable(QString::number(queued)));
+        QCOMPARE(writer.dropped(), long(20 - queued));
+        disk.release();
+        QCOMPARE(writer.finish(), QString());
+        QCOMPARE(writer.written(), long(queued));
+        QByteArray expected;
+        for (int i = 0; i < queued; ++i) {
+            expected += QByteArray::number(i) + '\n';
+        }
+        QCOMPARE(data, expected);
+        QCOMPARE(writer.lastWritten(), std::optional<double>(queued - 1));
     }
 
     void alwaysFullDevice_failsTheHeaderWithTheSystemsReason() {
@@ -236,7 +284,8 @@ private slots:
         QTest::newRow("plain") << plain << true << "run.csv" << plain;
         QTest::newRow("renamed to another model") << plain << true << vrName << plain;
         QTest::newRow("engine off, by name") << vr << false << vrName << vr;
-        QTest::newRow("engine off, no name") << vr << false << "run.csv" << "";
+        QTest::newRow("engine off, no name") << vr << false << "run.csv"
+                                             << "";
     }
     void recordedModel_comesFromTheRowsBeforeTheName() {
         QFETCH(QString, model);
@@ -262,7 +311,8 @@ private slots:
         QTest::newRow("tilde") << "~/bench-runs" << home + "/bench-runs";
         QTest::newRow("tilde alone") << "~" << home;
         QTest::newRow("relative") << "bench-runs/a" << home + "/bench-runs/a";
-        QTest::newRow("absolute") << "/srv/runs/" << "/srv/runs";
+        QTest::newRow("absolute") << "/srv/runs/"
+                                  << "/srv/runs";
         QTest::newRow("unset") << "" << QString();
     }
     void folderSetting_isTakenFromTheHome() {
@@ -270,7 +320,7 @@ private slots:
         QFETCH(QString, folder);
         MemorySettingsStore settings;
         settings.save(QStringLiteral("Quillmark"), QString::fromLatin1(kRecordingSection),
-                     QString::fromLatin1(kRecordingFolderKey), stored);
+                      QString::fromLatin1(kRecordingFolderKey), stored);
         const QString shown = recordingFolder(settings);
         if (folder.isEmpty()) {
             QVERIFY(shown.endsWith(QStringLiteral("/Quillmark")) && QDir::isAbsolutePath(shown));
