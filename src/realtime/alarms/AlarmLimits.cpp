@@ -56,8 +56,8 @@ bool AlarmLimits::empty() const {
 }
 
 QString alarmKey(const AlarmQuantity& quantity, AlarmSide side) {
-    return name(quantity) +
-           (side == AlarmSide::Low ? QStringLiteral(" Low") : QStringLiteral(" High"));
+    return name(quantity) + QLatin1Char(' ') +
+           (side == AlarmSide::Low ? QStringLiteral("Low") : QStringLiteral("High"));
 }
 
 std::optional<double> parseLimit(const QString& text) {
@@ -83,6 +83,14 @@ QString valueWithUnit(const AlarmQuantity& quantity, double value) {
     return QStringLiteral("%1 %2")
         .arg(QString::number(shownValue(quantity, value), 'f', quantity.decimals),
              QString::fromUtf8(quantity.unit));
+}
+
+QString limitWithUnit(const AlarmQuantity& quantity, double limit) {
+    QString text = QString::number(limit, 'f', quantity.decimals);
+    if (text.toDouble() != limit) {
+        text = limitText(limit);
+    }
+    return QStringLiteral("%1 %2").arg(text, QString::fromUtf8(quantity.unit));
 }
 
 TypedLimits typedLimits(const std::function<QString(const QString& key)>& valueOf) {

@@ -75,6 +75,8 @@ QString limitText(double limit);
 double shownValue(const AlarmQuantity& quantity, double value);
 // "11.6 V".
 QString valueWithUnit(const AlarmQuantity& quantity, double value);
+// A limit with the quantity's decimals ("12.0 V"), or as typed where it has more ("12.05 V").
+QString limitWithUnit(const AlarmQuantity& quantity, double limit);
 
 // The limits as typed, one text per quantity and side (empty: no limit).
 using TypedLimits = std::array<std::array<QString, 2>, kAlarmQuantities.size()>;

@@ -22,10 +22,10 @@ QString AlarmEvent::what() const {
         return {};
     }
     const AlarmQuantity& shown = kAlarmQuantities[static_cast<std::size_t>(index)];
-    return QStringLiteral("%1 %2 %3 %4 %5")
+    return QStringLiteral("%1 %2 %3 %4")
         .arg(QString::fromUtf8(shown.name), valueWithUnit(shown, value),
              side == AlarmSide::Low ? QStringLiteral("below") : QStringLiteral("above"),
-             limitText(limit), QString::fromUtf8(shown.unit));
+             limitWithUnit(shown, limit));
 }
 
 void AlarmMonitor::setLimits(const AlarmLimits& limits) {
