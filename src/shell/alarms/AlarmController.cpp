@@ -50,7 +50,9 @@ AlarmController::AlarmController(MainWindowWidget& window, SharedState& state, T
 void AlarmController::useLimits(const AlarmLimits& limits) {
     monitor_.setLimits(limits);
     clearGaugeAlarms();
+    lineText_.clear();
     line_->clear();
+    line_->setToolTip(QString());
     window_.setPanelFootLineShown(!limits.empty());
 }
 
@@ -80,13 +82,14 @@ bool AlarmController::acceptable(const TypedLimits& typed) {
 
 void AlarmController::onAlarm(const AlarmEvent& event) {
     // Alarms of one tick share the line and its time; a later tick's alarm replaces them.
-    if (event.when == lineTime_ && !line_->text().isEmpty()) {
-        line_->setText(line_->text() + QStringLiteral("; ") + event.what());
+    if (event.when == lineTime_ && !lineText_.isEmpty()) {
+        lineText_ += QStringLiteral("; ") + event.what();
     } else {
-        line_->setText(event.text());
+        lineText_ = event.text();
     }
     lineTime_ = event.when;
-    line_->setToolTip(line_->text());
+    line_->setText(line_->fontMetrics().elidedText(lineText_, Qt::ElideRight, line_->width()));
+    line_->setToolTip(lineText_);
 }
 
 void AlarmController::onTickRow(const RecordingRow& row) {

@@ -56,6 +56,7 @@ private:
     QAction* menuEntry_ = nullptr;
     AlarmMonitor monitor_;
     QDateTime lineTime_;  // of the alarms on the line
+    QString lineText_;    // all of them; the line shows what fits
 };
 
 }  // namespace quillmark
