@@ -133,7 +133,8 @@ void Logger::onRow(const RecordingRow& row) {
     }
     recent_.add(row);
     if (!alarms_.limits().empty()) {
-        alarms_.check(row, modelTraits(shared_.ModelName).showsRetard, QDateTime::currentDateTime());
+        alarms_.check(row, modelTraits(shared_.ModelName).showsRetard,
+                      QDateTime::currentDateTime());
     }
     const TriggerChange change = trigger_.feed(fromSeconds(row.seconds), lastRpm_);
     if (change != TriggerChange::None) {

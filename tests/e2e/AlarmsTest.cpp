@@ -35,8 +35,7 @@ private slots:
     void alarmShowsAfterTheTickThatReadItAndEndsWhenTheValueIsBack() {
         Harness h;
         QStringList alarms;
-        h.alarms->monitor().addListener(
-            [&](const AlarmEvent& event) { alarms << event.what(); });
+        h.alarms->monitor().addListener([&](const AlarmEvent& event) { alarms << event.what(); });
         h.module->engine.setFixedData(sim::command::kBattery, {kLowBattery});
         QVERIFY(h.openRealTimeForATick());
         QCOMPARE(h.bar("gauBatVolts")->alarmCaption(), QStringLiteral("11.6 V"));

@@ -80,9 +80,9 @@ double shownValue(const AlarmQuantity& quantity, double value) {
 }
 
 QString valueWithUnit(const AlarmQuantity& quantity, double value) {
-    return QStringLiteral("%1 %2")
-        .arg(QString::number(shownValue(quantity, value), 'f', quantity.decimals),
-             QString::fromUtf8(quantity.unit));
+    return QStringLiteral("%1 %2").arg(
+        QString::number(shownValue(quantity, value), 'f', quantity.decimals),
+        QString::fromUtf8(quantity.unit));
 }
 
 QString limitWithUnit(const AlarmQuantity& quantity, double limit) {
@@ -153,8 +153,9 @@ QString typedLimitsProblem(const TypedLimits& texts) {
         for (AlarmSide side : kAlarmSides) {
             const QString& text = texts[i][sideIndex(side)];
             if (!text.trimmed().isEmpty() && !parseLimit(text)) {
-                return QStringLiteral("%1: \"%2\" is not a number. Type a number with a point, "
-                                      "such as 12.5, or leave the field empty for no limit.")
+                return QStringLiteral(
+                           "%1: \"%2\" is not a number. Type a number with a point, "
+                           "such as 12.5, or leave the field empty for no limit.")
                     .arg(alarmKey(quantity, side), text.trimmed());
             }
         }

@@ -49,7 +49,9 @@ struct AlarmLimit {
     std::optional<double> low;
     std::optional<double> high;
 
-    std::optional<double>& operator[](AlarmSide side) { return side == AlarmSide::Low ? low : high; }
+    std::optional<double>& operator[](AlarmSide side) {
+        return side == AlarmSide::Low ? low : high;
+    }
     const std::optional<double>& operator[](AlarmSide side) const {
         return side == AlarmSide::Low ? low : high;
     }

@@ -50,16 +50,19 @@ private slots:
         // before: null for no file; battery: the low and high limit stored
         columns<QByteArray, QString, QString, QByteArray>("before", "low", "high", "after");
         const QByteArray mine = "; my ports\n[Ports]\nCom1=/dev/ttyUSB0\n";
-        QTest::newRow("none set, none stored: the file stays") << mine << "" << "" << mine;
-        QTest::newRow("none set, no file: no file made") << QByteArray() << "" << ""
-                                                         << QByteArray();
-        QTest::newRow("a new section at the end")
-            << mine << "11.5" << "" << mine + "\n[Alarms]\nBattery Low=11.5\n";
+        QTest::newRow("none set, none stored: the file stays") << mine << ""
+                                                               << "" << mine;
+        QTest::newRow("none set, no file: no file made") << QByteArray() << ""
+                                                         << "" << QByteArray();
+        QTest::newRow("a new section at the end") << mine << "11.5"
+                                                  << "" << mine + "\n[Alarms]\nBattery Low=11.5\n";
         QTest::newRow("the section keeps its comment; a cleared limit's line goes")
             << QByteArray("[Alarms]\n; mine\nBattery Low=11\nThrottle High=90\n\n[Ports]\nCom1=x\n")
-            << "12.25" << "16"
-            << QByteArray("[Alarms]\n; mine\nBattery Low=12.25\nBattery High=16\n\n[Ports]\n"
-                          "Com1=x\n");
+            << "12.25"
+            << "16"
+            << QByteArray(
+                   "[Alarms]\n; mine\nBattery Low=12.25\nBattery High=16\n\n[Ports]\n"
+                   "Com1=x\n");
     }
     void storingEditsOnlyTheAlarmEntries() {
         QFETCH(QByteArray, before);
@@ -79,8 +82,9 @@ private slots:
     }
 
     void handTypedValuesAreTakenOrNamed() {
-        write(conf_, "[Alarms]\nBattery Low = 12.0\nFuel rear Low=12,5\nThrottle High=abc\n"
-                     "Engine speed High=6500\n");
+        write(conf_,
+              "[Alarms]\nBattery Low = 12.0\nFuel rear Low=12,5\nThrottle High=abc\n"
+              "Engine speed High=6500\n");
         const ReadLimits read = storedLimits(QtSettingsStore());
         QCOMPARE(read.limits.limits[kBattery].low, 12.0);
         QCOMPARE(read.limits.limits[0].high, 6500.0);
@@ -94,17 +98,27 @@ private slots:
 
     void typedLimitsAreCheckedBeforeStoring_data() {
         columns<QString, QString, QString>("low", "high", "problem");
-        QTest::newRow("both empty") << "" << "" << "";
-        QTest::newRow("numbers with blanks around them") << " 11.5 " << "15" << "";
+        QTest::newRow("both empty") << ""
+                                    << ""
+                                    << "";
+        QTest::newRow("numbers with blanks around them") << " 11.5 "
+                                                         << "15"
+                                                         << "";
         QTest::newRow("a comma for the point")
-            << "11,5" << ""
+            << "11,5"
+            << ""
             << "Battery Low: \"11,5\" is not a number. Type a number with a point, such as 12.5, "
                "or leave the field empty for no limit.";
-        QTest::newRow("text") << "" << "high" << "Battery High: \"high\" is not a number.";
+        QTest::newRow("text") << ""
+                              << "high"
+                              << "Battery High: \"high\" is not a number.";
         QTest::newRow("low equal to high")
-            << "12" << "12.0" << "Battery: the low limit must be below the high limit.";
-        QTest::newRow("low above high")
-            << "14" << "12" << "Battery: the low limit must be below the high limit.";
+            << "12"
+            << "12.0"
+            << "Battery: the low limit must be below the high limit.";
+        QTest::newRow("low above high") << "14"
+                                        << "12"
+                                        << "Battery: the low limit must be below the high limit.";
     }
     void typedLimitsAreCheckedBeforeStoring() {
         QFETCH(QString, low);
@@ -119,8 +133,8 @@ private slots:
 
     void alarmFileWithOrWithoutItsSection_data() {
         columns<QByteArray, bool, double>("text", "readable", "batteryLow");
-        QTest::newRow("as the settings' section") << QByteArray("# bench\n[Alarms]\nBattery Low=11.8\n")
-                                                  << true << 11.8;
+        QTest::newRow("as the settings' section")
+            << QByteArray("# bench\n[Alarms]\nBattery Low=11.8\n") << true << 11.8;
         QTest::newRow("the lines alone") << QByteArray("Battery Low=12.2\n") << true << 12.2;
         QTest::newRow("no such file") << QByteArray() << false << 0.0;
     }

@@ -34,12 +34,10 @@ private slots:
         const int speed = static_cast<int>(Quantity::EngineSpeed);
         const int retard = static_cast<int>(Quantity::Retard);
         QTest::newRow("exactly on the low limit is not past it")
-            << battery << 12.0 << kNone << QList<double>{12.0, 12.0, 12.0} << true
-            << QStringList{};
+            << battery << 12.0 << kNone << QList<double>{12.0, 12.0, 12.0} << true << QStringList{};
         QTest::newRow("sitting on the limit, dipping below, alarms once")
-            << battery << 12.0 << kNone
-            << QList<double>{12.0, 11.9, 12.0, 11.9, 12.3, 11.8, 12.0} << true
-            << QStringList{"Battery 11.9 V below 12.0 V"};
+            << battery << 12.0 << kNone << QList<double>{12.0, 11.9, 12.0, 11.9, 12.3, 11.8, 12.0}
+            << true << QStringList{"Battery 11.9 V below 12.0 V"};
         QTest::newRow("back inside by the margin (0.4 V) re-arms")
             << battery << 12.0 << kNone << QList<double>{11.9, 12.4, 11.9} << true
             << QStringList{"Battery 11.9 V below 12.0 V", "Battery 11.9 V below 12.0 V"};

@@ -41,8 +41,7 @@ struct Window {
     explicit Window(bool withAlarms, const QMap<QString, QString>& stored = {}) {
         state.ModelName = QStringLiteral("Corvane II VR");
         for (auto it = stored.begin(); it != stored.end(); ++it) {
-            settings.values.insert(MemorySettingsStore::path(kApp, "Alarms", it.key()),
-                                   it.value());
+            settings.values.insert(MemorySettingsStore::path(kApp, "Alarms", it.key()), it.value());
         }
         if (withAlarms) {
             alarms = std::make_unique<AlarmController>(widget, state, rows,
