@@ -1,5 +1,5 @@
-// The alarm limits in the settings file and in a file of their own: the user's lines stay, a
-// bad value is named and left out, and typed limits are checked before they are stored.
+// The alarm limits in the settings file: the user's lines stay, a bad value is named and left
+// out.
 #include "DataColumns.h"
 #include "platform/QtSettingsStore.h"
 #include "realtime/alarms/AlarmLimits.h"
@@ -94,63 +94,6 @@ private slots:
                  (QStringList{"The alarm limit Throttle High=abc is not a number and is ignored.",
                               "The alarm limit Fuel rear Low=12,5 is not a number and is "
                               "ignored."}));
-    }
-
-    void typedLimitsAreCheckedBeforeStoring_data() {
-        columns<QString, QString, QString>("low", "high", "problem");
-        QTest::newRow("both empty") << ""
-                                    << ""
-                                    << "";
-        QTest::newRow("numbers with blanks around them") << " 11.5 "
-                                                         << "15"
-                                                         << "";
-        QTest::newRow("a comma for the point")
-            << "11,5"
-            << ""
-            << "Battery Low: \"11,5\" is not a number. Type a number with a point, such as 12.5, "
-               "or leave the field empty for no limit.";
-        QTest::newRow("text") << ""
-                              << "high"
-                              << "Battery High: \"high\" is not a number.";
-        QTest::newRow("low equal to high")
-            << "12"
-            << "12.0"
-            << "Battery: the low limit must be below the high limit.";
-        QTest::newRow("low above high") << "14"
-                                        << "12"
-                                        << "Battery: the low limit must be below the high limit.";
-    }
-    void typedLimitsAreCheckedBeforeStoring() {
-        QFETCH(QString, low);
-        QFETCH(QString, high);
-        QFETCH(QString, problem);
-        TypedLimits typed;
-        typed[kBattery] = {low, high};
-        const QString found = typedLimitsProblem(typed);
-        QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.startsWith(problem),
-                 qPrintable(found));
-    }
-
-    void alarmFileWithOrWithoutItsSection_data() {
-        columns<QByteArray, bool, double>("text", "readable", "batteryLow");
-        QTest::newRow("as the settings' section")
-            << QByteArray("# bench\n[Alarms]\nBattery Low=11.8\n") << true << 11.8;
-        QTest::newRow("the lines alone") << QByteArray("Battery Low=12.2\n") << true << 12.2;
-        QTest::newRow("no such file") << QByteArray() << false << 0.0;
-    }
-    void alarmFileWithOrWithoutItsSection() {
-        QFETCH(QByteArray, text);
-        QFETCH(bool, readable);
-        QFETCH(double, batteryLow);
-        const QString path = home_.filePath(QStringLiteral("limits.ini"));
-        write(path, text);
-        const AlarmFileLimits file = readAlarmFile(path);
-        QCOMPARE(file.error.isEmpty(), readable);
-        if (readable) {
-            QCOMPARE(file.read.limits.limits[kBattery].low, batteryLow);
-        } else {
-            QVERIFY(file.error.contains(QDir::toNativeSeparators(path)));
-        }
     }
 };
 

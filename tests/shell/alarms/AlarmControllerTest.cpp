@@ -129,12 +129,18 @@ private slots:
             ok->click();
             steps << (dialog->isVisible() ? "open after 11,5" : "closed after 11,5");
             dialog->field(4, AlarmSide::Low)->setText(QStringLiteral("11.5"));
+            dialog->field(4, AlarmSide::High)->setText(QStringLiteral("11.5"));
+            ok->click();
+            steps << (dialog->isVisible() ? "open after 11.5 to 11.5" : "closed");
+            dialog->field(4, AlarmSide::High)->clear();
             ok->click();
         });
         window.alarms->editLimits();
-        QCOMPARE(steps, QStringList{"open after 11,5"});
-        QCOMPARE(window.boxes.shown.size(), 1);
+        QCOMPARE(steps, (QStringList{"open after 11,5", "open after 11.5 to 11.5"}));
+        QCOMPARE(window.boxes.shown.size(), 2);
         QVERIFY(window.boxes.shown[0].text.startsWith("Battery Low: \"11,5\" is not a number."));
+        QCOMPARE(window.boxes.shown[1].text,
+                 QStringLiteral("Battery: the low limit must be below the high limit."));
         QCOMPARE(window.settings.values,
                  (QMap<QString, QString>{{"Quillmark/Alarms/Battery Low", "11.5"}}));
         QVERIFY(!window.widget.panelFootLine()->isHidden());
