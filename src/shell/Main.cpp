@@ -52,7 +52,8 @@ int Main(int argc, char** argv) {
                                             QStringLiteral("Recordings (*.csv);;All files (*)"));
                                     }});
     // The alarm limits; nothing shows until the user sets one.
-    AlarmController alarms(window, state, recordings.tickRows(), {settings, boxes});
+    AlarmController alarms(window, state, recordings.tickRows(),
+                           {settings, boxes, [&logic] { return logic.link().activity().busy(); }});
     StartMainWindow(window, logic);
     TerminationRequests termination;
     CloseOnTerminationRequest(window, termination);

@@ -13,8 +13,14 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
 
 namespace quillmark {
+
+namespace {
+// A dialog that must wait for the link to be free looks again this often.
+constexpr int kIdleCheckMs = 50;
+}  // namespace
 
 AlarmController::AlarmController(MainWindowWidget& window, SharedState& state, TickRows& rows,
                                  AlarmPlatform platform)
@@ -57,6 +63,10 @@ void AlarmController::useLimits(const AlarmLimits& limits) {
 }
 
 void AlarmController::editLimits() {
+    if (platform_.linkBusy && platform_.linkBusy()) {
+        QTimer::singleShot(kIdleCheckMs, this, &AlarmController::editLimits);
+        return;
+    }
     AlarmsDialog dialog(
         storedTypedLimits(platform_.settings),
         [this](const TypedLimits& typed) { return acceptable(typed); }, &window_);

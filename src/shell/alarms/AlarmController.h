@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QAction;
 class QLabel;
 
@@ -25,6 +27,8 @@ inline constexpr const char* kAlarmsCaption = "&Alarms\u2026";
 struct AlarmPlatform {
     SettingsStore& settings;
     MessageBoxes& boxes;
+    // True while a conversation with the module is in progress; none: never.
+    std::function<bool()> linkBusy;
 };
 
 class AlarmController final : public QObject {
@@ -36,7 +40,9 @@ public:
     // Every alarm fires here once, with its text; a recording's marker listens here too.
     AlarmMonitor& monitor() { return monitor_; }
 
-    // The menu entry: the dialog, and the limits stored and used once it is accepted.
+    // The menu entry: the dialog, and the limits stored and used once it is accepted. Chosen
+    // while a tick waits for the module, the dialog opens after that tick, which would
+    // otherwise stay held, the panel frozen, for as long as the dialog is open.
     void editLimits();
     // The limits in use from now on; the gauges and the line start afresh.
     void useLimits(const AlarmLimits& limits);

@@ -45,7 +45,7 @@ struct Window {
         }
         if (withAlarms) {
             alarms = std::make_unique<AlarmController>(widget, state, rows,
-                                                       AlarmPlatform{settings, boxes});
+                                                       AlarmPlatform{settings, boxes, {}});
         }
         widget.realTime().setPanelVisible(true);
         widget.show();
