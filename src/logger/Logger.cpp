@@ -4,7 +4,9 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
+#include "realtime/ModelTraits.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -32,7 +34,7 @@ nanoseconds fromSeconds(double seconds) {
 }  // namespace
 
 Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
-               std::int16_t portNumber, QString folder)
+               std::int16_t portNumber, QString folder, const AlarmLimits& alarmLimits)
     : options_(options),
       platform_(platform),
       portNumber_(portNumber),
@@ -51,6 +53,10 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
     reads_.setObserver(&ticks_);
     polling_.setObserver(&ticks_);
     ticks_.addListener([this](const RecordingRow& row) { onRow(row); });
+    alarms_.setLimits(alarmLimits);
+    alarms_.addListener([this](const AlarmEvent& event) {
+        platform_.console.event(QStringLiteral("Alarm: %1").arg(event.text()));
+    });
     // Line errors reach the console as the window's Communications Error box would show them.
     platform.port.setEventHandler([this] { lineEvents_.handleLineEvent(); });
 }
@@ -99,6 +105,8 @@ void Logger::linkLost() {
     if (phase_ == LoggerState::LinkLost) {
         return;
     }
+    // Back on the link, a value still past its limit alarms again.
+    alarms_.reset();
     platform_.console.event(
         linkEverUp_ ? QStringLiteral("Link to the module lost; retrying every 2 s.")
                     : QStringLiteral("No link to the module on %1; retrying every 2 s.")
@@ -122,6 +130,10 @@ void Logger::onRow(const RecordingRow& row) {
         boxes_.setQuiet(false);
     }
     recent_.add(row);
+    if (!alarms_.limits().empty()) {
+        alarms_.check(row, modelTraits(shared_.ModelName).showsRetard,
+                      QDateTime::currentDateTime());
+    }
     const TriggerChange change = trigger_.feed(fromSeconds(row.seconds), lastRpm_);
     if (change != TriggerChange::None) {
         endFile();

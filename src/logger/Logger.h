@@ -17,6 +17,7 @@
 #include "realtime/EngineReads.h"
 #include "realtime/PollingCycle.h"
 #include "realtime/RealTimeSession.h"
+#include "realtime/alarms/AlarmMonitor.h"
 #include "realtime/recording/TickRows.h"
 
 #include <chrono>
@@ -54,9 +55,10 @@ enum class LoggerState {
 
 class Logger {
 public:
-    // `portNumber` is the ComN whose device `settings` maps; `folder` takes the files.
+    // `portNumber` is the ComN whose device `settings` maps; `folder` takes the files; each
+    // sample is checked against `alarmLimits`.
     Logger(const LoggerOptions& options, const LoggerPlatform& platform, std::int16_t portNumber,
-           QString folder);
+           QString folder, const AlarmLimits& alarmLimits = {});
 
     // Samples until a stop is asked for; the current file ends with whole rows.
     void run();
@@ -65,6 +67,9 @@ public:
     void requestNewFile() { newFileRequested_ = true; }
 
     LoggerState state() const { return phase_; }
+    // Every alarm fires here once, with its text; its line on standard error listens already,
+    // a recording's marker listens here too.
+    AlarmMonitor& alarms() { return alarms_; }
 
 private:
     bool bringLinkUp();
@@ -95,6 +100,7 @@ private:
     TickRows ticks_;
     CommEvents lineEvents_;
 
+    AlarmMonitor alarms_;
     EngineSpeedTrigger trigger_;
     RecentRows recent_;
     LogFile file_;

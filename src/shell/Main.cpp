@@ -12,6 +12,7 @@
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/TerminationRequests.h"
+#include "shell/alarms/AlarmController.h"
 #include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
 #include "shell/recording/RecordingController.h"
@@ -50,6 +51,9 @@ int Main(int argc, char** argv) {
                                             &window, QStringLiteral("Open Recording"), folder,
                                             QStringLiteral("Recordings (*.csv);;All files (*)"));
                                     }});
+    // The alarm limits; nothing shows until the user sets one.
+    AlarmController alarms(window, state, recordings.tickRows(),
+                           {settings, boxes, [&logic] { return logic.link().activity().busy(); }});
     StartMainWindow(window, logic);
     TerminationRequests termination;
     CloseOnTerminationRequest(window, termination);

@@ -57,7 +57,12 @@ const QStringList kNotMessages =
         "samples of this many seconds before the start open the file (default 5)|"
         "rows reach the disk at least this often (default 1)|show this help and exit|"
         "%1; file %2; %3 rows; %4 samples/s; %5 rpm|waiting for the start speed|link lost|"
-        "write failed|quillmark-logger: %s|no file is open")
+        "write failed|quillmark-logger: %s|no file is open|"
+        // The alarms: the value names, the dialog's explanation and the logger's option.
+        "Engine speed|"
+        "A value below its low limit or above its high limit shows on its gauge in red and on "
+        "the line under the panel. Leave a field empty for no limit; type numbers with a point.|"
+        "alarm limits from this file (default: the window's)")
         .split('|');
 
 QString collapsed(QString text) {

@@ -59,6 +59,8 @@ public:
     ChartWindow* liveChart() const { return liveChart_; }
     ChartWindow* playbackChart() const { return playbackChart_; }
     PlaybackDriver* playback() const { return playback_; }
+    // Each live tick's row, for whoever else follows the panel (the alarms).
+    TickRows& tickRows() { return rows_; }
 
 private:
     void addMenuEntries(MainWindowWidget& window);
