@@ -9,8 +9,10 @@
 #include <QString>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QIODevice;
 
@@ -38,10 +40,25 @@ public:
     long rowsWritten() const { return rows_; }
 
     // A finished tick with its time on the monotonic clock; written and flushed at once, and
-    // on the disk within kRecorderSyncPeriod.
+    // on the disk within kRecorderSyncPeriod (unless a marker's text is awaited).
     void addRow(const RecordingRow& row);
 
+    // Markers go on the next row that arrives, one a row, numbered 1, 2, 3... in each file.
+    // Returns the number, or 0 when nothing is being recorded.
+    int addMarker(const QString& text);
+    // A marker whose text is still to be asked for: it goes on the next row all the same, and
+    // that row and the rows after it wait in memory, in order, until finishMarker gives the
+    // text; so the marker sits at the moment it was asked for however long the answer takes.
+    int openMarker();
+    void finishMarker(int number, const QString& text);
+    int markers() const { return markers_; }
+
 private:
+    // Writes rows in order; false once a write failed and the recording was stopped.
+    bool write(const RecordingRow& row);
+    void fail(const QString& reason);
+    void writeHeld();
+
     Clock& clock_;
     FailureHandler onFailure_;
     std::unique_ptr<QIODevice> device_;
@@ -50,6 +67,10 @@ private:
     QString path_;
     std::chrono::nanoseconds started_{};
     long rows_ = 0;
+    int markers_ = 0;
+    std::deque<RecordingMarker> pending_;  // for the next rows
+    std::vector<int> awaited_;             // markers whose text is still to come
+    std::deque<RecordingRow> held_;        // rows from the first awaited marker on
 };
 
 }  // namespace quillmark
