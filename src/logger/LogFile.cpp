@@ -30,6 +30,7 @@ QString LogFile::ready(const QString& folder, const QString& modelName) {
         headerWritten_ = false;
         origin_.reset();
         rows_ = 0;
+        markers_ = 0;
     }
     if (!headerWritten_) {
         if (!writer_->writeHeader()) {
@@ -52,10 +53,16 @@ QString LogFile::write(const RecordingRow& row) {
     }
     RecordingRow relative = row;
     relative.seconds = std::max(0.0, row.seconds - *origin_);
+    if (relative.marker) {
+        relative.marker->number = markers_ + 1;
+    }
     if (!writer_->writeRow(relative)) {
         return QStringLiteral("%1: %2").arg(path_, writer_->error());
     }
     ++rows_;
+    if (relative.marker) {
+        ++markers_;
+    }
     if (const QString error = sync_->wrote(*file_); !error.isEmpty()) {
         return QStringLiteral("%1: %2").arg(path_, error);
     }

@@ -28,8 +28,11 @@ public:
     // not finished is kept for the next try, so a full disk does not leave a trail of them.
     QString ready(const QString& folder, const QString& modelName);
     // Returns an empty text, or why the row could not be written; a row that did not fit is cut
-    // off again, so the file ends with its last whole row.
+    // off again, so the file ends with its last whole row. A row's marker is numbered here,
+    // 1, 2, 3... in each file.
     QString write(const RecordingRow& row);
+    // The number the last marker written was given; 0 before the file's first.
+    int markers() const { return markers_; }
     // Rows not yet on the disk go there once the sync period is up, or at once.
     QString syncIfDue();
     QString syncNow();
@@ -51,6 +54,7 @@ private:
     QString path_;
     std::optional<double> origin_;  // monotonic seconds of the first row
     long rows_ = 0;
+    int markers_ = 0;
 };
 
 }  // namespace quillmark

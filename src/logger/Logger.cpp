@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
+#include "realtime/recording/RecordingFormat.h"
 
 #include <QFileInfo>
 
@@ -123,7 +124,15 @@ void Logger::onRow(const RecordingRow& row) {
         linkEverUp_ = true;
         boxes_.setQuiet(false);
     }
-    recent_.add(row);
+    const bool marked = !pendingMarkers_.empty();
+    if (marked) {
+        RecordingRow withMarker = row;
+        withMarker.marker.emplace(RecordingMarker{0, pendingMarkers_.front()});
+        pendingMarkers_.pop_front();
+        recent_.add(withMarker);
+    } else {
+        recent_.add(row);
+    }
     const TriggerChange change = trigger_.feed(fromSeconds(row.seconds), lastRpm_);
     if (change != TriggerChange::None) {
         endFile();
@@ -134,9 +143,21 @@ void Logger::onRow(const RecordingRow& row) {
     if (trigger_.recording()) {
         writeBacklog();
     }
+    if (marked && !(lastWritten_ && *lastWritten_ >= row.seconds)) {
+        // It goes into a file with the rows before a start, or once writing works again.
+        platform_.console.event(
+            QStringLiteral("Marker at %1 is held with the recent rows: %2.")
+                .arg(row.clock, trigger_.recording()
+                                    ? QStringLiteral("the file cannot be written")
+                                    : QStringLiteral("waiting for the start speed")));
+    }
     setState(!trigger_.recording() ? LoggerState::Waiting
              : writeBlocked_       ? LoggerState::WriteFailed
                                    : LoggerState::Recording);
+}
+
+void Logger::addMarker(const QString& text) {
+    pendingMarkers_.push_back(markerText(text));
 }
 
 void Logger::writeBacklog() {
@@ -168,6 +189,12 @@ void Logger::writeBacklog() {
             return;
         }
         lastWritten_ = row.seconds;
+        if (row.marker) {
+            platform_.console.event(
+                QStringLiteral("Marker %1 at %2 in %3")
+                    .arg(markerCellText({file_.markers(), row.marker->text}), row.clock,
+                         file_.path()));
+        }
     }
     if (writeBlocked_) {
         writeBlocked_ = false;
