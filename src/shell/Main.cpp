@@ -44,12 +44,19 @@ int Main(int argc, char** argv) {
     frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, branding,
                   window);
     // The recording, chart and playback entries; they only act when the user asks.
-    RecordingController recordings(window, logic, state,
-                                   {clock, boxes, settings, [&window](const QString& folder) {
-                                        return QFileDialog::getOpenFileName(
-                                            &window, QStringLiteral("Open Recording"), folder,
-                                            QStringLiteral("Recordings (*.csv);;All files (*)"));
-                                    }});
+    const auto chooseRecording = [&window](const QString& title) {
+        return [&window, title](const QString& folder) {
+            return QFileDialog::getOpenFileName(
+                &window, title, folder, QStringLiteral("Recordings (*.csv);;All files (*)"));
+        };
+    };
+    RecordingController recordings(
+        window, logic, state,
+        {clock, boxes, settings, chooseRecording(QStringLiteral("Open Recording")),
+         chooseRecording(QStringLiteral("Export Recording")), [&window](const QString& log) {
+             return QFileDialog::getSaveFileName(&window, QStringLiteral("Export Recording"),
+                                                 log, QStringLiteral("MLG logs (*.mlg)"));
+         }});
     StartMainWindow(window, logic);
     TerminationRequests termination;
     CloseOnTerminationRequest(window, termination);

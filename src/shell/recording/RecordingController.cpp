@@ -11,18 +11,24 @@
 #include "realtime/chart/ChartWindow.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
+#include "realtime/recording/MlgExport.h"
 #include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingReader.h"
 #include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
+#include "shell/recording/MarkerTextBox.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QThread>
 #include <QTimer>
+
+#include <memory>
 
 namespace quillmark {
 
@@ -30,6 +36,7 @@ namespace {
 
 const QString kRecordingTitle = QStringLiteral("Recording");
 const QString kOpenTitle = QStringLiteral("Open Recording");
+const QString kExportTitle = QStringLiteral("Export Recording");
 
 // Under the Close button, in the free space above the lower row of gauges; in twips. Tall
 // enough for the time and a file name over four lines.
@@ -107,6 +114,10 @@ RecordingController::RecordingController(MainWindowWidget& window, frmMain& logi
 }
 
 RecordingController::~RecordingController() {
+    if (exportThread_ != nullptr) {
+        // The file is finished (or dropped) rather than cut off by the program's end.
+        exportThread_->wait();
+    }
     logic_.reads().setObserver(nullptr);
     logic_.polling().setObserver(nullptr);
     recorder_.stop();
@@ -118,11 +129,16 @@ void RecordingController::addMenuEntries(MainWindowWidget& window) {
     // Before Exit, which stays the last entry.
     record_ = insertAction(file, window.exitAction(), "mnuRecording", kStartRecordingCaption);
     open_ = insertAction(file, window.exitAction(), "mnuOpenRecording", kOpenRecordingCaption);
+    export_ = insertAction(file, window.exitAction(), "mnuExportRecording", kExportCaption);
+    addMarker_ = insertAction(file, open_, "mnuAddMarker", kAddMarkerCaption);
+    addMarker_->setShortcut(QKeySequence(Qt::Key_F9));
     chart_ = insertAction(view, nullptr, "mnuChart", kChartCaption);
     viewRealTime_ = window.viewRealTimeAction();
     connect(record_, &QAction::triggered, this, &RecordingController::startOrStopRecording);
     connect(open_, &QAction::triggered, this, &RecordingController::openRecording);
     connect(chart_, &QAction::triggered, this, &RecordingController::showChart);
+    connect(addMarker_, &QAction::triggered, this, &RecordingController::addMarkerAskingText);
+    connect(export_, &QAction::triggered, this, &RecordingController::exportRecording);
     connect(file, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
     connect(view, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
     updateMenuEntries();
@@ -133,6 +149,9 @@ void RecordingController::updateMenuEntries() {
     record_->setText(
         QString::fromUtf8(recording() ? kStopRecordingCaption : kStartRecordingCaption));
     record_->setEnabled(recording() || live);
+    // Hidden, its key goes with it: the menu without a recording is as it always was.
+    addMarker_->setVisible(recording());
+    export_->setEnabled(!exporting());
     // Live data would open the port under a playback.
     viewRealTime_->setEnabled(playback_ == nullptr);
 }
@@ -176,9 +195,11 @@ void RecordingController::stopRecording(bool tellUser) {
     if (!recording()) {
         return;
     }
+    finishMarkerBox();
     lastPath_ = recorder_.path();
-    lastRows_ = recorder_.rowsWritten();
     recorder_.stop();
+    // Counted after the stop, which writes the rows held for a marker's text.
+    lastRows_ = recorder_.rowsWritten();
     if (lastRows_ == 0) {
         // A header alone is no recording; it would only turn up later as an empty log.
         QFile::remove(lastPath_);
@@ -206,7 +227,71 @@ void RecordingController::tellSaved(const QString& path, long rows) {
         BoxStyle::OkInformation, kRecordingTitle);
 }
 
+void RecordingController::addMarkerAskingText() {
+    if (!recording()) {
+        return;
+    }
+    // A second F9 while the box is open keeps the first marker's text as typed.
+    finishMarkerBox();
+    const int number = recorder_.openMarker();
+    auto* box = new MarkerTextBox(number, qobject_cast<QWidget*>(parent()));
+    markerBox_ = box;
+    connect(box, &MarkerTextBox::finished, this,
+            [this](int marker, const QString& text) { recorder_.finishMarker(marker, text); });
+    // Not modal: the polling ticks and the recording go on while the user types.
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
+void RecordingController::exportRecording() {
+    if (exporting()) {
+        return;
+    }
+    const QString source =
+        platform_.chooseExportSource ? platform_.chooseExportSource(folder()) : QString();
+    if (source.isEmpty()) {
+        return;
+    }
+    const QFileInfo info(source);
+    const QString suggested = info.dir().filePath(info.completeBaseName() + QStringLiteral(".mlg"));
+    const QString target =
+        platform_.chooseExportTarget ? platform_.chooseExportTarget(suggested) : QString();
+    if (target.isEmpty()) {
+        return;
+    }
+    // Hours of rows take a second or two to read; the window goes on meanwhile.
+    auto result = std::make_shared<MlgExportResult>();
+    exportThread_ = QThread::create(
+        [result, source, target] { *result = exportRecordingToMlg(source, target); });
+    connect(exportThread_, &QThread::finished, this, [this, result, target] {
+        exportThread_->deleteLater();
+        exportThread_ = nullptr;
+        updateMenuEntries();
+        if (!result->error.isEmpty()) {
+            platform_.boxes.show(QStringLiteral("The recording was not exported: %1")
+                                     .arg(result->error),
+                                 BoxStyle::OkExclamation, kExportTitle);
+            return;
+        }
+        platform_.boxes.show(QStringLiteral("Exported %1 rows and %2 markers to %3.")
+                                 .arg(result->rows)
+                                 .arg(result->markers)
+                                 .arg(QDir::toNativeSeparators(target)),
+                             BoxStyle::OkInformation, kExportTitle);
+    });
+    updateMenuEntries();
+    exportThread_->start();
+}
+
+void RecordingController::finishMarkerBox() {
+    if (markerBox_ != nullptr) {
+        markerBox_->accept();
+    }
+}
+
 void RecordingController::onWriteFailure(const QString& path, const QString& reason) {
+    finishMarkerBox();
     recordingClock_->stop();
     showRecordingLine();
     updateMenuEntries();
