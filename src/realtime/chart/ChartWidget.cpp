@@ -263,8 +263,9 @@ void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
             ++level;
         }
         const double left = std::min(x, right - textWidth);
-        const QRectF flag(left, p.top + static_cast<double>(level) * flagHeight, textWidth,
-                          flagHeight);
+        // At the foot of the status lane, clear of the cursor's time at the top.
+        const QRectF flag(left, p.axisTop - static_cast<double>(level + 1) * flagHeight,
+                          textWidth, flagHeight);
         painter.fillRect(flag, kMarker);
         painter.setPen(kBackground);
         painter.drawText(flag, Qt::AlignCenter, marker.label);

@@ -47,6 +47,9 @@ constexpr int kLineHeight = 1440;
 constexpr int kNameLines = 4;
 // A box that must wait for the link to be free looks again this often.
 constexpr int kIdleCheckMs = 50;
+// The rows wait in memory while the marker box is open, where a crash would lose them; after
+// this long the box keeps what was typed and closes.
+constexpr int kMarkerBoxMs = 30'000;
 
 // The file name over as many lines as it takes, broken after its underscores, so that model and
 // date stay readable; only a name that needs more than `lines` lines loses its middle.
@@ -238,6 +241,7 @@ void RecordingController::addMarkerAskingText() {
     markerBox_ = box;
     connect(box, &MarkerTextBox::finished, this,
             [this](int marker, const QString& text) { recorder_.finishMarker(marker, text); });
+    QTimer::singleShot(kMarkerBoxMs, box, &QDialog::accept);
     // Not modal: the polling ticks and the recording go on while the user types.
     box->show();
     box->raise();
