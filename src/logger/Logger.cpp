@@ -190,10 +190,9 @@ void Logger::writeBacklog() {
         }
         lastWritten_ = row.seconds;
         if (row.marker) {
-            platform_.console.event(
-                QStringLiteral("Marker %1 at %2 in %3")
-                    .arg(markerCellText({file_.markers(), row.marker->text}), row.clock,
-                         file_.path()));
+            platform_.console.event(QStringLiteral("Marker %1 at %2 in %3")
+                                        .arg(markerCellText({file_.markers(), row.marker->text}),
+                                             row.clock, file_.path()));
         }
     }
     if (writeBlocked_) {

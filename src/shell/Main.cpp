@@ -54,8 +54,8 @@ int Main(int argc, char** argv) {
         window, logic, state,
         {clock, boxes, settings, chooseRecording(QStringLiteral("Open Recording")),
          chooseRecording(QStringLiteral("Export Recording")), [&window](const QString& log) {
-             return QFileDialog::getSaveFileName(&window, QStringLiteral("Export Recording"),
-                                                 log, QStringLiteral("MLG logs (*.mlg)"));
+             return QFileDialog::getSaveFileName(&window, QStringLiteral("Export Recording"), log,
+                                                 QStringLiteral("MLG logs (*.mlg)"));
          }});
     StartMainWindow(window, logic);
     TerminationRequests termination;

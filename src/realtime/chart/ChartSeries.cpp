@@ -30,21 +30,15 @@ void ChartSeries::append(const RecordingRow& row, double seconds) {
 }
 
 std::optional<std::size_t> ChartSeries::nextMarker(std::optional<std::size_t> row) const {
-    for (const ChartMarker& marker : markers_) {
-        if (!row || marker.row > *row) {
-            return marker.row;
-        }
-    }
-    return std::nullopt;
+    const auto found = std::find_if(markers_.begin(), markers_.end(),
+                                    [&](const ChartMarker& m) { return !row || m.row > *row; });
+    return found == markers_.end() ? std::nullopt : std::optional(found->row);
 }
 
 std::optional<std::size_t> ChartSeries::previousMarker(std::optional<std::size_t> row) const {
-    for (auto it = markers_.rbegin(); it != markers_.rend(); ++it) {
-        if (!row || it->row < *row) {
-            return it->row;
-        }
-    }
-    return std::nullopt;
+    const auto found = std::find_if(markers_.rbegin(), markers_.rend(),
+                                    [&](const ChartMarker& m) { return !row || m.row < *row; });
+    return found == markers_.rend() ? std::nullopt : std::optional(found->row);
 }
 
 std::size_t ChartSeries::dropBefore(double seconds) {

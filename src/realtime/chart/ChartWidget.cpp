@@ -264,8 +264,8 @@ void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
         }
         const double left = std::min(x, right - textWidth);
         // At the foot of the status lane, clear of the cursor's time at the top.
-        const QRectF flag(left, p.axisTop - static_cast<double>(level + 1) * flagHeight,
-                          textWidth, flagHeight);
+        const QRectF flag(left, p.axisTop - static_cast<double>(level + 1) * flagHeight, textWidth,
+                          flagHeight);
         painter.fillRect(flag, kMarker);
         painter.setPen(kBackground);
         painter.drawText(flag, Qt::AlignCenter, marker.label);
@@ -274,8 +274,7 @@ void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
 }
 
 bool ChartWidget::jumpToMarker(bool forward) {
-    const auto row =
-        forward ? series_.nextMarker(cursorRow_) : series_.previousMarker(cursorRow_);
+    const auto row = forward ? series_.nextMarker(cursorRow_) : series_.previousMarker(cursorRow_);
     if (!row) {
         return false;
     }

@@ -150,8 +150,8 @@ bool parseMarker(const QByteArray& cell, RecordingMarker& marker) {
 }
 
 // Checks and converts one data line; an empty result means the row is good.
-QString parseRow(QByteArrayView line, int columns, const RecordingRow* previous,
-                 RecordingRow& row, std::vector<QByteArray>& fields) {
+QString parseRow(QByteArrayView line, int columns, const RecordingRow* previous, RecordingRow& row,
+                 std::vector<QByteArray>& fields) {
     if (!splitCsv(line, fields)) {
         return QStringLiteral("a quoted field is not closed properly");
     }
@@ -333,9 +333,8 @@ bool RecordingParser::addLine(QByteArrayView line) {
         return fail(QStringLiteral("the line is blank"));
     }
     RecordingRow row;
-    const QString error =
-        parseRow(line, columns_, contents_.rows.empty() ? nullptr : &contents_.rows.back(), row,
-                 fields_);
+    const QString error = parseRow(
+        line, columns_, contents_.rows.empty() ? nullptr : &contents_.rows.back(), row, fields_);
     if (!error.isEmpty()) {
         return fail(error);
     }

@@ -69,7 +69,8 @@ private:
     std::vector<QByteArray> fields_;
     qsizetype lineNumber_ = 0;
     qsizetype firstBlankLine_ = 0;
-    int columns_ = kRecordingColumns;  // as the header says  // of the blank lines not yet followed by a row
+    int columns_ =
+        kRecordingColumns;  // as the header says  // of the blank lines not yet followed by a row
 };
 
 // Reads any bytes without crashing; stops at the first fault. A last line without its line end

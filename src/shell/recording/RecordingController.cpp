@@ -273,9 +273,9 @@ void RecordingController::exportRecording() {
         exportThread_ = nullptr;
         updateMenuEntries();
         if (!result->error.isEmpty()) {
-            platform_.boxes.show(QStringLiteral("The recording was not exported: %1")
-                                     .arg(result->error),
-                                 BoxStyle::OkExclamation, kExportTitle);
+            platform_.boxes.show(
+                QStringLiteral("The recording was not exported: %1").arg(result->error),
+                BoxStyle::OkExclamation, kExportTitle);
             return;
         }
         platform_.boxes.show(QStringLiteral("Exported %1 rows and %2 markers to %3.")

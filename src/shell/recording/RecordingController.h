@@ -3,8 +3,8 @@
 // the panel with the port left closed.
 #pragma once
 
-#include "realtime/recording/Recorder.h"
 #include "realtime/chart/ChartWindow.h"
+#include "realtime/recording/Recorder.h"
 #include "realtime/recording/TickRows.h"
 
 #include <QObject>

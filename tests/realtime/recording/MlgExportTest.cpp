@@ -42,8 +42,14 @@ QByteArray knownRecording() {
             const QString texts[] = {QString(), QStringLiteral("hill, \"top\""),
                                      QStringLiteral("Kurve \u00E4 \u2192 links"),
                                      QString(kMaxMarkerText, QLatin1Char('x'))};
-            row.marker = RecordingMarker{i == 0 ? 1 : i == 13 ? 2 : i == 14 ? 3 : 4,
-                                         texts[i == 0 ? 0 : i == 13 ? 1 : i == 14 ? 2 : 3]};
+            row.marker = RecordingMarker{i == 0    ? 1
+                                         : i == 13 ? 2
+                                         : i == 14 ? 3
+                                                   : 4,
+                                         texts[i == 0    ? 0
+                                               : i == 13 ? 1
+                                               : i == 14 ? 2
+                                                         : 3]};
         }
         text += recordingRowLine(row);
     }
