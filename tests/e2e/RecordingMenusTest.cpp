@@ -122,6 +122,7 @@ private slots:
         Harness h;
         QVERIFY(h.openRealTimeForATick());
         QVERIFY(!h.action("mnuAddMarker")->isVisible());
+        h.recordings.showChart();
         h.action("mnuRecording")->trigger();
         QCOMPARE(h.menu("mnuFile"),
                  QStringList({"Stop &Recording", "Add &Marker", "&Open Recording\u2026",
@@ -144,6 +145,10 @@ private slots:
         h.action("mnuAddMarker")->trigger();
         QTest::keyClick(h.window.findChild<MarkerTextBox*>(), Qt::Key_Escape);
         QVERIFY(h.waitForTicks(2));
+        // The live chart flags both as they happen.
+        const auto& flags = h.recordings.liveChart()->chart()->series().markers();
+        QCOMPARE(flags.size(), std::size_t{2});
+        QCOMPARE(flags.back().label, QStringLiteral("2"));
         h.action("mnuRecording")->trigger();
         QVERIFY(!h.action("mnuAddMarker")->isVisible());
         // A tick opens with the status read: one row for each.

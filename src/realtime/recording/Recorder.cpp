@@ -52,9 +52,9 @@ std::chrono::nanoseconds Recorder::elapsed() const {
     return recording() ? clock_.now() - started_ : std::chrono::nanoseconds{};
 }
 
-void Recorder::addRow(const RecordingRow& row) {
+std::optional<RecordingMarker> Recorder::addRow(const RecordingRow& row) {
     if (!recording()) {
-        return;
+        return std::nullopt;
     }
     RecordingRow relative = row;
     const double start = std::chrono::duration<double>(started_).count();
@@ -65,11 +65,13 @@ void Recorder::addRow(const RecordingRow& row) {
         relative.marker.emplace(std::move(pending_.front()));
         pending_.pop_front();
     }
+    std::optional<RecordingMarker> marker = relative.marker;
     if (!awaited_.empty()) {
         held_.push_back(std::move(relative));
-        return;
+        return marker;
     }
     write(relative);
+    return marker;
 }
 
 int Recorder::addMarker(const QString& text) {

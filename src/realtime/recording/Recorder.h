@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QIODevice;
@@ -40,8 +41,9 @@ public:
     long rowsWritten() const { return rows_; }
 
     // A finished tick with its time on the monotonic clock; written and flushed at once, and
-    // on the disk within kRecorderSyncPeriod (unless a marker's text is awaited).
-    void addRow(const RecordingRow& row);
+    // on the disk within kRecorderSyncPeriod (unless a marker's text is awaited). Returns the
+    // marker it put on the row, if any (its text may still be to come).
+    std::optional<RecordingMarker> addRow(const RecordingRow& row);
 
     // Markers go on the next row that arrives, one a row, numbered 1, 2, 3... in each file.
     // Returns the number, or 0 when nothing is being recorded.

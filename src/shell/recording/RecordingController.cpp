@@ -135,6 +135,8 @@ void RecordingController::addMenuEntries(MainWindowWidget& window) {
     export_ = insertAction(file, window.exitAction(), "mnuExportRecording", kExportCaption);
     addMarker_ = insertAction(file, open_, "mnuAddMarker", kAddMarkerCaption);
     addMarker_->setShortcut(QKeySequence(Qt::Key_F9));
+    // Also from the chart window, where a live run is watched.
+    addMarker_->setShortcutContext(Qt::ApplicationShortcut);
     chart_ = insertAction(view, nullptr, "mnuChart", kChartCaption);
     viewRealTime_ = window.viewRealTimeAction();
     connect(record_, &QAction::triggered, this, &RecordingController::startOrStopRecording);
@@ -340,12 +342,17 @@ void RecordingController::showRecordingLine() {
 }
 
 void RecordingController::onTickRow(const RecordingRow& row) {
-    recorder_.addRow(row);
+    const std::optional<RecordingMarker> marker = recorder_.addRow(row);
     updateMenuEntries();
     if (liveChart_ != nullptr && liveChart_->isVisible()) {
         // The model is known only once the panel has opened, which may be after the chart.
         liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.ModelName).speedRedFromRpm());
-        liveChart_->chart()->appendLive(row, row.seconds);
+        // The live flag shows the marker's number; a note typed after F9 is in the file.
+        RecordingRow shown = row;
+        if (marker) {
+            shown.marker.emplace(*marker);
+        }
+        liveChart_->chart()->appendLive(shown, row.seconds);
     }
 }
 
