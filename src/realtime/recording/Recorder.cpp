@@ -134,7 +134,7 @@ bool Recorder::write(const RecordingRow& row) {
     return true;
 }
 
-void Recorder::fail(const QString& reason) {
+void Recorder::fail(QString reason) {
     held_.clear();
     stop();
     if (onFailure_) {

@@ -58,7 +58,8 @@ public:
 private:
     // Writes rows in order; false once a write failed and the recording was stopped.
     bool write(const RecordingRow& row);
-    void fail(const QString& reason);
+    // By value: the reason may be the writer's own text, which the stop destroys.
+    void fail(QString reason);
     void writeHeld();
 
     Clock& clock_;
