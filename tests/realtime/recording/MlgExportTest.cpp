@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <map>
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -38,26 +39,16 @@ QByteArray knownRecording() {
                 row.values[v] = float(i) * 37.25f - float(v) * 101.0f + 0.0625f * float(v);
             }
         }
-        if (i == 0 || i == 13 || i == 14 || i == 39) {
-            const QString texts[] = {QString(), QStringLiteral("hill, \"top\""),
-                                     QStringLiteral("Kurve \u00E4 \u2192 links"),
-                                     QString(kMaxMarkerText, QLatin1Char('x'))};
-            row.marker = RecordingMarker{i == 0    ? 1
-                                         : i == 13 ? 2
-                                         : i == 14 ? 3
-                                                   : 4,
-                                         texts[i == 0    ? 0
-                                               : i == 13 ? 1
-                                               : i == 14 ? 2
-                                                         : 3]};
+        const std::map<int, QString> marked{{0, QString()},
+                                            {13, QStringLiteral("hill, \"top\"")},
+                                            {14, QStringLiteral("Kurve \u00E4 \u2192 links")},
+                                            {39, QString(kMaxMarkerText, QLatin1Char('x'))}};
+        if (const auto it = marked.find(i); it != marked.end()) {
+            row.marker = RecordingMarker{int(std::distance(marked.begin(), it)) + 1, it->second};
         }
         text += recordingRowLine(row);
     }
     return text;
-}
-
-QString npmFolder() {
-    return QStringLiteral(QUILLMARK_NPM_DIR);
 }
 
 }  // namespace
@@ -76,10 +67,10 @@ private slots:
         if (node.isEmpty()) {
             QSKIP("node is not installed (scripts/install-deps.sh installs it)");
         }
-        if (!QDir(npmFolder() + QStringLiteral("/node_modules/mlg-converter")).exists()) {
+        if (!QDir(QStringLiteral(QUILLMARK_NPM_DIR "/node_modules/mlg-converter")).exists()) {
             QSKIP(qPrintable(QStringLiteral("the npm package mlg-converter is not in %1 "
                                             "(scripts/install-deps.sh installs it)")
-                                 .arg(npmFolder())));
+                                 .arg(QStringLiteral(QUILLMARK_NPM_DIR))));
         }
         QTemporaryDir dir;
         const QString csv = dir.filePath(QStringLiteral("run.csv"));
@@ -96,7 +87,7 @@ private slots:
 
         QProcess reader;
         reader.start(node, {QStringLiteral(QUILLMARK_TEST_DIR "/read-mlg.js"),
-                            npmFolder() + QStringLiteral("/node_modules"), mlg});
+                            QStringLiteral(QUILLMARK_NPM_DIR "/node_modules"), mlg});
         QVERIFY(reader.waitForFinished(60000));
         QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
         const QJsonObject read = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
@@ -151,19 +142,6 @@ private slots:
         }
         QCOMPARE(row, rows.size());
         QCOMPARE(marker, qsizetype{4});
-    }
-
-    void export_ofAFileThatIsNoRecording_namesTheFaultAndWritesNothing() {
-        QTemporaryDir dir;
-        const QString csv = dir.filePath(QStringLiteral("notes.csv"));
-        QFile file(csv);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("time;rpm\n0;800\n");
-        file.close();
-        const QString mlg = dir.filePath(QStringLiteral("notes.mlg"));
-        const MlgExportResult result = exportRecordingToMlg(csv, mlg);
-        QVERIFY(result.error.contains(QStringLiteral("is not a recording")));
-        QVERIFY(!QFile::exists(mlg));
     }
 };
 
