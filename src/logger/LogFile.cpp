@@ -33,6 +33,7 @@ QString LogFile::ready(const QString& folder, const QString& modelName) {
         queued_ = 0;
         dropped_ = 0;
         lastWritten_.reset();
+        markers_ = 0;
     }
     RecordingWriter header(*pending_);
     if (!header.writeHeader()) {
@@ -54,8 +55,12 @@ QString LogFile::write(const RecordingRow& row) {
     }
     RecordingRow relative = row;
     relative.seconds = std::max(0.0, row.seconds - *origin_);
+    if (relative.marker) {
+        relative.marker->number = markers_ + 1;
+    }
     if (rows_->queue(recordingRowLine(relative), row.seconds)) {
         ++queued_;
+        markers_ += relative.marker ? 1 : 0;
         return {};
     }
     // Refused: the queue was full (counted, and the file goes on) or writing failed just now.

@@ -25,10 +25,12 @@ public:
     // did not fit. Returns an empty text when rows can be written, or why not; a file made but
     // not finished is kept for the next try, so a full disk does not leave a trail of them.
     QString ready(const QString& folder, const QString& modelName);
-    // Queues a row. Returns an empty text, or why the file takes no more rows (a write or sync
-    // failed; the file ends with its last whole row). A row that finds the queue full is
-    // dropped and counted.
+    // Queues a row; its marker is numbered here, 1, 2, 3... in each file. Returns an empty
+    // text, or why the file takes no more rows (a write or sync failed; the file ends with its
+    // last whole row). A row that finds the queue full is dropped and counted.
     QString write(const RecordingRow& row);
+    // The number the last marker queued was given; 0 before the file's first.
+    int markers() const { return markers_; }
     // Why writing failed since, or an empty text.
     QString failure() const;
     // What is written so far goes to the disk soon (the link went quiet).
@@ -56,6 +58,7 @@ private:
     long queued_ = 0;
     long dropped_ = 0;
     std::optional<double> lastWritten_;
+    int markers_ = 0;
 };
 
 }  // namespace quillmark

@@ -5,6 +5,7 @@
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "realtime/ModelTraits.h"
+#include "realtime/recording/RecordingFormat.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -56,6 +57,8 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
     alarms_.setLimits(alarmLimits);
     alarms_.addListener([this](const AlarmEvent& event) {
         platform_.console.event(QStringLiteral("Alarm: %1").arg(event.text()));
+        // The check runs before the row is kept, so the marker goes on the row that raised it.
+        addMarker(event.what());
     });
     // Line errors reach the console as the window's Communications Error box would show them.
     platform.port.setEventHandler([this] { lineEvents_.handleLineEvent(); });
@@ -129,10 +132,19 @@ void Logger::onRow(const RecordingRow& row) {
         linkEverUp_ = true;
         boxes_.setQuiet(false);
     }
-    recent_.add(row);
+    // An alarm's marker goes on the row that raised it.
     if (!alarms_.limits().empty()) {
         alarms_.check(row, modelTraits(shared_.ModelName).showsRetard,
                       QDateTime::currentDateTime());
+    }
+    const bool marked = !pendingMarkers_.empty();
+    if (marked) {
+        RecordingRow withMarker = row;
+        withMarker.marker.emplace(RecordingMarker{0, pendingMarkers_.front()});
+        pendingMarkers_.pop_front();
+        recent_.add(withMarker);
+    } else {
+        recent_.add(row);
     }
     const TriggerChange change = trigger_.feed(fromSeconds(row.seconds), lastRpm_);
     if (change != TriggerChange::None) {
@@ -144,9 +156,21 @@ void Logger::onRow(const RecordingRow& row) {
     if (trigger_.recording()) {
         writeBacklog();
     }
+    if (marked && !(lastWritten_ && *lastWritten_ >= row.seconds)) {
+        // It goes into a file with the rows before a start, or once writing works again.
+        platform_.console.event(
+            QStringLiteral("Marker at %1 is held with the recent rows: %2.")
+                .arg(row.clock, trigger_.recording()
+                                    ? QStringLiteral("the file cannot be written")
+                                    : QStringLiteral("waiting for the start speed")));
+    }
     setState(!trigger_.recording() ? LoggerState::Waiting
              : writeBlocked_       ? LoggerState::WriteFailed
                                    : LoggerState::Recording);
+}
+
+void Logger::addMarker(const QString& text) {
+    pendingMarkers_.push_back(markerText(text));
 }
 
 void Logger::writeBacklog() {
@@ -179,6 +203,11 @@ void Logger::writeBacklog() {
             return;
         }
         lastWritten_ = row.seconds;
+        if (row.marker) {
+            platform_.console.event(QStringLiteral("Marker %1 at %2 in %3")
+                                        .arg(markerCellText({file_.markers(), row.marker->text}),
+                                             row.clock, file_.path()));
+        }
     }
     if (writeBlocked_) {
         writeBlocked_ = false;

@@ -22,6 +22,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <optional>
 
 namespace quillmark {
@@ -65,6 +66,9 @@ public:
     void requestStop() { stopRequested_ = true; }
     // Ends the current file; the next sample starts a new one when the trigger holds.
     void requestNewFile() { newFileRequested_ = true; }
+    // A marker on the next sample (SIGUSR1 gives no text, an alarm its own); the file numbers
+    // it, and one line on standard error tells where it went.
+    void addMarker(const QString& text);
 
     LoggerState state() const { return phase_; }
     // Every alarm fires here once, with its text; its line on standard error listens already,
@@ -115,6 +119,7 @@ private:
     bool linkEverUp_ = false;
     bool stopRequested_ = false;
     bool newFileRequested_ = false;
+    std::deque<QString> pendingMarkers_;  // for the next rows, one a row
     std::optional<float> lastRpm_;
     long samples_ = 0;
     long samplesAtLastStatus_ = 0;

@@ -92,7 +92,8 @@ int LoggerMain(int argc, char** argv) {
 
     ProgramSignals stopSignals;
     if (const QString error = stopSignals.install([&logger] { logger.requestStop(); },
-                                                  [&logger] { logger.requestNewFile(); });
+                                                  [&logger] { logger.requestNewFile(); },
+                                                  [&logger] { logger.addMarker(QString()); });
         !error.isEmpty()) {
         console.event(QStringLiteral("Cannot take the stop signals: %1").arg(error));
         return 1;

@@ -199,7 +199,8 @@ QString loggerHelpText() {
     }
     help += QStringLiteral(
         "\nWithout --port or --device the port chosen in the window is used. SIGTERM or SIGINT\n"
-        "finish the current file and end the logger; SIGHUP starts a new file.\n");
+        "finish the current file and end the logger; SIGHUP starts a new file; SIGUSR1 puts a\n"
+        "marker on the next sample.\n");
     return help;
 }
 

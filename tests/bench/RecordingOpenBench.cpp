@@ -1,6 +1,7 @@
 // Opening long recordings: a day at the polling period, and a file past the size the reader
-// used to refuse. Prints the time to open and the memory the rows take; fails only when a file
+// used to refuse; and exporting a day's recording. Prints the time to open and the memory the rows take; fails only when a file
 // the program wrote does not open, or opening takes far past its target.
+#include "realtime/recording/MlgExport.h"
 #include "realtime/recording/RecordingFormat.h"
 #include "realtime/recording/RecordingReader.h"
 #include "realtime/recording/TickRows.h"
@@ -85,6 +86,22 @@ private slots:
               "(%.0f bytes a row)",
               rows, QFileInfo(path).size() / 1e6, seconds, (after - before) / 1024.0,
               (after - before) * 1024.0 / double(rows));
+        QVERIFY2(seconds < 60.0, "far past the target: a clear regression");
+    }
+
+    // The export runs beside the window; its time is how long the user waits for the box.
+    void dayOfRecordingExports() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("day.csv"));
+        QVERIFY(writeRecording(path, 172'800L));
+        QElapsedTimer timer;
+        timer.start();
+        const MlgExportResult result =
+            exportRecordingToMlg(path, dir.filePath(QStringLiteral("day.mlg")));
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+        qInfo("24 h at 2 per second exported in %.2f s, %.1f MB", seconds,
+              QFileInfo(dir.filePath(QStringLiteral("day.mlg"))).size() / 1e6);
         QVERIFY2(seconds < 60.0, "far past the target: a clear regression");
     }
 };

@@ -302,6 +302,46 @@ private slots:
                  run.statusCommands());
     }
 
+    // SIGUSR1 marks the sample after it; the markers count 1, 2, ... in each file. A new file
+    // opens with the rows before it, markers and all.
+    void userSignalMarksTheNextSampleNumberedPerFile() {
+        LoggerRun run;
+        run.start({"--interval", "20", "--pre-trigger", "0"});
+        QVERIFY(run.waitFor("Recording to"));
+        std::vector<QDateTime> signalled;
+        const auto mark = [&](const QByteArray& line, qsizetype times) {
+            QTest::qWait(300);
+            signalled.push_back(QDateTime::currentDateTime());
+            ::kill(static_cast<pid_t>(run.logger.processId()), SIGUSR1);
+            return run.waitFor(line, 3000, times);
+        };
+        QVERIFY(mark("Marker 1 at", 1));
+        QVERIFY(mark("Marker 2 at", 1));
+        ::kill(static_cast<pid_t>(run.logger.processId()), SIGHUP);
+        QVERIFY(run.waitFor("Recording to", 3000, 2));
+        QVERIFY(mark("Marker 1 at", 2));
+        QTest::qWait(200);
+        run.stop(SIGTERM);
+        QCOMPARE(run.logger.exitCode(), 0);
+        std::vector<std::pair<int, QDateTime>> found;
+        const QStringList files = run.files();
+        QCOMPARE(files.size(), 2);
+        for (const QString& path : files) {
+            for (const RecordingRow& row : opened(path).rows) {
+                if (row.marker) {
+                    found.emplace_back(row.marker->number, rowClock(row));
+                }
+            }
+        }
+        QCOMPARE(found.size(), std::size_t{3});
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            QCOMPARE(found[i].first, i == 2 ? 1 : int(i) + 1);
+            // The sample under way or the next one: well within 0.25 s at this rate.
+            const qint64 off = signalled[i].msecsTo(found[i].second);
+            QVERIFY2(std::abs(off) < 250, qPrintable(QString::number(off)));
+        }
+    }
+
     void stopSignalLeavesWholeRows_data() {
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM") << int(SIGTERM);

@@ -138,16 +138,25 @@ QString columnName(int column) {
     return QString::fromLatin1(QByteArray(kRecordingHeader).split(',').value(column));
 }
 
+// "3" or "3 hill start"; false when the cell is not a marker.
+bool parseMarker(const QByteArray& cell, RecordingMarker& marker) {
+    const qsizetype space = cell.indexOf(' ');
+    const QByteArrayView number = QByteArrayView(cell).first(space < 0 ? cell.size() : space);
+    if (!parseNumber(number, marker.number) || marker.number < 1 || number.startsWith('+')) {
+        return false;
+    }
+    marker.text = space < 0 ? QString() : QString::fromUtf8(cell.sliced(space + 1));
+    return true;
+}
+
 // Checks and converts one data line; an empty result means the row is good.
-QString parseRow(QByteArrayView line, const RecordingRow* previous, RecordingRow& row,
+QString parseRow(QByteArrayView line, int columns, const RecordingRow* previous, RecordingRow& row,
                  std::vector<QByteArray>& fields) {
     if (!splitCsv(line, fields)) {
         return QStringLiteral("a quoted field is not closed properly");
     }
-    if (fields.size() != kRecordingColumns) {
-        return QStringLiteral("expected %1 columns, found %2")
-            .arg(kRecordingColumns)
-            .arg(fields.size());
+    if (fields.size() != static_cast<std::size_t>(columns)) {
+        return QStringLiteral("expected %1 columns, found %2").arg(columns).arg(fields.size());
     }
     auto bad = [](int column) {
         return QStringLiteral("the %1 column does not hold a number").arg(columnName(column));
@@ -190,6 +199,14 @@ QString parseRow(QByteArrayView line, const RecordingRow* previous, RecordingRow
         }
         row.values[i] = value;
     }
+    row.marker.reset();
+    if (columns > 13 && !fields[13].isEmpty()) {
+        RecordingMarker marker;
+        if (!parseMarker(fields[13], marker)) {
+            return QStringLiteral("the Marker column does not start with a marker number");
+        }
+        row.marker.emplace(std::move(marker));
+    }
     return parseAnswers(fields[12], row.answers);
 }
 
@@ -224,6 +241,11 @@ QByteArray answersText(const std::vector<RecordedAnswer>& answers) {
     return text;
 }
 
+QString markerCellText(const RecordingMarker& marker) {
+    return marker.text.isEmpty() ? QString::number(marker.number)
+                                 : QStringLiteral("%1 %2").arg(marker.number).arg(marker.text);
+}
+
 QByteArray recordingRowLine(const RecordingRow& row) {
     QByteArray line;
     line.reserve(200);
@@ -247,6 +269,11 @@ QByteArray recordingRowLine(const RecordingRow& row) {
     }
     line += ',';
     line += answersText(row.answers);
+    line += ',';
+    if (row.marker) {
+        // Quoted as the status is when the text holds a comma or a quote.
+        line += csvField(markerCellText(*row.marker));
+    }
     line += '\n';
     return line;
 }
@@ -287,7 +314,9 @@ bool RecordingParser::addLine(QByteArrayView line) {
         if (line.startsWith(byteOrderMark)) {
             line = line.sliced(byteOrderMark.size());
         }
-        if (line != QByteArrayView(kRecordingHeader)) {
+        if (line == QByteArrayView(kRecordingHeaderWithoutMarker)) {
+            columns_ = kRecordingColumns - 1;
+        } else if (line != QByteArrayView(kRecordingHeader)) {
             return fail(QStringLiteral("the header is not that of a recording"));
         }
         return true;
@@ -304,8 +333,8 @@ bool RecordingParser::addLine(QByteArrayView line) {
         return fail(QStringLiteral("the line is blank"));
     }
     RecordingRow row;
-    const QString error =
-        parseRow(line, contents_.rows.empty() ? nullptr : &contents_.rows.back(), row, fields_);
+    const QString error = parseRow(
+        line, columns_, contents_.rows.empty() ? nullptr : &contents_.rows.back(), row, fields_);
     if (!error.isEmpty()) {
         return fail(error);
     }

@@ -14,8 +14,13 @@ namespace quillmark {
 
 inline constexpr const char* kRecordingHeader =
     "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
+    "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers,"
+    "Marker";
+inline constexpr int kRecordingColumns = 14;
+// Files recorded before markers existed end with the Answers column; they still open.
+inline constexpr const char* kRecordingHeaderWithoutMarker =
+    "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
     "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers";
-inline constexpr int kRecordingColumns = 13;
 
 // No row of ours comes near this; a longer line is not a recording's, and the limit keeps a
 // reader's memory bounded whatever file it is handed.
@@ -33,6 +38,8 @@ QByteArray recordingRowLine(const RecordingRow& row);
 
 // The answers column: "2F:AA36 22:AA78".
 QByteArray answersText(const std::vector<RecordedAnswer>& answers);
+// The marker column: its number, then a space and its text when it has one ("3 hill start").
+QString markerCellText(const RecordingMarker& marker);
 
 struct RecordingContents {
     std::vector<RecordingRow> rows;
@@ -61,7 +68,9 @@ private:
     RecordingContents contents_;
     std::vector<QByteArray> fields_;
     qsizetype lineNumber_ = 0;
-    qsizetype firstBlankLine_ = 0;  // of the blank lines not yet followed by a row
+    qsizetype firstBlankLine_ = 0;
+    int columns_ =
+        kRecordingColumns;  // as the header says  // of the blank lines not yet followed by a row
 };
 
 // Reads any bytes without crashing; stops at the first fault. A last line without its line end

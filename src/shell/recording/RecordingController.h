@@ -15,6 +15,7 @@
 
 class QAction;
 class QLabel;
+class QThread;
 class QTimer;
 
 namespace quillmark {
@@ -25,6 +26,7 @@ class MessageBoxes;
 class PlaybackDriver;
 class RealTimePanelWidget;
 class SettingsStore;
+class MarkerTextBox;
 class frmMain;
 struct SharedState;
 
@@ -33,6 +35,9 @@ inline constexpr const char* kStartRecordingCaption = "Start &Recording";
 inline constexpr const char* kStopRecordingCaption = "Stop &Recording";
 inline constexpr const char* kOpenRecordingCaption = "&Open Recording\u2026";
 inline constexpr const char* kChartCaption = "&Chart";
+// Shown in the File menu only while a recording runs.
+inline constexpr const char* kAddMarkerCaption = "Add &Marker";
+inline constexpr const char* kExportCaption = "Export Recording\u2026";
 
 struct RecordingPlatform {
     Clock& clock;
@@ -40,6 +45,10 @@ struct RecordingPlatform {
     SettingsStore& settings;
     // Asks for a recording to open, starting in `folder`; empty when the user cancels.
     std::function<QString(const QString& folder)> chooseRecording;
+    // Asks for a recording to export, starting in `folder`, then where its log goes,
+    // suggesting `log`; empty when the user cancels.
+    std::function<QString(const QString& folder)> chooseExportSource;
+    std::function<QString(const QString& log)> chooseExportTarget;
 };
 
 class RecordingController final : public QObject {
@@ -53,6 +62,13 @@ public:
     void openRecording();
     void showChart();
     void endPlayback();
+    // Writes a recording as an engine-log file in the background; a box tells the outcome.
+    void exportRecording();
+    bool exporting() const { return exportThread_ != nullptr; }
+    // F9: a marker on the sample of this moment, then a box for its text.
+    void addMarkerAskingText();
+    // A marker with a given text on the next sample (alarms); 0 when nothing is recorded.
+    int addMarker(const QString& text) { return recorder_.addMarker(text); }
 
     bool recording() const { return recorder_.recording(); }
     QString folder() const;
@@ -74,6 +90,8 @@ private:
     void showWhenLinkIdle(std::function<void()> show);
     void showRecordingLine();
     void onTickRow(const RecordingRow& row);
+    // The open marker box keeps what was typed so far and closes.
+    void finishMarkerBox();
 
     frmMain& logic_;
     SharedState& state_;
@@ -82,6 +100,8 @@ private:
     QAction* record_ = nullptr;
     QAction* open_ = nullptr;
     QAction* chart_ = nullptr;
+    QAction* addMarker_ = nullptr;
+    QAction* export_ = nullptr;
     QAction* viewRealTime_ = nullptr;
     QLabel* recordingLine_ = nullptr;
     QTimer* recordingClock_ = nullptr;
@@ -90,6 +110,8 @@ private:
     QPointer<ChartWindow> liveChart_;
     QPointer<ChartWindow> playbackChart_;
     PlaybackDriver* playback_ = nullptr;
+    QPointer<MarkerTextBox> markerBox_;
+    QThread* exportThread_ = nullptr;  // deletes itself once finished
     QString lastPath_;
     long lastRows_ = 0;
     long lastDropped_ = 0;

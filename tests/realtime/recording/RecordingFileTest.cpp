@@ -147,7 +147,7 @@ private slots:
     void row_writesItsColumnsWithEmptyCellsForMissingReads() {
         const QByteArray line = recordingRowLine(sampleRow(1.5));
         QCOMPARE(line, QByteArray("1.500,2026-12-07T11:43:07.125+01:00,22,Engine Running / "
-                                  "Basic Mode,8000,,-50,,12,262.14,,,2F:AA16 29:00FFFF\n"));
+                                  "Basic Mode,8000,,-50,,12,262.14,,,2F:AA16 29:00FFFF,\n"));
         QVERIFY(!recordingHeaderLine().startsWith("\xEF\xBB\xBF"));
 
         const RecordingContents back = parseRecording(recordingText(3));
@@ -157,6 +157,72 @@ private slots:
         QVERIFY(!back.rows[1].value(Quantity::Throttle).has_value());
         QCOMPARE(back.rows[1].answers, sampleRow(0.5).answers);
         QCOMPARE(back.rows[2].seconds, 1.0);
+    }
+
+    void marker_keepsItsTextSafeInTheFile_data() {
+        columns<QString, QString, QByteArray>("typed", "kept", "cell");
+        QTest::newRow("number only") << "" << "" << QByteArray("7");
+        QTest::newRow("comma and quotes")
+            << "hill, \"top\"" << "hill, \"top\"" << QByteArray("\"7 hill, \"\"top\"\"\"");
+        QTest::newRow("line breaks and tabs") << "up\r\nthe\thill " << "up the hill"
+                                              << QByteArray("7 up the hill");
+        QTest::newRow("beyond the longest") << QString(60, 'x') << QString(kMaxMarkerText, 'x')
+                                            << "7 " + QByteArray(kMaxMarkerText, 'x');
+        QTest::newRow("outside ASCII") << "Kurve \u00E4" << "Kurve \u00E4"
+                                       << QByteArray("7 Kurve \xC3\xA4");
+    }
+    void marker_keepsItsTextSafeInTheFile() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QFETCH(QByteArray, cell);
+        RecordingRow row = sampleRow(1);
+        row.marker = RecordingMarker{7, markerText(typed)};
+        QCOMPARE(row.marker->text, kept);
+        const QByteArray line = recordingRowLine(row);
+        QVERIFY2(line.endsWith(",2F:AA16 29:00FFFF," + cell + '\n'), line.constData());
+        const RecordingContents back = parseRecording(recordingHeaderLine() + line);
+        QVERIFY2(back.ok(), qPrintable(back.error));
+        QCOMPARE(back.rows.front().marker, row.marker);
+    }
+
+    // F9 marks the row of that moment and asks for the text; the rows meanwhile wait, in
+    // order, and go into the file once it is given, or when the recording stops first.
+    void marker_awaitingItsText_holdsTheRowsInOrder_data() {
+        columns<bool>("stopFirst");
+        QTest::newRow("text given") << false;
+        QTest::newRow("stopped while asked") << true;
+    }
+    void marker_awaitingItsText_holdsTheRowsInOrder() {
+        QFETCH(bool, stopFirst);
+        QTemporaryDir dir;
+        NewRecordingFile file = createRecordingFile(dir.path(), QStringLiteral("run.csv"));
+        FakeClock clock;
+        Recorder recorder(clock, {});
+        QCOMPARE(recorder.start(std::move(file.file), file.path), QString());
+        const double start = std::chrono::duration<double>(clock.time).count();
+        recorder.addRow(sampleRow(start));
+        const int asked = recorder.openMarker();
+        recorder.addRow(sampleRow(start + 1));
+        QCOMPARE(recorder.addMarker(QStringLiteral("alarm")), 2);
+        recorder.addRow(sampleRow(start + 2));
+        recorder.addRow(sampleRow(start + 3));
+        QTRY_COMPARE(recorder.rowsWritten(), 1L);
+        if (!stopFirst) {
+            recorder.finishMarker(asked, QStringLiteral("hill"));
+            QTRY_COMPARE(recorder.rowsWritten(), 4L);
+        }
+        recorder.stop();
+        QCOMPARE(recorder.rowsWritten(), 4L);
+        const RecordingContents back = readRecordingFile(file.path);
+        QVERIFY2(back.ok(), qPrintable(back.error));
+        QCOMPARE(back.rows.size(), std::size_t{4});
+        for (std::size_t i = 0; i < back.rows.size(); ++i) {
+            QCOMPARE(back.rows[i].seconds, double(i));
+        }
+        QVERIFY(!back.rows[0].marker && !back.rows[3].marker);
+        QCOMPARE(back.rows[1].marker,
+                 std::optional(RecordingMarker{1, stopFirst ? QString() : QStringLiteral("hill")}));
+        QCOMPARE(back.rows[2].marker, std::optional(RecordingMarker{2, QStringLiteral("alarm")}));
     }
 
     void failedWrite_stopsTheRecordingNamingFileAndReason() {
@@ -346,8 +412,12 @@ private slots:
         QTest::newRow("empty") << QByteArray() << 1 << "empty";
         QTest::newRow("other header") << QByteArray("time;rpm\n0;800\n") << 1 << "header";
         QTest::newRow("header only") << recordingHeaderLine() << 2 << "no rows";
-        QTest::newRow("short row") << good + shortRow << 4 << "found 12";
-        QTest::newRow("long row") << good + badNumber << 4 << "found 14";
+        QTest::newRow("short row") << good + shortRow << 4 << "found 13";
+        QTest::newRow("long row") << good + badNumber << 4 << "found 15";
+        QTest::newRow("marker without its number")
+            << good + QByteArray(row).replace(",\n", ",hill\n") << 4 << "Marker column";
+        QTest::newRow("marker column under the old header")
+            << QByteArray(kRecordingHeaderWithoutMarker) + '\n' + row << 2 << "found 14";
         QTest::newRow("decimal comma") << good + commaDecimal << 4 << "Injector front";
         QTest::newRow("time backwards") << good + recordingRowLine(sampleRow(0.25)) << 4 << "back";
         QTest::newRow("bad answer")
@@ -381,6 +451,9 @@ private slots:
         QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + good << 2;
         QTest::newRow("blank lines at the end") << good + "\n\r\n\n" << 2;
         QTest::newRow("CRLF line ends") << QByteArray(good).replace("\n", "\r\n") << 2;
+        // Recorded before the Marker column existed.
+        QTest::newRow("no Marker column")
+            << QByteArray(good).replace(",\n", "\n").replace(",Marker\n", "\n") << 2;
     }
     void reader_takesWhatEditorsAndCrashesLeave() {
         QFETCH(QByteArray, text);
