@@ -13,6 +13,7 @@ packages=(
     clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
     clang-tidy cppcheck       # static checks in CI
     g++-mingw-w64-x86-64-posix  # compiles the Windows branches in CI (syntax only)
+    nodejs npm          # runs the independent engine-log reader that checks the export
 )
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
@@ -21,3 +22,14 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update
 $sudo apt-get install -y --no-install-recommends "${packages[@]}"
+
+# The engine-log reader the export test reads exports back with, pinned, under the build tree
+# (not installed for the system).
+npm_dir="$(cd "$(dirname "$0")/.." && pwd)/build/npm"
+mlg_reader="mlg-converter@0.8.1"
+if [ "$(cat "$npm_dir/node_modules/mlg-converter/package.json" 2>/dev/null |
+        sed -n 's/^ *"version": "\(.*\)",$/\1/p')" != "${mlg_reader#*@}" ]; then
+    mkdir -p "$npm_dir"
+    [ -f "$npm_dir/package.json" ] || echo '{"private": true}' >"$npm_dir/package.json"
+    npm install --prefix "$npm_dir" --no-audit --no-fund --save-exact "$mlg_reader"
+fi

@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 scratch="${1:-/tmp/quillmark-regressions}"
 tree="$scratch/tree"
 build="$scratch/build"
-tests="link_transaction_test|comm_events_test|engine_reads_test|polling_cycle_test|link_pty_e2e_test|program_e2e_test|fault_matrix_e2e_test"
+tests="link_transaction_test|comm_events_test|engine_reads_test|polling_cycle_test|link_pty_e2e_test|program_e2e_test|fault_matrix_e2e_test|soak_e2e_test"
 
 # The working tree as it is, committed or not, without build trees.
 rm -rf "$tree"

@@ -1,6 +1,8 @@
 #include "logger/LogFile.h"
 
 #include "realtime/recording/RecordingFiles.h"
+#include "realtime/recording/RecordingFormat.h"
+#include "realtime/recording/RecordingWriter.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -9,84 +11,93 @@
 
 namespace quillmark {
 
-LogFile::LogFile(Clock& clock, std::chrono::nanoseconds syncEvery)
-    : clock_(clock), syncEvery_(syncEvery) {}
+LogFile::LogFile(std::chrono::nanoseconds syncEvery) : syncEvery_(syncEvery) {}
 
 LogFile::~LogFile() {
     close();
 }
 
 QString LogFile::ready(const QString& folder, const QString& modelName) {
-    if (!file_) {
+    if (rows_) {
+        return {};
+    }
+    if (!pending_) {
         NewRecordingFile made =
             createRecordingFile(folder, recordingFileName(modelName, QDateTime::currentDateTime()));
         if (!made.file) {
             return QStringLiteral("%1: %2").arg(made.path, made.error);
         }
-        file_ = std::move(made.file);
+        pending_ = std::move(made.file);
         path_ = made.path;
-        writer_ = std::make_unique<RecordingWriter>(*file_);
-        sync_ = std::make_unique<PeriodicSync>(clock_, syncEvery_);
-        headerWritten_ = false;
         origin_.reset();
-        rows_ = 0;
+        queued_ = 0;
+        dropped_ = 0;
+        lastWritten_.reset();
+        markers_ = 0;
     }
-    if (!headerWritten_) {
-        if (!writer_->writeHeader()) {
-            return QStringLiteral("%1: %2").arg(path_, writer_->error());
-        }
-        headerWritten_ = true;
-        if (const QString error = sync_->wrote(*file_); !error.isEmpty()) {
-            return QStringLiteral("%1: %2").arg(path_, error);
-        }
+    RecordingWriter header(*pending_);
+    if (!header.writeHeader()) {
+        return QStringLiteral("%1: %2").arg(path_, header.error());
     }
+    rows_ = std::make_unique<BackgroundFileWriter>(std::move(pending_), syncEvery_);
     return {};
 }
 
 QString LogFile::write(const RecordingRow& row) {
-    if (!hasHeader()) {
+    if (!rows_) {
         return QStringLiteral("no file is open");
+    }
+    if (QString error = failure(); !error.isEmpty()) {
+        return error;
     }
     if (!origin_) {
         origin_ = row.seconds;
     }
     RecordingRow relative = row;
     relative.seconds = std::max(0.0, row.seconds - *origin_);
-    if (!writer_->writeRow(relative)) {
-        return QStringLiteral("%1: %2").arg(path_, writer_->error());
+    if (relative.marker) {
+        relative.marker->number = markers_ + 1;
     }
-    ++rows_;
-    if (const QString error = sync_->wrote(*file_); !error.isEmpty()) {
-        return QStringLiteral("%1: %2").arg(path_, error);
-    }
-    return {};
-}
-
-QString LogFile::syncIfDue() {
-    if (!file_) {
+    if (rows_->queue(recordingRowLine(relative), row.seconds)) {
+        ++queued_;
+        markers_ += relative.marker ? 1 : 0;
         return {};
     }
-    const QString error = sync_->syncIfDue(*file_);
+    // Refused: the queue was full (counted, and the file goes on) or writing failed just now.
+    return failure();
+}
+
+QString LogFile::failure() const {
+    const QString error = rows_ ? rows_->failure() : QString();
     return error.isEmpty() ? error : QStringLiteral("%1: %2").arg(path_, error);
 }
 
-QString LogFile::syncNow() {
-    if (!file_) {
-        return {};
+void LogFile::syncSoon() {
+    if (rows_) {
+        rows_->syncSoon();
     }
-    const QString error = sync_->syncNow(*file_);
-    return error.isEmpty() ? error : QStringLiteral("%1: %2").arg(path_, error);
 }
 
 void LogFile::close() {
-    if (!file_) {
-        return;
+    if (rows_) {
+        rows_->finish();
+        queued_ = rows_->written();
+        dropped_ = rows_->dropped();
+        lastWritten_ = rows_->lastWritten();
+        rows_.reset();
     }
-    sync_->syncNow(*file_);
-    writer_.reset();
-    sync_.reset();
-    file_->close();
-    file_.reset();
+    if (pending_) {
+        pending_->close();
+        pending_.reset();
+    }
+}
+
+long LogFile::dropped() const {
+    return rows_ ? rows_->dropped() : dropped_;
+}
+
+std::optional<double> LogFile::lastWritten() const {
+    return rows_ ? rows_->lastWritten() : lastWritten_;
 }
 
 }  // namespace quillmark

@@ -4,7 +4,10 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
+#include "realtime/ModelTraits.h"
+#include "realtime/recording/RecordingFormat.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -32,7 +35,7 @@ nanoseconds fromSeconds(double seconds) {
 }  // namespace
 
 Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
-               std::int16_t portNumber, QString folder)
+               std::int16_t portNumber, QString folder, const AlarmLimits& alarmLimits)
     : options_(options),
       platform_(platform),
       portNumber_(portNumber),
@@ -47,10 +50,16 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       lineEvents_(platform.port, boxes_, shared_),
       trigger_({options.startRpm, options.stopValue(), options.stopAfter}),
       recent_(std::max(kBacklogSeconds, std::chrono::duration<double>(options.preTrigger).count())),
-      file_(platform.clock, options.syncEvery) {
+      file_(options.syncEvery) {
     reads_.setObserver(&ticks_);
     polling_.setObserver(&ticks_);
     ticks_.addListener([this](const RecordingRow& row) { onRow(row); });
+    alarms_.setLimits(alarmLimits);
+    alarms_.addListener([this](const AlarmEvent& event) {
+        platform_.console.event(QStringLiteral("Alarm: %1").arg(event.text()));
+        // The check runs before the row is kept, so the marker goes on the row that raised it.
+        addMarker(event.what());
+    });
     // Line errors reach the console as the window's Communications Error box would show them.
     platform.port.setEventHandler([this] { lineEvents_.handleLineEvent(); });
 }
@@ -99,15 +108,15 @@ void Logger::linkLost() {
     if (phase_ == LoggerState::LinkLost) {
         return;
     }
+    // Back on the link, a value still past its limit alarms again.
+    alarms_.reset();
     platform_.console.event(
         linkEverUp_ ? QStringLiteral("Link to the module lost; retrying every 2 s.")
                     : QStringLiteral("No link to the module on %1; retrying every 2 s.")
                           .arg(options_.device.isEmpty() ? PortNames::displayName(portNumber_)
                                                          : options_.device));
     // What is written so far reaches the disk now, not after the module is back.
-    if (const QString error = file_.syncNow(); !error.isEmpty()) {
-        writeFailed(error);
-    }
+    file_.syncSoon();
     boxes_.setQuiet(true);
     setState(LoggerState::LinkLost);
 }
@@ -123,7 +132,20 @@ void Logger::onRow(const RecordingRow& row) {
         linkEverUp_ = true;
         boxes_.setQuiet(false);
     }
-    recent_.add(row);
+    // An alarm's marker goes on the row that raised it.
+    if (!alarms_.limits().empty()) {
+        alarms_.check(row, modelTraits(shared_.ModelName).showsRetard,
+                      QDateTime::currentDateTime());
+    }
+    const bool marked = !pendingMarkers_.empty();
+    if (marked) {
+        RecordingRow withMarker = row;
+        withMarker.marker.emplace(RecordingMarker{0, pendingMarkers_.front()});
+        pendingMarkers_.pop_front();
+        recent_.add(withMarker);
+    } else {
+        recent_.add(row);
+    }
     const TriggerChange change = trigger_.feed(fromSeconds(row.seconds), lastRpm_);
     if (change != TriggerChange::None) {
         endFile();
@@ -134,9 +156,21 @@ void Logger::onRow(const RecordingRow& row) {
     if (trigger_.recording()) {
         writeBacklog();
     }
+    if (marked && !(lastWritten_ && *lastWritten_ >= row.seconds)) {
+        // It goes into a file with the rows before a start, or once writing works again.
+        platform_.console.event(
+            QStringLiteral("Marker at %1 is held with the recent rows: %2.")
+                .arg(row.clock, trigger_.recording()
+                                    ? QStringLiteral("the file cannot be written")
+                                    : QStringLiteral("waiting for the start speed")));
+    }
     setState(!trigger_.recording() ? LoggerState::Waiting
              : writeBlocked_       ? LoggerState::WriteFailed
                                    : LoggerState::Recording);
+}
+
+void Logger::addMarker(const QString& text) {
+    pendingMarkers_.push_back(markerText(text));
 }
 
 void Logger::writeBacklog() {
@@ -149,6 +183,7 @@ void Logger::writeBacklog() {
         return;
     }
     if (opening) {
+        lastBeforeFile_ = lastWritten_;
         platform_.console.event(QStringLiteral("Recording to %1").arg(file_.path()));
     }
     // Usually only the newest row is unwritten: the search starts from the end.
@@ -168,6 +203,11 @@ void Logger::writeBacklog() {
             return;
         }
         lastWritten_ = row.seconds;
+        if (row.marker) {
+            platform_.console.event(QStringLiteral("Marker %1 at %2 in %3")
+                                        .arg(markerCellText({file_.markers(), row.marker->text}),
+                                             row.clock, file_.path()));
+        }
     }
     if (writeBlocked_) {
         writeBlocked_ = false;
@@ -184,6 +224,11 @@ void Logger::writeFailed(const QString& error) {
     }
     writeBlocked_ = true;
     nextWriteTry_ = platform_.clock.now() + kWriteRetryPeriod;
+    // Rows queued after the last one the file took go into the next file, from the backlog.
+    if (file_.hasHeader()) {
+        const std::optional<double> inFile = file_.lastWritten();
+        lastWritten_ = inFile ? inFile : lastBeforeFile_;
+    }
     // A file that has rows keeps them, ending with its last whole row; the next rows go into a
     // new file. A file whose header did not fit stays open for the next try.
     if (file_.rows() > 0) {
@@ -196,12 +241,21 @@ void Logger::endFile() {
         return;
     }
     const QString path = file_.path();
-    const long rows = file_.rows();
     const bool hadHeader = file_.hasHeader();
     file_.close();
-    if (hadHeader) {
-        platform_.console.event(QStringLiteral("Finished %1 (%2 rows)").arg(path).arg(rows));
+    dropReported_ = false;
+    if (!hadHeader) {
+        return;
     }
+    const long dropped = file_.dropped();
+    platform_.console.event(
+        dropped == 0
+            ? QStringLiteral("Finished %1 (%2 rows)").arg(path).arg(file_.rows())
+            : QStringLiteral("Finished %1 (%2 rows; %3 rows left out: the disk did not take them "
+                             "in time)")
+                  .arg(path)
+                  .arg(file_.rows())
+                  .arg(dropped));
 }
 
 void Logger::setState(LoggerState state) {
@@ -233,8 +287,14 @@ void Logger::housekeeping() {
             setState(LoggerState::Waiting);
         }
     }
-    if (const QString error = file_.syncIfDue(); !error.isEmpty()) {
+    if (const QString error = file_.failure(); !error.isEmpty()) {
         writeFailed(error);
+    }
+    if (!dropReported_ && file_.dropped() > 0) {
+        platform_.console.event(
+            QStringLiteral("The disk does not keep up: rows are being left out of %1.")
+                .arg(file_.path()));
+        dropReported_ = true;
     }
     const auto now = platform_.clock.now();
     if (now - lastStatus_ < kStatusPeriod) {

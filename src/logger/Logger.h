@@ -17,10 +17,12 @@
 #include "realtime/EngineReads.h"
 #include "realtime/PollingCycle.h"
 #include "realtime/RealTimeSession.h"
+#include "realtime/alarms/AlarmMonitor.h"
 #include "realtime/recording/TickRows.h"
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <optional>
 
 namespace quillmark {
@@ -54,17 +56,24 @@ enum class LoggerState {
 
 class Logger {
 public:
-    // `portNumber` is the ComN whose device `settings` maps; `folder` takes the files.
+    // `portNumber` is the ComN whose device `settings` maps; `folder` takes the files; each
+    // sample is checked against `alarmLimits`.
     Logger(const LoggerOptions& options, const LoggerPlatform& platform, std::int16_t portNumber,
-           QString folder);
+           QString folder, const AlarmLimits& alarmLimits = {});
 
     // Samples until a stop is asked for; the current file ends with whole rows.
     void run();
     void requestStop() { stopRequested_ = true; }
     // Ends the current file; the next sample starts a new one when the trigger holds.
     void requestNewFile() { newFileRequested_ = true; }
+    // A marker on the next sample (SIGUSR1 gives no text, an alarm its own); the file numbers
+    // it, and one line on standard error tells where it went.
+    void addMarker(const QString& text);
 
     LoggerState state() const { return phase_; }
+    // Every alarm fires here once, with its text; its line on standard error listens already,
+    // a recording's marker listens here too.
+    AlarmMonitor& alarms() { return alarms_; }
 
 private:
     bool bringLinkUp();
@@ -95,18 +104,22 @@ private:
     TickRows ticks_;
     CommEvents lineEvents_;
 
+    AlarmMonitor alarms_;
     EngineSpeedTrigger trigger_;
     RecentRows recent_;
     LogFile file_;
-    double fileFrom_ = 0.0;              // monotonic seconds of the first row the file takes
-    std::optional<double> lastWritten_;  // of the newest row in the file
+    double fileFrom_ = 0.0;                 // monotonic seconds of the first row the file takes
+    std::optional<double> lastWritten_;     // of the newest row queued for the file
+    std::optional<double> lastBeforeFile_;  // lastWritten_ when the file was opened
     std::chrono::nanoseconds nextWriteTry_{};
     bool writeBlocked_ = false;
+    bool dropReported_ = false;  // for the current file
 
     LoggerState phase_ = LoggerState::Connecting;
     bool linkEverUp_ = false;
     bool stopRequested_ = false;
     bool newFileRequested_ = false;
+    std::deque<QString> pendingMarkers_;  // for the next rows, one a row
     std::optional<float> lastRpm_;
     long samples_ = 0;
     long samplesAtLastStatus_ = 0;

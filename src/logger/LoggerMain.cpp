@@ -12,6 +12,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
+#include "realtime/alarms/AlarmLimits.h"
 #include "realtime/recording/RecordingFiles.h"
 
 #include <QCoreApplication>
@@ -64,20 +65,35 @@ int LoggerMain(int argc, char** argv) {
         }
     }
     const QString folder = options.outDir.isEmpty() ? recordingFolder(settings) : options.outDir;
+    ReadLimits alarmLimits;
+    if (options.alarmsFile.isEmpty()) {
+        alarmLimits = storedLimits(settings);
+    } else {
+        AlarmFileLimits fromFile = readAlarmFile(options.alarmsFile);
+        if (!fromFile.error.isEmpty()) {
+            return commandLineError(QStringLiteral("--alarms: %1").arg(fromFile.error));
+        }
+        alarmLimits = std::move(fromFile.read);
+    }
 
     Console console(stderr, stdout, standardOutputIsTerminal());
     if (const QString unreadable = settings.unreadableLines(program); !unreadable.isEmpty()) {
         console.event(unreadable);
     }
+    for (const QString& ignored : alarmLimits.ignored) {
+        console.event(ignored);
+    }
     QtSerialPort port;
     port.applySettings(moduleLineSettings());
     QtClock clock;
     QtEventPump pump;
-    Logger logger(options, {port, clock, pump, settings, console}, portNumber, folder);
+    Logger logger(options, {port, clock, pump, settings, console}, portNumber, folder,
+                  alarmLimits.limits);
 
     ProgramSignals stopSignals;
     if (const QString error = stopSignals.install([&logger] { logger.requestStop(); },
-                                                  [&logger] { logger.requestNewFile(); });
+                                                  [&logger] { logger.requestNewFile(); },
+                                                  [&logger] { logger.addMarker(QString()); });
         !error.isEmpty()) {
         console.event(QStringLiteral("Cannot take the stop signals: %1").arg(error));
         return 1;

@@ -22,6 +22,7 @@ enum class Option {
     StopAfter,
     PreTrigger,
     SyncEvery,
+    Alarms,
     Help
 };
 
@@ -48,6 +49,8 @@ constexpr std::array kOptions{
               "samples of this many seconds before the start open the file (default 5)"},
     OptionRow{Option::SyncEvery, "--sync-every", "SECONDS",
               "rows reach the disk at least this often (default 1)"},
+    OptionRow{Option::Alarms, "--alarms", "FILE",
+              "alarm limits from this file (default: the window's)"},
     OptionRow{Option::Help, "--help", "", "show this help and exit"},
 };
 
@@ -85,10 +88,13 @@ QString apply(Option option, const QString& value, LoggerOptions& options) {
         }
         case Option::Device:
         case Option::Out:
+        case Option::Alarms:
             if (value.isEmpty()) {
                 return QStringLiteral("a path");
             }
-            (option == Option::Device ? options.device : options.outDir) = value;
+            (option == Option::Device ? options.device
+             : option == Option::Out  ? options.outDir
+                                      : options.alarmsFile) = value;
             return {};
         case Option::Interval: {
             if (value == QLatin1String("fast")) {
@@ -193,7 +199,8 @@ QString loggerHelpText() {
     }
     help += QStringLiteral(
         "\nWithout --port or --device the port chosen in the window is used. SIGTERM or SIGINT\n"
-        "finish the current file and end the logger; SIGHUP starts a new file.\n");
+        "finish the current file and end the logger; SIGHUP starts a new file; SIGUSR1 puts a\n"
+        "marker on the next sample.\n");
     return help;
 }
 

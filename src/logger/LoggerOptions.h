@@ -20,6 +20,7 @@ struct LoggerOptions {
     std::chrono::milliseconds stopAfter{10'000};
     std::chrono::milliseconds preTrigger{5'000};
     std::chrono::milliseconds syncEvery{1'000};
+    QString alarmsFile;  // empty: the alarm limits of the window's settings
     bool help = false;
 
     double stopValue() const { return stopRpm.value_or(startRpm); }

@@ -22,9 +22,11 @@ namespace quillmark {
 // there yet.
 ProgramSignals::ProgramSignals(QObject* parent) : QObject(parent) {}
 ProgramSignals::~ProgramSignals() = default;
-QString ProgramSignals::install(std::function<void()> onStop, std::function<void()> onNewFile) {
+QString ProgramSignals::install(std::function<void()> onStop, std::function<void()> onNewFile,
+                                std::function<void()> onMarker) {
     onStop_ = std::move(onStop);
     onNewFile_ = std::move(onNewFile);
+    onMarker_ = std::move(onMarker);
     return {};
 }
 void ProgramSignals::drain() {}
@@ -57,11 +59,16 @@ ProgramSignals::~ProgramSignals() {
     for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
         sigaction(number, &standard, nullptr);
     }
+    if (onMarker_) {
+        sigaction(SIGUSR1, &standard, nullptr);
+    }
 }
 
-QString ProgramSignals::install(std::function<void()> onStop, std::function<void()> onNewFile) {
+QString ProgramSignals::install(std::function<void()> onStop, std::function<void()> onNewFile,
+                                std::function<void()> onMarker) {
     onStop_ = std::move(onStop);
     onNewFile_ = std::move(onNewFile);
+    onMarker_ = std::move(onMarker);
     if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return qt_error_string(errno);
     }
@@ -77,6 +84,10 @@ QString ProgramSignals::install(std::function<void()> onStop, std::function<void
             return qt_error_string(errno);
         }
     }
+    // Without a taker SIGUSR1 keeps its usual effect.
+    if (onMarker_ && sigaction(SIGUSR1, &action, nullptr) != 0) {
+        return qt_error_string(errno);
+    }
     return {};
 }
 
@@ -88,7 +99,9 @@ void ProgramSignals::drain() {
             return;
         }
         for (ssize_t i = 0; i < n; ++i) {
-            const auto& handler = numbers[i] == SIGHUP ? onNewFile_ : onStop_;
+            const auto& handler = numbers[i] == SIGHUP    ? onNewFile_
+                                  : numbers[i] == SIGUSR1 ? onMarker_
+                                                          : onStop_;
             if (handler) {
                 handler();
             }

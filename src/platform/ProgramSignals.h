@@ -13,18 +13,21 @@ namespace quillmark {
 class ProgramSignals final : public QObject {
     Q_OBJECT
 public:
-    // SIGTERM and SIGINT call onStop, SIGHUP calls onNewFile, each when the event loop next
-    // runs. One instance a process. Returns an empty text, or why the handlers could not be set.
+    // SIGTERM and SIGINT call onStop, SIGHUP calls onNewFile and SIGUSR1 (when onMarker is
+    // given) calls onMarker, each when the event loop next runs. One instance a process.
+    // Returns an empty text, or why the handlers could not be set.
     explicit ProgramSignals(QObject* parent = nullptr);
     ~ProgramSignals() override;
 
-    QString install(std::function<void()> onStop, std::function<void()> onNewFile);
+    QString install(std::function<void()> onStop, std::function<void()> onNewFile,
+                    std::function<void()> onMarker = {});
 
 private:
     void drain();
 
     std::function<void()> onStop_;
     std::function<void()> onNewFile_;
+    std::function<void()> onMarker_;
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -405,6 +405,7 @@ void QtSerialPort::takeArrivals() {
         errors.insert(code);
     }
 #endif
+    bytesDelivered_ += static_cast<quint64>(data.size());
     if (settings_.nullDiscard) {
         data.removeIf([](char byte) { return byte == '\0'; });
     }

@@ -35,6 +35,9 @@ public:
     void setCounterSource(CounterSource source);
     // The device the port opens (or has open), for messages and for tests.
     QString deviceName() const;
+    // Bytes the line has delivered since the port was made, before any is discarded; lets a
+    // test keep step with what its simulated module sent.
+    quint64 bytesDelivered() const { return bytesDelivered_; }
 
 private:
     const QString& portLabel() const { return name_; }
@@ -64,6 +67,7 @@ private:
     LineErrorCounters counters_;
     CounterSource counterSource_ = readDriverCounters;
     quint64 rawBytesTaken_ = 0;
+    quint64 bytesDelivered_ = 0;
     LineEvent lastEvent_{};
     quint64 session_ = 0;  // counts opens and closes; a queued event keeps the one it came from
     std::function<void()> handler_;

@@ -36,7 +36,13 @@ bool readsBack(const QString& fileName, const QString& entry, const QString& val
 
 QString QtSettingsStore::get(const QString& app, const QString& section, const QString& key,
                              const QString& defaultValue) const {
-    return storeOf(app).value(section + '/' + key, defaultValue).toString();
+    const QVariant value = storeOf(app).value(section + '/' + key, defaultValue);
+    // The reader takes a value with a comma in it ("12,5", a folder named "Runs, 2024") for a
+    // list, whose toString() is empty: the entry would read as missing.
+    if (value.typeId() == QMetaType::QStringList) {
+        return value.toStringList().join(QLatin1Char(','));
+    }
+    return value.toString();
 }
 
 void QtSettingsStore::save(const QString& app, const QString& section, const QString& key,

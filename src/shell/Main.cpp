@@ -12,6 +12,7 @@
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/TerminationRequests.h"
+#include "shell/alarms/AlarmController.h"
 #include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
 #include "shell/recording/RecordingController.h"
@@ -44,12 +45,29 @@ int Main(int argc, char** argv) {
     frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, branding,
                   window);
     // The recording, chart and playback entries; they only act when the user asks.
-    RecordingController recordings(window, logic, state,
-                                   {clock, boxes, settings, [&window](const QString& folder) {
-                                        return QFileDialog::getOpenFileName(
-                                            &window, QStringLiteral("Open Recording"), folder,
-                                            QStringLiteral("Recordings (*.csv);;All files (*)"));
-                                    }});
+    const auto chooseRecording = [&window](const QString& title) {
+        return [&window, title](const QString& folder) {
+            return QFileDialog::getOpenFileName(
+                &window, title, folder, QStringLiteral("Recordings (*.csv);;All files (*)"));
+        };
+    };
+    RecordingController recordings(
+        window, logic, state,
+        {clock, boxes, settings, chooseRecording(QStringLiteral("Open Recording")),
+         chooseRecording(QStringLiteral("Export Recording")), [&window](const QString& log) {
+             return QFileDialog::getSaveFileName(&window, QStringLiteral("Export Recording"), log,
+                                                 QStringLiteral("MLG logs (*.mlg)"));
+         }});
+    // The alarm limits; nothing shows until the user sets one.
+    AlarmController alarms(window, state, recordings.tickRows(),
+                           {settings, boxes, [&logic] { return logic.link().activity().busy(); }});
+    // During a recording each alarm is a marker too; the row that raised it is written by then,
+    // so the marker goes on the next one.
+    alarms.monitor().addListener([&recordings](const AlarmEvent& alarm) {
+        if (recordings.recording()) {
+            recordings.addMarker(alarm.what());
+        }
+    });
     StartMainWindow(window, logic);
     TerminationRequests termination;
     CloseOnTerminationRequest(window, termination);

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -106,6 +107,8 @@ private slots:
         QTest::newRow("interval text") << QStringList{"--interval", "often"} << "--interval";
         QTest::newRow("port zero") << QStringList{"--port=0"} << "--port";
         QTest::newRow("no value") << QStringList{"--stop-after"} << "--stop-after";
+        QTest::newRow("alarm file missing")
+            << QStringList{"--alarms", "/nonexistent/limits.ini"} << "--alarms";
         QTest::newRow("negative rpm") << QStringList{"--start-rpm", "-5"} << "--start-rpm";
         QTest::newRow("both ports")
             << QStringList{"--port", "2", "--device", "/dev/null"} << "--device";
@@ -163,6 +166,43 @@ private slots:
         });
         QVERIFY(rows.back().seconds - lastHigh->seconds >= 0.95);
         QVERIFY(opened(files[1]).ok());
+    }
+
+    void alarmWritesOneLineFromTheSettingsOrAFile_data() {
+        QTest::addColumn<bool>("fromFile");
+        QTest::newRow("the window's settings") << false;
+        QTest::newRow("--alarms FILE") << true;
+    }
+    void alarmWritesOneLineFromTheSettingsOrAFile() {
+        QFETCH(bool, fromFile);
+        LoggerRun run;
+        // The file of --alarms may leave out the section line.
+        const QByteArray limits = fromFile ? "Engine speed High=1500\n"
+                                           : "[Alarms]\nEngine speed High=1500\n";
+        const QString file = run.dir.filePath(fromFile ? "limits.ini" : "Quillmark/Quillmark.conf");
+        QVERIFY(QDir(run.dir.path()).mkpath("Quillmark"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(limits) == limits.size());
+        out.close();
+        run.start(fromFile ? QStringList{"--interval", "50", "--alarms", file}
+                           : QStringList{"--interval", "50"});
+        QVERIFY(run.waitFor("Recording to"));
+        QTest::qWait(300);
+        // 50 x 40 rpm: past the limit for many samples, then back and past again.
+        run.engine.setFixedData(command::kSpeed, {kHighSpeed});
+        QVERIFY(run.waitFor("Engine speed 2000 rpm above 1500 rpm"));
+        QTest::qWait(500);
+        run.engine.setFixedData(command::kSpeed, {kLowSpeed});
+        QTest::qWait(300);
+        run.engine.setFixedData(command::kSpeed, {kHighSpeed});
+        QVERIFY(run.waitFor("Engine speed 2000 rpm above 1500 rpm", 3000, 2));
+        QTest::qWait(300);
+        run.stop(SIGTERM);
+        QCOMPARE(run.errors.count("Alarm: "), 2);
+        QVERIFY(QRegularExpression("\nAlarm: \\d\\d:\\d\\d:\\d\\d Engine speed 2000 rpm above "
+                                   "1500 rpm\n")
+                    .match(QString::fromUtf8(run.errors))
+                    .hasMatch());
     }
 
     void fastSamplesKeepEveryTransactionWhole() {
@@ -260,6 +300,46 @@ private slots:
                          second.rows.begin(), second.rows.end(),
                          [&](const RecordingRow& r) { return r.clock > first.rows.back().clock; })),
                  run.statusCommands());
+    }
+
+    // SIGUSR1 marks the sample after it; the markers count 1, 2, ... in each file. A new file
+    // opens with the rows before it, markers and all.
+    void userSignalMarksTheNextSampleNumberedPerFile() {
+        LoggerRun run;
+        run.start({"--interval", "20", "--pre-trigger", "0"});
+        QVERIFY(run.waitFor("Recording to"));
+        std::vector<QDateTime> signalled;
+        const auto mark = [&](const QByteArray& line, qsizetype times) {
+            QTest::qWait(300);
+            signalled.push_back(QDateTime::currentDateTime());
+            ::kill(static_cast<pid_t>(run.logger.processId()), SIGUSR1);
+            return run.waitFor(line, 3000, times);
+        };
+        QVERIFY(mark("Marker 1 at", 1));
+        QVERIFY(mark("Marker 2 at", 1));
+        ::kill(static_cast<pid_t>(run.logger.processId()), SIGHUP);
+        QVERIFY(run.waitFor("Recording to", 3000, 2));
+        QVERIFY(mark("Marker 1 at", 2));
+        QTest::qWait(200);
+        run.stop(SIGTERM);
+        QCOMPARE(run.logger.exitCode(), 0);
+        std::vector<std::pair<int, QDateTime>> found;
+        const QStringList files = run.files();
+        QCOMPARE(files.size(), 2);
+        for (const QString& path : files) {
+            for (const RecordingRow& row : opened(path).rows) {
+                if (row.marker) {
+                    found.emplace_back(row.marker->number, rowClock(row));
+                }
+            }
+        }
+        QCOMPARE(found.size(), std::size_t{3});
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            QCOMPARE(found[i].first, i == 2 ? 1 : int(i) + 1);
+            // The sample under way or the next one: well within 0.25 s at this rate.
+            const qint64 off = signalled[i].msecsTo(found[i].second);
+            QVERIFY2(std::abs(off) < 250, qPrintable(QString::number(off)));
+        }
     }
 
     void stopSignalLeavesWholeRows_data() {

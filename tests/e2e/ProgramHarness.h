@@ -31,8 +31,13 @@ namespace quillmark::test {
 struct SimulatedModule {
     sim::ModuleEngine engine;
     sim::PtyModule pty;
-    explicit SimulatedModule(bool pace = true, sim::Model model = sim::Model::CorvaneIIVR)
+    // With a time line, the module serves on it (unpaced) instead of the machine's clock.
+    explicit SimulatedModule(bool pace = true, sim::Model model = sim::Model::CorvaneIIVR,
+                             sim::PtyModule::TimeLine timeLine = {})
         : engine(model), pty(engine, pace) {
+        if (timeLine) {
+            pty.serveOn(std::move(timeLine));
+        }
         pty.start();
     }
     ~SimulatedModule() { pty.stop(); }

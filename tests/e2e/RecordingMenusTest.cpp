@@ -6,12 +6,14 @@
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/RecordingReader.h"
+#include "shell/recording/MarkerTextBox.h"
 #include "shell/recording/RecordingController.h"
 
 #include "DataColumns.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTemporaryDir>
 
@@ -29,7 +31,8 @@ struct Harness : ProgramHarness {
     QString chosen;
     RecordingController recordings{
         window, logic, state,
-        RecordingPlatform{clock, boxes, settings, [this](const QString&) { return chosen; }}};
+        RecordingPlatform{
+            clock, boxes, settings, [this](const QString&) { return chosen; }, {}, {}}};
     Harness() {
         settings.save(QStringLiteral("Quillmark"), QStringLiteral("Recording"),
                       QStringLiteral("Folder"), folder.filePath(QStringLiteral("logs")));
@@ -40,7 +43,9 @@ struct Harness : ProgramHarness {
     QStringList menu(const char* name) const {
         QStringList captions;
         for (const QAction* item : window.findChild<QMenu*>(QString::fromLatin1(name))->actions()) {
-            captions << item->text();
+            if (item->isVisible()) {
+                captions << item->text();
+            }
         }
         return captions;
     }
@@ -56,8 +61,8 @@ class RecordingMenusTest final : public QObject {
 private slots:
     void newEntriesFollowTheExistingOnes() {
         Harness h;
-        QCOMPARE(h.menu("mnuFile"),
-                 QStringList({"Start &Recording", "&Open Recording\u2026", "E&xit"}));
+        QCOMPARE(h.menu("mnuFile"), QStringList({"Start &Recording", "&Open Recording\u2026",
+                                                 "Export Recording\u2026", "E&xit"}));
         QCOMPARE(h.menu("mnuView"),
                  QStringList({"View &Real Time Data", "&Chart", "&Time at Cell\u2026"}));
         // Nothing is written unless asked for; no table without a recording or the panel.
@@ -119,13 +124,77 @@ private slots:
         QVERIFY(!h.recordings.recording());
     }
 
+    // F9 marks the sample of that moment; the ticks and the recording go on while the box
+    // waits for the text, and no row is lost, doubled or put out of order.
+    void marker_sitsAtTheSampleOfF9WhileTheBoxWaits() {
+        Harness h;
+        QVERIFY(h.openRealTimeForATick());
+        QVERIFY(!h.action("mnuAddMarker")->isVisible());
+        h.recordings.showChart();
+        h.action("mnuRecording")->trigger();
+        QCOMPARE(h.menu("mnuFile"),
+                 QStringList({"Stop &Recording", "Add &Marker", "&Open Recording\u2026",
+                              "Export Recording\u2026", "E&xit"}));
+        QVERIFY(h.waitForTicks(2));
+        const QString path = h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0);
+        // Each row is in the file as soon as its tick is over.
+        const std::uint64_t commandsBefore = h.module->logged();
+        const auto rowsBefore = qsizetype(readRecordingFile(path).rows.size());
+        const QDateTime pressed = QDateTime::currentDateTime();
+        QTest::keyClick(&h.window, Qt::Key_F9);
+        auto* box = h.window.findChild<MarkerTextBox*>();
+        QVERIFY(box != nullptr && box->isVisible());
+        QVERIFY(h.waitForTicks(3));
+        auto* text = box->findChild<QLineEdit*>();
+        QTest::keyClicks(text, QStringLiteral("hill, \"top\""));
+        QTest::keyClick(text, Qt::Key_Return);
+        QVERIFY(QTest::qWaitFor([&] { return h.window.findChild<MarkerTextBox*>() == nullptr; }));
+        // Skipped with a key: the marker stays, without text.
+        h.action("mnuAddMarker")->trigger();
+        QTest::keyClick(h.window.findChild<MarkerTextBox*>(), Qt::Key_Escape);
+        QVERIFY(h.waitForTicks(2));
+        // The live chart flags both as they happen.
+        const auto& flags = h.recordings.liveChart()->chart()->series().markers();
+        QCOMPARE(flags.size(), std::size_t{2});
+        QCOMPARE(flags.back().label, QStringLiteral("2"));
+        h.action("mnuRecording")->trigger();
+        QVERIFY(!h.action("mnuAddMarker")->isVisible());
+        // A tick opens with the status read: one row for each.
+        const auto ticks = h.module->commands(commandsBefore).count(0x2F);
+
+        const RecordingContents contents = readRecordingFile(path);
+        QVERIFY2(contents.ok(), qPrintable(contents.error));
+        std::vector<RecordingMarker> markers;
+        std::optional<QDateTime> firstMarked;
+        for (std::size_t i = 0; i < contents.rows.size(); ++i) {
+            const RecordingRow& row = contents.rows[i];
+            if (i > 0) {
+                QVERIFY(row.seconds > contents.rows[i - 1].seconds);
+                QVERIFY(row.clock > contents.rows[i - 1].clock);
+            }
+            if (row.marker) {
+                markers.push_back(*row.marker);
+                firstMarked =
+                    firstMarked.value_or(QDateTime::fromString(row.clock, Qt::ISODateWithMs));
+            }
+        }
+        // The tick under way at either end may fall either side of the count.
+        const qsizetype rows = qsizetype(contents.rows.size()) - rowsBefore;
+        QVERIFY2(std::abs(rows - ticks) <= 1,
+                 qPrintable(QStringLiteral("%1 rows, %2 ticks").arg(rows).arg(ticks)));
+        QCOMPARE(markers, (std::vector<RecordingMarker>{{1, QStringLiteral("hill, \"top\"")},
+                                                        {2, QString()}}));
+        // Within one sample (500 ms) of the key.
+        const qint64 off = pressed.msecsTo(*firstMarked);
+        QVERIFY2(std::abs(off) <= 600, qPrintable(QString::number(off)));
+    }
+
     void diskFull_stopsTheRecordingWithTheSystemsReasonOnceTheTickIsOver() {
         Harness h;
         QVERIFY(h.openRealTimeForATick());
         h.action("mnuRecording")->trigger();
         QVERIFY(h.waitForTicks(2));
-        const QString path =
-            h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0);
+        const QString path = h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0);
         bool linkHeldAtBox = true;
         h.boxes.whileOpen = [&] { linkHeldAtBox = h.logic.link().activity().busy(); };
         // The file may grow by a few bytes more, then no more: the kernel takes part of the
@@ -202,7 +271,7 @@ private slots:
             row.clock = QStringLiteral("2026-12-07T10:00:0%1.000+01:00").arg(i);
             row.statusRaw = 0x06;
             row.status = QStringLiteral("Engine Running / Advanced Mode");
-            row.setValue(Quantity::EngineSpeed, 1000.0f + 500.0f * i);
+            row.setValue(Quantity::EngineSpeed, 1000.0f + 500.0f * float(i));
             row.setValue(Quantity::Throttle, 20.0f);
             file.write(recordingRowLine(row));
         }

@@ -32,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(rows.errorLine == columns.errorLine);
     require(rows.error == columns.error);
     require(rows.rows.size() == columns.columns.size());
+    std::size_t markersSeen = 0;
     for (std::size_t i = 0; i < rows.rows.size(); ++i) {
         const RecordingRow& row = rows.rows[i];
         require(columns.columns.times()[i] == row.seconds);
@@ -41,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const float value = columns.columns.values(quantity)[i];
             require(std::isnan(value) ? !row.value(quantity) : row.value(quantity) == value);
         }
+        if (row.marker) {
+            require(markersSeen < columns.columns.markers().size());
+            const ColumnsMarker& kept = columns.columns.markers()[markersSeen++];
+            require(kept.row == i && kept.marker == *row.marker);
+        }
     }
+    require(markersSeen == columns.columns.markers().size());
     return 0;
 }

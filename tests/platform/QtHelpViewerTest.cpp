@@ -41,6 +41,8 @@ const QStringList kNotMessages =
         "Row %1 of %2|Time (min:s)|Time (h:min:s)|no reading|Fuel front|Fuel rear|"
         "Injector front|Injector rear|"
         "Recordings (*.csv);;All files (*)|color: rgb(255, 48, 48); background: black;|"
+        "Add &Marker|Export Recording\\u2026|MLG logs (*.mlg)|Quillmark recording %1 Capture "
+        "Date: %2|"
         "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
         "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers|"
         // The time-at-cell table: menu entry, window title, captions and its lines.
@@ -48,11 +50,15 @@ const QStringList kNotMessages =
         "%1 counted from %2 rows, one every %3 s|Waiting for the first update of the panel|"
         "Each cell: the time spent there, and the mean under it. Click a cell to mark its "
         "samples on the chart.|"
+        "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
+        "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers,"
+        "Marker|Engine speed|Fuel front|Fuel rear|Injector front|Injector rear|"
         // The logger's help text, its status line and states, and a guard no run reaches.
         "Usage: quillmark-logger [OPTION]... Records a Corvane engine module's live data to "
         "files, without a window.|"
         "Without --port or --device the port chosen in the window is used. SIGTERM or SIGINT "
-        "finish the current file and end the logger; SIGHUP starts a new file.|"
+        "finish the current file and end the logger; SIGHUP starts a new file; SIGUSR1 puts a "
+        "marker on the next sample.|"
         "read the module on ComN, mapped as in the window|read the module on this serial device|"
         "folder for the recordings (default: the window's)|"
         "time between samples (default 500); fast: back to back|"
@@ -62,7 +68,12 @@ const QStringList kNotMessages =
         "samples of this many seconds before the start open the file (default 5)|"
         "rows reach the disk at least this often (default 1)|show this help and exit|"
         "%1; file %2; %3 rows; %4 samples/s; %5 rpm|waiting for the start speed|link lost|"
-        "write failed|quillmark-logger: %s|no file is open")
+        "write failed|quillmark-logger: %s|no file is open|"
+        // The alarms: the value names, the dialog's explanation and the logger's option.
+        "Engine speed|"
+        "A value below its low limit or above its high limit shows on its gauge in red and on "
+        "the line under the panel. Leave a field empty for no limit; type numbers with a point.|"
+        "alarm limits from this file (default: the window's)")
         .split('|');
 
 QString collapsed(QString text) {

@@ -110,6 +110,7 @@ void PtyModule::start() {
     wakeFd_ = std::move(wakeFd);
     slavePath_ = name.data();
     stopRequested_ = false;
+    received_ = 0;
     {
         const std::lock_guard lock(floodMutex_);
         floods_.clear();
@@ -124,9 +125,27 @@ void PtyModule::stop() {
     stopRequested_ = true;
     wake();
     thread_.join();
+    threadId_ = 0;
     master_.reset();
     heldSlave_.reset();
     wakeFd_.reset();
+}
+
+void PtyModule::serveOn(TimeLine timeLine) {
+    pace_ = false;
+    timeLine_ = std::move(timeLine);
+}
+
+PtyModule::Rest PtyModule::lastRest() const {
+    const std::lock_guard lock(restMutex_);
+    return rest_;
+}
+
+PtyModule::Rest PtyModule::waitForRest(const std::function<bool(const Rest&)>& ready,
+                                       std::chrono::milliseconds limit) const {
+    std::unique_lock lock(restMutex_);
+    restChanged_.wait_for(lock, limit, [&] { return ready(rest_); });
+    return rest_;
 }
 
 void PtyModule::flood(std::size_t count, std::uint8_t value) {
@@ -147,8 +166,10 @@ void PtyModule::wake() const {
 void PtyModule::run() {
     // The default 50 us timer slack is a quarter of a byte time.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    threadId_ = long(::gettid());
 
-    const Clock::time_point started = Clock::now();
+    const auto clockNow = [this] { return timeLine_ ? timeLine_() : Clock::now(); };
+    const Clock::time_point started = clockNow();
     std::deque<PendingByte> queue;
     Clock::time_point lineFree = started;  // when the byte on the line finishes
     std::array<std::uint8_t, 256> in{};
@@ -167,7 +188,20 @@ void PtyModule::run() {
             const auto begin = std::max(queue.front().due, lineFree);
             nextDone = pace_ ? begin + kByteTime : begin;
         }
-        const int timeout = nextDone ? pollTimeoutMs(*nextDone - Clock::now()) : -1;
+        int timeout = nextDone ? pollTimeoutMs(*nextDone - Clock::now()) : -1;
+        if (timeLine_) {
+            // On a time line the caller moves, there is nothing to sleep for: the thread waits
+            // for a byte or for the time to move, and says so first.
+            const Clock::time_point at = timeLine_();
+            timeout = nextDone && *nextDone <= at ? 0 : -1;
+            if (timeout != 0) {
+                {
+                    const std::lock_guard lock(restMutex_);
+                    rest_ = {received_, sent_.load(), at, nextDone};
+                }
+                restChanged_.notify_all();
+            }
+        }
 
         std::array<pollfd, 2> fds{pollfd{master_.get(), POLLIN, 0},
                                   pollfd{wakeFd_.get(), POLLIN, 0}};
@@ -176,7 +210,7 @@ void PtyModule::run() {
             std::this_thread::sleep_for(kTroubleBackoff);
             continue;
         }
-        const Clock::time_point now = Clock::now();
+        const Clock::time_point now = clockNow();
 
         if (fds[1].revents & POLLIN) {
             std::uint64_t count = 0;
@@ -192,6 +226,7 @@ void PtyModule::run() {
 
         if (fds[0].revents & POLLIN) {
             const ssize_t n = ::read(master_.get(), in.data(), in.size());
+            received_ += n > 0 ? std::uint64_t(n) : 0;
             for (ssize_t i = 0; i < n; ++i) {
                 const Answer answer = engine_.answer(
                     in[static_cast<std::size_t>(i)],
@@ -224,7 +259,7 @@ void PtyModule::run() {
             lineFree = done;
         } else {
             std::vector<std::uint8_t> due;
-            const auto at = Clock::now();
+            const auto at = clockNow();
             while (!queue.empty() && queue.front().due <= at) {
                 due.push_back(queue.front().value);
                 queue.pop_front();

@@ -50,8 +50,8 @@ void TimeAtCellWidget::showGrid(const TimeAtCellGrid& grid) {
     grid_ = grid;
     // Room in every cell for its time and mean on two lines; the window grows to it.
     const double cellHeight = 2.0 * QFontMetricsF(font()).height() + kCellPadding;
-    setMinimumHeight(static_cast<int>(
-        std::ceil(kColumnCaptionHeight + kMargin + shownRows() * cellHeight)));
+    setMinimumHeight(
+        static_cast<int>(std::ceil(kColumnCaptionHeight + kMargin + shownRows() * cellHeight)));
     update();
 }
 
@@ -136,11 +136,11 @@ void TimeAtCellWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (!area.contains(at)) {
         return;
     }
-    const int column = std::min(kCellThrottleColumns - 1,
-                                static_cast<int>((at.x() - area.left()) / area.width() *
-                                                 kCellThrottleColumns));
-    const int row = std::min(shownRows() - 1, static_cast<int>((at.y() - area.top()) /
-                                                                area.height() * shownRows()));
+    const int column =
+        std::min(kCellThrottleColumns - 1,
+                 static_cast<int>((at.x() - area.left()) / area.width() * kCellThrottleColumns));
+    const int row = std::min(shownRows() - 1,
+                             static_cast<int>((at.y() - area.top()) / area.height() * shownRows()));
     const CellPlace place{row, column};
     choose(chosen_ == place ? std::nullopt : std::optional(place));
 }

@@ -1,5 +1,7 @@
 #include "realtime/chart/ChartSeries.h"
 
+#include "realtime/recording/RecordingFormat.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -12,6 +14,7 @@ void ChartSeries::clear() {
     }
     status_.clear();
     clocks_.clear();
+    markers_.clear();
 }
 
 void ChartSeries::append(const RecordingRow& row, double seconds) {
@@ -21,6 +24,21 @@ void ChartSeries::append(const RecordingRow& row, double seconds) {
     }
     status_.push_back(row.status);
     clocks_.push_back(row.clock);
+    if (row.marker) {
+        markers_.push_back({times_.size() - 1, markerCellText(*row.marker)});
+    }
+}
+
+std::optional<std::size_t> ChartSeries::nextMarker(std::optional<std::size_t> row) const {
+    const auto found = std::find_if(markers_.begin(), markers_.end(),
+                                    [&](const ChartMarker& m) { return !row || m.row > *row; });
+    return found == markers_.end() ? std::nullopt : std::optional(found->row);
+}
+
+std::optional<std::size_t> ChartSeries::previousMarker(std::optional<std::size_t> row) const {
+    const auto found = std::find_if(markers_.rbegin(), markers_.rend(),
+                                    [&](const ChartMarker& m) { return !row || m.row < *row; });
+    return found == markers_.rend() ? std::nullopt : std::optional(found->row);
 }
 
 std::size_t ChartSeries::dropBefore(double seconds) {
@@ -34,6 +52,11 @@ std::size_t ChartSeries::dropBefore(double seconds) {
     }
     status_.erase(status_.begin(), status_.begin() + dropped);
     clocks_.erase(clocks_.begin(), clocks_.begin() + dropped);
+    const auto gone = static_cast<std::size_t>(dropped);
+    std::erase_if(markers_, [gone](const ChartMarker& marker) { return marker.row < gone; });
+    for (ChartMarker& marker : markers_) {
+        marker.row -= gone;
+    }
     return static_cast<std::size_t>(dropped);
 }
 

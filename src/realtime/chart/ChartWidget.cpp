@@ -72,6 +72,7 @@ const QColor kScaleText(160, 160, 170);
 const QColor kScaleLine(42, 42, 50);
 const QColor kCursor(90, 200, 255);
 const QColor kHighlight(90, 200, 255, 60);
+const QColor kMarker(255, 140, 60);
 
 }  // namespace
 
@@ -244,8 +245,51 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     }
     paintStatusLane(painter, p);
     paintTimeAxis(painter, p);
+    paintMarkers(painter, p);
     paintReadouts(painter, p);
     paintCursor(painter, p);
+}
+
+void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
+    const auto& times = series_.times();
+    const QFontMetricsF metrics(painter.font());
+    const double flagHeight = metrics.height() + 2.0;
+    const double right = p.left + p.width;
+    // Flags that would cover one another go down a row, up to three rows.
+    std::array<double, 3> freeFrom{};
+    freeFrom.fill(p.left - 1.0);
+    for (const ChartMarker& marker : series_.markers()) {
+        const double at = times[marker.row];
+        if (at < window_.start || at > window_.end) {
+            continue;
+        }
+        const double x = timeToPixel(at, window_, p.left, p.width);
+        painter.setPen(QPen(kMarker, 1.0, Qt::DashLine));
+        painter.drawLine(QPointF(x, p.top), QPointF(x, p.axisTop));
+        const double textWidth = metrics.horizontalAdvance(marker.label) + 6.0;
+        std::size_t level = 0;
+        while (level + 1 < freeFrom.size() && x < freeFrom[level]) {
+            ++level;
+        }
+        const double left = std::min(x, right - textWidth);
+        // At the foot of the status lane, clear of the cursor's time at the top.
+        const QRectF flag(left, p.axisTop - static_cast<double>(level + 1) * flagHeight, textWidth,
+                          flagHeight);
+        painter.fillRect(flag, kMarker);
+        painter.setPen(kBackground);
+        painter.drawText(flag, Qt::AlignCenter, marker.label);
+        freeFrom[level] = flag.right() + 2.0;
+    }
+}
+
+bool ChartWidget::jumpToMarker(bool forward) {
+    const auto row = forward ? series_.nextMarker(cursorRow_) : series_.previousMarker(cursorRow_);
+    if (!row) {
+        return false;
+    }
+    setCursorRow(*row);
+    emit cursorMoved(*row);
+    return true;
 }
 
 void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
@@ -462,10 +506,10 @@ void ChartWidget::paintHighlights(QPainter& painter, const Plot& p) const {
         }
     };
     for (; span != highlights_.end() && span->start <= shown.end; ++span) {
-        const double left = std::max(p.left, timeToPixel(span->start - origin, window_, p.left,
-                                                         p.width));
-        const double right = std::min(p.left + p.width,
-                                      timeToPixel(span->end - origin, window_, p.left, p.width));
+        const double left =
+            std::max(p.left, timeToPixel(span->start - origin, window_, p.left, p.width));
+        const double right =
+            std::min(p.left + p.width, timeToPixel(span->end - origin, window_, p.left, p.width));
         if (band && left <= band->second + 1.0) {
             band->second = std::max(band->second, right);
         } else {
@@ -552,6 +596,10 @@ void ChartWidget::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Right:
             panBy(kPanStep);
+            break;
+        case Qt::Key_N:
+            // N to the next marker, Shift+N back to the one before.
+            jumpToMarker(!(event->modifiers() & Qt::ShiftModifier));
             break;
         default:
             QWidget::keyPressEvent(event);

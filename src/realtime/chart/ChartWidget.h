@@ -48,6 +48,9 @@ public:
 
     void zoomBy(double factor);
     void panBy(double screens);
+    // Puts the cursor on the next (or previous) marker and tells it as the user's move, so a
+    // playback goes on from there; false when there is none that way.
+    bool jumpToMarker(bool forward);
 
 signals:
     // The user put the cursor on a row.
@@ -95,6 +98,8 @@ private:
     void paintTimeAxis(QPainter& painter, const Plot& plot) const;
     void paintCursor(QPainter& painter, const Plot& plot) const;
     void paintHighlights(QPainter& painter, const Plot& plot) const;
+    // Each marker in the window as a line over the lanes with a flag carrying its text.
+    void paintMarkers(QPainter& painter, const Plot& plot) const;
     void placeCursorAt(double x);
 
     ChartSeries series_;

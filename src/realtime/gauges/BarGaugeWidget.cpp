@@ -18,6 +18,8 @@ constexpr QRgb kScaleText = qRgb(255, 255, 255);
 constexpr double kPointerBase = 0.64;  // of the width: clear of the numbers, which end at 0.62
 constexpr double kPointerHalfHeight = 0.018;  // of the length
 constexpr double kMinPointerHalfHeight = 3.0;
+constexpr QRgb kAlarm = qRgb(255, 0, 0);
+constexpr double kAlarmFrameWidth = 2.0;
 }  // namespace
 
 BarGaugeWidget::BarGaugeWidget(const BarGaugeDesign& design, QWidget* parent)
@@ -51,6 +53,14 @@ void BarGaugeWidget::setPointerScale(int segment) {
     }
     segment_ = clamped;
     placePointer();
+}
+
+void BarGaugeWidget::setAlarmCaption(const QString& text) {
+    if (text == alarmCaption_) {
+        return;
+    }
+    alarmCaption_ = text;
+    update();
 }
 
 void BarGaugeWidget::setGaugeVisible(bool visible) {
@@ -99,6 +109,31 @@ void BarGaugeWidget::paintEvent(QPaintEvent* event) {
     // A hairline across the band shows exactly where the value lies against the colours.
     painter.fillRect(snapToDevicePixels(QRectF(tip, pointerY_ - 0.5, w - tip, 1.0), ratio),
                      pointerColour());
+    if (!alarmCaption_.isEmpty()) {
+        drawAlarm(painter);
+    }
+}
+
+void BarGaugeWidget::drawAlarm(QPainter& painter) const {
+    const double w = width();
+    const double h = height();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const double half = kAlarmFrameWidth / 2.0;
+    painter.setPen(QPen(QColor::fromRgb(kAlarm), kAlarmFrameWidth, Qt::SolidLine, Qt::SquareCap,
+                        Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(half, half, w - kAlarmFrameWidth, h - kAlarmFrameWidth));
+
+    // The value covers the label, where the eye looks for the gauge's name; on black, as the
+    // dial's read-out, so that the red reads at this size.
+    const QFont font = textFont();
+    painter.setFont(font);
+    const double textHeight = QFontMetricsF(font, painter.device()).height();
+    const QRectF row(kAlarmFrameWidth, kLabelY * h - textHeight / 2.0, w - 2.0 * kAlarmFrameWidth,
+                     textHeight);
+    painter.fillRect(row, Qt::black);
+    painter.setPen(QColor::fromRgb(kAlarm));
+    painter.drawText(row, Qt::AlignCenter, alarmCaption_);
 }
 
 void BarGaugeWidget::drawStatic(QPainter& painter, qreal ratio) const {

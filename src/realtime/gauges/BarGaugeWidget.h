@@ -6,6 +6,7 @@
 #include "realtime/gauges/GaugeWidget.h"
 
 #include <QRectF>
+#include <QString>
 
 namespace quillmark {
 
@@ -18,6 +19,11 @@ public:
     void setPointerValue(double value) override;
     void setPointerScale(int segment) override;
     void setGaugeVisible(bool visible) override;
+
+    // In alarm: a red frame, and this text (the value) in red in place of the label; empty for
+    // the gauge as it always is.
+    void setAlarmCaption(const QString& text);
+    QString alarmCaption() const { return alarmCaption_; }
 
     double pointerValue() const { return value_; }
     int pointerScale() const { return segment_; }
@@ -44,11 +50,13 @@ private:
     void placePointer();
     QRectF pointerBounds() const;
     void drawStatic(QPainter& painter, qreal devicePixelRatio) const;
+    void drawAlarm(QPainter& painter) const;
 
     BarGaugeDesign design_;
     double value_ = 0.0;
     int segment_ = 0;
     double pointerY_ = 0.0;
+    QString alarmCaption_;
 };
 
 }  // namespace quillmark

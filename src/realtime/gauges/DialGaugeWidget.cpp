@@ -30,6 +30,8 @@ constexpr QRgb kCautionZone = qRgb(255, 200, 0);
 constexpr QRgb kRedZone = qRgb(220, 0, 0);
 constexpr QRgb kReadoutText = qRgb(255, 255, 255);
 constexpr QRgb kReadoutBox = qRgb(0, 0, 0);
+constexpr QRgb kAlarm = qRgb(255, 0, 0);
+constexpr double kAlarmFrameWidth = 3.0;
 
 // Radial layout, in radii from the centre.
 constexpr double kRadiusOfSize = 0.42;
@@ -84,6 +86,14 @@ void DialGaugeWidget::setCaption(const QString& readout) {
     if (readoutShown()) {
         update(readoutRect_.toAlignedRect());
     }
+}
+
+void DialGaugeWidget::setAlarmShown(bool shown) {
+    if (shown == alarmShown_) {
+        return;
+    }
+    alarmShown_ = shown;
+    update();
 }
 
 void DialGaugeWidget::setTachScaleMax(double top) {
@@ -189,7 +199,7 @@ void DialGaugeWidget::paintEvent(QPaintEvent* event) {
 
     if (readoutShown()) {
         painter.setFont(readoutFont());
-        painter.setPen(QColor::fromRgb(kReadoutText));
+        painter.setPen(QColor::fromRgb(alarmShown_ ? kAlarm : kReadoutText));
         painter.drawText(readoutRect_, Qt::AlignCenter, caption_);
     }
 
@@ -204,6 +214,22 @@ void DialGaugeWidget::paintEvent(QPaintEvent* event) {
     // readable, the top one included when the engine runs at full scale.
     painter.drawPixmap(
         0, 0, numerals_.pixmap(size(), ratio, [this](QPainter& layer) { drawNumerals(layer); }));
+
+    if (alarmShown_) {
+        painter.setPen(QPen(QColor::fromRgb(kAlarm), kAlarmFrameWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolygon(outline());
+    }
+}
+
+QPolygonF DialGaugeWidget::outline() const {
+    const double w = width();
+    const double h = height();
+    QPolygonF points;
+    for (const auto& point : kOutline) {
+        points << QPointF(point[0] * (w - 1.0) / 1000.0 + 0.5, point[1] * (h - 1.0) / 1000.0 + 0.5);
+    }
+    return points;
 }
 
 void DialGaugeWidget::drawStatic(QPainter& painter) const {
@@ -211,14 +237,9 @@ void DialGaugeWidget::drawStatic(QPainter& painter) const {
     const double h = height();
     // The corners outside the octagon take the inherited palette's colour.
     painter.fillRect(QRectF(0, 0, w, h), palette().window());
-    QPolygonF outline;
-    for (const auto& point : kOutline) {
-        outline << QPointF(point[0] * (w - 1.0) / 1000.0 + 0.5,
-                           point[1] * (h - 1.0) / 1000.0 + 0.5);
-    }
     painter.setPen(QPen(QColor::fromRgb(kRim), 2.0));
     painter.setBrush(QColor::fromRgb(kFace));
-    painter.drawPolygon(outline);
+    painter.drawPolygon(outline());
 
     const double r = radius_;
     const QRectF zoneRect(centre_.x() - kZoneRadius * r, centre_.y() - kZoneRadius * r,

@@ -5,6 +5,7 @@
 #include "realtime/gauges/GaugeWidget.h"
 
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 
@@ -22,6 +23,10 @@ public:
     void setTachMarkLow(double mark) override;
     void setTachMarkHigh(double mark) override;
     void setTachDisplayCode(int code) override;
+
+    // In alarm: the frame and the read-out in red.
+    void setAlarmShown(bool shown);
+    bool alarmShown() const { return alarmShown_; }
 
     double value() const { return value_; }
     QString caption() const { return caption_; }
@@ -60,6 +65,7 @@ private:
     void scaleChanged();
     void drawStatic(QPainter& painter) const;
     void drawNumerals(QPainter& painter) const;
+    QPolygonF outline() const;
 
     struct Caption {
         QString text;
@@ -83,6 +89,7 @@ private:
     QPointF needleTip_;
     QPointF needleTail_;
     StaticLayer numerals_;
+    bool alarmShown_ = false;
 };
 
 }  // namespace quillmark

@@ -18,6 +18,21 @@ constexpr int kStatusLabel = 1;
 // Caption inset from the panel's left edge.
 constexpr int kCaptionLeftTwips = 120;
 
+// The bar gauge of each quantity, by its index in the panel; the engine speed is on the dial.
+struct QuantityGauge {
+    Quantity quantity;
+    RealTimePanelWidget::BarGaugeIndex bar;
+};
+constexpr std::array<QuantityGauge, RealTimePanelWidget::kBarCount> kQuantityGauges{{
+    {Quantity::Throttle, RealTimePanelWidget::kTps},
+    {Quantity::Injector1, RealTimePanelWidget::kInj1},
+    {Quantity::FuelMultiplier1, RealTimePanelWidget::kFuelMult1},
+    {Quantity::Injector2, RealTimePanelWidget::kInj2},
+    {Quantity::FuelMultiplier2, RealTimePanelWidget::kFuelMult2},
+    {Quantity::Retard, RealTimePanelWidget::kRetard},
+    {Quantity::Battery, RealTimePanelWidget::kBattery},
+}};
+
 QRect toPixels(const tables::TwipsPlacement& place, double dpi) {
     return twipsRect(place.box, dpi);
 }
@@ -73,6 +88,18 @@ void RealTimePanelWidget::setStatusText(const QString& text) {
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     status_->setText(lines);
+}
+
+void RealTimePanelWidget::setGaugeAlarm(Quantity quantity, const QString& valueText) {
+    if (quantity == Quantity::EngineSpeed) {
+        tach_->setAlarmShown(!valueText.isEmpty());
+        return;
+    }
+    for (const QuantityGauge& gauge : kQuantityGauges) {
+        if (gauge.quantity == quantity) {
+            bars_.at(static_cast<std::size_t>(gauge.bar))->setAlarmCaption(valueText);
+        }
+    }
 }
 
 void RealTimePanelWidget::setCaption(const QString& caption) {

@@ -1,6 +1,7 @@
 // The real-time data panel: tachometer, bar gauges, status text and the Close button.
 #pragma once
 
+#include "realtime/EngineReads.h"
 #include "realtime/RealTimeView.h"
 #include "realtime/gauges/BarGaugeWidget.h"
 #include "realtime/gauges/DialGaugeWidget.h"
@@ -17,6 +18,9 @@ class RealTimePanelWidget final : public QFrame, public RealTimeView {
     Q_OBJECT
 
 public:
+    // The bar gauges in the order of their placement table.
+    enum BarGaugeIndex { kTps, kInj1, kFuelMult1, kInj2, kFuelMult2, kRetard, kBattery, kBarCount };
+
     explicit RealTimePanelWidget(QWidget* parent = nullptr);
 
     void setPanelVisible(bool visible) override;
@@ -29,6 +33,10 @@ public:
     BarGauge& gauInj2PW() override { return *bars_[kInj2]; }
     BarGauge& gauRetard() override { return *bars_[kRetard]; }
     DialGauge& gauTach() override { return *tach_; }
+
+    // Shows the quantity's gauge in alarm with the value as its caption (the tachometer's
+    // read-out shows its value already); an empty text shows the gauge as usual.
+    void setGaugeAlarm(Quantity quantity, const QString& valueText);
 
     // The caption drawn at the panel's top left; empty restores the usual one.
     void setCaption(const QString& caption);
@@ -48,8 +56,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    enum BarGaugeIndex { kTps, kInj1, kFuelMult1, kInj2, kFuelMult2, kRetard, kBattery, kBarCount };
-
     void layOutChildren();
 
     QPushButton* close_ = nullptr;

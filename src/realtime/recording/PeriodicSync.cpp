@@ -5,6 +5,8 @@
 
 #include <QFileDevice>
 
+#include <algorithm>
+
 namespace quillmark {
 
 QString PeriodicSync::wrote(QIODevice& device) {
@@ -15,6 +17,13 @@ QString PeriodicSync::wrote(QIODevice& device) {
     }
     unsynced_ = true;
     return syncIfDue(device);
+}
+
+std::optional<std::chrono::nanoseconds> PeriodicSync::untilDue() const {
+    if (!unsynced_) {
+        return std::nullopt;
+    }
+    return std::max(std::chrono::nanoseconds::zero(), lastSync_ + period_ - clock_.now());
 }
 
 QString PeriodicSync::syncIfDue(QIODevice& device) {

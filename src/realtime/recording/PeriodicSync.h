@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <chrono>
+#include <optional>
 
 class QFileDevice;
 class QIODevice;
@@ -26,6 +27,8 @@ public:
     QString syncNow(QIODevice& device);
 
     bool unsynced() const { return unsynced_; }
+    // How long until rows written now are due on the disk; nothing when nothing is unsynced.
+    std::optional<std::chrono::nanoseconds> untilDue() const;
 
 private:
     QString sync(QFileDevice& file);

@@ -64,6 +64,10 @@ std::uint32_t RecordingColumns::statusIndexOf(std::optional<int> raw, QByteArray
 }
 
 void RecordingColumns::append(const RecordingLine& line) {
+    if (line.markerNumber > 0) {
+        markers_.push_back(
+            {times_.size(), {line.markerNumber, QString::fromUtf8(line.markerText)}});
+    }
     times_.push_back(line.seconds);
     for (std::size_t i = 0; i < values_.size(); ++i) {
         values_[i].push_back(line.values[i]);
@@ -72,6 +76,9 @@ void RecordingColumns::append(const RecordingLine& line) {
 }
 
 void RecordingColumns::append(const RecordingRow& row) {
+    if (row.marker) {
+        markers_.push_back({times_.size(), *row.marker});
+    }
     times_.push_back(row.seconds);
     for (std::size_t i = 0; i < values_.size(); ++i) {
         values_[i].push_back(row.values[i].value_or(std::numeric_limits<float>::quiet_NaN()));
@@ -88,9 +95,9 @@ std::span<const float> RecordingColumns::values(Quantity quantity) const {
 }
 
 std::size_t RecordingColumns::bytesHeld() const {
-    std::size_t bytes = times_.capacity() * sizeof(double) +
-                        statusIndex_.capacity() * sizeof(std::uint32_t) +
-                        statuses_.capacity() * sizeof(RecordedStatus);
+    std::size_t bytes =
+        times_.capacity() * sizeof(double) + statusIndex_.capacity() * sizeof(std::uint32_t) +
+        statuses_.capacity() * sizeof(RecordedStatus) + markers_.capacity() * sizeof(ColumnsMarker);
     for (const auto& column : values_) {
         bytes += column.capacity() * sizeof(float);
     }

@@ -1,6 +1,7 @@
 // A recording held column by column, small enough for a day at the fastest polling: the times
 // as doubles, each value column as floats (NaN for an empty cell) and the status as an index
-// into the few distinct statuses. The clock texts and answers are checked when read, not kept.
+// into the few distinct statuses, and the few markers apart. The clock texts and answers are
+// checked when read, not kept.
 #pragma once
 
 #include "realtime/recording/RecordingFormat.h"
@@ -21,6 +22,11 @@ struct RecordedStatus {
     QString text;
 };
 
+struct ColumnsMarker {
+    std::size_t row = 0;  // index of the row that holds it
+    RecordingMarker marker;
+};
+
 class RecordingColumns {
 public:
     void clear();
@@ -35,6 +41,8 @@ public:
     std::span<const float> values(Quantity quantity) const;
     const RecordedStatus& status(std::size_t row) const { return statuses_[statusIndex_[row]]; }
     std::size_t distinctStatuses() const { return statuses_.size(); }
+    // The rows with a marker, in row order.
+    std::span<const ColumnsMarker> markers() const { return markers_; }
     // What the columns have taken from the heap (texts of the statuses left out).
     std::size_t bytesHeld() const;
 
@@ -45,6 +53,7 @@ private:
     std::array<std::vector<float>, kRecordedValues.size()> values_;
     std::vector<std::uint32_t> statusIndex_;
     std::vector<RecordedStatus> statuses_;
+    std::vector<ColumnsMarker> markers_;
     // A status's raw byte (or 256 for none) and its text's UTF-8 bytes, to its index.
     QHash<QByteArray, std::uint32_t> statusKeys_;
     QByteArray lastStatusKey_;

@@ -4,9 +4,9 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <limits>
-#include <cmath>
 #include <system_error>
 #include <type_traits>
 
@@ -112,7 +112,8 @@ bool parsePlainDecimal(QByteArrayView text, T& out) {
         fractionDigits += fractionDigits >= 0 ? 1 : 0;
     }
     if (!any || fractionDigits == 0 || digits > kMostDigitsValue ||
-        fractionDigits > kMostFractionDigits || (text.size() > 1 && text[negative ? 1 : 0] == '.')) {
+        fractionDigits > kMostFractionDigits ||
+        (text.size() > 1 && text[negative ? 1 : 0] == '.')) {
         return false;
     }
     T value = static_cast<T>(digits);
@@ -233,7 +234,8 @@ QString parseAnswers(QByteArrayView text, std::vector<RecordedAnswer>* answers) 
                     token.first(qMin<qsizetype>(token.size(), 40)).toByteArray()));
         }
         if (answers != nullptr) {
-            answer.command = static_cast<std::uint8_t>(hexDigit(token[0]) * 16 + hexDigit(token[1]));
+            answer.command =
+                static_cast<std::uint8_t>(hexDigit(token[0]) * 16 + hexDigit(token[1]));
             answers->push_back(std::move(answer));
         }
         start = end + 1;
@@ -276,8 +278,8 @@ bool isPlainClockText(QByteArrayView text) {
     const int year = digitsAt(text, 0, 4);
     const int month = digitsAt(text, 5, 2);
     const int day = digitsAt(text, 8, 2);
-    if (year < 1900 || month < 1 || month > 12 || day < 1 ||
-        digitsAt(text, 20, 3) < 0 || day > daysInMonth(year, month)) {
+    if (year < 1900 || month < 1 || month > 12 || day < 1 || digitsAt(text, 20, 3) < 0 ||
+        day > daysInMonth(year, month)) {
         return false;
     }
     const int hour = digitsAt(text, 11, 2);
@@ -303,6 +305,17 @@ bool isClockText(QByteArrayView text) {
 
 QString columnName(int column) {
     return QString::fromLatin1(QByteArray(kRecordingHeader).split(',').value(column));
+}
+
+// "3" or "3 hill start"; false when the cell is not a marker. The text is a view into `cell`.
+bool parseMarker(QByteArrayView cell, int& number, QByteArrayView& text) {
+    const qsizetype space = cell.indexOf(' ');
+    const QByteArrayView digits = cell.first(space < 0 ? cell.size() : space);
+    if (!parseNumber(digits, number) || number < 1 || digits.startsWith('+')) {
+        return false;
+    }
+    text = space < 0 ? QByteArrayView() : cell.sliced(space + 1);
+    return true;
 }
 
 }  // namespace
@@ -336,6 +349,11 @@ QByteArray answersText(const std::vector<RecordedAnswer>& answers) {
     return text;
 }
 
+QString markerCellText(const RecordingMarker& marker) {
+    return marker.text.isEmpty() ? QString::number(marker.number)
+                                 : QStringLiteral("%1 %2").arg(marker.number).arg(marker.text);
+}
+
 QByteArray recordingRowLine(const RecordingRow& row) {
     QByteArray line;
     line.reserve(200);
@@ -359,6 +377,11 @@ QByteArray recordingRowLine(const RecordingRow& row) {
     }
     line += ',';
     line += answersText(row.answers);
+    line += ',';
+    if (row.marker) {
+        // Quoted as the status is when the text holds a comma or a quote.
+        line += csvField(markerCellText(*row.marker));
+    }
     line += '\n';
     return line;
 }
@@ -368,10 +391,8 @@ QString RecordingLineParser::parseRow(QByteArrayView line, RecordingLine& row) {
     if (!splitCsv(line, fields_, unescaped_)) {
         return QStringLiteral("a quoted field is not closed properly");
     }
-    if (fields_.size() != kRecordingColumns) {
-        return QStringLiteral("expected %1 columns, found %2")
-            .arg(kRecordingColumns)
-            .arg(fields_.size());
+    if (fields_.size() != static_cast<std::size_t>(columns_)) {
+        return QStringLiteral("expected %1 columns, found %2").arg(columns_).arg(fields_.size());
     }
     auto bad = [](int column) {
         return QStringLiteral("the %1 column does not hold a number").arg(columnName(column));
@@ -415,6 +436,12 @@ QString RecordingLineParser::parseRow(QByteArrayView line, RecordingLine& row) {
         }
         row.values[i] = value;
     }
+    row.markerNumber = 0;
+    row.markerText = {};
+    if (columns_ > 13 && !fields_[13].isEmpty() &&
+        !parseMarker(fields_[13], row.markerNumber, row.markerText)) {
+        return QStringLiteral("the Marker column does not start with a marker number");
+    }
     row.answers = fields_[12];
     return answersAreWellFormed(row.answers) ? QString() : parseAnswers(row.answers, nullptr);
 }
@@ -455,7 +482,9 @@ bool RecordingLineParser::addLine(QByteArrayView line) {
         if (line.startsWith(byteOrderMark)) {
             line = line.sliced(byteOrderMark.size());
         }
-        if (line != QByteArrayView(kRecordingHeader)) {
+        if (line == QByteArrayView(kRecordingHeaderWithoutMarker)) {
+            columns_ = kRecordingColumns - 1;
+        } else if (line != QByteArrayView(kRecordingHeader)) {
             return fail(QStringLiteral("the header is not that of a recording"));
         }
         return true;
@@ -510,6 +539,9 @@ void RecordingParser::takeRow(const RecordingLine& line) {
         }
     }
     parseAnswers(line.answers, &row.answers);
+    if (line.markerNumber > 0) {
+        row.marker = RecordingMarker{line.markerNumber, QString::fromUtf8(line.markerText)};
+    }
     contents_.rows.push_back(std::move(row));
 }
 

@@ -16,8 +16,13 @@ namespace quillmark {
 
 inline constexpr const char* kRecordingHeader =
     "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
+    "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers,"
+    "Marker";
+inline constexpr int kRecordingColumns = 14;
+// Files recorded before markers existed end with the Answers column; they still open.
+inline constexpr const char* kRecordingHeaderWithoutMarker =
+    "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
     "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers";
-inline constexpr int kRecordingColumns = 13;
 
 // No row of ours comes near this; a longer line is not a recording's, and the limit keeps a
 // reader's memory bounded whatever file it is handed.
@@ -35,6 +40,8 @@ QByteArray recordingRowLine(const RecordingRow& row);
 
 // The answers column: "2F:AA36 22:AA78".
 QByteArray answersText(const std::vector<RecordedAnswer>& answers);
+// The marker column: its number, then a space and its text when it has one ("3 hill start").
+QString markerCellText(const RecordingMarker& marker);
 
 struct RecordingContents {
     std::vector<RecordingRow> rows;
@@ -53,6 +60,8 @@ struct RecordingLine {
     QByteArrayView status;
     std::array<float, kRecordedValues.size()> values{};  // NaN for an empty cell
     QByteArrayView answers;                              // checked: command and answer in hex
+    int markerNumber = 0;                                // 0 for a row without a marker
+    QByteArrayView markerText;
 };
 
 // Reads a recording a line at a time, so a file of any length is read in memory proportional
@@ -93,6 +102,7 @@ private:
     qsizetype rows_ = 0;
     qsizetype errorLine_ = 0;
     QString error_;
+    int columns_ = kRecordingColumns;  // as the header says
 };
 
 // The reader that keeps every row whole, answers and all.

@@ -79,7 +79,10 @@ QString recordingProblemText(const QString& path, qsizetype errorLine, const QSt
     if (errorLine <= 0) {
         return QStringLiteral("%1 cannot be opened: %2.").arg(name, error);
     }
-    return QStringLiteral("%1 is not a recording: line %2: %3.").arg(name).arg(errorLine).arg(error);
+    return QStringLiteral("%1 is not a recording: line %2: %3.")
+        .arg(name)
+        .arg(errorLine)
+        .arg(error);
 }
 
 QString recordingProblemText(const QString& path, const RecordingContents& contents) {

@@ -23,6 +23,27 @@ void RecordingRow::setValue(Quantity quantity, float value) {
     }
 }
 
+QString markerText(const QString& typed) {
+    QString text;
+    text.reserve(typed.size());
+    for (const QChar c : typed) {
+        text += c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                        c == QChar::ParagraphSeparator
+                    ? QChar(u' ')
+                    : c;
+    }
+    text = text.simplified();
+    if (text.size() > kMaxMarkerText) {
+        text.truncate(kMaxMarkerText);
+        // A cut must not leave half of a surrogate pair.
+        if (text.back().isHighSurrogate()) {
+            text.chop(1);
+        }
+        text = text.trimmed();
+    }
+    return text;
+}
+
 QByteArray RecordingRow::answerTo(std::uint8_t command) const {
     for (const auto& answer : answers) {
         if (answer.command == command) {

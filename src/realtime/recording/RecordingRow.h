@@ -30,6 +30,21 @@ struct RecordedAnswer {
     bool operator==(const RecordedAnswer&) const = default;
 };
 
+// A point in a recording the user or an alarm asked to find again.
+struct RecordingMarker {
+    int number = 0;  // 1, 2, 3... within its file
+    QString text;    // one line, may be empty
+
+    bool operator==(const RecordingMarker&) const = default;
+};
+
+// Longest marker text kept, in characters: a short note, and with its number within the
+// 50 bytes the engine-log viewers give a marker.
+inline constexpr qsizetype kMaxMarkerText = 40;
+
+// The text as a marker keeps it: one line, no control characters, at most kMaxMarkerText.
+QString markerText(const QString& typed);
+
 struct RecordingRow {
     double seconds = 0.0;  // since the recording started, monotonic
     QString clock;         // local date and time, ISO 8601 with milliseconds and offset
@@ -38,6 +53,7 @@ struct RecordingRow {
     // Empty where the read failed, was ignored or is not made for the model.
     std::array<std::optional<float>, kRecordedValues.size()> values{};
     std::vector<RecordedAnswer> answers;
+    std::optional<RecordingMarker> marker;
 
     std::optional<float> value(Quantity quantity) const;
     void setValue(Quantity quantity, float value);

@@ -7,6 +7,9 @@
 
 namespace quillmark {
 
+RecordingWriter::RecordingWriter(QIODevice& device)
+    : device_(device), goodSize_(device.isSequential() ? 0 : device.pos()) {}
+
 bool RecordingWriter::writeHeader() {
     return writeLine(recordingHeaderLine());
 }
@@ -34,9 +37,8 @@ bool RecordingWriter::writeLine(const QByteArray& line) {
     }
     error_ = device_.errorString();
     if (error_.isEmpty() || error_ == QStringLiteral("Unknown error")) {
-        error_ = QStringLiteral("only %1 of %2 bytes could be written")
-                     .arg(written)
-                     .arg(line.size());
+        error_ =
+            QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(line.size());
     }
     // A row cut off by a full disk would run into whatever a reader finds next; cut the file
     // back to its last complete row.

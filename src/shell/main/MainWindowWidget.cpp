@@ -59,6 +59,9 @@ std::optional<int> characterCode(const QKeyEvent& key) {
     }
 }
 
+// Around the text of the line under the panel, in pixels.
+constexpr int kFootLineMargin = 2;
+
 }  // namespace
 
 // Sees every key press of the window before the focused control does, and never eats it.
@@ -200,6 +203,11 @@ void MainWindowWidget::buildControls() {
     // The load hides it too, but it must not flash up before that.
     realTimeData_->hide();
 
+    panelFootLine_ = new QLabel(clientArea_);
+    panelFootLine_->setObjectName(QStringLiteral("lblPanelFoot"));
+    panelFootLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    panelFootLine_->hide();
+
     portSelect_ = new QGroupBox(text(kPortSelect.caption), clientArea_);
     portSelect_->setObjectName(text(kPortSelect.name));
     // Opaque, as it lies over the black real-time panel.
@@ -227,13 +235,25 @@ void MainWindowWidget::applyLayout(double logicalDpi) {
     const auto place = [logicalDpi](QWidget* widget, const ControlLayout& layout) {
         widget->setGeometry(twipsRect(layout.box, logicalDpi));
     };
-    clientArea_->setFixedSize(twipsToPixels(kClientWidth, logicalDpi),
-                              twipsToPixels(kClientHeight, logicalDpi));
+    layoutDpi_ = logicalDpi;
+    const int width = twipsToPixels(kClientWidth, logicalDpi);
+    const int height = twipsToPixels(kClientHeight, logicalDpi);
+    const int footHeight = panelFootLine_->fontMetrics().height() + 2 * kFootLineMargin;
+    panelFootLine_->setGeometry(kFootLineMargin, height, width - 2 * kFootLineMargin, footHeight);
+    clientArea_->setFixedSize(width, panelFootLine_->isHidden() ? height : height + footHeight);
     realTimeData_->setGeometry(twipsRect(gauge_tables::kPanel.box, logicalDpi));
     place(portSelect_, kPortSelect);
     place(port_, kPort);
     place(portSelectOK_, kPortSelectOK);
     place(portLabel_, kPortLabel);
+}
+
+void MainWindowWidget::setPanelFootLineShown(bool shown) {
+    if (shown == !panelFootLine_->isHidden()) {
+        return;
+    }
+    panelFootLine_->setVisible(shown);
+    applyLayout(layoutDpi_);
 }
 
 void MainWindowWidget::setEvents(MainWindowEvents* events) {

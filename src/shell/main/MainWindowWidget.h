@@ -50,6 +50,10 @@ public:
     QAction* exitAction() const { return exit_; }
     QAction* viewRealTimeAction() const { return viewRealTime_; }
     RealTimePanelWidget* realTimePanel() const { return realTimeData_; }
+    // A line of text under the real-time panel for a feature that reports there. Hidden, as it
+    // starts, it takes no space; shown, the window grows by its height.
+    QLabel* panelFootLine() const { return panelFootLine_; }
+    void setPanelFootLineShown(bool shown);
 
 signals:
     // Raised before the close query runs, which ends the program at once.
@@ -74,6 +78,8 @@ private:
     QComboBox* port_ = nullptr;
     QPushButton* portSelectOK_ = nullptr;
     QLabel* portLabel_ = nullptr;
+    QLabel* panelFootLine_ = nullptr;
+    double layoutDpi_ = 96.0;
     QTimer* dataRead_ = nullptr;
     KeyPreviewFilter* keyPreview_ = nullptr;
 };

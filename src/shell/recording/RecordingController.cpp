@@ -11,19 +11,25 @@
 #include "realtime/chart/ChartWindow.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
+#include "realtime/recording/MlgExport.h"
 #include "realtime/recording/RecordingColumns.h"
 #include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingReader.h"
 #include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
+#include "shell/recording/MarkerTextBox.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QThread>
 #include <QTimer>
+
+#include <memory>
 
 namespace quillmark {
 
@@ -31,6 +37,7 @@ namespace {
 
 const QString kRecordingTitle = QStringLiteral("Recording");
 const QString kOpenTitle = QStringLiteral("Open Recording");
+const QString kExportTitle = QStringLiteral("Export Recording");
 
 // Under the Close button, in the free space above the lower row of gauges; in twips. Tall
 // enough for the time and a file name over four lines.
@@ -41,6 +48,9 @@ constexpr int kLineHeight = 1440;
 constexpr int kNameLines = 4;
 // A box that must wait for the link to be free looks again this often.
 constexpr int kIdleCheckMs = 50;
+// The rows wait in memory while the marker box is open, where a crash would lose them; after
+// this long the box keeps what was typed and closes.
+constexpr int kMarkerBoxMs = 30'000;
 
 // The file name over as many lines as it takes, broken after its underscores, so that model and
 // date stay readable; only a name that needs more than `lines` lines loses its middle.
@@ -102,12 +112,20 @@ RecordingController::RecordingController(MainWindowWidget& window, frmMain& logi
     connect(panel_, &RealTimePanelWidget::panelClosed, this, &RecordingController::onPanelClosed);
     recordingClock_ = new QTimer(this);
     recordingClock_->setInterval(1000);
-    connect(recordingClock_, &QTimer::timeout, this, &RecordingController::showRecordingLine);
+    connect(recordingClock_, &QTimer::timeout, this, [this] {
+        // A failed write is found here too when no rows come (the link went quiet).
+        recorder_.checkForFailure();
+        showRecordingLine();
+    });
     // Closing the window ends the program at once; the file is closed before that.
     connect(&window, &MainWindowWidget::closing, this, [this] { stopRecording(false); });
 }
 
 RecordingController::~RecordingController() {
+    if (exportThread_ != nullptr) {
+        // The file is finished (or dropped) rather than cut off by the program's end.
+        exportThread_->wait();
+    }
     logic_.reads().setObserver(nullptr);
     logic_.polling().setObserver(nullptr);
     recorder_.stop();
@@ -119,6 +137,11 @@ void RecordingController::addMenuEntries(MainWindowWidget& window) {
     // Before Exit, which stays the last entry.
     record_ = insertAction(file, window.exitAction(), "mnuRecording", kStartRecordingCaption);
     open_ = insertAction(file, window.exitAction(), "mnuOpenRecording", kOpenRecordingCaption);
+    export_ = insertAction(file, window.exitAction(), "mnuExportRecording", kExportCaption);
+    addMarker_ = insertAction(file, open_, "mnuAddMarker", kAddMarkerCaption);
+    addMarker_->setShortcut(QKeySequence(Qt::Key_F9));
+    // Also from the chart window, where a live run is watched.
+    addMarker_->setShortcutContext(Qt::ApplicationShortcut);
     chart_ = insertAction(view, nullptr, "mnuChart", kChartCaption);
     timeAtCellAction_ = insertAction(view, nullptr, "mnuTimeAtCell", kTimeAtCellCaption);
     viewRealTime_ = window.viewRealTimeAction();
@@ -126,6 +149,8 @@ void RecordingController::addMenuEntries(MainWindowWidget& window) {
     connect(open_, &QAction::triggered, this, &RecordingController::openRecording);
     connect(chart_, &QAction::triggered, this, &RecordingController::showChart);
     connect(timeAtCellAction_, &QAction::triggered, this, &RecordingController::showTimeAtCell);
+    connect(addMarker_, &QAction::triggered, this, &RecordingController::addMarkerAskingText);
+    connect(export_, &QAction::triggered, this, &RecordingController::exportRecording);
     connect(file, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
     connect(view, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
     updateMenuEntries();
@@ -136,6 +161,9 @@ void RecordingController::updateMenuEntries() {
     record_->setText(
         QString::fromUtf8(recording() ? kStopRecordingCaption : kStartRecordingCaption));
     record_->setEnabled(recording() || live);
+    // Hidden, its key goes with it: the menu without a recording is as it always was.
+    addMarker_->setVisible(recording());
+    export_->setEnabled(!exporting());
     // Live data would open the port under a playback.
     viewRealTime_->setEnabled(playback_ == nullptr);
     timeAtCellAction_->setEnabled(playback_ != nullptr || state_.RealTimeActive);
@@ -180,9 +208,13 @@ void RecordingController::stopRecording(bool tellUser) {
     if (!recording()) {
         return;
     }
+    finishMarkerBox();
     lastPath_ = recorder_.path();
-    lastRows_ = recorder_.rowsWritten();
     recorder_.stop();
+    // Counted after the stop, which writes the rows held for a marker's text and waits for the
+    // disk to take every queued row.
+    lastRows_ = recorder_.rowsWritten();
+    lastDropped_ = recorder_.rowsDropped();
     if (lastRows_ == 0) {
         // A header alone is no recording; it would only turn up later as an empty log.
         QFile::remove(lastPath_);
@@ -191,26 +223,98 @@ void RecordingController::stopRecording(bool tellUser) {
     showRecordingLine();
     updateMenuEntries();
     if (tellUser) {
-        tellSaved(lastPath_, lastRows_);
+        tellSaved(lastPath_, lastRows_, lastDropped_);
     }
 }
 
-void RecordingController::tellSaved(const QString& path, long rows) {
+void RecordingController::tellSaved(const QString& path, long rows, long dropped) {
     if (rows == 0) {
         platform_.boxes.show(QStringLiteral("Nothing was recorded: the recording ended before the "
                                             "first update of the panel."),
                              BoxStyle::OkInformation, kRecordingTitle);
         return;
     }
-    platform_.boxes.show(
-        QStringLiteral("Recording saved: %1 rows in %2.\r\nRecordings go to the "
+    QString text = QStringLiteral(
+                       "Recording saved: %1 rows in %2.\r\nRecordings go to the "
                        "folder %3.")
-            .arg(rows)
-            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder())),
-        BoxStyle::OkInformation, kRecordingTitle);
+                       .arg(rows)
+                       .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder()));
+    if (dropped > 0) {
+        text += QStringLiteral(
+                    "\r\n%1 rows are missing from the file: the disk did not take "
+                    "them in time.")
+                    .arg(dropped);
+    }
+    platform_.boxes.show(text, dropped > 0 ? BoxStyle::OkExclamation : BoxStyle::OkInformation,
+                         kRecordingTitle);
+}
+
+void RecordingController::addMarkerAskingText() {
+    if (!recording()) {
+        return;
+    }
+    // A second F9 while the box is open keeps the first marker's text as typed.
+    finishMarkerBox();
+    const int number = recorder_.openMarker();
+    auto* box = new MarkerTextBox(number, qobject_cast<QWidget*>(parent()));
+    markerBox_ = box;
+    connect(box, &MarkerTextBox::finished, this,
+            [this](int marker, const QString& text) { recorder_.finishMarker(marker, text); });
+    QTimer::singleShot(kMarkerBoxMs, box, &QDialog::accept);
+    // Not modal: the polling ticks and the recording go on while the user types.
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
+void RecordingController::exportRecording() {
+    if (exporting()) {
+        return;
+    }
+    const QString source =
+        platform_.chooseExportSource ? platform_.chooseExportSource(folder()) : QString();
+    if (source.isEmpty()) {
+        return;
+    }
+    const QFileInfo info(source);
+    const QString suggested = info.dir().filePath(info.completeBaseName() + QStringLiteral(".mlg"));
+    const QString target =
+        platform_.chooseExportTarget ? platform_.chooseExportTarget(suggested) : QString();
+    if (target.isEmpty()) {
+        return;
+    }
+    // Hours of rows take a second or two to read; the window goes on meanwhile.
+    auto result = std::make_shared<MlgExportResult>();
+    exportThread_ = QThread::create(
+        [result, source, target] { *result = exportRecordingToMlg(source, target); });
+    connect(exportThread_, &QThread::finished, this, [this, result, target] {
+        exportThread_->deleteLater();
+        exportThread_ = nullptr;
+        updateMenuEntries();
+        if (!result->error.isEmpty()) {
+            platform_.boxes.show(
+                QStringLiteral("The recording was not exported: %1").arg(result->error),
+                BoxStyle::OkExclamation, kExportTitle);
+            return;
+        }
+        platform_.boxes.show(QStringLiteral("Exported %1 rows and %2 markers to %3.")
+                                 .arg(result->rows)
+                                 .arg(result->markers)
+                                 .arg(QDir::toNativeSeparators(target)),
+                             BoxStyle::OkInformation, kExportTitle);
+    });
+    updateMenuEntries();
+    exportThread_->start();
+}
+
+void RecordingController::finishMarkerBox() {
+    if (markerBox_ != nullptr) {
+        markerBox_->accept();
+    }
 }
 
 void RecordingController::onWriteFailure(const QString& path, const QString& reason) {
+    finishMarkerBox();
     recordingClock_->stop();
     showRecordingLine();
     updateMenuEntries();
@@ -255,12 +359,17 @@ void RecordingController::showRecordingLine() {
 }
 
 void RecordingController::onTickRow(const RecordingRow& row) {
-    recorder_.addRow(row);
+    const std::optional<RecordingMarker> marker = recorder_.addRow(row);
     updateMenuEntries();
     if (liveChart_ != nullptr && liveChart_->isVisible()) {
         // The model is known only once the panel has opened, which may be after the chart.
         liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.ModelName).speedRedFromRpm());
-        liveChart_->chart()->appendLive(row, row.seconds);
+        // The live flag shows the marker's number; a note typed after F9 is in the file.
+        RecordingRow shown = row;
+        if (marker) {
+            shown.marker.emplace(*marker);
+        }
+        liveChart_->chart()->appendLive(shown, row.seconds);
     }
     if (timeAtCell_ != nullptr && timeAtCellLive_) {
         timeAtCell_->appendLive(row);
@@ -407,7 +516,9 @@ void RecordingController::onPanelClosed() {
     if (recording()) {
         stopRecording(false);
         QTimer::singleShot(0, this,
-                           [this, path = lastPath_, rows = lastRows_] { tellSaved(path, rows); });
+                           [this, path = lastPath_, rows = lastRows_, dropped = lastDropped_] {
+                               tellSaved(path, rows, dropped);
+                           });
     }
     if (playback_ != nullptr) {
         QTimer::singleShot(0, this, &RecordingController::endPlayback);

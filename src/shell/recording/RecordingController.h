@@ -3,9 +3,9 @@
 // the panel with the port left closed.
 #pragma once
 
-#include "realtime/recording/Recorder.h"
 #include "realtime/cells/TimeAtCellWindow.h"
 #include "realtime/chart/ChartWindow.h"
+#include "realtime/recording/Recorder.h"
 #include "realtime/recording/TickRows.h"
 
 #include <QObject>
@@ -16,6 +16,7 @@
 
 class QAction;
 class QLabel;
+class QThread;
 class QTimer;
 
 namespace quillmark {
@@ -26,6 +27,7 @@ class MessageBoxes;
 class PlaybackDriver;
 class RealTimePanelWidget;
 class SettingsStore;
+class MarkerTextBox;
 class frmMain;
 struct SharedState;
 
@@ -35,6 +37,9 @@ inline constexpr const char* kStopRecordingCaption = "Stop &Recording";
 inline constexpr const char* kOpenRecordingCaption = "&Open Recording\u2026";
 inline constexpr const char* kChartCaption = "&Chart";
 inline constexpr const char* kTimeAtCellCaption = "&Time at Cell\u2026";
+// Shown in the File menu only while a recording runs.
+inline constexpr const char* kAddMarkerCaption = "Add &Marker";
+inline constexpr const char* kExportCaption = "Export Recording\u2026";
 
 struct RecordingPlatform {
     Clock& clock;
@@ -42,6 +47,10 @@ struct RecordingPlatform {
     SettingsStore& settings;
     // Asks for a recording to open, starting in `folder`; empty when the user cancels.
     std::function<QString(const QString& folder)> chooseRecording;
+    // Asks for a recording to export, starting in `folder`, then where its log goes,
+    // suggesting `log`; empty when the user cancels.
+    std::function<QString(const QString& folder)> chooseExportSource;
+    std::function<QString(const QString& log)> chooseExportTarget;
 };
 
 class RecordingController final : public QObject {
@@ -57,6 +66,13 @@ public:
     // The table of the opened recording, or of the live panel's rows from now on.
     void showTimeAtCell();
     void endPlayback();
+    // Writes a recording as an engine-log file in the background; a box tells the outcome.
+    void exportRecording();
+    bool exporting() const { return exportThread_ != nullptr; }
+    // F9: a marker on the sample of this moment, then a box for its text.
+    void addMarkerAskingText();
+    // A marker with a given text on the next sample (alarms); 0 when nothing is recorded.
+    int addMarker(const QString& text) { return recorder_.addMarker(text); }
 
     bool recording() const { return recorder_.recording(); }
     QString folder() const;
@@ -64,6 +80,8 @@ public:
     ChartWindow* playbackChart() const { return playbackChart_; }
     TimeAtCellWindow* timeAtCell() const { return timeAtCell_; }
     PlaybackDriver* playback() const { return playback_; }
+    // Each live tick's row, for whoever else follows the panel (the alarms).
+    TickRows& tickRows() { return rows_; }
 
 private:
     void addMenuEntries(MainWindowWidget& window);
@@ -71,7 +89,7 @@ private:
     void updateMenuEntries();
     void startRecording();
     void stopRecording(bool tellUser);
-    void tellSaved(const QString& path, long rows);
+    void tellSaved(const QString& path, long rows, long dropped);
     void onWriteFailure(const QString& path, const QString& reason);
     // Runs `show` once no link conversation is in progress.
     void showWhenLinkIdle(std::function<void()> show);
@@ -79,6 +97,8 @@ private:
     void onTickRow(const RecordingRow& row);
     // The chart the table's chosen cell is marked on: the playback's, or the live one.
     void highlightOnChart(const std::vector<TimeWindow>& spans);
+    // The open marker box keeps what was typed so far and closes.
+    void finishMarkerBox();
 
     frmMain& logic_;
     SharedState& state_;
@@ -88,6 +108,8 @@ private:
     QAction* open_ = nullptr;
     QAction* chart_ = nullptr;
     QAction* timeAtCellAction_ = nullptr;
+    QAction* addMarker_ = nullptr;
+    QAction* export_ = nullptr;
     QAction* viewRealTime_ = nullptr;
     QLabel* recordingLine_ = nullptr;
     QTimer* recordingClock_ = nullptr;
@@ -99,8 +121,11 @@ private:
     bool timeAtCellLive_ = false;
     QString playbackPath_;
     PlaybackDriver* playback_ = nullptr;
+    QPointer<MarkerTextBox> markerBox_;
+    QThread* exportThread_ = nullptr;  // deletes itself once finished
     QString lastPath_;
     long lastRows_ = 0;
+    long lastDropped_ = 0;
 };
 
 }  // namespace quillmark

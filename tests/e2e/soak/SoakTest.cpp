@@ -1,18 +1,23 @@
-// A long run of the real program against the simulated module on a pseudo-terminal, with time
-// compressed: the clock runs fast, so the one-second deadline and the 2 ms pauses shrink, and
-// the polling timer ticks sooner. Seeded random faults hit the module and the line while the
-// user answers every box at random. It fails at once when no tick completes for 10 s of the
-// compressed clock, and at the end when memory grows with the ticks after warm-up, descriptors
-// grow at all, a command went out from inside another transaction's yield, a fault the program
-// can see went unreported, or some kind of fault was hardly injected.
+// A long run of the real program against the simulated module on a pseudo-terminal, on a
+// stepped clock: time moves only when the program waits, by what it waits, and only once the
+// module has answered everything due, so the one-second deadline and the 2 ms pauses cost no
+// real time and a seed gives the same run (the same commands and boxes) on any machine. The
+// test ticks the polling itself, a tick each 500 ms of that clock. Seeded random faults hit the
+// module and the line while the user answers every box at random. It fails at once when no
+// tick completes for 10 s of the stepped clock, and at the end when memory grows with the ticks
+// after warm-up, descriptors grow at all, a command went out from inside another transaction's
+// yield, a fault the program can see went unreported, or some kind of fault was hardly
+// injected.
 #include "ProgramHarness.h"
 #include "platform/LineErrorCounters.h"
 #include "sim/FaultMode.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QTimer>
 
 #include <array>
+#include <atomic>
 #include <map>
 #include <random>
 #include <vector>
@@ -23,17 +28,20 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kCompression = 50;  // 500 ms ticks every 10 ms, a 20 ms deadline
-constexpr int kDefaultTicks = 1000;
+constexpr std::chrono::milliseconds kTickPeriod{500};
+constexpr int kDefaultTicks = 2000;
 constexpr std::uint32_t kDefaultSeed = 20261207;
 constexpr double kFaultChancePerRound = 0.3;
 // Resident memory may grow by this much per tick after warm-up, fitted over several samples:
 // a leak of a row's worth per tick shows, the simulator's bounded command log filling does not.
 constexpr double kRssSlopeBoundKbPerTick = 2.0;
 constexpr int kRssSamples = 8;
-// The longest a tick may take to come round, on the compressed clock: a bring-up that fails
-// all its attempts takes 5 s, a read that times out 1 s.
+// The longest a tick may take to come round, on the stepped clock: a bring-up that fails all
+// its attempts takes 5 s, a read that times out 1 s.
 constexpr std::chrono::seconds kProgressDeadline{10};
+// How long, in real time, the module may take to catch up with the clock; far more than it
+// ever needs, so that only a module or a line that stopped serving reaches it.
+constexpr std::chrono::seconds kCatchUpLimit{10};
 constexpr int kDescriptorGrowthBound = 0;
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
@@ -47,30 +55,90 @@ constexpr bool kAddressSanitizer = false;
 constexpr bool kAddressSanitizer = false;
 #endif
 
-// Real time, run faster.
-class FastClock final : public Clock {
+// The time of the program and of the module; it moves only when told.
+class SteppedClock final : public Clock {
 public:
-    std::chrono::nanoseconds now() const override {
-        return (std::chrono::steady_clock::now() - start_) * kCompression + 1h;
+    std::chrono::nanoseconds now() const override { return now_.load(); }
+    std::chrono::steady_clock::time_point timePoint() const {
+        return std::chrono::steady_clock::time_point(
+            std::chrono::duration_cast<std::chrono::steady_clock::duration>(now_.load()));
+    }
+    void moveTo(std::chrono::nanoseconds at) {
+        if (at > now_.load()) {
+            now_ = at;
+        }
     }
 
 private:
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::atomic<std::chrono::nanoseconds> now_{1h};
 };
 
-// The event pump with its sleeps shortened to match the clock. It also remembers whether it
-// is yielding from inside a link transaction, when no new command may go out.
+// Keeps the module and the program's port in step with the clock: before the program looks at
+// its input, the module has read every command byte, sent every answer byte due by now, and
+// the port has taken them; a wait moves the clock to its end, or to the module's next answer
+// if that comes first.
+class Lockstep {
+public:
+    Lockstep(SteppedClock& clock, sim::PtyModule& module, QtSerialPort& port)
+        : clock_(clock), module_(module), port_(port) {}
+
+    void wrote(qsizetype bytes) { written_ += std::uint64_t(bytes); }
+    void catchUp() {
+        const auto limit = std::chrono::steady_clock::now() + kCatchUpLimit;
+        const auto caughtUp = [this](const sim::PtyModule::Rest& rest) {
+            return rest.bytesReceived >= written_ && rest.at == clock_.timePoint();
+        };
+        for (;;) {
+            const sim::PtyModule::Rest rest = module_.waitForRest(caughtUp, kCatchUpLimit);
+            if (caughtUp(rest)) {
+                if (!port_.isOpen() || port_.bytesDelivered() >= rest.bytesSent) {
+                    nextAnswer_ = rest.nextDue;
+                    return;
+                }
+                port_.waitForInput(1ms);
+            }
+            if (std::chrono::steady_clock::now() > limit) {
+                stalled_ = true;
+                return;
+            }
+        }
+    }
+    void pass(std::chrono::nanoseconds wait) {
+        catchUp();
+        auto until = clock_.now() + std::max(wait, std::chrono::nanoseconds(1));
+        if (nextAnswer_) {
+            until = std::min(until, std::chrono::nanoseconds(nextAnswer_->time_since_epoch()));
+        }
+        clock_.moveTo(until);
+        module_.notifyTimeMoved();
+        catchUp();
+    }
+    // The module or the line stopped keeping step (a fault of the test rig, not the program).
+    bool stalled() const { return stalled_; }
+
+private:
+    SteppedClock& clock_;
+    sim::PtyModule& module_;
+    QtSerialPort& port_;
+    std::uint64_t written_ = 0;
+    std::optional<std::chrono::steady_clock::time_point> nextAnswer_;
+    bool stalled_ = false;
+};
+
+// The event pump on the stepped clock. It also remembers whether it is yielding from inside a
+// link transaction, when no new command may go out.
 class WatchedPump final : public EventPump {
 public:
-    WatchedPump(EventPump& inner, std::function<bool()> linkBusy)
-        : inner_(inner), linkBusy_(std::move(linkBusy)) {}
+    WatchedPump(EventPump& inner, Lockstep& step, std::function<bool()> linkBusy)
+        : inner_(inner), step_(step), linkBusy_(std::move(linkBusy)) {}
     void yield() override {
         const Inside inside(*this);
         inner_.yield();
     }
     void waitForEvents(std::chrono::nanoseconds timeout) override {
         const Inside inside(*this);
-        inner_.waitForEvents(timeout / kCompression);
+        inner_.yield();
+        step_.pass(timeout);
     }
     bool insideTransaction() const { return insideBusy_ > 0; }
 
@@ -84,16 +152,20 @@ private:
         bool busy_;
     };
     EventPump& inner_;
+    Lockstep& step_;
     std::function<bool()> linkBusy_;
     int insideBusy_ = 0;
 };
 
-// The real port, with its sleeps shortened and every command checked against interleaving.
+// The real port on the stepped clock, with every command checked against interleaving and
+// kept in a digest of the run.
 class WatchedPort final : public SerialPort {
 public:
-    WatchedPort(SerialPort& inner, const WatchedPump& pump) : inner_(inner), pump_(pump) {}
+    WatchedPort(SerialPort& inner, Lockstep& step, const WatchedPump& pump)
+        : inner_(inner), step_(step), pump_(pump) {}
     int interleaved = 0;
     int commands = 0;
+    QCryptographicHash digest{QCryptographicHash::Sha1};
 
     bool isOpen() const override { return inner_.isOpen(); }
     void setPort(const QString& name, const QString& device) override {
@@ -101,19 +173,25 @@ public:
     }
     void open() override { inner_.open(); }
     void close() override { inner_.close(); }
-    void discardInput() override { inner_.discardInput(); }
-    int waitingCount() override { return inner_.waitingCount(); }
+    void discardInput() override {
+        step_.catchUp();
+        inner_.discardInput();
+    }
+    int waitingCount() override {
+        step_.catchUp();
+        return inner_.waitingCount();
+    }
     void write(const QByteArray& bytes) override {
         ++commands;
         interleaved += pump_.insideTransaction() ? 1 : 0;
+        digest.addData(bytes);
         inner_.write(bytes);
+        step_.wrote(bytes.size());
     }
     std::uint8_t readOne() override { return inner_.readOne(); }
     LineEvent lastEvent() const override { return inner_.lastEvent(); }
     void applySettings(const LineSettings& settings) override { inner_.applySettings(settings); }
-    void waitForInput(std::chrono::nanoseconds timeout) override {
-        inner_.waitForInput(timeout / kCompression);
-    }
+    void waitForInput(std::chrono::nanoseconds timeout) override { step_.pass(timeout); }
     void setEventHandler(std::function<void()> handler) override {
         inner_.setEventHandler(std::move(handler));
     }
@@ -121,6 +199,7 @@ public:
 
 private:
     SerialPort& inner_;
+    Lockstep& step_;
     const WatchedPump& pump_;
 };
 
@@ -162,14 +241,15 @@ constexpr std::array<std::uint8_t, 9> kTickCommands{0x2F, 0x22, 0x2B, 0x2C, 0x26
                                                     0x27, 0x29, 0x2A, 0x2D};
 
 struct SoakRig : ProgramDesk {
-    SimulatedModule module{false};
+    SteppedClock clock;
+    SimulatedModule module{false, sim::Model::CorvaneIIVR, [this] { return clock.timePoint(); }};
     MemorySettingsStore settings;
     QtSerialPort realPort;
-    FastClock clock;
     QtEventPump realPump;
     frmMain* logicPtr = nullptr;
-    WatchedPump pump{realPump, [this] { return logicPtr->link().activity().busy(); }};
-    WatchedPort port{realPort, pump};
+    Lockstep step{clock, module.pty, realPort};
+    WatchedPump pump{realPump, step, [this] { return logicPtr->link().activity().busy(); }};
+    WatchedPort port{realPort, step, pump};
     frmMain logic{platformOn(port, clock, pump, settings), state, branding, window};
     std::optional<LineCounters> counters = LineCounters{};
 
@@ -192,7 +272,13 @@ struct SoakRig : ProgramDesk {
             boxes.answers.push_back(answer);
         };
         StartMainWindow(window, logic);
-        window.findChild<QTimer*>(QStringLiteral("tmrDataRead"))->setInterval(500 / kCompression);
+        // The test ticks the polling itself, on the stepped clock.
+        window.findChild<QTimer*>(QStringLiteral("tmrDataRead"))->stop();
+    }
+    // One period of the polling timer, and its tick.
+    void tick() {
+        step.pass(kTickPeriod);
+        logic.tmrDataRead_Timer();
     }
     ~SoakRig() {
         if (realPort.isOpen()) {
@@ -240,8 +326,27 @@ class SoakTest final : public QObject {
     Q_OBJECT
 private slots:
     void seededFaultsOverManyTicks() {
-        const auto seed = std::uint32_t(environmentNumber("QUILLMARK_SOAK_SEED", kDefaultSeed));
-        const int ticks = environmentNumber("QUILLMARK_SOAK_TICKS", kDefaultTicks);
+        soak(std::uint32_t(environmentNumber("QUILLMARK_SOAK_SEED", kDefaultSeed)),
+             environmentNumber("QUILLMARK_SOAK_TICKS", kDefaultTicks), Checks::All);
+    }
+
+    // The same seed gives the same run: the same commands, in the same order, and the same
+    // boxes. A deadline that raced real time would make them differ.
+    void sameSeedGivesTheSameRun() {
+        constexpr int kTicks = 150;
+        soak(kDefaultSeed + 1, kTicks, Checks::Behaviour);
+        const QString first = lastRun_;
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        soak(kDefaultSeed + 1, kTicks, Checks::Behaviour);
+        QCOMPARE(lastRun_, first);
+    }
+
+private:
+    enum class Checks { Behaviour, All };
+
+    void soak(std::uint32_t seed, int ticks, Checks checks) {
         const int warmUp = ticks / 4;
         std::mt19937 random(seed);
         SoakRig rig(random);
@@ -271,7 +376,8 @@ private slots:
             for (const int command : rig.module.commands(from)) {
                 commands << QString::number(command, 16);
             }
-            return QStringLiteral("after %1 ticks: panel %2, link %3, last commands %4, last box %5")
+            return QStringLiteral(
+                       "after %1 ticks: panel %2, link %3, last commands %4, last box %5")
                 .arg(ticksRun)
                 .arg(rig.state.RealTimeActive ? "open" : "closed", rig.idle() ? "idle" : "busy",
                      commands.join(' '),
@@ -299,12 +405,12 @@ private slots:
             } else if (fault != nullptr) {
                 rig.counters->overrun += 1;
             }
-            // Long enough for the faulted command to come round and its transaction to end.
-            (void)QTest::qWaitFor(
-                [&] { return rig.module.commands(logFrom).contains(command) && rig.idle(); },
-                fault != nullptr ? 400 : 30);
-            (void)QTest::qWaitFor([&] { return rig.idle(); }, 3000);
+            rig.tick();
             rig.module.engine.clearFaults();
+            if (rig.step.stalled()) {
+                QFAIL(qPrintable(QStringLiteral("the module stopped keeping step with the clock %1")
+                                     .arg(lastSeen())));
+            }
             if (fault != nullptr && rig.module.commands(logFrom).contains(command)) {
                 ++injected[fault->name];
                 if (fault->visible && rig.boxes.shown.size() == boxesBefore) {
@@ -316,7 +422,7 @@ private slots:
                 ticksAtProgress = ticksRun;
                 progressAt = rig.clock.now();
             } else if (rig.clock.now() - progressAt > kProgressDeadline) {
-                QFAIL(qPrintable(QStringLiteral("no tick for %1 s of the compressed clock %2")
+                QFAIL(qPrintable(QStringLiteral("no tick for %1 s of the stepped clock %2")
                                      .arg(kProgressDeadline.count())
                                      .arg(lastSeen())));
             }
@@ -342,10 +448,26 @@ private slots:
         qInfo("soak seed %u: %d ticks, %d commands, %lld boxes, %d views opened", seed, ticksRun,
               rig.port.commands, qlonglong(rig.boxes.shown.size()), viewsOpened);
         qInfo("faults injected: %s", qPrintable(kinds.join(QStringLiteral(", "))));
-        qInfo("RSS kB start %ld, after warm-up %ld, end %ld (%.3f kB a tick over %d samples); "
-              "descriptors %d, %d, %d",
-              rssStart, rssWarm, rssEnd, rssSlope, int(rssAfterWarmUp.size()), fdsStart, fdsWarm,
-              fdsEnd);
+        qInfo(
+            "RSS kB start %ld, after warm-up %ld, end %ld (%.3f kB a tick over %d samples); "
+            "descriptors %d, %d, %d",
+            rssStart, rssWarm, rssEnd, rssSlope, int(rssAfterWarmUp.size()), fdsStart, fdsWarm,
+            fdsEnd);
+        QByteArray boxes;
+        for (const auto& box : rig.boxes.shown) {
+            boxes += box.text.toUtf8() + '\n';
+        }
+        lastRun_ =
+            QStringLiteral("%1 ticks, %2 commands (%3), %4 boxes (%5), faults %6")
+                .arg(ticksRun)
+                .arg(rig.port.commands)
+                .arg(QString::fromLatin1(rig.port.digest.result().toHex().left(12)))
+                .arg(rig.boxes.shown.size())
+                .arg(
+                    QString::fromLatin1(
+                        QCryptographicHash::hash(boxes, QCryptographicHash::Sha1).toHex().left(12)),
+                    kinds.join(QStringLiteral(", ")));
+        qInfo("run: %s", qPrintable(lastRun_));
         QCOMPARE(rig.port.interleaved, 0);
         QVERIFY2(unreported.empty(),
                  qPrintable(QStringLiteral("%1 unreported kinds, e.g. %2")
@@ -353,6 +475,9 @@ private slots:
                                 .arg(unreported.empty()
                                          ? QString()
                                          : QString::fromStdString(unreported.begin()->first))));
+        if (checks != Checks::All) {
+            return;
+        }
         // AddressSanitizer holds freed memory back in its quarantine, so resident memory grows
         // there by design; its leak checker watches that build instead.
         if (!kAddressSanitizer) {
@@ -370,6 +495,8 @@ private slots:
         }
         QVERIFY2(fdsEnd - fdsWarm <= kDescriptorGrowthBound, "descriptors grew after warm-up");
     }
+
+    QString lastRun_;  // what the last soak did, in short
 };
 
 QTEST_MAIN(SoakTest)

@@ -50,10 +50,9 @@ RecordingColumns handWorked() {
         RecordingRow row;
         row.seconds = sample.seconds;
         row.statusRaw = 0x06;
-        for (const auto& [quantity, value] :
-             {std::pair{Quantity::EngineSpeed, sample.speed},
-              std::pair{Quantity::Throttle, sample.throttle},
-              std::pair{Quantity::Injector1, sample.injector}}) {
+        for (const auto& [quantity, value] : {std::pair{Quantity::EngineSpeed, sample.speed},
+                                              std::pair{Quantity::Throttle, sample.throttle},
+                                              std::pair{Quantity::Injector1, sample.injector}}) {
             if (!std::isnan(value)) {
                 row.setValue(quantity, value);
             }

@@ -18,7 +18,7 @@ std::vector<RecordingRow> rows(int count) {
     std::vector<RecordingRow> all(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         all[i].seconds = i * 0.5;
-        all[i].setValue(Quantity::EngineSpeed, 1000.0f + i);
+        all[i].setValue(Quantity::EngineSpeed, 1000.0f + float(i));
     }
     return all;
 }
@@ -73,6 +73,59 @@ private slots:
     }
 
     // The lane names, scales and red bands are drawn once into a cache; a change must reach it.
+    // N steps to the next marker and Shift+N back, from the cursor (or from either end when
+    // there is none), and a playback hears it as the user's move.
+    void markerKeys_moveTheCursorFromMarkerToMarker_data() {
+        columns<int, bool, int>("cursor", "forward", "lands");
+        QTest::newRow("no cursor, next") << -1 << true << 20;
+        QTest::newRow("no cursor, previous") << -1 << false << 180;
+        QTest::newRow("between, next") << 50 << true << 120;
+        QTest::newRow("on one, previous") << 120 << false << 20;
+        QTest::newRow("after the last") << 190 << true << -1;
+        QTest::newRow("before the first") << 10 << false << -1;
+    }
+    void markerKeys_moveTheCursorFromMarkerToMarker() {
+        QFETCH(int, cursor);
+        QFETCH(bool, forward);
+        QFETCH(int, lands);
+        auto all = rows(201);
+        for (const int row : {20, 120, 180}) {
+            all[static_cast<std::size_t>(row)].marker = RecordingMarker{row, QString()};
+        }
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        chart.showRecording(all);
+        chart.zoomBy(8.0);
+        if (cursor >= 0) {
+            chart.setCursorRow(static_cast<std::size_t>(cursor));
+        }
+        QSignalSpy moved(&chart, &ChartWidget::cursorMoved);
+        QTest::keyClick(&chart, Qt::Key_N, forward ? Qt::NoModifier : Qt::ShiftModifier);
+        if (lands < 0) {
+            QCOMPARE(moved.size(), 0);
+            return;
+        }
+        QCOMPARE(moved.size(), 1);
+        QCOMPARE(chart.cursorRow(), std::optional<std::size_t>(lands));
+        // The window follows, so the flag is in sight.
+        QVERIFY(chart.window().start <= lands * 0.5 && lands * 0.5 <= chart.window().end);
+    }
+
+    void live_dropsMarkersWithTheirRows() {
+        ChartSeries series;
+        for (int i = 0; i < 10; ++i) {
+            RecordingRow row;
+            if (i == 2 || i == 7) {
+                row.marker = RecordingMarker{i, QStringLiteral("a, b")};
+            }
+            series.append(row, i);
+        }
+        QCOMPARE(series.dropBefore(5.0), std::size_t{5});
+        QCOMPARE(series.markers().size(), std::size_t{1});
+        QCOMPARE(series.markers().front().row, std::size_t{2});
+        QCOMPARE(series.markers().front().label, QStringLiteral("7 a, b"));
+    }
+
     void cachedLayer_followsEachChange_data() {
         columns<int, double, QRect>("growFont", "redFrom", "changedArea");
         QTest::newRow("bigger font") << 6 << 6000.0 << QRect(0, 0, 150, 300);

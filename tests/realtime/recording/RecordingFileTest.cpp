@@ -3,6 +3,7 @@
 #include "DataColumns.h"
 #include "FakeTime.h"
 #include "MemorySettingsStore.h"
+#include "realtime/recording/BackgroundFileWriter.h"
 #include "realtime/recording/Recorder.h"
 #include "realtime/recording/RecordingColumns.h"
 #include "realtime/recording/RecordingFiles.h"
@@ -14,14 +15,15 @@
 #include <QBuffer>
 #include <QDir>
 #include <QLocale>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <charconv>
-#include <cmath>
-#include <random>
 #include <clocale>
+#include <cmath>
 #include <csignal>
+#include <random>
 
 #include <sys/resource.h>
 
@@ -47,8 +49,7 @@ RecordingRow sampleRow(double seconds) {
 
 // The bytes written to a file and read back through a file reader.
 template <typename Contents = RecordingContents>
-Contents readBack(const QByteArray& text,
-                  Contents (*read)(const QString&) = &readRecordingFile) {
+Contents readBack(const QByteArray& text, Contents (*read)(const QString&) = &readRecordingFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("run.csv"));
     QFile file(path);
@@ -92,6 +93,23 @@ private:
     qint64 room_;
 };
 
+// A disk that stalls: every write waits until the test lets it go.
+class StallingDevice final : public QBuffer {
+public:
+    explicit StallingDevice(QByteArray* data) : QBuffer(data) { open(QIODevice::WriteOnly); }
+    void release() { stalled_.release(1 << 20); }
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override {
+        stalled_.acquire();
+        stalled_.release();
+        return QBuffer::writeData(data, length);
+    }
+
+private:
+    QSemaphore stalled_;
+};
+
 }  // namespace
 
 class RecordingFileTest final : public QObject {
@@ -100,7 +118,7 @@ private slots:
     void initTestCase() {
         // What a German desktop hands the program; numbers must keep their '.' regardless.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        std::setlocale(LC_ALL, "");
+        std::setlocale(LC_ALL, "");  // NOLINT(concurrency-mt-unsafe): no other thread yet
     }
 
     void numbers_shortestTextThatReadsBackAsTheSameSingle_data() {
@@ -148,15 +166,14 @@ private slots:
         const RecordingContents back = parseRecording(text);
         QVERIFY2(back.ok(), qPrintable(back.error));
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            QVERIFY2(back.rows[i].values == rows[i].values,
-                     recordingRowLine(rows[i]).constData());
+            QVERIFY2(back.rows[i].values == rows[i].values, recordingRowLine(rows[i]).constData());
         }
     }
 
     void row_writesItsColumnsWithEmptyCellsForMissingReads() {
         const QByteArray line = recordingRowLine(sampleRow(1.5));
         QCOMPARE(line, QByteArray("1.500,2026-12-07T11:43:07.125+01:00,22,Engine Running / "
-                                  "Basic Mode,8000,,-50,,12,262.14,,,2F:AA16 29:00FFFF\n"));
+                                  "Basic Mode,8000,,-50,,12,262.14,,,2F:AA16 29:00FFFF,\n"));
         QVERIFY(!recordingHeaderLine().startsWith("\xEF\xBB\xBF"));
 
         const RecordingContents back = parseRecording(recordingText(3));
@@ -166,6 +183,74 @@ private slots:
         QVERIFY(!back.rows[1].value(Quantity::Throttle).has_value());
         QCOMPARE(back.rows[1].answers, sampleRow(0.5).answers);
         QCOMPARE(back.rows[2].seconds, 1.0);
+    }
+
+    void marker_keepsItsTextSafeInTheFile_data() {
+        columns<QString, QString, QByteArray>("typed", "kept", "cell");
+        QTest::newRow("number only") << ""
+                                     << "" << QByteArray("7");
+        QTest::newRow("comma and quotes")
+            << "hill, \"top\""
+            << "hill, \"top\"" << QByteArray("\"7 hill, \"\"top\"\"\"");
+        QTest::newRow("line breaks and tabs") << "up\r\nthe\thill "
+                                              << "up the hill" << QByteArray("7 up the hill");
+        QTest::newRow("beyond the longest") << QString(60, 'x') << QString(kMaxMarkerText, 'x')
+                                            << "7 " + QByteArray(kMaxMarkerText, 'x');
+        QTest::newRow("outside ASCII") << "Kurve \u00E4"
+                                       << "Kurve \u00E4" << QByteArray("7 Kurve \xC3\xA4");
+    }
+    void marker_keepsItsTextSafeInTheFile() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QFETCH(QByteArray, cell);
+        RecordingRow row = sampleRow(1);
+        row.marker = RecordingMarker{7, markerText(typed)};
+        QCOMPARE(row.marker->text, kept);
+        const QByteArray line = recordingRowLine(row);
+        QVERIFY2(line.endsWith(",2F:AA16 29:00FFFF," + cell + '\n'), line.constData());
+        const RecordingContents back = parseRecording(recordingHeaderLine() + line);
+        QVERIFY2(back.ok(), qPrintable(back.error));
+        QCOMPARE(back.rows.front().marker, row.marker);
+    }
+
+    // F9 marks the row of that moment and asks for the text; the rows meanwhile wait, in
+    // order, and go into the file once it is given, or when the recording stops first.
+    void marker_awaitingItsText_holdsTheRowsInOrder_data() {
+        columns<bool>("stopFirst");
+        QTest::newRow("text given") << false;
+        QTest::newRow("stopped while asked") << true;
+    }
+    void marker_awaitingItsText_holdsTheRowsInOrder() {
+        QFETCH(bool, stopFirst);
+        QTemporaryDir dir;
+        NewRecordingFile file = createRecordingFile(dir.path(), QStringLiteral("run.csv"));
+        FakeClock clock;
+        Recorder recorder(clock, {});
+        QCOMPARE(recorder.start(std::move(file.file), file.path), QString());
+        const double start = std::chrono::duration<double>(clock.time).count();
+        recorder.addRow(sampleRow(start));
+        const int asked = recorder.openMarker();
+        recorder.addRow(sampleRow(start + 1));
+        QCOMPARE(recorder.addMarker(QStringLiteral("alarm")), 2);
+        recorder.addRow(sampleRow(start + 2));
+        recorder.addRow(sampleRow(start + 3));
+        QTRY_COMPARE(recorder.rowsWritten(), 1L);
+        if (!stopFirst) {
+            recorder.finishMarker(asked, QStringLiteral("hill"));
+            QTRY_COMPARE(recorder.rowsWritten(), 4L);
+        }
+        recorder.stop();
+        QCOMPARE(recorder.rowsWritten(), 4L);
+        const RecordingContents back = readRecordingFile(file.path);
+        QVERIFY2(back.ok(), qPrintable(back.error));
+        QCOMPARE(back.rows.size(), std::size_t{4});
+        for (std::size_t i = 0; i < back.rows.size(); ++i) {
+            QCOMPARE(back.rows[i].seconds, double(i));
+        }
+        QVERIFY(!back.rows[0].marker && !back.rows[3].marker);
+        QCOMPARE(back.rows[1].marker,
+                 std::optional(RecordingMarker{1, stopFirst ? QString() : QStringLiteral("hill")}));
+        QCOMPARE(back.rows[2].marker, std::optional(RecordingMarker{2, QStringLiteral("alarm")}));
     }
 
     void failedWrite_stopsTheRecordingNamingFileAndReason() {
@@ -183,10 +268,39 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             recorder.addRow(sampleRow(std::chrono::duration<double>(clock.time).count() + i));
         }
-        QVERIFY(!recorder.recording());
+        // The rows are written on the writer's thread; the recording's own clock finds the
+        // failure when no more rows come.
+        QTRY_VERIFY((recorder.checkForFailure(), !recorder.recording()));
         QCOMPARE(recorder.rowsWritten(), 2L);
         QCOMPARE(failedPath, QStringLiteral("/logs/run.csv"));
         QCOMPARE(failedReason, QStringLiteral("No space left on device"));
+    }
+
+    void stalledDisk_neverHoldsTheTickAndCountsTheRowsItLeftOut() {
+        QByteArray data;
+        auto device = std::make_unique<StallingDevice>(&data);
+        StallingDevice& disk = *device;
+        constexpr std::size_t kRoom = 4;
+        BackgroundFileWriter writer(std::move(device), 1s, kRoom);
+        // With the disk stalled, no call may wait for it: were one to, the test would hang here.
+        int queued = 0;
+        for (int i = 0; i < 20; ++i) {
+            queued += writer.queue(QByteArray::number(i) + '\n', i) ? 1 : 0;
+        }
+        // The writer may have taken a batch of up to kRoom rows to the disk before the queue
+        // filled again; the rest were left out.
+        QVERIFY2(queued >= int(kRoom) && queued <= 2 * int(kRoom),
+                 qPrintable(QString::number(queued)));
+        QCOMPARE(writer.dropped(), long(20 - queued));
+        disk.release();
+        QCOMPARE(writer.finish(), QString());
+        QCOMPARE(writer.written(), long(queued));
+        QByteArray expected;
+        for (int i = 0; i < queued; ++i) {
+            expected += QByteArray::number(i) + '\n';
+        }
+        QCOMPARE(data, expected);
+        QCOMPARE(writer.lastWritten(), std::optional<double>(queued - 1));
     }
 
     void alwaysFullDevice_failsTheHeaderWithTheSystemsReason() {
@@ -264,7 +378,8 @@ private slots:
         QTest::newRow("plain") << plain << true << "run.csv" << plain;
         QTest::newRow("renamed to another model") << plain << true << vrName << plain;
         QTest::newRow("engine off, by name") << vr << false << vrName << vr;
-        QTest::newRow("engine off, no name") << vr << false << "run.csv" << "";
+        QTest::newRow("engine off, no name") << vr << false << "run.csv"
+                                             << "";
     }
     void recordedModel_comesFromTheRowsBeforeTheName() {
         QFETCH(QString, model);
@@ -290,7 +405,8 @@ private slots:
         QTest::newRow("tilde") << "~/bench-runs" << home + "/bench-runs";
         QTest::newRow("tilde alone") << "~" << home;
         QTest::newRow("relative") << "bench-runs/a" << home + "/bench-runs/a";
-        QTest::newRow("absolute") << "/srv/runs/" << "/srv/runs";
+        QTest::newRow("absolute") << "/srv/runs/"
+                                  << "/srv/runs";
         QTest::newRow("unset") << "" << QString();
     }
     void folderSetting_isTakenFromTheHome() {
@@ -298,7 +414,7 @@ private slots:
         QFETCH(QString, folder);
         MemorySettingsStore settings;
         settings.save(QStringLiteral("Quillmark"), QString::fromLatin1(kRecordingSection),
-                     QString::fromLatin1(kRecordingFolderKey), stored);
+                      QString::fromLatin1(kRecordingFolderKey), stored);
         const QString shown = recordingFolder(settings);
         if (folder.isEmpty()) {
             QVERIFY(shown.endsWith(QStringLiteral("/Quillmark")) && QDir::isAbsolutePath(shown));
@@ -324,8 +440,12 @@ private slots:
         QTest::newRow("empty") << QByteArray() << 1 << "empty";
         QTest::newRow("other header") << QByteArray("time;rpm\n0;800\n") << 1 << "header";
         QTest::newRow("header only") << recordingHeaderLine() << 2 << "no rows";
-        QTest::newRow("short row") << good + shortRow << 4 << "found 12";
-        QTest::newRow("long row") << good + badNumber << 4 << "found 14";
+        QTest::newRow("short row") << good + shortRow << 4 << "found 13";
+        QTest::newRow("long row") << good + badNumber << 4 << "found 15";
+        QTest::newRow("marker without its number")
+            << good + QByteArray(row).replace(",\n", ",hill\n") << 4 << "Marker column";
+        QTest::newRow("marker column under the old header")
+            << QByteArray(kRecordingHeaderWithoutMarker) + '\n' + row << 2 << "found 14";
         QTest::newRow("decimal comma") << good + commaDecimal << 4 << "Injector front";
         QTest::newRow("time backwards") << good + recordingRowLine(sampleRow(0.25)) << 4 << "back";
         QTest::newRow("bad answer")
@@ -381,6 +501,11 @@ private slots:
             << QByteArray(good).replace(",Engine Running / Advanced Mode,",
                                         ",\"Said \"\"stop\"\", then Engine Running\",")
             << 2;
+        // Recorded before the Marker column existed.
+        QTest::newRow("no Marker column")
+            << QByteArray(good).replace(",\n", "\n").replace(",Marker\n", "\n") << 2;
+        QTest::newRow("markers with a quoted text")
+            << QByteArray(good).replace(",\n", ",\"1 hill, \"\"top\"\"\"\n") << 2;
     }
     void reader_takesWhatEditorsAndCrashesLeave() {
         QFETCH(QByteArray, text);
@@ -394,8 +519,15 @@ private slots:
         QVERIFY2(compact.ok(), qPrintable(compact.error));
         const RecordingContents whole = parseRecording(text);
         QCOMPARE(compact.columns.size(), whole.rows.size());
+        auto marker = compact.columns.markers().begin();
         for (std::size_t i = 0; i < whole.rows.size(); ++i) {
             const RecordingRow& row = whole.rows[i];
+            if (row.marker) {
+                QVERIFY(marker != compact.columns.markers().end());
+                QCOMPARE(marker->row, i);
+                QCOMPARE(marker->marker, *row.marker);
+                ++marker;
+            }
             QCOMPARE(compact.columns.times()[i], row.seconds);
             QCOMPARE(compact.columns.status(i).text, row.status);
             QCOMPARE(compact.columns.status(i).raw, row.statusRaw);
@@ -405,6 +537,7 @@ private slots:
                          row.value(quantity));
             }
         }
+        QVERIFY(marker == compact.columns.markers().end());
         QVERIFY(!readRecordingFile(QStringLiteral("/nonexistent/missing.csv")).ok());
     }
 };
