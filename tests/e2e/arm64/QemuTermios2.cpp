@@ -65,15 +65,15 @@ extern "C" int ioctl(int fd, unsigned long request, ...) {
     void* argument = va_arg(arguments, void*);
     va_end(arguments);
     switch (request) {
-    case TCGETS2:
-        return int(getTermios2(fd, static_cast<termios2*>(argument)));
-    case TCSETS2:
-        return int(setTermios2(fd, TCSETS, static_cast<const termios2*>(argument)));
-    case TCSETSW2:
-        return int(setTermios2(fd, TCSETSW, static_cast<const termios2*>(argument)));
-    case TCSETSF2:
-        return int(setTermios2(fd, TCSETSF, static_cast<const termios2*>(argument)));
-    default:
-        return int(systemIoctl(fd, request, argument));
+        case TCGETS2:
+            return int(getTermios2(fd, static_cast<termios2*>(argument)));
+        case TCSETS2:
+            return int(setTermios2(fd, TCSETS, static_cast<const termios2*>(argument)));
+        case TCSETSW2:
+            return int(setTermios2(fd, TCSETSW, static_cast<const termios2*>(argument)));
+        case TCSETSF2:
+            return int(setTermios2(fd, TCSETSF, static_cast<const termios2*>(argument)));
+        default:
+            return int(systemIoctl(fd, request, argument));
     }
 }
