@@ -212,7 +212,9 @@ private slots:
         run.engine.setFault(command::kSpeed, FaultMode::Silent);
         QVERIFY(run.waitFor("RS-232 timeout. Check cable and click Abort.\n"));
         run.engine.clearFaults();
-        QTest::qWait(300);
+        // The next sample's speed command may have gone out before the fault was cleared; that
+        // read runs out its 1 s deadline before the samples are whole again.
+        QTest::qWait(1500);
         run.stop(SIGTERM);
         QCOMPARE(run.logger.exitCode(), 0);
         QVERIFY(!run.errors.contains("Link to the module lost"));
