@@ -1,6 +1,15 @@
 #!/usr/bin/env bash
-# Installs what Quillmark needs to build, run and test on Debian 12.
+# Installs what Quillmark needs to build, run and test on Debian 12. With --arch arm64 also
+# what cross-builds the logger for 64-bit Arm and runs it here: the arm64 package lists, the
+# cross compiler and qemu (scripts/arm64-sysroot.sh then fetches the arm64 Qt libraries).
 set -euo pipefail
+arch=""
+case "${1:-}" in
+    "") ;;
+    --arch=arm64) arch=arm64 ;;
+    --arch) [ "${2:-}" = arm64 ] && arch=arm64 || { echo "only --arch arm64 is known" >&2; exit 2; } ;;
+    *) echo "usage: $0 [--arch arm64]" >&2; exit 2 ;;
+esac
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev
@@ -18,6 +27,12 @@ packages=(
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
+fi
+if [ "$arch" = arm64 ]; then
+    packages+=(g++-aarch64-linux-gnu qemu-user-static)
+    if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+        $sudo dpkg --add-architecture arm64
+    fi
 fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update

@@ -195,6 +195,8 @@ private slots:
         h.action("mnuRecording")->trigger();
         QVERIFY(h.waitForTicks(2));
         const QString path = h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0);
+        // Rows reach the file from the writer's thread, a moment after their tick.
+        QTRY_VERIFY(readRecordingFile(path).rows.size() >= 2);
         bool linkHeldAtBox = true;
         h.boxes.whileOpen = [&] { linkHeldAtBox = h.logic.link().activity().busy(); };
         // The file may grow by a few bytes more, then no more: the kernel takes part of the

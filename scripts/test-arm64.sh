@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The logger on 64-bit Arm, from this amd64 machine: installs the cross tools, cross-builds and
+# packages quillmark-logger for arm64 (lintian and the service check included), then runs the
+# logger's end-to-end tests (built for this machine, with the simulator in-process on a
+# pseudo-terminal) against the packaged arm64 logger under qemu. Prints the time of each stage.
+# Not part of CI, for its time; the README gives it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+top="$root/build-package-arm64"
+stage() {
+    local started=$SECONDS
+    "$@"
+    echo "arm64 stage '$*' took $((SECONDS - started)) s"
+}
+
+stage "$root/scripts/install-deps.sh" --arch arm64
+stage "$root/scripts/arm64-sysroot.sh" "$top/sysroot"
+stage "$root/scripts/package.sh" --arch arm64
+deb=$(ls -t "$top"/build/quillmark-logger_*_arm64.deb | head -n 1)
+
+# The tests, built for this machine as scripts/test.sh builds them.
+build_tests() {
+    cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DQUILLMARK_WERROR="${QUILLMARK_WERROR:-OFF}"
+    cmake --build "$root/build" --target logger_e2e_test
+}
+stage build_tests
+
+# The logger as the package installs it, run by qemu with the arm64 libraries of the sysroot
+# and with the stand-in for the termios2 requests that this qemu lacks (see QemuTermios2.cpp).
+installed="$top/installed"
+rm -rf "$installed"
+dpkg-deb -x "$deb" "$installed"
+aarch64-linux-gnu-g++ -std=c++20 -O2 -Wall -Wextra -Werror -shared -fPIC \
+    -o "$top/QemuTermios2.so" "$root/tests/e2e/arm64/QemuTermios2.cpp"
+wrapper="$top/quillmark-logger-qemu"
+cat >"$wrapper" <<WRAPPER
+#!/bin/sh
+exec qemu-aarch64-static -L "$top/sysroot" -E LD_PRELOAD="$top/QemuTermios2.so" \\
+    "$installed/usr/lib/quillmark/quillmark-logger" "\$@"
+WRAPPER
+chmod +x "$wrapper"
+file -L "$installed/usr/bin/quillmark-logger" | grep -q 'ARM aarch64' ||
+    { echo "the packaged logger is not an arm64 program" >&2; exit 1; }
+
+run_tests() {
+    # Start-up under emulation takes several times as long; the waits stretch, the checks do not.
+    QUILLMARK_LOGGER_PROGRAM="$wrapper" QUILLMARK_TEST_TIME_FACTOR=4 \
+        QUILLMARK_BUILD_BIN="$root/build/bin" QT_QPA_PLATFORM=offscreen \
+        "$root/build/tests/logger_e2e_test"
+}
+stage run_tests
