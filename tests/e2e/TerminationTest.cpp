@@ -27,9 +27,14 @@ private slots:
         QFETCH(int, ticksRecorded);
         ProgramHarness h;
         QTemporaryDir folder;
-        RecordingController recordings{
-            h.window, h.logic, h.state,
-            RecordingPlatform{h.clock, h.boxes, h.settings, [](const QString&) { return QString(); }, {}, {}}};
+        RecordingController recordings{h.window, h.logic, h.state,
+                                       RecordingPlatform{h.clock,
+                                                         h.boxes,
+                                                         h.settings,
+                                                         [](const QString&) { return QString(); },
+                                                         {},
+                                                         {},
+                                                         {}}};
         h.settings.save(QStringLiteral("Quillmark"), QStringLiteral("Recording"),
                         QStringLiteral("Folder"), folder.path());
         TerminationRequests requests;

@@ -1,7 +1,10 @@
 #include "realtime/chart/RunAlignment.h"
 
+#include "realtime/chart/ChartMapping.h"
+
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace quillmark {
 
@@ -37,6 +40,15 @@ std::optional<double> firstCrossing(std::span<const RecordingRow> rows, double r
     return std::nullopt;
 }
 
+double joinedGapOf(std::span<const RecordingRow> rows) {
+    std::vector<double> times;
+    times.reserve(rows.size());
+    for (const RecordingRow& row : rows) {
+        times.push_back(row.seconds);
+    }
+    return longestJoinedGap(samplingInterval(times));
+}
+
 }  // namespace
 
 std::optional<double> alignmentPoint(std::span<const RecordingRow> rows,
@@ -62,9 +74,9 @@ std::optional<double> alignmentPoint(std::span<const RecordingRow> rows,
 
 std::optional<double> alignmentOffset(std::span<const RecordingRow> first,
                                       std::span<const RecordingRow> run,
-                                      const RunAlignmentChoice& choice, double longestGap) {
-    const auto anchor = alignmentPoint(first, choice, longestGap);
-    const auto own = alignmentPoint(run, choice, longestGap);
+                                      const RunAlignmentChoice& choice) {
+    const auto anchor = alignmentPoint(first, choice, joinedGapOf(first));
+    const auto own = alignmentPoint(run, choice, joinedGapOf(run));
     if (!anchor || !own) {
         return std::nullopt;
     }

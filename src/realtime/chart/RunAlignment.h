@@ -32,10 +32,11 @@ std::optional<double> alignmentPoint(std::span<const RecordingRow> rows,
                                      const RunAlignmentChoice& choice, double longestGap);
 
 // Seconds to add to each of `run`'s times to put it on the time axis of `first`; none when
-// either lacks the moment.
+// either lacks the moment. Each run's line breaks where the chart breaks it, after the longest
+// gap its own sampling joins.
 std::optional<double> alignmentOffset(std::span<const RecordingRow> first,
                                       std::span<const RecordingRow> run,
-                                      const RunAlignmentChoice& choice, double longestGap);
+                                      const RunAlignmentChoice& choice);
 
 // "at their starts", "at marker 3", "at the first crossing of 3000 rpm".
 QString alignmentText(const RunAlignmentChoice& choice);

@@ -105,7 +105,7 @@ private slots:
         // Starts 90 s later, has its marker 2 and its crossing a row later than the first.
         const auto later =
             run({1000, 1000, 2000, 5000, 6000}, {0, 0, 2}, {100.0, 100.5, 101.0, 101.5, 102.0});
-        const std::optional<double> found = alignmentOffset(first, later, choice, kJoined);
+        const std::optional<double> found = alignmentOffset(first, later, choice);
         QCOMPARE(found.has_value(), !std::isnan(offset));
         if (found) {
             QCOMPARE(*found, offset);
