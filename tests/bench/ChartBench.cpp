@@ -134,31 +134,40 @@ private slots:
         chart.setCursorRow(chart.series().size() / 3);
         QImage image(kChartSize, QImage::Format_ARGB32_Premultiplied);
         draw(chart, image);
+        // Wall time, and the thread's processor time, which a machine busy with other work
+        // does not inflate.
         std::vector<double> whole;
+        std::vector<double> wholeCpu;
         std::vector<double> steps;
+        std::vector<double> stepsCpu;
         for (int i = 0; i < 20; ++i) {
             QElapsedTimer timer;
             timer.start();
+            const double cpu = threadCpuMs();
             draw(chart, image);
+            wholeCpu.push_back(threadCpuMs() - cpu);
             whole.push_back(timer.nsecsElapsed() / 1e6);
         }
         for (int i = 0; i < 40; ++i) {
             QElapsedTimer timer;
             timer.start();
+            const double cpu = threadCpuMs();
             if (i % 2 == 0) {
                 chart.zoomBy(i < 20 ? 1.5 : 1.0 / 1.5);
             } else {
                 chart.panBy(i % 4 == 1 ? 0.25 : -0.2);
             }
             draw(chart, image);
+            stepsCpu.push_back(threadCpuMs() - cpu);
             steps.push_back(timer.nsecsElapsed() / 1e6);
         }
         qInfo(
-            "four runs of %d rows: whole hour repaint median %.2f ms, zoom or pan step median "
-            "%.2f ms (limit 16 ms)",
-            kHourRows * perSecond / 2, median(whole), median(steps));
-        QVERIFY(median(whole) < 3 * 16.0);
-        QVERIFY(median(steps) < 3 * 16.0);
+            "four runs of %d rows: whole hour repaint median %.2f ms (CPU %.2f ms), zoom or pan "
+            "step median %.2f ms (CPU %.2f ms) (limit 16 ms)",
+            kHourRows * perSecond / 2, median(whole), median(wholeCpu), median(steps),
+            median(stepsCpu));
+        QVERIFY(median(wholeCpu) < 3 * 16.0);
+        QVERIFY(median(stepsCpu) < 3 * 16.0);
     }
 
     void liveChart_cpuPerTick() {

@@ -95,6 +95,7 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
 
 void ChartWidget::clear() {
     series_.clear();
+    blocks_ = {};
     overlays_.clear();
     widenRanges(0);
     longestGap_ = longestJoinedGap(kDefaultSampling);
@@ -111,6 +112,9 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
     }
     widenRanges(0);
     longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
+    for (std::size_t lane = 0; lane < blocks_.size(); ++lane) {
+        blocks_[lane] = summariseBlocks(series_.times(), series_.lane(lane), longestGap_);
+    }
     window_ = limits();
     cursorRow_.reset();
     update();
@@ -119,6 +123,7 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
 void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
     if (!live_ || series_.empty()) {
         series_.clear();
+        blocks_ = {};
         overlays_.clear();
         cursorRow_.reset();
         live_ = true;
@@ -393,9 +398,12 @@ void ChartWidget::paintValueScale(QPainter& painter, const Plot& p, std::size_t 
 }
 
 void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane) const {
+    const auto& times = series_.times();
+    const auto& values = series_.lane(lane);
+    // Without blocks (live) every row is looked at; the result is the same.
     paintLine(
         painter, p, lane,
-        thinToColumns(series_.times(), series_.lane(lane), window_, p.left, p.width, longestGap_),
+        thinToColumnsByBlocks(times, values, blocks_[lane], window_, p.left, p.width, longestGap_),
         kTrace);
 }
 

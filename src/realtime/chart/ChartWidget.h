@@ -114,6 +114,9 @@ private:
     void placeCursorAt(double x);
 
     ChartSeries series_;
+    // A recording's lanes in blocks, so that an hour of many rows a second thins in time; the
+    // live chart's five minutes thin row by row.
+    std::array<std::vector<SampleBlock>, kRecordedValues.size()> blocks_;
     std::vector<ChartOverlay> overlays_;
     std::array<LaneRange, kRecordedValues.size()> ranges_{};
     QPixmap staticLayer_;
