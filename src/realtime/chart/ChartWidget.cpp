@@ -460,6 +460,16 @@ void ChartWidget::paintOverlayTraces(QPainter& painter, const Plot& p) const {
     // Under the first run's line, which the others are compared with.
     for (std::size_t run = overlays_.size(); run-- > 0;) {
         const ChartOverlay& overlay = overlays_[run];
+        // The run's markers as lines in its colour over the value lanes; the first run's
+        // flags below say which is which.
+        painter.setPen(QPen(runColour(run + 1), 1.0, Qt::DotLine));
+        for (const ChartMarker& marker : overlay.series.markers()) {
+            const double at = overlay.series.times()[marker.row];
+            if (at >= window_.start && at <= window_.end) {
+                const double x = timeToPixel(at, window_, p.left, p.width);
+                painter.drawLine(QPointF(x, p.top), QPointF(x, p.statusTop));
+            }
+        }
         for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
             paintLine(painter, p, lane, thinOverlayLane(overlay, lane, window_, p.left, p.width),
                       runColour(run + 1));
