@@ -45,6 +45,9 @@ private slots:
         }
         dialog.findChild<QSpinBox*>(QStringLiteral("txtMarker"))->setValue(4);
         dialog.findChild<QSpinBox*>(QStringLiteral("txtRpm"))->setValue(4500);
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(dialog.grab().save(QString::fromLocal8Bit(shots) + "/compare-dialog.png"));
+        }
         const ComparisonRequest request = dialog.request();
         QCOMPARE(request.paths, (QStringList{"/runs/b.csv", "/runs/c.csv", "/runs/d.csv"}));
         QCOMPARE(static_cast<int>(request.alignment.at), at);
