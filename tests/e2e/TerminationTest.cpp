@@ -27,14 +27,9 @@ private slots:
         QFETCH(int, ticksRecorded);
         ProgramHarness h;
         QTemporaryDir folder;
-        RecordingController recordings{h.window, h.logic, h.state,
-                                       RecordingPlatform{h.clock,
-                                                         h.boxes,
-                                                         h.settings,
-                                                         [](const QString&) { return QString(); },
-                                                         {},
-                                                         {},
-                                                         {}}};
+        RecordingController recordings{
+            h.window, h.logic, h.state,
+            RecordingPlatform{h.clock, h.boxes, h.settings, [](const QString&) { return QString(); }, {}, {}, {}}};
         h.settings.save(QStringLiteral("Quillmark"), QStringLiteral("Recording"),
                         QStringLiteral("Folder"), folder.path());
         TerminationRequests requests;
