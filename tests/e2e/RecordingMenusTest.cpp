@@ -176,14 +176,15 @@ private slots:
             }
             if (row.marker) {
                 markers.push_back(*row.marker);
-                firstMarked =
-                    firstMarked.value_or(QDateTime::fromString(row.clock, Qt::ISODateWithMs));
+                firstMarked = firstMarked.value_or(QDateTime::fromString(row.clock,
+                                                                         Qt::ISODateWithMs));
             }
         }
         // The tick under way at either end may fall either side of the count.
         const qsizetype rows = qsizetype(contents.rows.size()) - rowsBefore;
-        QVERIFY2(std::abs(rows - ticks) <= 1,
-                 qPrintable(QStringLiteral("%1 rows, %2 ticks").arg(rows).arg(ticks)));
+        QVERIFY2(std::abs(rows - ticks) <= 1, qPrintable(QStringLiteral("%1 rows, %2 ticks")
+                                                             .arg(rows)
+                                                             .arg(ticks)));
         QCOMPARE(markers, (std::vector<RecordingMarker>{{1, QStringLiteral("hill, \"top\"")},
                                                         {2, QString()}}));
         // Within one sample (500 ms) of the key.
@@ -196,7 +197,8 @@ private slots:
         QVERIFY(h.openRealTimeForATick());
         h.action("mnuRecording")->trigger();
         QVERIFY(h.waitForTicks(2));
-        const QString path = h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0);
+        const QString path =
+            h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0);
         bool linkHeldAtBox = true;
         h.boxes.whileOpen = [&] { linkHeldAtBox = h.logic.link().activity().busy(); };
         // The file may grow by a few bytes more, then no more: the kernel takes part of the
