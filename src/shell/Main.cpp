@@ -15,6 +15,7 @@
 #include "shell/alarms/AlarmController.h"
 #include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
+#include "shell/recording/CompareDialog.h"
 #include "shell/recording/RecordingController.h"
 #include "shell/splash/BrandingLines.h"
 #include "shell/splash/Splash.h"
@@ -54,9 +55,27 @@ int Main(int argc, char** argv) {
     RecordingController recordings(
         window, logic, state,
         {clock, boxes, settings, chooseRecording(QStringLiteral("Open Recording")),
-         chooseRecording(QStringLiteral("Export Recording")), [&window](const QString& log) {
+         chooseRecording(QStringLiteral("Export Recording")),
+         [&window](const QString& log) {
              return QFileDialog::getSaveFileName(&window, QStringLiteral("Export Recording"), log,
                                                  QStringLiteral("MLG logs (*.mlg)"));
+         },
+         [&window](const QString& folder,
+                   const QString& firstName) -> std::optional<ComparisonRequest> {
+             // Over the chart window it was asked from.
+             QWidget* over = QApplication::activeWindow();
+             CompareDialog dialog(
+                 firstName,
+                 [&dialog, folder] {
+                     return QFileDialog::getOpenFileNames(
+                         &dialog, QString::fromLatin1(kCompareTitle), folder,
+                         QStringLiteral("Recordings (*.csv);;All files (*)"));
+                 },
+                 over != nullptr ? over : &window);
+             if (dialog.exec() != QDialog::Accepted) {
+                 return std::nullopt;
+             }
+             return dialog.request();
          }});
     // The alarm limits; nothing shows until the user sets one.
     AlarmController alarms(window, state, recordings.tickRows(),

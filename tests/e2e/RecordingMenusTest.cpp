@@ -4,6 +4,7 @@
 #include "ProgramHarness.h"
 #include "realtime/cells/TimeAtCellWidget.h"
 #include "realtime/chart/ChartWidget.h"
+#include "realtime/chart/RunAlignment.h"
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/RecordingReader.h"
 #include "shell/recording/MarkerTextBox.h"
@@ -13,8 +14,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -29,10 +32,16 @@ namespace {
 struct Harness : ProgramHarness {
     QTemporaryDir folder;
     QString chosen;
+    std::optional<ComparisonRequest> comparison;
     RecordingController recordings{
         window, logic, state,
-        RecordingPlatform{
-            clock, boxes, settings, [this](const QString&) { return chosen; }, {}, {}}};
+        RecordingPlatform{clock,
+                          boxes,
+                          settings,
+                          [this](const QString&) { return chosen; },
+                          {},
+                          {},
+                          [this](const QString&, const QString&) { return comparison; }}};
     Harness() {
         settings.save(QStringLiteral("Quillmark"), QStringLiteral("Recording"),
                       QStringLiteral("Folder"), folder.filePath(QStringLiteral("logs")));
@@ -320,6 +329,72 @@ private slots:
         QVERIFY(h.boxes.shown.last().text.contains(QStringLiteral("line 2")));
         QVERIFY(h.recordings.playback() == nullptr);
         QVERIFY(!h.panel()->isVisible());
+    }
+
+    // The runs picked to compare: one is laid over the first at its marker, one that is no
+    // recording and one without the marker are each left out with a box naming file and reason.
+    void compare_laysRunsOverTheFirst_andLeavesOutWhatCannotBe() {
+        Harness h;
+        QTemporaryDir dir;
+        auto write = [&](const char* name, int markerRow, const QByteArray& tail = {}) {
+            const QString path = dir.filePath(QString::fromLatin1(name));
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly)) {
+                return QString();
+            }
+            file.write(recordingHeaderLine());
+            for (int i = 0; i < 20; ++i) {
+                RecordingRow row;
+                row.seconds = i * 0.5;
+                row.clock = QStringLiteral("2026-12-07T10:00:00.000+01:00");
+                row.statusRaw = 0x06;
+                row.setValue(Quantity::EngineSpeed, 1000.0f + 100.0f * i);
+                if (i == markerRow) {
+                    row.marker = RecordingMarker{2, QStringLiteral("hill")};
+                }
+                file.write(recordingRowLine(row));
+            }
+            file.write(tail);
+            return path;
+        };
+        h.chosen = write("a.csv", 6);
+        h.action("mnuOpenRecording")->trigger();
+        ChartWindow* chart = h.recordings.playbackChart();
+        QVERIFY(chart != nullptr);
+        auto* compare = chart->findChild<QPushButton*>(QStringLiteral("cmdCompare"));
+        auto* clear = chart->findChild<QPushButton*>(QStringLiteral("cmdClearComparison"));
+        auto* legend = chart->findChild<QLabel*>(QStringLiteral("lblLegend"));
+        QVERIFY(compare->isVisibleTo(chart) && !clear->isVisibleTo(chart) &&
+                !legend->isVisibleTo(chart));
+        const QString broken = write("broken.csv", -1, "1.0,not a clock\n");
+        const QString unmarked = write("unmarked.csv", -1);
+        h.comparison =
+            ComparisonRequest{{broken, write("b.csv", 10), unmarked}, {AlignAt::Marker, 2, 0.0}};
+        compare->click();
+        QCOMPARE(h.boxes.shown.size(), 2);
+        QCOMPARE(h.boxes.shown[0].title, QStringLiteral("Compare With"));
+        QVERIFY(h.boxes.shown[0].text.startsWith(broken +
+                                                 QStringLiteral(" is not a recording: line 22")));
+        QVERIFY(h.boxes.shown[1].text.startsWith(unmarked));
+        QVERIFY(h.boxes.shown[1].text.endsWith(QStringLiteral("it has no marker 2.")));
+        const auto& runs = chart->chart()->overlays();
+        QCOMPARE(runs.size(), std::size_t{1});
+        QCOMPARE(runs[0].name, QStringLiteral("b.csv"));
+        QCOMPARE(runs[0].offset, -2.0);  // its marker 2 at 5 s onto the first's at 3 s
+        QVERIFY(legend->isVisibleTo(chart) && legend->text().contains(QStringLiteral("b.csv")));
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(chart->grab().save(QString::fromLocal8Bit(shots) + "/compare-chart.png"));
+        }
+        // The first run lacks the moment: nothing is laid over it.
+        h.comparison = ComparisonRequest{{unmarked}, {AlignAt::Marker, 5, 0.0}};
+        compare->click();
+        QCOMPARE(h.boxes.shown.size(), 3);
+        QVERIFY(h.boxes.shown[2].text.contains(
+            QStringLiteral("the first run, a.csv, has no marker 5")));
+        QCOMPARE(chart->chart()->overlays().size(), std::size_t{1});
+        clear->click();
+        QVERIFY(chart->chart()->overlays().empty());
+        QVERIFY(!legend->isVisibleTo(chart) && !clear->isVisibleTo(chart));
     }
 };
 

@@ -29,7 +29,7 @@ private slots:
         QTemporaryDir folder;
         RecordingController recordings{
             h.window, h.logic, h.state,
-            RecordingPlatform{h.clock, h.boxes, h.settings, [](const QString&) { return QString(); }, {}, {}}};
+            RecordingPlatform{h.clock, h.boxes, h.settings, [](const QString&) { return QString(); }, {}, {}, {}}};
         h.settings.save(QStringLiteral("Quillmark"), QStringLiteral("Recording"),
                         QStringLiteral("Folder"), folder.path());
         TerminationRequests requests;

@@ -53,6 +53,12 @@ const QStringList kNotMessages =
         "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
         "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers,"
         "Marker|Engine speed|Fuel front|Fuel rear|Injector front|Injector rear|"
+        // Runs compared on the chart: the window's buttons, the dialog's captions and the
+        // legend's pieces.
+        "Compare With\\u2026|Clear Comparison|Recordings to lay over %1 (up to three):|"
+        "Line the runs up:|At their &starts|At &marker|Where engine speed first comes &up to|"
+        "aligned %1|at their starts|at marker %1|at the first crossing of %1 rpm|%1 (%2%3 s)|"
+        "<span style=\"color:%1\">&#9632;</span>&nbsp;%2|"
         // The logger's help text, its status line and states, and a guard no run reaches.
         "Usage: quillmark-logger [OPTION]... Records a Corvane engine module's live data to "
         "files, without a window.|"

@@ -1,10 +1,12 @@
 // Writes PNGs of the chart window: an hour's recording opened, zoomed in, with the cursor placed
 // and the playback controls below it; a recording of an hour and a quarter with the panel closed
 // for three minutes, whole and zoomed in on the gap after the first hour; and the live chart
-// with its cursor. The first picture goes to the path given, the others beside it.
+// with its cursor; and a second run with markers laid over the first, lined up at a marker.
+// The first picture goes to the path given, the others beside it.
 #include "ChartScenes.h"
 #include "realtime/ModelTraits.h"
 #include "realtime/chart/ChartWidget.h"
+#include "realtime/chart/RunAlignment.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/RecordingReader.h"
@@ -99,5 +101,54 @@ int main(int argc, char* argv[]) {
     }
     live.chart()->setCursorRow(400);
     saved = save(live, beside("-live")) && saved;
+
+    // Two runs of the same ride with markers: the second started 25 s later in the cycle, was
+    // marked at the hill 3 s late and ran a little faster.
+    auto markedRun = [&](const QString& name, int skip, float faster,
+                         std::initializer_list<std::pair<int, const char*>> markers) {
+        auto rows = scenes::driveCycleRows(1200 + skip);
+        rows.erase(rows.begin(), rows.begin() + skip);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            rows[i].seconds = static_cast<double>(i) * 0.5;
+            for (const Quantity quantity : {Quantity::EngineSpeed, Quantity::Throttle}) {
+                if (const auto value = rows[i].value(quantity)) {
+                    rows[i].setValue(quantity, *value * faster);
+                }
+            }
+        }
+        int number = 0;
+        for (const auto& [row, text] : markers) {
+            rows[static_cast<std::size_t>(row)].marker =
+                RecordingMarker{++number, QString::fromLatin1(text)};
+        }
+        return throughFile(dir.filePath(name), rows);
+    };
+    const auto firstRun = markedRun(QStringLiteral("quillmark_Corvane_II_VR_20261207_093000.csv"),
+                                    0, 1.0f, {{120, "warm"}, {300, "hill start"}, {420, "top"}});
+    const auto secondRun = markedRun(QStringLiteral("quillmark_Corvane_II_VR_20261208_101500.csv"),
+                                     50, 0.94f, {{90, "warm"}, {256, "hill start"}, {380, "top"}});
+    if (!firstRun || !secondRun) {
+        return 1;
+    }
+    const RunAlignmentChoice atHill{AlignAt::Marker, 2, 0.0};
+    const auto offset = alignmentOffset(*firstRun, *secondRun, atHill);
+    if (!offset) {
+        return 1;
+    }
+    ChartWindow compared;
+    compared.resize(1100, 760);
+    compared.setWindowTitle(QStringLiteral("Chart - quillmark_Corvane_II_VR_20261207_093000.csv"));
+    compared.chart()->setSpeedRedFrom(modelTraits(kModel).speedRedFromRpm());
+    compared.chart()->showRecording(*firstRun);
+    PlaybackDriver comparedDriver(*firstRun, panel);
+    compared.attachPlayback(&comparedDriver);
+    compared.showComparison(
+        QStringLiteral("quillmark_Corvane_II_VR_20261207_093000.csv"),
+        {makeOverlay(*secondRun, *offset,
+                     QStringLiteral("quillmark_Corvane_II_VR_20261208_101500.csv"))},
+        alignmentText(atHill));
+    compared.chart()->setWindow(TimeWindow{120.0, 240.0});
+    comparedDriver.seek(330);  // 15 s after the hill start
+    saved = save(compared, beside("-compare")) && saved;
     return saved ? 0 : 1;
 }

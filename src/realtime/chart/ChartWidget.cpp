@@ -73,8 +73,19 @@ const QColor kScaleLine(42, 42, 50);
 const QColor kCursor(90, 200, 255);
 const QColor kHighlight(90, 200, 255, 60);
 const QColor kMarker(255, 140, 60);
+// The other runs compared with the chart's own, apart from its yellow, the cursor's blue and
+// the markers' orange.
+constexpr std::array<QRgb, kMostComparedRuns> kRunColours{
+    qRgb(255, 90, 200),
+    qRgb(110, 230, 120),
+    qRgb(180, 150, 255),
+};
 
 }  // namespace
+
+QColor runColour(std::size_t run) {
+    return run == 0 ? kTrace : QColor(kRunColours[(run - 1) % kRunColours.size()]);
+}
 
 ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
     widenRanges(0);
@@ -85,6 +96,8 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
 
 void ChartWidget::clear() {
     series_.clear();
+    blocks_ = {};
+    overlays_.clear();
     widenRanges(0);
     longestGap_ = longestJoinedGap(kDefaultSampling);
     cursorRow_.reset();
@@ -95,11 +108,15 @@ void ChartWidget::clear() {
 void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
     live_ = false;
     series_.clear();
+    overlays_.clear();
     for (const auto& row : rows) {
         series_.append(row, row.seconds);
     }
     widenRanges(0);
     longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
+    for (std::size_t lane = 0; lane < blocks_.size(); ++lane) {
+        blocks_[lane] = summariseBlocks(series_.times(), series_.lane(lane), longestGap_);
+    }
     window_ = limits();
     cursorRow_.reset();
     highlights_.clear();
@@ -109,6 +126,8 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
 void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
     if (!live_ || series_.empty()) {
         series_.clear();
+        blocks_ = {};
+        overlays_.clear();
         cursorRow_.reset();
         live_ = true;
         liveOrigin_ = seconds;
@@ -193,14 +212,27 @@ void ChartWidget::widenRanges(std::size_t fromRow) {
         if (fromRow == 0) {
             range = {kLanes[lane].low(), kLanes[lane].high()};
         }
-        const auto& values = series_.lane(lane);
-        for (std::size_t i = fromRow; i < values.size(); ++i) {
-            if (!std::isnan(values[i])) {
-                range.low = std::min(range.low, static_cast<double>(values[i]));
-                range.high = std::max(range.high, static_cast<double>(values[i]));
+        auto widen = [&range](const std::vector<float>& values, std::size_t from) {
+            for (std::size_t i = from; i < values.size(); ++i) {
+                if (!std::isnan(values[i])) {
+                    range.low = std::min(range.low, static_cast<double>(values[i]));
+                    range.high = std::max(range.high, static_cast<double>(values[i]));
+                }
+            }
+        };
+        widen(series_.lane(lane), fromRow);
+        if (fromRow == 0) {
+            for (const ChartOverlay& overlay : overlays_) {
+                widen(overlay.series.lane(lane), 0);
             }
         }
     }
+}
+
+void ChartWidget::setOverlays(std::vector<ChartOverlay> overlays) {
+    overlays_ = std::move(overlays);
+    widenRanges(0);
+    update();
 }
 
 QRectF ChartWidget::laneArea(const Plot& p, std::size_t lane) const {
@@ -240,6 +272,7 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     }
     painter.drawPixmap(0, 0, staticLayer_);
     paintHighlights(painter, p);
+    paintOverlayTraces(painter, p);
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
         paintTrace(painter, p, lane);
     }
@@ -247,6 +280,7 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     paintTimeAxis(painter, p);
     paintMarkers(painter, p);
     paintReadouts(painter, p);
+    paintComparisonReadouts(painter, p);
     paintCursor(painter, p);
 }
 
@@ -373,10 +407,19 @@ void ChartWidget::paintValueScale(QPainter& painter, const Plot& p, std::size_t 
 }
 
 void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane) const {
+    const auto& times = series_.times();
+    const auto& values = series_.lane(lane);
+    // Without blocks (live) every row is looked at; the result is the same.
+    paintLine(
+        painter, p, lane,
+        thinToColumnsByBlocks(times, values, blocks_[lane], window_, p.left, p.width, longestGap_),
+        kTrace);
+}
+
+void ChartWidget::paintLine(QPainter& painter, const Plot& p, std::size_t lane,
+                            const std::vector<ColumnExtent>& extents, const QColor& colour) const {
     const QRectF area = laneArea(p, lane);
     const LaneRange range = ranges_[lane];
-    const auto extents =
-        thinToColumns(series_.times(), series_.lane(lane), window_, p.left, p.width, longestGap_);
     QVector<QLineF> lines;
     lines.reserve(static_cast<qsizetype>(extents.size()) * 2);
     auto y = [&](float value) {
@@ -394,7 +437,7 @@ void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane)
         }
     }
     painter.setClipRect(area);
-    painter.setPen(QPen(kTrace, 1.0));
+    painter.setPen(QPen(colour, 1.0));
     painter.drawLines(lines);
     painter.setClipping(false);
 }
@@ -420,6 +463,87 @@ void ChartWidget::paintReadouts(QPainter& painter, const Plot& p) const {
     painter.drawText(status, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                      series_.status(*cursorRow_));
     painter.setFont(font());
+}
+
+void ChartWidget::paintOverlayTraces(QPainter& painter, const Plot& p) const {
+    // Under the first run's line, which the others are compared with.
+    for (std::size_t run = overlays_.size(); run-- > 0;) {
+        const ChartOverlay& overlay = overlays_[run];
+        // The run's markers as lines in its colour over the value lanes; the first run's
+        // flags below say which is which.
+        painter.setPen(QPen(runColour(run + 1), 1.0, Qt::DotLine));
+        for (const ChartMarker& marker : overlay.series.markers()) {
+            const double at = overlay.series.times()[marker.row];
+            if (at >= window_.start && at <= window_.end) {
+                const double x = timeToPixel(at, window_, p.left, p.width);
+                painter.drawLine(QPointF(x, p.top), QPointF(x, p.statusTop));
+            }
+        }
+        for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+            paintLine(painter, p, lane, thinOverlayLane(overlay, lane, window_, p.left, p.width),
+                      runColour(run + 1));
+        }
+    }
+}
+
+void ChartWidget::paintComparisonReadouts(QPainter& painter, const Plot& p) const {
+    if (overlays_.empty() || !cursorRow_ || *cursorRow_ >= series_.size()) {
+        return;
+    }
+    const double at = series_.times()[*cursorRow_];
+    const double x = timeToPixel(at, window_, p.left, p.width);
+    if (x < p.left || x > p.left + p.width) {
+        return;
+    }
+    std::vector<std::optional<std::size_t>> rows;
+    for (const ChartOverlay& overlay : overlays_) {
+        rows.push_back(overlayRowAt(overlay, at));
+    }
+    const QFontMetricsF metrics(painter.font());
+    const QString noReading = QStringLiteral("no reading");
+    for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+        const LaneSpec& design = kLanes[lane];
+        const QString unit = QString::fromLatin1(design.unit);
+        const float first = series_.lane(lane)[*cursorRow_];
+        std::vector<std::pair<QString, QColor>> parts;
+        parts.emplace_back(
+            std::isnan(first)
+                ? noReading
+                : QStringLiteral("%1 %2").arg(QString::number(first, 'f', design.decimals), unit),
+            runColour(0));
+        for (std::size_t run = 0; run < overlays_.size(); ++run) {
+            const float value =
+                rows[run] ? overlays_[run].series.lane(lane)[*rows[run]] : std::nanf("");
+            QString text = !rows[run]          ? QStringLiteral("-")
+                           : std::isnan(value) ? noReading
+                                               : QString::number(value, 'f', design.decimals);
+            if (rows[run] && !std::isnan(value) && !std::isnan(first)) {
+                text += QStringLiteral(" (%1)").arg(
+                    differenceText(static_cast<double>(value) - first, design.decimals, unit));
+            }
+            parts.emplace_back(text, runColour(run + 1));
+        }
+        constexpr double kPad = 4.0;
+        constexpr double kSpacing = 12.0;
+        double textWidth = 0.0;
+        for (const auto& part : parts) {
+            textWidth += metrics.horizontalAdvance(part.first) + kSpacing;
+        }
+        textWidth += 2.0 * kPad - kSpacing;
+        const QRectF area = laneArea(p, lane);
+        const double boxLeft =
+            x + 4.0 + textWidth > p.left + p.width ? x - 4.0 - textWidth : x + 4.0;
+        // At the lane's foot, clear of the cursor's time at the top of the chart.
+        const QRectF box(boxLeft, area.bottom() - metrics.height() - 2.0, textWidth,
+                         metrics.height() + 2.0);
+        painter.fillRect(box, QColor(0, 0, 0, 200));
+        double left = box.left() + kPad;
+        for (const auto& [text, colour] : parts) {
+            painter.setPen(colour);
+            painter.drawText(QPointF(left, box.top() + 1.0 + metrics.ascent()), text);
+            left += metrics.horizontalAdvance(text) + kSpacing;
+        }
+    }
 }
 
 void ChartWidget::paintStatusLane(QPainter& painter, const Plot& p) const {

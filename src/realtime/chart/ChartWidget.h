@@ -4,8 +4,10 @@
 #pragma once
 
 #include "realtime/chart/ChartMapping.h"
+#include "realtime/chart/ChartOverlay.h"
 #include "realtime/chart/ChartSeries.h"
 
+#include <QColor>
 #include <QPixmap>
 #include <QWidget>
 
@@ -16,6 +18,9 @@
 namespace quillmark {
 
 inline constexpr double kLiveChartSeconds = 300.0;
+
+// The colour of each run on a chart that compares runs: the first keeps the chart's own.
+QColor runColour(std::size_t run);
 
 class ChartWidget final : public QWidget {
     Q_OBJECT
@@ -51,6 +56,11 @@ public:
     // Puts the cursor on the next (or previous) marker and tells it as the user's move, so a
     // playback goes on from there; false when there is none that way.
     bool jumpToMarker(bool forward);
+
+    // Other runs drawn over the recording in their own colours, each lane's scale widened to
+    // take them; the cursor then reads every run. None: the chart as it always is.
+    void setOverlays(std::vector<ChartOverlay> overlays);
+    const std::vector<ChartOverlay>& overlays() const { return overlays_; }
 
 signals:
     // The user put the cursor on a row.
@@ -93,6 +103,13 @@ private:
     void paintValueScale(QPainter& painter, const Plot& plot, std::size_t lane,
                          const QRectF& name) const;
     void paintTrace(QPainter& painter, const Plot& plot, std::size_t lane) const;
+    // A lane's thinned columns as a line in `colour`.
+    void paintLine(QPainter& painter, const Plot& plot, std::size_t lane,
+                   const std::vector<ColumnExtent>& extents, const QColor& colour) const;
+    void paintOverlayTraces(QPainter& painter, const Plot& plot) const;
+    // Beside the cursor in each lane, every run's value at the cursor's time on the shared axis
+    // and, for the others, its difference to the first's.
+    void paintComparisonReadouts(QPainter& painter, const Plot& plot) const;
     void paintReadouts(QPainter& painter, const Plot& plot) const;
     void paintStatusLane(QPainter& painter, const Plot& plot) const;
     void paintTimeAxis(QPainter& painter, const Plot& plot) const;
@@ -103,6 +120,10 @@ private:
     void placeCursorAt(double x);
 
     ChartSeries series_;
+    // A recording's lanes in blocks, so that an hour of many rows a second thins in time; the
+    // live chart's five minutes thin row by row.
+    std::array<std::vector<SampleBlock>, kRecordedValues.size()> blocks_;
+    std::vector<ChartOverlay> overlays_;
     std::array<LaneRange, kRecordedValues.size()> ranges_{};
     QPixmap staticLayer_;
     std::array<LaneRange, kRecordedValues.size()> staticRanges_{};

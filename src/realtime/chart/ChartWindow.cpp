@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 
 namespace quillmark {
@@ -17,6 +18,19 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     resize(900, 640);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
+    legend_ = new QLabel(this);
+    legend_->setObjectName(QStringLiteral("lblLegend"));
+    legend_->setTextFormat(Qt::RichText);
+    legend_->setWordWrap(true);
+    // On the chart's own dark ground, where the runs' colours are drawn.
+    QPalette dark = legend_->palette();
+    dark.setColor(QPalette::Window, QColor(20, 20, 24));
+    dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+    legend_->setPalette(dark);
+    legend_->setAutoFillBackground(true);
+    legend_->setMargin(3);
+    legend_->hide();
+    layout->addWidget(legend_);
     chart_ = new ChartWidget(this);
     chart_->setObjectName(QStringLiteral("chart"));
     layout->addWidget(chart_, 1);
@@ -40,6 +54,14 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     row->addWidget(new QLabel(QStringLiteral("Speed:"), controls_));
     row->addWidget(speed_);
     row->addWidget(position_, 1);
+    // Only with a recording: the live chart has nothing to line runs up with.
+    compare_ = new QPushButton(QStringLiteral("Compare With\u2026"), controls_);
+    compare_->setObjectName(QStringLiteral("cmdCompare"));
+    clearComparison_ = new QPushButton(QStringLiteral("Clear Comparison"), controls_);
+    clearComparison_->setObjectName(QStringLiteral("cmdClearComparison"));
+    clearComparison_->hide();
+    row->addWidget(compare_);
+    row->addWidget(clearComparison_);
     layout->addWidget(controls_);
     controls_->hide();
 
@@ -54,6 +76,9 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
             driver_->step();
         }
     });
+    connect(compare_, &QPushButton::clicked, this, &ChartWindow::compareRequested);
+    connect(clearComparison_, &QPushButton::clicked, this,
+            [this] { showComparison(QString(), {}, QString()); });
     connect(speed_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (driver_ != nullptr && index >= 0) {
             driver_->setSpeed(speed_->itemData(index).toDouble());
@@ -81,6 +106,30 @@ void ChartWindow::attachPlayback(PlaybackDriver* driver) {
     connect(chart_, &ChartWidget::cursorMoved, driver, &PlaybackDriver::seek);
     showRow(driver->currentRow());
     showPlaying(driver->playing());
+}
+
+void ChartWindow::showComparison(const QString& firstName, std::vector<ChartOverlay> runs,
+                                 const QString& alignment) {
+    QStringList entries;
+    if (!runs.empty()) {
+        auto entry = [](const QColor& colour, const QString& text) {
+            return QStringLiteral("<span style=\"color:%1\">&#9632;</span>&nbsp;%2")
+                .arg(colour.name(), text.toHtmlEscaped());
+        };
+        entries << entry(runColour(0), firstName);
+        for (std::size_t run = 0; run < runs.size(); ++run) {
+            const double offset = runs[run].offset;
+            entries << entry(runColour(run + 1),
+                             QStringLiteral("%1 (%2%3 s)")
+                                 .arg(runs[run].name, offset < 0 ? QString() : "+")
+                                 .arg(offset, 0, 'f', 1));
+        }
+        entries << QStringLiteral("aligned %1").arg(alignment.toHtmlEscaped());
+    }
+    legend_->setText(entries.join(QStringLiteral("&nbsp;&nbsp;&nbsp; ")));
+    legend_->setVisible(!runs.empty());
+    clearComparison_->setVisible(!runs.empty());
+    chart_->setOverlays(std::move(runs));
 }
 
 void ChartWindow::showPlaying(bool playing) {

@@ -1,6 +1,8 @@
 // The chart's own window; with a recording played back it also carries the playback controls.
 #pragma once
 
+#include "realtime/chart/ChartOverlay.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -23,8 +25,15 @@ public:
     // Shows the controls and keeps chart cursor and playback on the same row; null hides them.
     void attachPlayback(PlaybackDriver* driver);
 
+    // Lays `runs` over the recording, named in a legend over the chart with the first run's
+    // `firstName` and how they line up (`alignment`: "at marker 2"); none clears it.
+    void showComparison(const QString& firstName, std::vector<ChartOverlay> runs,
+                        const QString& alignment);
+
 signals:
     void closed();
+    // The user asked for recordings to compare with the one shown.
+    void compareRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +48,9 @@ private:
     QPushButton* step_ = nullptr;
     QComboBox* speed_ = nullptr;
     QLabel* position_ = nullptr;
+    QPushButton* compare_ = nullptr;
+    QPushButton* clearComparison_ = nullptr;
+    QLabel* legend_ = nullptr;
     PlaybackDriver* driver_ = nullptr;
 };
 

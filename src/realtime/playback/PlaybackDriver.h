@@ -23,6 +23,7 @@ public:
     PlaybackDriver(std::vector<RecordingRow> rows, RealTimeView& view, QObject* parent = nullptr);
 
     std::size_t rowCount() const { return rows_.size(); }
+    const std::vector<RecordingRow>& rows() const { return rows_; }
     std::size_t currentRow() const { return row_; }
     bool playing() const { return playing_; }
     double speed() const { return speed_; }

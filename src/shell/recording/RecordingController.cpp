@@ -9,6 +9,7 @@
 #include "realtime/chart/ChartMapping.h"
 #include "realtime/chart/ChartWidget.h"
 #include "realtime/chart/ChartWindow.h"
+#include "realtime/chart/RunAlignment.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
 #include "realtime/recording/MlgExport.h"
@@ -29,6 +30,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <limits>
 #include <memory>
 
 namespace quillmark {
@@ -38,6 +40,7 @@ namespace {
 const QString kRecordingTitle = QStringLiteral("Recording");
 const QString kOpenTitle = QStringLiteral("Open Recording");
 const QString kExportTitle = QStringLiteral("Export Recording");
+const QString kCompareBoxTitle = QString::fromLatin1(kCompareTitle);
 
 // Under the Close button, in the free space above the lower row of gauges; in twips. Tall
 // enough for the time and a file name over four lines.
@@ -477,11 +480,59 @@ void RecordingController::openRecording() {
     playback_ = new PlaybackDriver(std::move(contents.rows), *panel_, this);
     playbackChart_->attachPlayback(playback_);
     connect(playbackChart_, &ChartWindow::closed, this, &RecordingController::endPlayback);
+    connect(playbackChart_, &ChartWindow::compareRequested, this,
+            &RecordingController::compareRuns);
+    playbackName_ = name;
     panel_->setCaption(QStringLiteral("Playback of %1").arg(name));
     panel_->setPanelVisible(true);
     updateMenuEntries();
     playbackChart_->show();
     playbackChart_->raise();
+}
+
+void RecordingController::compareRuns() {
+    if (playback_ == nullptr || playbackChart_ == nullptr || !platform_.chooseComparison) {
+        return;
+    }
+    const auto request = platform_.chooseComparison(folder(), playbackName_);
+    if (!request) {
+        return;
+    }
+    const std::vector<RecordingRow>& first = playback_->rows();
+    const RunAlignmentChoice& choice = request->alignment;
+    if (!alignmentPoint(first, choice, std::numeric_limits<double>::infinity())) {
+        platform_.boxes.show(QStringLiteral("Nothing is compared: the first run, %1, %2.")
+                                 .arg(playbackName_, missingAlignmentText(choice)),
+                             BoxStyle::OkExclamation, kCompareBoxTitle);
+        return;
+    }
+    std::vector<ChartOverlay> runs;
+    for (const QString& path : request->paths) {
+        if (runs.size() >= kMostComparedRuns) {
+            break;
+        }
+        const RecordingContents contents = readRecordingFile(path);
+        if (!contents.ok()) {
+            platform_.boxes.show(
+                QStringLiteral("%1 It is left out of the comparison; the other runs are shown.")
+                    .arg(recordingProblemText(path, contents)),
+                BoxStyle::OkExclamation, kCompareBoxTitle);
+            continue;
+        }
+        const QString name = QFileInfo(path).fileName();
+        const std::optional<double> offset = alignmentOffset(first, contents.rows, choice);
+        if (!offset) {
+            platform_.boxes.show(
+                QStringLiteral("%1 is left out of the comparison: it %2.")
+                    .arg(QDir::toNativeSeparators(path), missingAlignmentText(choice)),
+                BoxStyle::OkExclamation, kCompareBoxTitle);
+            continue;
+        }
+        runs.push_back(makeOverlay(contents.rows, *offset, name));
+    }
+    if (!runs.empty()) {
+        playbackChart_->showComparison(playbackName_, std::move(runs), alignmentText(choice));
+    }
 }
 
 void RecordingController::endPlayback() {

@@ -7,6 +7,7 @@
 #include "realtime/chart/ChartWindow.h"
 #include "realtime/recording/Recorder.h"
 #include "realtime/recording/TickRows.h"
+#include "shell/recording/CompareDialog.h"
 
 #include <QObject>
 #include <QPointer>
@@ -51,6 +52,10 @@ struct RecordingPlatform {
     // suggesting `log`; empty when the user cancels.
     std::function<QString(const QString& folder)> chooseExportSource;
     std::function<QString(const QString& log)> chooseExportTarget;
+    // Asks for recordings to lay over `firstName`, starting in `folder`, and how to line them
+    // up; none when the user cancels.
+    std::function<std::optional<ComparisonRequest>(const QString& folder, const QString& firstName)>
+        chooseComparison;
 };
 
 class RecordingController final : public QObject {
@@ -66,6 +71,9 @@ public:
     // The table of the opened recording, or of the live panel's rows from now on.
     void showTimeAtCell();
     void endPlayback();
+    // Lays the recordings the user picks over the one played back; a run that cannot be read
+    // or lined up is left out with a box saying why, and the others are shown.
+    void compareRuns();
     // Writes a recording as an engine-log file in the background; a box tells the outcome.
     void exportRecording();
     bool exporting() const { return exportThread_ != nullptr; }
@@ -123,6 +131,7 @@ private:
     PlaybackDriver* playback_ = nullptr;
     QPointer<MarkerTextBox> markerBox_;
     QThread* exportThread_ = nullptr;  // deletes itself once finished
+    QString playbackName_;
     QString lastPath_;
     long lastRows_ = 0;
     long lastDropped_ = 0;

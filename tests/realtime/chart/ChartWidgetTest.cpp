@@ -186,6 +186,39 @@ private slots:
         QCOMPARE(after.pixel(400, 20), after.pixel(380, 20));
     }
 
+    void overlay_drawnInItsColourOnAWiderScale_andGoneWithoutATrace() {
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        chart.showRecording(rows(201));
+        chart.setCursorRow(100);
+        const QImage alone = picture(chart);
+        auto faster = rows(201);
+        for (auto& row : faster) {
+            row.setValue(Quantity::EngineSpeed, 12000.0f);  // past the lane's scale
+        }
+        chart.setOverlays({makeOverlay(faster, 0.0, QStringLiteral("b.csv"))});
+        const QImage compared = picture(chart);
+        auto coloured = [&](const QImage& image) {
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 150; x < image.width(); ++x) {
+                    count += image.pixelColor(x, y) == runColour(1) ? 1 : 0;
+                }
+            }
+            return count;
+        };
+        QCOMPARE(coloured(alone), 0);
+        QVERIFY(coloured(compared) > 900);  // the run's line across the plot, and its readout
+        // The scale took the run's top: the first run's line moved down its lane.
+        QVERIFY(compared.copy(150, 0, 1000, 70) != alone.copy(150, 0, 1000, 70));
+        chart.setOverlays({});
+        QCOMPARE(picture(chart), alone);
+        // A new recording starts without the runs of the last.
+        chart.setOverlays({makeOverlay(faster, 0.0, QStringLiteral("b.csv"))});
+        chart.showRecording(rows(201));
+        QVERIFY(chart.overlays().empty());
+    }
+
     void live_keepsTheLastFiveMinutes() {
         ChartWidget chart;
         const auto all = rows(1000);
