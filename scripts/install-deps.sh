@@ -22,8 +22,13 @@ packages=(
     clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
     clang-tidy cppcheck       # static checks in CI
     g++-mingw-w64-x86-64-posix  # compiles the Windows branches in CI (syntax only)
-    nodejs npm          # runs the independent engine-log reader that checks the export
 )
+# Node.js runs the independent engine-log reader that checks the export. A machine that has it
+# already, with its own npm (as Node.js from its makers brings), keeps it: Debian's npm package
+# would conflict with it.
+if ! command -v npm >/dev/null 2>&1; then
+    packages+=(nodejs npm)
+fi
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
