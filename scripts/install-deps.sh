@@ -3,13 +3,7 @@
 # what cross-builds the logger for 64-bit Arm and runs it here: the arm64 package lists, the
 # cross compiler and qemu (scripts/arm64-sysroot.sh then fetches the arm64 Qt libraries).
 set -euo pipefail
-arch=""
-case "${1:-}" in
-    "") ;;
-    --arch=arm64) arch=arm64 ;;
-    --arch) [ "${2:-}" = arm64 ] && arch=arm64 || { echo "only --arch arm64 is known" >&2; exit 2; } ;;
-    *) echo "usage: $0 [--arch arm64]" >&2; exit 2 ;;
-esac
+. "$(dirname "$0")/arch-option.sh"
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev

@@ -8,13 +8,7 @@
 # arm64 Qt unpacked into build-package-arm64/sysroot, and checks it with lintian.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-arch=""
-case "${1:-}" in
-    "") ;;
-    --arch=arm64) arch=arm64 ;;
-    --arch) [ "${2:-}" = arm64 ] && arch=arm64 || { echo "only --arch arm64 is known" >&2; exit 2; } ;;
-    *) echo "usage: $0 [--arch arm64]" >&2; exit 2 ;;
-esac
+. "$root/scripts/arch-option.sh"
 
 "$root/scripts/install-deps.sh" ${arch:+--arch "$arch"}
 # Debian's hardening flags, with immediate binding as well; for the target's architecture.

@@ -90,6 +90,18 @@ double longestJoinedGap(double sampling) {
     return kJoinedIntervals * sampling;
 }
 
+RowSpan rowsDrawingWindow(std::span<const double> times, std::size_t count,
+                          const TimeWindow& window) {
+    const auto timesEnd = times.begin() + static_cast<std::ptrdiff_t>(count);
+    std::size_t first = static_cast<std::size_t>(
+        std::lower_bound(times.begin(), timesEnd, window.start) - times.begin());
+    std::size_t last = static_cast<std::size_t>(
+        std::upper_bound(times.begin(), timesEnd, window.end) - times.begin());
+    first = first > 0 ? first - 1 : first;
+    last = std::min(last + 1, count);
+    return {first, last};
+}
+
 std::vector<ColumnExtent> thinToColumns(std::span<const double> times,
                                         std::span<const float> values, const TimeWindow& window,
                                         double left, double width, double longestGap) {
@@ -98,13 +110,7 @@ std::vector<ColumnExtent> thinToColumns(std::span<const double> times,
     if (count == 0 || !(width > 0.0)) {
         return extents;
     }
-    const auto timesEnd = times.begin() + static_cast<std::ptrdiff_t>(count);
-    std::size_t first = static_cast<std::size_t>(
-        std::lower_bound(times.begin(), timesEnd, window.start) - times.begin());
-    std::size_t last = static_cast<std::size_t>(
-        std::upper_bound(times.begin(), timesEnd, window.end) - times.begin());
-    first = first > 0 ? first - 1 : first;
-    last = std::min(last + 1, count);
+    const auto [first, last] = rowsDrawingWindow(times, count, window);
     extents.reserve(std::min<std::size_t>(last - first, static_cast<std::size_t>(width) + 2));
 
     bool gap = true;

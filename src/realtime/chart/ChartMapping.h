@@ -55,6 +55,15 @@ double samplingInterval(std::span<const double> times);
 // drawing a ramp the engine never made.
 double longestJoinedGap(double sampling);
 
+// The rows [first, last) that draw `window`: those inside it and one on either side, so that
+// the line runs on to the edges. `count` rows of `times` are taken.
+struct RowSpan {
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+RowSpan rowsDrawingWindow(std::span<const double> times, std::size_t count,
+                          const TimeWindow& window);
+
 // `values` holds NaN where a read failed; such a sample breaks the line, and so do more than
 // `longestGap` seconds between two rows. The samples just outside the window are kept so that
 // the line runs on to the edges.

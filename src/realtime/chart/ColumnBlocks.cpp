@@ -58,13 +58,7 @@ std::vector<ColumnExtent> thinToColumnsByBlocks(std::span<const double> times,
     if (count == 0 || !(width > 0.0)) {
         return extents;
     }
-    const auto timesEnd = times.begin() + static_cast<std::ptrdiff_t>(count);
-    std::size_t first = static_cast<std::size_t>(
-        std::lower_bound(times.begin(), timesEnd, window.start) - times.begin());
-    std::size_t last = static_cast<std::size_t>(
-        std::upper_bound(times.begin(), timesEnd, window.end) - times.begin());
-    first = first > 0 ? first - 1 : first;
-    last = std::min(last + 1, count);
+    const auto [first, last] = rowsDrawingWindow(times, count, window);
     extents.reserve(std::min<std::size_t>(last - first, static_cast<std::size_t>(width) + 2));
 
     const ColumnMap columnOf{window.start, window.length(), left, width};
