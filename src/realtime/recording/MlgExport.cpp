@@ -23,7 +23,7 @@ constexpr std::uint8_t kMarkerBlock = 1;
 constexpr double kTimestampTicksPerSecond = 100000.0;
 constexpr const char* kCategory = "Quillmark";
 // Rows a write takes at once.
-constexpr std::size_t kRowsPerWrite = 4096;
+constexpr long kRowsPerWrite = 4096;
 
 void putU8(QByteArray& out, std::uint8_t value) {
     out += static_cast<char>(value);
@@ -151,43 +151,99 @@ QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter) {
     return out;
 }
 
-MlgExportResult exportRecordingToMlg(const QString& recordingPath, const QString& mlgPath,
-                                     std::uint16_t version) {
-    MlgExportResult result;
-    const RecordingContents contents = readRecordingFile(recordingPath);
-    if (!contents.ok()) {
-        result.error = recordingProblemText(recordingPath, contents);
+namespace {
+
+// Writes the log while the recording streams by, so a day of fast polling never sits in
+// memory whole: the header when the first row comes, then each row's blocks.
+class MlgStreamWriter final : public RecordingLineParser {
+public:
+    MlgStreamWriter(QSaveFile& file, QString fileName, std::uint16_t version)
+        : file_(file), fileName_(std::move(fileName)), version_(version) {}
+
+    // The rows and markers written, or what went wrong.
+    MlgExportResult finish(const QString& recordingPath) {
+        finishLines();
+        MlgExportResult result;
+        if (!ok()) {
+            result.error = recordingProblemText(recordingPath, errorLine(), error());
+            return result;
+        }
+        flush();
+        if (writeError_.isEmpty() && !file_.commit()) {
+            writeError_ = file_.errorString();
+        }
+        result.error = writeError_;
+        result.rows = rows_;
+        result.markers = markers_;
         return result;
     }
-    QSaveFile file(mlgPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = file.errorString();
-        return result;
-    }
-    const RecordingRow& first = contents.rows.front();
-    const QString info = QStringLiteral("Quillmark recording %1\nCapture Date: %2")
-                             .arg(QFileInfo(recordingPath).fileName(), first.clock);
-    QByteArray chunk =
-        mlgFileHeader(QDateTime::fromString(first.clock, Qt::ISODateWithMs), info, version);
-    std::uint8_t counter = 0;
-    for (std::size_t i = 0; i < contents.rows.size(); ++i) {
-        const RecordingRow& row = contents.rows[i];
-        chunk += mlgRowBlocks(row, counter);
-        result.markers += row.marker ? 1 : 0;
-        if ((i + 1) % kRowsPerWrite == 0 || i + 1 == contents.rows.size()) {
-            if (file.write(chunk) != chunk.size()) {
-                result.error = file.errorString();
-                return result;
+
+private:
+    void takeRow(const RecordingLine& line) override {
+        if (!writeError_.isEmpty()) {
+            return;
+        }
+        const QString clock = QString::fromUtf8(line.clock);
+        if (rows_ == 0) {
+            const QString info =
+                QStringLiteral("Quillmark recording %1\nCapture Date: %2").arg(fileName_, clock);
+            chunk_ = mlgFileHeader(QDateTime::fromString(clock, Qt::ISODateWithMs), info, version_);
+        }
+        RecordingRow row;
+        row.seconds = line.seconds;
+        row.statusRaw = line.statusRaw;
+        for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
+            if (!std::isnan(line.values[i])) {
+                row.values[i] = line.values[i];
             }
-            chunk.clear();
+        }
+        if (line.markerNumber > 0) {
+            row.marker = RecordingMarker{line.markerNumber, QString::fromUtf8(line.markerText)};
+            ++markers_;
+        }
+        chunk_ += mlgRowBlocks(row, counter_);
+        if (++rows_ % kRowsPerWrite == 0) {
+            flush();
         }
     }
-    if (!file.commit()) {
+    // Nothing is kept: a file that turns out not to be a recording is never committed.
+    void dropRows() override {}
+
+    void flush() {
+        if (writeError_.isEmpty() && file_.write(chunk_) != chunk_.size()) {
+            writeError_ = file_.errorString();
+        }
+        chunk_.clear();
+    }
+
+    QSaveFile& file_;
+    const QString fileName_;
+    const std::uint16_t version_;
+    QByteArray chunk_;
+    std::uint8_t counter_ = 0;
+    long rows_ = 0;
+    int markers_ = 0;
+    QString writeError_;
+};
+
+}  // namespace
+
+MlgExportResult exportRecordingToMlg(const QString& recordingPath, const QString& mlgPath,
+                                     std::uint16_t version) {
+    QSaveFile file(mlgPath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        MlgExportResult result;
         result.error = file.errorString();
         return result;
     }
-    result.rows = static_cast<long>(contents.rows.size());
-    return result;
+    MlgStreamWriter writer(file, QFileInfo(recordingPath).fileName(), version);
+    const QString problem = readRecordingLines(recordingPath, writer);
+    if (!problem.isEmpty()) {
+        MlgExportResult result;
+        result.error = recordingProblemText(recordingPath, 0, problem);
+        return result;
+    }
+    return writer.finish(recordingPath);
 }
 
 }  // namespace quillmark
