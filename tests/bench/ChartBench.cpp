@@ -3,7 +3,7 @@
 #include "ChartScenes.h"
 #include "Median.h"
 #include "realtime/chart/ChartWidget.h"
-#include "realtime/recording/RecordingReader.h"
+#include "realtime/recording/RecordingColumns.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -34,11 +34,10 @@ void draw(ChartWidget& chart, QImage& image) {
 
 // An hour of the drive cycle at `perSecond` rows a second: the half-second rows with straight
 // lines between them, and each later run a little higher than the first.
-std::vector<RecordingRow> hourAt(int perSecond, int run) {
+RecordingColumns hourAt(int perSecond, int run) {
     const auto base = scenes::driveCycleRows(kHourRows + 1);
     const int between = perSecond / 2;
-    std::vector<RecordingRow> rows;
-    rows.reserve(static_cast<std::size_t>(kHourRows * between));
+    RecordingColumns rows;
     for (std::size_t i = 0; i + 1 < base.size(); ++i) {
         for (int k = 0; k < between; ++k) {
             const double share = static_cast<double>(k) / between;
@@ -53,7 +52,7 @@ std::vector<RecordingRow> hourAt(int perSecond, int run) {
                         static_cast<float>((*from + share * (*to - *from)) * (1.0 + 0.02 * run));
                 }
             }
-            rows.push_back(std::move(row));
+            rows.append(row);
         }
     }
     return rows;
@@ -72,11 +71,12 @@ private slots:
         for (int run = 0; run < 5; ++run) {
             QElapsedTimer timer;
             timer.start();
-            const RecordingContents contents = readRecordingFile(path);
+            RecordingColumnsContents contents = readRecordingColumns(path);
             QVERIFY(contents.ok());
             ChartWidget chart;
             chart.resize(kChartSize);
-            chart.showRecording(contents.rows);
+            chart.showRecording(
+                std::make_shared<const RecordingColumns>(std::move(contents.columns)));
             QImage image(kChartSize, QImage::Format_ARGB32_Premultiplied);
             draw(chart, image);
             times.push_back(timer.nsecsElapsed() / 1e6);
@@ -91,7 +91,8 @@ private slots:
     void zoomAndPanStep_repaint() {
         ChartWidget chart;
         chart.resize(kChartSize);
-        chart.showRecording(scenes::driveCycleRows(kHourRows));
+        chart.showRecording(
+            std::make_shared<const RecordingColumns>(columnsOf(scenes::driveCycleRows(kHourRows))));
         chart.setCursorRow(kHourRows / 3);
         QImage image(kChartSize, QImage::Format_ARGB32_Premultiplied);
         draw(chart, image);
@@ -123,7 +124,7 @@ private slots:
         QFETCH(int, perSecond);
         ChartWidget chart;
         chart.resize(kChartSize);
-        chart.showRecording(hourAt(perSecond, 0));
+        chart.showRecording(std::make_shared<const RecordingColumns>(hourAt(perSecond, 0)));
         std::vector<ChartOverlay> overlays;
         for (int run = 1; run <= 3; ++run) {
             overlays.push_back(

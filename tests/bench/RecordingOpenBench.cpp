@@ -1,15 +1,18 @@
 // Opening long recordings: a day at the polling period, and a file past the size the reader
 // used to refuse; exporting a day's recording; and a day at 40 samples a second into the
-// compact columns, with the time-at-cell table of it. Prints the times and the memory the rows
-// or columns take; fails only when a file the program wrote does not open, or a figure is far
-// past its target.
+// compact columns, with the time-at-cell table and the chart of it, zoomed and panned. Prints
+// the times and the memory the rows or columns take; fails only when a file the program wrote
+// does not open, or a figure is far past its target.
+#include "Median.h"
 #include "realtime/cells/TimeAtCellGrid.h"
+#include "realtime/chart/ChartWidget.h"
 #include "realtime/recording/MlgExport.h"
 #include "realtime/recording/RecordingColumns.h"
 #include "realtime/recording/RecordingFormat.h"
 #include "realtime/recording/RecordingReader.h"
 #include "realtime/recording/TickRows.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <ctime>
@@ -17,6 +20,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -218,6 +223,45 @@ private slots:
         QVERIFY2(opened < 10 * openTarget, "opening: far past the target");
         QVERIFY2(residentPerCell < 32.0 && heldPerCell < 16.0, "memory: past the target");
         QVERIFY2(built < 10 * tableTarget, "time-at-cell table: far past the target");
+
+        // The same columns on the chart, as File, Open Recording shows them: its lanes summed
+        // up, the whole run drawn, then zoomed in step by step to seconds and panned at each.
+        timer.restart();
+        ChartWidget chart;
+        chart.resize(1280, 800);
+        chart.showRecording(std::make_shared<const RecordingColumns>(std::move(contents.columns)));
+        const double summed = double(timer.nsecsElapsed()) / 1e9;
+        QImage image(chart.size(), QImage::Format_ARGB32_Premultiplied);
+        auto draw = [&] {
+            QPainter painter(&image);
+            chart.render(&painter);
+        };
+        draw();
+        const double charted = double(timer.nsecsElapsed()) / 1e9;
+        const long withChart = residentKb();
+        chart.setCursorRow(chart.series().size() / 3);
+        std::vector<double> steps;
+        for (int i = 0; i < 40; ++i) {
+            timer.restart();
+            if (i % 2 == 0) {
+                chart.zoomBy(1.5);
+            } else {
+                chart.panBy(i % 4 == 1 ? 0.25 : -0.2);
+            }
+            draw();
+            steps.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        const double slowest = *std::max_element(steps.begin(), steps.end());
+        qInfo(
+            "on the chart: %.2f s more to sum up its lanes and %.2f s to draw it (%.2f s from "
+            "the file in all, target %.1f s), %.2f bytes per sample per quantity resident with "
+            "the chart; zoom or pan step down to %.0f s shown: median %.2f ms, slowest %.2f ms "
+            "(target 16 ms)",
+            summed, charted - summed, opened + charted, openTarget,
+            double(withChart - before) * 1024.0 / cells, chart.window().length(),
+            quillmark::test::median(steps), slowest);
+        QVERIFY2(opened + charted < 10 * openTarget, "chart: far past the target");
+        QVERIFY2(quillmark::test::median(steps) < 3 * 16.0, "zoom and pan: far past the target");
     }
 
     // The export runs beside the window; its time is how long the user waits for the box.
@@ -237,5 +281,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(RecordingOpenBench)
+QTEST_MAIN(RecordingOpenBench)
 #include "RecordingOpenBench.moc"

@@ -163,9 +163,9 @@ private slots:
         QTest::keyClick(h.window.findChild<MarkerTextBox*>(), Qt::Key_Escape);
         QVERIFY(h.waitForTicks(2));
         // The live chart flags both as they happen.
-        const auto& flags = h.recordings.liveChart()->chart()->series().markers();
+        const auto flags = h.recordings.liveChart()->chart()->series().markers();
         QCOMPARE(flags.size(), std::size_t{2});
-        QCOMPARE(flags.back().label, QStringLiteral("2"));
+        QCOMPARE(flags.back().marker, (RecordingMarker{2, QString()}));
         h.action("mnuRecording")->trigger();
         QVERIFY(!h.action("mnuAddMarker")->isVisible());
         // A tick opens with the status read: one row for each.

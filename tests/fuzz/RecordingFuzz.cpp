@@ -3,6 +3,7 @@
 // line, and on every value of a good file.
 #include "FuzzRequire.h"
 #include "realtime/recording/RecordingColumns.h"
+#include "realtime/recording/RecordingFiles.h"
 #include "realtime/recording/RecordingReader.h"
 
 #include <QFile>
@@ -36,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < rows.rows.size(); ++i) {
         const RecordingRow& row = rows.rows[i];
         require(columns.columns.times()[i] == row.seconds);
+        require(columns.columns.clock(i) == row.clock);
         require(columns.columns.status(i).raw == row.statusRaw);
         require(columns.columns.status(i).text == row.status);
         for (const Quantity quantity : kRecordedValues) {
@@ -49,5 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     require(markersSeen == columns.columns.markers().size());
+    require(!rows.ok() || recordedModel(rows.rows, path) == columns.model);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "realtime/chart/RunAlignment.h"
 #include "realtime/gauges/RealTimePanelWidget.h"
 #include "realtime/playback/PlaybackDriver.h"
+#include "realtime/recording/RecordingColumns.h"
 #include "realtime/recording/RecordingReader.h"
 
 #include <QApplication>
@@ -23,17 +24,18 @@ using namespace quillmark;
 const QString kModel = QStringLiteral("Corvane II VR");
 
 // The rows as the program would read them back from the file.
-std::optional<std::vector<RecordingRow>> throughFile(const QString& path,
-                                                     const std::vector<RecordingRow>& rows) {
+std::shared_ptr<const RecordingColumns> throughFile(const QString& path,
+                                                    const std::vector<RecordingRow>& rows) {
     if (!scenes::writeRecording(path, rows)) {
-        return std::nullopt;
+        return nullptr;
     }
-    const RecordingContents contents = readRecordingFile(path);
+    RecordingColumnsContents contents = readRecordingColumns(path);
     if (!contents.ok()) {
-        QTextStream(stderr) << recordingProblemText(path, contents) << '\n';
-        return std::nullopt;
+        QTextStream(stderr) << recordingProblemText(path, contents.errorLine, contents.error)
+                            << '\n';
+        return nullptr;
     }
-    return contents.rows;
+    return std::make_shared<const RecordingColumns>(std::move(contents.columns));
 }
 
 bool save(QWidget& window, const QString& out) {
@@ -71,8 +73,8 @@ int main(int argc, char* argv[]) {
     window.setWindowTitle(QStringLiteral("Chart - %1").arg(QFileInfo(path).fileName()));
     window.resize(1100, 720);
     window.chart()->setSpeedRedFrom(modelTraits(kModel).speedRedFromRpm());
-    window.chart()->showRecording(*hour);
-    PlaybackDriver driver(*hour, panel);
+    window.chart()->showRecording(hour);
+    PlaybackDriver driver(hour, panel);
     window.attachPlayback(&driver);
     window.chart()->setWindow(TimeWindow{0.0, 120.0});
     driver.seek(27);  // on the way up to the limiter
@@ -87,7 +89,7 @@ int main(int argc, char* argv[]) {
     ChartWindow long_;
     long_.resize(1100, 720);
     long_.chart()->setSpeedRedFrom(modelTraits(kModel).speedRedFromRpm());
-    long_.chart()->showRecording(*gap);
+    long_.chart()->showRecording(gap);
     saved = save(long_, beside("-long")) && saved;
     long_.chart()->setWindow(TimeWindow{3540.0, 3900.0});
     long_.chart()->setCursorRow(7400);
@@ -139,12 +141,12 @@ int main(int argc, char* argv[]) {
     compared.resize(1100, 760);
     compared.setWindowTitle(QStringLiteral("Chart - quillmark_Corvane_II_VR_20261207_093000.csv"));
     compared.chart()->setSpeedRedFrom(modelTraits(kModel).speedRedFromRpm());
-    compared.chart()->showRecording(*firstRun);
-    PlaybackDriver comparedDriver(*firstRun, panel);
+    compared.chart()->showRecording(firstRun);
+    PlaybackDriver comparedDriver(firstRun, panel);
     compared.attachPlayback(&comparedDriver);
     compared.showComparison(
         QStringLiteral("quillmark_Corvane_II_VR_20261207_093000.csv"),
-        {makeOverlay(*secondRun, *offset,
+        {makeOverlay(RecordingColumns(*secondRun), *offset,
                      QStringLiteral("quillmark_Corvane_II_VR_20261208_101500.csv"))},
         alignmentText(atHill));
     compared.chart()->setWindow(TimeWindow{120.0, 240.0});

@@ -16,6 +16,9 @@ constexpr int kLiveRebuildMs = 1000;
 }  // namespace
 
 TimeAtCellWindow::TimeAtCellWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    auto live = std::make_shared<RecordingColumns>();
+    liveColumns_ = live.get();
+    columns_ = std::move(live);
     setObjectName(QStringLiteral("frmTimeAtCell"));
     setWindowTitle(QString::fromLatin1(kTimeAtCellTitle));
     resize(900, 560);
@@ -55,14 +58,18 @@ TimeAtCellWindow::TimeAtCellWindow(QWidget* parent) : QWidget(parent, Qt::Window
     rebuild();
 }
 
-void TimeAtCellWindow::showRecording(RecordingColumns columns) {
-    columns_ = std::move(columns);
+void TimeAtCellWindow::showRecording(std::shared_ptr<const RecordingColumns> recording) {
+    columns_ = recording ? std::move(recording) : std::make_shared<RecordingColumns>();
+    liveColumns_ = nullptr;
     table_->choose(std::nullopt);
     rebuild();
 }
 
 void TimeAtCellWindow::appendLive(const RecordingRow& row) {
-    columns_.append(row);
+    if (liveColumns_ == nullptr) {
+        return;  // a recording's table takes no live rows
+    }
+    liveColumns_->append(row);
     if (!liveRebuild_->isActive()) {
         liveRebuild_->start();
     }
@@ -70,14 +77,14 @@ void TimeAtCellWindow::appendLive(const RecordingRow& row) {
 
 void TimeAtCellWindow::rebuild() {
     const auto averaged = static_cast<Quantity>(quantity_->currentData().toInt());
-    table_->showGrid(TimeAtCellGrid(columns_, averaged));
+    table_->showGrid(TimeAtCellGrid(*columns_, averaged));
     const TimeAtCellGrid& grid = table_->grid();
-    if (columns_.empty()) {
+    if (columns_->empty()) {
         counted_->setText(QStringLiteral("Waiting for the first update of the panel"));
     } else {
         counted_->setText(QStringLiteral("%1 counted from %2 rows, one every %3 s")
                               .arg(cellTimeText(grid.countedSeconds()))
-                              .arg(columns_.size())
+                              .arg(columns_->size())
                               .arg(grid.sampling(), 0, 'g', 3));
     }
     // Live, the chosen cell gains samples.
@@ -88,7 +95,7 @@ void TimeAtCellWindow::rebuild() {
 
 void TimeAtCellWindow::tellHighlights() {
     const auto chosen = table_->chosen();
-    emit highlightsChanged(chosen ? table_->grid().spansOf(columns_, *chosen)
+    emit highlightsChanged(chosen ? table_->grid().spansOf(*columns_, *chosen)
                                   : std::vector<TimeWindow>{});
 }
 

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QComboBox;
@@ -24,13 +25,14 @@ class TimeAtCellWindow final : public QWidget {
 public:
     explicit TimeAtCellWindow(QWidget* parent = nullptr);
 
-    void showRecording(RecordingColumns columns);
+    // A recording shared with the chart and playback that show it.
+    void showRecording(std::shared_ptr<const RecordingColumns> recording);
     // A live row; the grid follows at most once a second, which is all a reader can take in.
     void appendLive(const RecordingRow& row);
 
     TimeAtCellWidget* table() const { return table_; }
     QComboBox* quantityChooser() const { return quantity_; }
-    const RecordingColumns& columns() const { return columns_; }
+    const RecordingColumns& columns() const { return *columns_; }
 
 signals:
     // The stretches of time of the chosen cell's samples, in the rows' own seconds; none when
@@ -45,7 +47,9 @@ private:
     QComboBox* quantity_ = nullptr;
     QLabel* counted_ = nullptr;
     QTimer* liveRebuild_ = nullptr;
-    RecordingColumns columns_;
+    std::shared_ptr<const RecordingColumns> columns_;
+    // Live, the same columns, which the window fills itself.
+    RecordingColumns* liveColumns_ = nullptr;
 };
 
 }  // namespace quillmark

@@ -46,8 +46,9 @@ struct ColumnExtent {
 // The polling interval, used while there are too few rows to tell.
 inline constexpr double kDefaultSampling = 0.5;
 
-// The time between rows as they were sampled: the median gap, so that stalls and a closed
-// panel do not count, or kDefaultSampling with fewer than two rows.
+// The time between rows as they were sampled: the median gap (of a long run, of evenly spread
+// gaps), so that stalls and a closed panel do not count, or kDefaultSampling with fewer than
+// two rows.
 double samplingInterval(std::span<const double> times);
 
 // The longest time between two rows that the line still joins. A late tick or one missed

@@ -6,17 +6,16 @@
 
 namespace quillmark {
 
-ChartOverlay makeOverlay(std::span<const RecordingRow> rows, double offset, QString name) {
+ChartOverlay makeOverlay(RecordingColumns run, double offset, QString name) {
     ChartOverlay overlay;
     overlay.name = std::move(name);
     overlay.offset = offset;
-    for (const RecordingRow& row : rows) {
-        overlay.series.append(row, row.seconds + offset);
-    }
+    overlay.series = std::move(run);
+    overlay.series.shiftTimes(offset);
     overlay.longestGap = longestJoinedGap(samplingInterval(overlay.series.times()));
+    const BlockJoins joins = blockJoins(overlay.series.times(), overlay.longestGap);
     for (std::size_t lane = 0; lane < overlay.blocks.size(); ++lane) {
-        overlay.blocks[lane] =
-            summariseBlocks(overlay.series.times(), overlay.series.lane(lane), overlay.longestGap);
+        overlay.blocks[lane] = summariseBlocks(overlay.series.lane(lane), joins);
     }
     return overlay;
 }

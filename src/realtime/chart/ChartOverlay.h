@@ -2,8 +2,8 @@
 // moved by its alignment offset, and what the cursor reads from it.
 #pragma once
 
-#include "realtime/chart/ChartSeries.h"
 #include "realtime/chart/ColumnBlocks.h"
+#include "realtime/recording/RecordingColumns.h"
 
 #include <QString>
 
@@ -18,15 +18,15 @@ namespace quillmark {
 inline constexpr std::size_t kMostComparedRuns = 3;
 
 struct ChartOverlay {
-    QString name;         // the file's name, for the legend
-    double offset = 0.0;  // seconds added to the run's own times
-    ChartSeries series;   // the run's rows at their moved times
+    QString name;             // the file's name, for the legend
+    double offset = 0.0;      // seconds added to the run's own times
+    RecordingColumns series;  // the run's rows at their moved times
     double longestGap = 0.0;
     // Each lane in blocks, so that four runs of an hour at many rows a second thin in time.
-    std::array<std::vector<SampleBlock>, kRecordedValues.size()> blocks;
+    std::array<LaneBlocks, kRecordedValues.size()> blocks;
 };
 
-ChartOverlay makeOverlay(std::span<const RecordingRow> rows, double offset, QString name);
+ChartOverlay makeOverlay(RecordingColumns run, double offset, QString name);
 
 // A lane of the run thinned to the pixel columns of the plot, as thinToColumns does.
 std::vector<ColumnExtent> thinOverlayLane(const ChartOverlay& overlay, std::size_t lane,

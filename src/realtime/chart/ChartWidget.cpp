@@ -2,6 +2,7 @@
 
 #include "realtime/ModelTraits.h"
 #include "realtime/gauges/GaugeTables.h"
+#include "realtime/recording/RecordingFormat.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -87,7 +88,8 @@ QColor runColour(std::size_t run) {
     return run == 0 ? kTrace : QColor(kRunColours[(run - 1) % kRunColours.size()]);
 }
 
-ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
+ChartWidget::ChartWidget(QWidget* parent)
+    : QWidget(parent), series_(std::make_shared<RecordingColumns>()) {
     widenRanges(0);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -95,7 +97,8 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void ChartWidget::clear() {
-    series_.clear();
+    series_ = std::make_shared<RecordingColumns>();
+    liveSeries_ = nullptr;
     blocks_ = {};
     overlays_.clear();
     widenRanges(0);
@@ -105,18 +108,17 @@ void ChartWidget::clear() {
     update();
 }
 
-void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
+void ChartWidget::showRecording(std::shared_ptr<const RecordingColumns> recording) {
     live_ = false;
-    series_.clear();
+    series_ = recording ? std::move(recording) : std::make_shared<RecordingColumns>();
+    liveSeries_ = nullptr;
     overlays_.clear();
-    for (const auto& row : rows) {
-        series_.append(row, row.seconds);
+    longestGap_ = longestJoinedGap(samplingInterval(series_->times()));
+    const BlockJoins joins = blockJoins(series_->times(), longestGap_);
+    for (std::size_t lane = 0; lane < blocks_.size(); ++lane) {
+        blocks_[lane] = summariseBlocks(series_->lane(lane), joins);
     }
     widenRanges(0);
-    longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
-    for (std::size_t lane = 0; lane < blocks_.size(); ++lane) {
-        blocks_[lane] = summariseBlocks(series_.times(), series_.lane(lane), longestGap_);
-    }
     window_ = limits();
     cursorRow_.reset();
     highlights_.clear();
@@ -124,8 +126,10 @@ void ChartWidget::showRecording(const std::vector<RecordingRow>& rows) {
 }
 
 void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
-    if (!live_ || series_.empty()) {
-        series_.clear();
+    if (!live_ || liveSeries_ == nullptr || series_->empty()) {
+        auto fresh = std::make_shared<RecordingColumns>();
+        liveSeries_ = fresh.get();
+        series_ = std::move(fresh);
         blocks_ = {};
         overlays_.clear();
         cursorRow_.reset();
@@ -134,13 +138,15 @@ void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
         widenRanges(0);
     }
     const double at = seconds - liveOrigin_;
-    series_.append(row, at);
-    widenRanges(series_.size() - 1);
-    const std::size_t dropped = series_.dropBefore(at - kLiveChartSeconds);
+    RecordingRow placed = row;
+    placed.seconds = at;
+    liveSeries_->append(placed);
+    widenRanges(series_->size() - 1);
+    const std::size_t dropped = liveSeries_->dropBefore(at - kLiveChartSeconds);
     if (cursorRow_) {
         cursorRow_ = *cursorRow_ >= dropped ? std::optional(*cursorRow_ - dropped) : std::nullopt;
     }
-    longestGap_ = longestJoinedGap(samplingInterval(series_.times()));
+    longestGap_ = longestJoinedGap(samplingInterval(series_->times()));
     window_ = {std::max(0.0, at - kLiveChartSeconds), std::max(kLiveChartSeconds, at)};
     update();
 }
@@ -161,11 +167,11 @@ void ChartWidget::setWindow(const TimeWindow& window) {
 }
 
 void ChartWidget::setCursorRow(std::size_t row) {
-    if (row >= series_.size()) {
+    if (row >= series_->size()) {
         return;
     }
     cursorRow_ = row;
-    const double at = series_.times()[row];
+    const double at = series_->times()[row];
     if (at < window_.start || at > window_.end) {
         window_ = panWindow(window_, at - (window_.start + window_.end) / 2.0, limits());
     }
@@ -173,16 +179,16 @@ void ChartWidget::setCursorRow(std::size_t row) {
 }
 
 TimeWindow ChartWidget::limits() const {
-    if (series_.empty()) {
+    if (series_->empty()) {
         return {0.0, kLiveChartSeconds};
     }
-    const double start = series_.times().front();
-    return {start, std::max(series_.times().back(), start + kShortestWindow)};
+    const double start = series_->times().front();
+    return {start, std::max(series_->times().back(), start + kShortestWindow)};
 }
 
 void ChartWidget::zoomBy(double factor) {
     const double anchor =
-        cursorRow_ ? series_.times()[*cursorRow_] : (window_.start + window_.end) / 2;
+        cursorRow_ ? series_->times()[*cursorRow_] : (window_.start + window_.end) / 2;
     window_ = zoomWindow(window_, factor, anchor, limits(), kShortestWindow);
     update();
 }
@@ -212,18 +218,31 @@ void ChartWidget::widenRanges(std::size_t fromRow) {
         if (fromRow == 0) {
             range = {kLanes[lane].low(), kLanes[lane].high()};
         }
-        auto widen = [&range](const std::vector<float>& values, std::size_t from) {
+        auto widenTo = [&range](float low, float high) {
+            if (low <= high) {  // a block with no reading has neither
+                range.low = std::min(range.low, static_cast<double>(low));
+                range.high = std::max(range.high, static_cast<double>(high));
+            }
+        };
+        // A whole run by its long blocks, which hold every reading's extremes.
+        auto widen = [&](std::span<const float> values, const LaneBlocks& summary,
+                         std::size_t from) {
+            if (from == 0 && !summary.longBlocks.empty()) {
+                for (const SampleBlock& block : summary.longBlocks) {
+                    widenTo(block.low, block.high);
+                }
+                return;
+            }
             for (std::size_t i = from; i < values.size(); ++i) {
                 if (!std::isnan(values[i])) {
-                    range.low = std::min(range.low, static_cast<double>(values[i]));
-                    range.high = std::max(range.high, static_cast<double>(values[i]));
+                    widenTo(values[i], values[i]);
                 }
             }
         };
-        widen(series_.lane(lane), fromRow);
+        widen(series_->lane(lane), blocks_[lane], fromRow);
         if (fromRow == 0) {
             for (const ChartOverlay& overlay : overlays_) {
-                widen(overlay.series.lane(lane), 0);
+                widen(overlay.series.lane(lane), overlay.blocks[lane], 0);
             }
         }
     }
@@ -285,22 +304,23 @@ void ChartWidget::paintEvent(QPaintEvent*) {
 }
 
 void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
-    const auto& times = series_.times();
+    const auto times = series_->times();
     const QFontMetricsF metrics(painter.font());
     const double flagHeight = metrics.height() + 2.0;
     const double right = p.left + p.width;
     // Flags that would cover one another go down a row, up to three rows.
     std::array<double, 3> freeFrom{};
     freeFrom.fill(p.left - 1.0);
-    for (const ChartMarker& marker : series_.markers()) {
+    for (const ColumnsMarker& marker : series_->markers()) {
         const double at = times[marker.row];
         if (at < window_.start || at > window_.end) {
             continue;
         }
+        const QString label = markerCellText(marker.marker);
         const double x = timeToPixel(at, window_, p.left, p.width);
         painter.setPen(QPen(kMarker, 1.0, Qt::DashLine));
         painter.drawLine(QPointF(x, p.top), QPointF(x, p.axisTop));
-        const double textWidth = metrics.horizontalAdvance(marker.label) + 6.0;
+        const double textWidth = metrics.horizontalAdvance(label) + 6.0;
         std::size_t level = 0;
         while (level + 1 < freeFrom.size() && x < freeFrom[level]) {
             ++level;
@@ -311,13 +331,14 @@ void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
                           flagHeight);
         painter.fillRect(flag, kMarker);
         painter.setPen(kBackground);
-        painter.drawText(flag, Qt::AlignCenter, marker.label);
+        painter.drawText(flag, Qt::AlignCenter, label);
         freeFrom[level] = flag.right() + 2.0;
     }
 }
 
 bool ChartWidget::jumpToMarker(bool forward) {
-    const auto row = forward ? series_.nextMarker(cursorRow_) : series_.previousMarker(cursorRow_);
+    const auto row =
+        forward ? series_->nextMarker(cursorRow_) : series_->previousMarker(cursorRow_);
     if (!row) {
         return false;
     }
@@ -407,8 +428,8 @@ void ChartWidget::paintValueScale(QPainter& painter, const Plot& p, std::size_t 
 }
 
 void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane) const {
-    const auto& times = series_.times();
-    const auto& values = series_.lane(lane);
+    const auto times = series_->times();
+    const auto values = series_->lane(lane);
     // Without blocks (live) every row is looked at; the result is the same.
     paintLine(
         painter, p, lane,
@@ -443,7 +464,7 @@ void ChartWidget::paintLine(QPainter& painter, const Plot& p, std::size_t lane,
 }
 
 void ChartWidget::paintReadouts(QPainter& painter, const Plot& p) const {
-    if (!cursorRow_ || *cursorRow_ >= series_.size()) {
+    if (!cursorRow_ || *cursorRow_ >= series_->size()) {
         return;
     }
     QFont bold = painter.font();
@@ -452,7 +473,7 @@ void ChartWidget::paintReadouts(QPainter& painter, const Plot& p) const {
     painter.setPen(kCursor);
     const QFontMetricsF metrics(bold);
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
-        const float value = series_.lane(lane)[*cursorRow_];
+        const float value = series_->lane(lane)[*cursorRow_];
         const QRectF area = laneArea(p, lane);
         painter.drawText(QPointF(4.0, area.center().y() + metrics.height() - 2.0),
                          std::isnan(value) ? QStringLiteral("no reading")
@@ -461,7 +482,7 @@ void ChartWidget::paintReadouts(QPainter& painter, const Plot& p) const {
     const QRectF status(4.0, p.statusTop + metrics.height() + 2.0, kLabelWidth - 8.0,
                         p.statusHeight - metrics.height() - 2.0);
     painter.drawText(status, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     series_.status(*cursorRow_));
+                     series_->status(*cursorRow_).text);
     painter.setFont(font());
 }
 
@@ -472,7 +493,7 @@ void ChartWidget::paintOverlayTraces(QPainter& painter, const Plot& p) const {
         // The run's markers as lines in its colour over the value lanes; the first run's
         // flags below say which is which.
         painter.setPen(QPen(runColour(run + 1), 1.0, Qt::DotLine));
-        for (const ChartMarker& marker : overlay.series.markers()) {
+        for (const ColumnsMarker& marker : overlay.series.markers()) {
             const double at = overlay.series.times()[marker.row];
             if (at >= window_.start && at <= window_.end) {
                 const double x = timeToPixel(at, window_, p.left, p.width);
@@ -487,10 +508,10 @@ void ChartWidget::paintOverlayTraces(QPainter& painter, const Plot& p) const {
 }
 
 void ChartWidget::paintComparisonReadouts(QPainter& painter, const Plot& p) const {
-    if (overlays_.empty() || !cursorRow_ || *cursorRow_ >= series_.size()) {
+    if (overlays_.empty() || !cursorRow_ || *cursorRow_ >= series_->size()) {
         return;
     }
-    const double at = series_.times()[*cursorRow_];
+    const double at = series_->times()[*cursorRow_];
     const double x = timeToPixel(at, window_, p.left, p.width);
     if (x < p.left || x > p.left + p.width) {
         return;
@@ -504,7 +525,7 @@ void ChartWidget::paintComparisonReadouts(QPainter& painter, const Plot& p) cons
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
         const LaneSpec& design = kLanes[lane];
         const QString unit = QString::fromLatin1(design.unit);
-        const float first = series_.lane(lane)[*cursorRow_];
+        const float first = series_->lane(lane)[*cursorRow_];
         std::vector<std::pair<QString, QColor>> parts;
         parts.emplace_back(
             std::isnan(first)
@@ -547,28 +568,38 @@ void ChartWidget::paintComparisonReadouts(QPainter& painter, const Plot& p) cons
 }
 
 void ChartWidget::paintStatusLane(QPainter& painter, const Plot& p) const {
-    if (series_.empty()) {
+    if (series_->empty()) {
+        return;
+    }
+    const auto times = series_->times();
+    const auto changes = series_->statusChanges();
+    std::size_t row = sampleAtOrBefore(times, window_.start);
+    if (times[row] > window_.end) {
         return;
     }
     painter.setClipRect(QRectF(p.left, p.statusTop, p.width, p.statusHeight));
-    const auto& times = series_.times();
-    std::size_t i = sampleAtOrBefore(times, window_.start);
     double freeFrom = p.left - 1.0;
     const QFontMetricsF metrics(painter.font());
-    const QString* shown = nullptr;
-    for (; i < times.size() && times[i] <= window_.end; ++i) {
-        if (shown != nullptr && series_.status(i) == *shown) {
-            continue;
-        }
-        shown = &series_.status(i);
-        const double x = std::max(p.left, timeToPixel(times[i], window_, p.left, p.width));
+    // The row at the window's start, then each row where the status changes; of the changes
+    // that fall in one pixel column only the first is drawn, so a day of them costs no more
+    // than the plot is wide.
+    for (auto change = std::upper_bound(changes.begin(), changes.end(), row);;) {
+        const QString& shown = series_->status(row).text;
+        const double x = std::max(p.left, timeToPixel(times[row], window_, p.left, p.width));
         painter.setPen(kLaneLine);
         painter.drawLine(QPointF(x, p.statusTop), QPointF(x, p.statusTop + p.statusHeight));
         if (x >= freeFrom) {
             painter.setPen(kText);
-            painter.drawText(QPointF(x + 3.0, p.statusTop + metrics.ascent() + 2.0), *shown);
-            freeFrom = x + metrics.horizontalAdvance(*shown) + 8.0;
+            painter.drawText(QPointF(x + 3.0, p.statusTop + metrics.ascent() + 2.0), shown);
+            freeFrom = x + metrics.horizontalAdvance(shown) + 8.0;
         }
+        const double nextColumn = pixelToTime(std::floor(x) + 1.0, window_, p.left, p.width);
+        change = std::partition_point(change, changes.end(),
+                                      [&](std::size_t next) { return times[next] < nextColumn; });
+        if (change == changes.end() || times[*change] > window_.end) {
+            break;
+        }
+        row = *change++;
     }
     painter.setClipping(false);
 }
@@ -595,17 +626,17 @@ void ChartWidget::paintTimeAxis(QPainter& painter, const Plot& p) const {
 }
 
 void ChartWidget::paintCursor(QPainter& painter, const Plot& p) const {
-    if (!cursorRow_ || *cursorRow_ >= series_.size()) {
+    if (!cursorRow_ || *cursorRow_ >= series_->size()) {
         return;
     }
-    const double x = timeToPixel(series_.times()[*cursorRow_], window_, p.left, p.width);
+    const double x = timeToPixel(series_->times()[*cursorRow_], window_, p.left, p.width);
     if (x < p.left || x > p.left + p.width) {
         return;
     }
     painter.setPen(QPen(kCursor, 1.0));
     painter.drawLine(QPointF(x, p.top), QPointF(x, p.axisTop));
     const QString when = QStringLiteral("%1  %2").arg(
-        series_.clock(*cursorRow_), elapsedClockText(series_.times()[*cursorRow_]));
+        series_->clock(*cursorRow_), elapsedClockText(series_->times()[*cursorRow_]));
     const QFontMetricsF metrics(painter.font());
     const double textWidth = metrics.horizontalAdvance(when) + 8.0;
     const double boxLeft = x + textWidth + 4.0 > p.left + p.width ? x - textWidth - 4.0 : x + 4.0;
@@ -645,12 +676,12 @@ void ChartWidget::paintHighlights(QPainter& painter, const Plot& p) const {
 }
 
 void ChartWidget::placeCursorAt(double x) {
-    if (series_.empty()) {
+    if (series_->empty()) {
         return;
     }
     const Plot p = plot();
     const double at = pixelToTime(x, window_, p.left, p.width);
-    const auto& times = series_.times();
+    const auto times = series_->times();
     std::size_t row = sampleAtOrBefore(times, at);
     // The nearer of the two rows around the pointer.
     if (row + 1 < times.size() && std::abs(times[row + 1] - at) < std::abs(times[row] - at)) {

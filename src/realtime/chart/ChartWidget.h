@@ -5,14 +5,14 @@
 
 #include "realtime/chart/ChartMapping.h"
 #include "realtime/chart/ChartOverlay.h"
-#include "realtime/chart/ChartSeries.h"
+#include "realtime/recording/RecordingColumns.h"
 
 #include <QColor>
 #include <QPixmap>
 #include <QWidget>
 
 #include <array>
-
+#include <memory>
 #include <optional>
 
 namespace quillmark {
@@ -27,8 +27,9 @@ class ChartWidget final : public QWidget {
 public:
     explicit ChartWidget(QWidget* parent = nullptr);
 
-    // Shows a whole recording; times are the recording's own seconds.
-    void showRecording(const std::vector<RecordingRow>& rows);
+    // Shows a whole recording, shared with whoever else reads it (playback, the time-at-cell
+    // table); times are the recording's own seconds.
+    void showRecording(std::shared_ptr<const RecordingColumns> recording);
     // Live: each tick's row as it arrives; `seconds` on any clock that only moves forward.
     void appendLive(const RecordingRow& row, double seconds);
     void clear();
@@ -37,7 +38,7 @@ public:
     void setSpeedRedFrom(double rpm);
     double speedRedFrom() const { return speedRedFrom_; }
 
-    const ChartSeries& series() const { return series_; }
+    const RecordingColumns& series() const { return *series_; }
     TimeWindow window() const { return window_; }
     void setWindow(const TimeWindow& window);
     // The row under the cursor, as an index into series(): live, it moves down as rows are
@@ -119,10 +120,12 @@ private:
     void paintMarkers(QPainter& painter, const Plot& plot) const;
     void placeCursorAt(double x);
 
-    ChartSeries series_;
+    std::shared_ptr<const RecordingColumns> series_;
+    // Live, the same columns, which the chart itself fills and trims.
+    RecordingColumns* liveSeries_ = nullptr;
     // A recording's lanes in blocks, so that an hour of many rows a second thins in time; the
     // live chart's five minutes thin row by row.
-    std::array<std::vector<SampleBlock>, kRecordedValues.size()> blocks_;
+    std::array<LaneBlocks, kRecordedValues.size()> blocks_;
     std::vector<ChartOverlay> overlays_;
     std::array<LaneRange, kRecordedValues.size()> ranges_{};
     QPixmap staticLayer_;

@@ -27,32 +27,75 @@ struct ColumnMap {
 
 }  // namespace
 
-std::vector<SampleBlock> summariseBlocks(std::span<const double> times,
-                                         std::span<const float> values, double longestGap) {
-    const std::size_t count = std::min(times.size(), values.size());
-    std::vector<SampleBlock> blocks;
-    blocks.reserve(count / kRowsPerBlock + 1);
-    for (std::size_t from = 0; from < count; from += kRowsPerBlock) {
-        const std::size_t to = std::min(count, from + kRowsPerBlock);
-        SampleBlock block{values[from], values[to - 1], values[from], values[from],
-                          to - from == kRowsPerBlock};
-        for (std::size_t i = from; i < to && block.whole; ++i) {
-            if (std::isnan(values[i]) || (i > from && times[i] - times[i - 1] > longestGap)) {
-                block.whole = false;
-            }
-            block.low = std::min(block.low, values[i]);
-            block.high = std::max(block.high, values[i]);
+BlockJoins blockJoins(std::span<const double> times, double longestGap) {
+    BlockJoins joins;
+    joins.blocks.reserve(times.size() / kRowsPerBlock + 1);
+    for (std::size_t from = 0; from < times.size(); from += kRowsPerBlock) {
+        const std::size_t to = std::min(times.size(), from + kRowsPerBlock);
+        bool joined = to - from == kRowsPerBlock;
+        for (std::size_t i = from + 1; i < to && joined; ++i) {
+            joined = times[i] - times[i - 1] <= longestGap;
         }
-        blocks.push_back(block);
+        joins.blocks.push_back(joined);
     }
-    return blocks;
+    // A long block also needs the line to run on from each of its blocks to the next.
+    constexpr std::size_t kBlocksPerLong = kRowsPerLongBlock / kRowsPerBlock;
+    for (std::size_t from = 0; from < joins.blocks.size(); from += kBlocksPerLong) {
+        const std::size_t to = std::min(joins.blocks.size(), from + kBlocksPerLong);
+        bool joined = to - from == kBlocksPerLong;
+        for (std::size_t b = from; b < to && joined; ++b) {
+            const std::size_t row = b * kRowsPerBlock;
+            joined = joins.blocks[b] && (b == from || times[row] - times[row - 1] <= longestGap);
+        }
+        joins.longBlocks.push_back(joined);
+    }
+    return joins;
+}
+
+LaneBlocks summariseBlocks(std::span<const float> values, const BlockJoins& joins) {
+    LaneBlocks lane;
+    lane.blocks.reserve(joins.blocks.size());
+    for (std::size_t b = 0; b < joins.blocks.size(); ++b) {
+        const std::size_t from = b * kRowsPerBlock;
+        const std::size_t to = std::min(values.size(), from + kRowsPerBlock);
+        SampleBlock block{values[from], values[to - 1], kNoLow, kNoHigh, joins.blocks[b]};
+        for (std::size_t i = from; i < to; ++i) {
+            if (std::isnan(values[i])) {
+                block.whole = false;
+            } else {
+                block.low = std::min(block.low, values[i]);
+                block.high = std::max(block.high, values[i]);
+            }
+        }
+        lane.blocks.push_back(block);
+    }
+    constexpr std::size_t kBlocksPerLong = kRowsPerLongBlock / kRowsPerBlock;
+    lane.longBlocks.reserve(joins.longBlocks.size());
+    for (std::size_t from = 0; from < lane.blocks.size(); from += kBlocksPerLong) {
+        const std::size_t to = std::min(lane.blocks.size(), from + kBlocksPerLong);
+        SampleBlock joined{lane.blocks[from].first, lane.blocks[to - 1].last, kNoLow, kNoHigh,
+                           joins.longBlocks[from / kBlocksPerLong]};
+        for (std::size_t b = from; b < to; ++b) {
+            joined.whole = joined.whole && lane.blocks[b].whole;
+            joined.low = std::min(joined.low, lane.blocks[b].low);
+            joined.high = std::max(joined.high, lane.blocks[b].high);
+        }
+        lane.longBlocks.push_back(joined);
+    }
+    return lane;
+}
+
+LaneBlocks summariseBlocks(std::span<const double> times, std::span<const float> values,
+                           double longestGap) {
+    return summariseBlocks(
+        values.first(std::min(times.size(), values.size())),
+        blockJoins(times.first(std::min(times.size(), values.size())), longestGap));
 }
 
 std::vector<ColumnExtent> thinToColumnsByBlocks(std::span<const double> times,
                                                 std::span<const float> values,
-                                                std::span<const SampleBlock> blocks,
-                                                const TimeWindow& window, double left, double width,
-                                                double longestGap) {
+                                                const LaneBlocks& blocks, const TimeWindow& window,
+                                                double left, double width, double longestGap) {
     std::vector<ColumnExtent> extents;
     const std::size_t count = std::min(times.size(), values.size());
     if (count == 0 || !(width > 0.0)) {
@@ -84,16 +127,24 @@ std::vector<ColumnExtent> thinToColumnsByBlocks(std::span<const double> times,
             extents.push_back({column, value, value, value, value, !gap && !extents.empty()});
             gap = false;
         }
-        // The rest of a whole block in this row's column joins it as its rows would one by one.
-        const std::size_t block = i / kRowsPerBlock;
-        const std::size_t blockEnd = (block + 1) * kRowsPerBlock;
-        if (i % kRowsPerBlock == 0 && block < blocks.size() && blockEnd <= last &&
-            blocks[block].whole && columnOf(times[blockEnd - 1]) == column) {
+        // The rest of a whole block in this row's column joins it as its rows would one by one;
+        // a long block first, then a short one.
+        auto joinWhole = [&](std::span<const SampleBlock> summaries, std::size_t rowsEach) {
+            const std::size_t index = i / rowsEach;
+            const std::size_t end = (index + 1) * rowsEach;
+            if (i % rowsEach != 0 || index >= summaries.size() || end > last ||
+                !summaries[index].whole || columnOf(times[end - 1]) != column) {
+                return false;
+            }
             ColumnExtent& extent = extents.back();
-            extent.last = blocks[block].last;
-            extent.low = std::min(extent.low, blocks[block].low);
-            extent.high = std::max(extent.high, blocks[block].high);
-            i = blockEnd;
+            extent.last = summaries[index].last;
+            extent.low = std::min(extent.low, summaries[index].low);
+            extent.high = std::max(extent.high, summaries[index].high);
+            i = end;
+            return true;
+        };
+        if (joinWhole(blocks.longBlocks, kRowsPerLongBlock) ||
+            joinWhole(blocks.blocks, kRowsPerBlock)) {
             continue;
         }
         ++i;

@@ -4,65 +4,48 @@
 
 #include <cmath>
 #include <utility>
-#include <vector>
 
 namespace quillmark {
 
 namespace {
 
-std::optional<double> firstCrossing(std::span<const RecordingRow> rows, double rpm,
-                                    double longestGap) {
-    const auto speedIndex = static_cast<std::size_t>(recordedValueIndex(Quantity::EngineSpeed));
-    auto speedAt = [&](std::size_t row) -> std::optional<double> {
-        const std::optional<float> speed = rows[row].values[speedIndex];
-        if (!speed || std::isnan(*speed)) {
-            return std::nullopt;  // a failed read says nothing either way
-        }
-        return *speed;
-    };
+std::optional<double> firstCrossing(const RecordingColumns& rows, double rpm, double longestGap) {
+    const auto speeds = rows.values(Quantity::EngineSpeed);
+    const auto times = rows.times();
     std::optional<std::size_t> lastReading;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::optional<double> speed = speedAt(i);
-        if (!speed) {
-            continue;
+        const double speed = speeds[i];
+        if (std::isnan(speed)) {
+            continue;  // a failed read says nothing either way
         }
         const std::optional<std::size_t> before = std::exchange(lastReading, i);
-        if (*speed < rpm || !before || *speedAt(*before) >= rpm) {
+        if (speed < rpm || !before || speeds[*before] >= rpm) {
             continue;
         }
-        const double low = *speedAt(*before);
-        const double gap = rows[i].seconds - rows[*before].seconds;
+        const double low = speeds[*before];
+        const double gap = times[i] - times[*before];
         if (*before + 1 != i || gap > longestGap || gap <= 0.0) {
-            return rows[i].seconds;  // no line joins the two readings on the chart either
+            return times[i];  // no line joins the two readings on the chart either
         }
-        return rows[*before].seconds + (rpm - low) / (*speed - low) * gap;
+        return times[*before] + (rpm - low) / (speed - low) * gap;
     }
     return std::nullopt;
 }
 
-double joinedGapOf(std::span<const RecordingRow> rows) {
-    std::vector<double> times;
-    times.reserve(rows.size());
-    for (const RecordingRow& row : rows) {
-        times.push_back(row.seconds);
-    }
-    return longestJoinedGap(samplingInterval(times));
-}
-
 }  // namespace
 
-std::optional<double> alignmentPoint(std::span<const RecordingRow> rows,
-                                     const RunAlignmentChoice& choice, double longestGap) {
+std::optional<double> alignmentPoint(const RecordingColumns& rows, const RunAlignmentChoice& choice,
+                                     double longestGap) {
     if (rows.empty()) {
         return std::nullopt;
     }
     switch (choice.at) {
         case AlignAt::Start:
-            return rows.front().seconds;
+            return rows.times().front();
         case AlignAt::Marker:
-            for (const RecordingRow& row : rows) {
-                if (row.marker && row.marker->number == choice.marker) {
-                    return row.seconds;
+            for (const ColumnsMarker& marker : rows.markers()) {
+                if (marker.marker.number == choice.marker) {
+                    return rows.times()[marker.row];
                 }
             }
             return std::nullopt;
@@ -72,11 +55,11 @@ std::optional<double> alignmentPoint(std::span<const RecordingRow> rows,
     return std::nullopt;
 }
 
-std::optional<double> alignmentOffset(std::span<const RecordingRow> first,
-                                      std::span<const RecordingRow> run,
+std::optional<double> alignmentOffset(const RecordingColumns& first, const RecordingColumns& run,
                                       const RunAlignmentChoice& choice) {
-    const auto anchor = alignmentPoint(first, choice, joinedGapOf(first));
-    const auto own = alignmentPoint(run, choice, joinedGapOf(run));
+    const auto anchor =
+        alignmentPoint(first, choice, longestJoinedGap(samplingInterval(first.times())));
+    const auto own = alignmentPoint(run, choice, longestJoinedGap(samplingInterval(run.times())));
     if (!anchor || !own) {
         return std::nullopt;
     }

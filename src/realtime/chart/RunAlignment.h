@@ -3,12 +3,11 @@
 // the offset that moves its seconds onto the first run's time axis.
 #pragma once
 
-#include "realtime/recording/RecordingRow.h"
+#include "realtime/recording/RecordingColumns.h"
 
 #include <QString>
 
 #include <optional>
-#include <span>
 
 namespace quillmark {
 
@@ -28,14 +27,13 @@ struct RunAlignmentChoice {
 // neighbouring readings the moment is interpolated linearly, so that runs sampled at different
 // times still line up to a fraction of a sample; across a failed read or a stall longer than
 // `longestGap` seconds the first reading at or above counts as it is.
-std::optional<double> alignmentPoint(std::span<const RecordingRow> rows,
-                                     const RunAlignmentChoice& choice, double longestGap);
+std::optional<double> alignmentPoint(const RecordingColumns& rows, const RunAlignmentChoice& choice,
+                                     double longestGap);
 
 // Seconds to add to each of `run`'s times to put it on the time axis of `first`; none when
 // either lacks the moment. Each run's line breaks where the chart breaks it, after the longest
 // gap its own sampling joins.
-std::optional<double> alignmentOffset(std::span<const RecordingRow> first,
-                                      std::span<const RecordingRow> run,
+std::optional<double> alignmentOffset(const RecordingColumns& first, const RecordingColumns& run,
                                       const RunAlignmentChoice& choice);
 
 // "at their starts", "at marker 3", "at the first crossing of 3000 rpm".

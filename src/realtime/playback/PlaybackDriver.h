@@ -2,12 +2,13 @@
 // row was recorded, scaled by the chosen speed; pause, single steps and seeking.
 #pragma once
 
-#include "realtime/recording/RecordingRow.h"
+#include "realtime/recording/RecordingColumns.h"
 
 #include <QObject>
 
 #include <array>
-#include <vector>
+#include <memory>
+#include <span>
 
 class QTimer;
 
@@ -20,10 +21,12 @@ inline constexpr std::array<double, 4> kPlaybackSpeeds{0.5, 1.0, 2.0, 4.0};
 class PlaybackDriver final : public QObject {
     Q_OBJECT
 public:
-    PlaybackDriver(std::vector<RecordingRow> rows, RealTimeView& view, QObject* parent = nullptr);
+    // The recording is shared with the chart that shows it.
+    PlaybackDriver(std::shared_ptr<const RecordingColumns> recording, RealTimeView& view,
+                   QObject* parent = nullptr);
 
-    std::size_t rowCount() const { return rows_.size(); }
-    const std::vector<RecordingRow>& rows() const { return rows_; }
+    std::size_t rowCount() const { return rows_->size(); }
+    const std::shared_ptr<const RecordingColumns>& recording() const { return rows_; }
     std::size_t currentRow() const { return row_; }
     bool playing() const { return playing_; }
     double speed() const { return speed_; }
@@ -37,7 +40,7 @@ public:
     void setSpeed(double speed);
 
     // Milliseconds until the row after `row` is due at `speed`.
-    static int delayToNext(const std::vector<RecordingRow>& rows, std::size_t row, double speed);
+    static int delayToNext(std::span<const double> times, std::size_t row, double speed);
 
 signals:
     void rowShown(std::size_t row);
@@ -48,7 +51,7 @@ private:
     void scheduleNext();
     void advance();
 
-    std::vector<RecordingRow> rows_;
+    std::shared_ptr<const RecordingColumns> rows_;
     RealTimeView& view_;
     QTimer* timer_ = nullptr;
     std::size_t row_ = 0;

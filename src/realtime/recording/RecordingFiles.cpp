@@ -41,35 +41,40 @@ QString modelFromRecordingName(const QString& fileName) {
                             : QString();
 }
 
-QString recordedModel(const std::vector<RecordingRow>& rows, const QString& fileName) {
-    const std::uint8_t speedCommand = readCommand(Quantity::EngineSpeed).command;
-    const std::uint8_t retardCommand = readCommand(Quantity::Retard).command;
-    std::optional<double> rpmPerCount;
-    bool retardAnswered = false;
-    for (const RecordingRow& row : rows) {
-        retardAnswered = retardAnswered || !row.answerTo(retardCommand).isEmpty();
-        const QByteArray speed = row.answerTo(speedCommand);
-        const auto rpm = row.value(Quantity::EngineSpeed);
-        if (!rpmPerCount && speed.size() >= 2 && std::uint8_t(speed[1]) != 0 && rpm) {
-            rpmPerCount = double(*rpm) / std::uint8_t(speed[1]);
-        }
+void RecordedModelClues::takeSpeed(std::optional<float> rpm, QByteArrayView speedAnswer) {
+    if (!rpmPerCount_ && speedAnswer.size() >= 2 && std::uint8_t(speedAnswer[1]) != 0 && rpm) {
+        rpmPerCount_ = double(*rpm) / std::uint8_t(speedAnswer[1]);
     }
+}
+
+QString RecordedModelClues::model(const QString& fileName) const {
     const ModelTraits* found = nullptr;
     for (const ModelTraits& traits : kModelTraits) {
-        if (!rpmPerCount || std::abs(*rpmPerCount - traits.rpmPerCount) > 1e-3) {
+        if (!rpmPerCount_ || std::abs(*rpmPerCount_ - traits.rpmPerCount) > 1e-3) {
             continue;
         }
         // A model that reads the retard may have lost every retard read; one that does not
         // never answers it.
-        if (found == nullptr || traits.readsRetard == retardAnswered) {
+        if (found == nullptr || traits.readsRetard == retardAnswered_) {
             found = &traits;
         }
-        if (traits.readsRetard == retardAnswered) {
+        if (traits.readsRetard == retardAnswered_) {
             break;
         }
     }
     return found != nullptr ? QString::fromLatin1(found->name)
                             : modelFromRecordingName(QFileInfo(fileName).fileName());
+}
+
+QString recordedModel(const std::vector<RecordingRow>& rows, const QString& fileName) {
+    const std::uint8_t speedCommand = readCommand(Quantity::EngineSpeed).command;
+    const std::uint8_t retardCommand = readCommand(Quantity::Retard).command;
+    RecordedModelClues clues;
+    for (const RecordingRow& row : rows) {
+        clues.takeSpeed(row.value(Quantity::EngineSpeed), row.answerTo(speedCommand));
+        clues.takeRetard(!row.answerTo(retardCommand).isEmpty());
+    }
+    return clues.model(fileName);
 }
 
 QString expandRecordingFolder(const QString& folder) {

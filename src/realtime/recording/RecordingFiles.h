@@ -4,7 +4,10 @@
 #include <QDateTime>
 #include <QString>
 
+#include <QByteArrayView>
+
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QFile;
@@ -22,6 +25,22 @@ QString modelFromRecordingName(const QString& fileName);
 // Corvane. Where the rows do not tell (the engine never turned), the file name decides; a file
 // renamed by hand still plays as what it holds. Empty when neither tells.
 QString recordedModel(const std::vector<RecordingRow>& rows, const QString& fileName);
+
+// The same, gathered a row at a time while a file streams by.
+class RecordedModelClues {
+public:
+    // One row: its engine speed and what it recorded for the speed command; then whether it
+    // has an answer to the retard command. Each is wanted only until it has told.
+    void takeSpeed(std::optional<float> rpm, QByteArrayView speedAnswer);
+    void takeRetard(bool answered) { retardAnswered_ = retardAnswered_ || answered; }
+    bool wantsSpeed() const { return !rpmPerCount_; }
+    bool wantsRetard() const { return !retardAnswered_; }
+    QString model(const QString& fileName) const;
+
+private:
+    std::optional<double> rpmPerCount_;
+    bool retardAnswered_ = false;
+};
 
 // The per-user folder setting: section and key under the program's settings.
 inline constexpr const char* kRecordingSection = "Recording";

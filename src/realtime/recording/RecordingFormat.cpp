@@ -349,6 +349,105 @@ QByteArray answersText(const std::vector<RecordedAnswer>& answers) {
     return text;
 }
 
+namespace {
+
+// The hex digits of the answer to `command` in a checked answers column; empty when none.
+QByteArrayView answerDigits(QByteArrayView answers, std::uint8_t command) {
+    qsizetype start = 0;
+    while (start + 3 < answers.size()) {
+        qsizetype end = answers.indexOf(' ', start);
+        if (end < 0) {
+            end = answers.size();
+        }
+        if (hexDigit(answers[start]) * 16 + hexDigit(answers[start + 1]) == command) {
+            return answers.sliced(start + 3, end - start - 3);
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+constexpr std::int64_t kMsPerDay = 86'400'000;
+// Below the offset code: 0 for "Z", else 1 + minutes east of UTC + 15 hours.
+constexpr std::int64_t kOffsetCodes = 2048;
+constexpr int kOffsetBias = 15 * 60;
+
+// Days since 1970-01-01 of a date in the proleptic Gregorian calendar, and back: plain
+// arithmetic, as a day of rows cannot afford a date object for each.
+std::int64_t daysFromCivil(int year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const int era = year / 400;  // years from 1900 on only
+    const int yearOfEra = year - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return std::int64_t(era) * 146097 + dayOfEra - 719468;
+}
+
+QDate civilFromDays(std::int64_t days) {
+    days += 719468;
+    const std::int64_t era = days / 146097;
+    const auto dayOfEra = static_cast<int>(days - era * 146097);
+    const int yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int monthIndex = (5 * dayOfYear + 2) / 153;
+    const int day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const int month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const auto year = static_cast<int>(yearOfEra + era * 400) + (month <= 2 ? 1 : 0);
+    return QDate(year, month, day);
+}
+
+}  // namespace
+
+QByteArray answerInText(QByteArrayView answers, std::uint8_t command) {
+    QByteArray bytes;
+    const QByteArrayView digits = answerDigits(answers, command);
+    if (!digits.isEmpty()) {
+        parseHex(digits, &bytes);
+    }
+    return bytes;
+}
+
+bool hasAnswerInText(QByteArrayView answers, std::uint8_t command) {
+    return !answerDigits(answers, command).isEmpty();
+}
+
+std::optional<std::int64_t> packClockText(QByteArrayView text) {
+    if (!isPlainClockText(text)) {
+        return std::nullopt;
+    }
+    const std::int64_t days =
+        daysFromCivil(digitsAt(text, 0, 4), digitsAt(text, 5, 2), digitsAt(text, 8, 2));
+    const std::int64_t msOfDay = digitsAt(text, 11, 2) * 3'600'000LL +
+                                 digitsAt(text, 14, 2) * 60'000LL + digitsAt(text, 17, 2) * 1000LL +
+                                 digitsAt(text, 20, 3);
+    std::int64_t code = 0;
+    if (text.size() > 24) {
+        const int minutes = digitsAt(text, 24, 2) * 60 + digitsAt(text, 27, 2);
+        code = 1 + kOffsetBias + (text[23] == '-' ? -minutes : minutes);
+    }
+    // Days from 1900 on are never far below zero; kept positive so division rounds the one way.
+    constexpr std::int64_t kDaysBefore1970 = 25567;
+    return ((days + kDaysBefore1970) * kMsPerDay + msOfDay) * kOffsetCodes + code;
+}
+
+QString unpackClockText(std::int64_t packed) {
+    constexpr std::int64_t kDaysBefore1970 = 25567;
+    const std::int64_t code = packed % kOffsetCodes;
+    const std::int64_t local = packed / kOffsetCodes;
+    const QDate date = civilFromDays(local / kMsPerDay - kDaysBefore1970);
+    const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(local % kMsPerDay));
+    QString text = date.toString(Qt::ISODate) + QLatin1Char('T') +
+                   time.toString(QStringLiteral("HH:mm:ss.zzz"));
+    if (code == 0) {
+        return text + QLatin1Char('Z');
+    }
+    const auto minutes = static_cast<int>(code - 1 - kOffsetBias);
+    return text + QStringLiteral("%1%2:%3")
+                      .arg(minutes < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                      .arg(std::abs(minutes) / 60, 2, 10, QLatin1Char('0'))
+                      .arg(std::abs(minutes) % 60, 2, 10, QLatin1Char('0'));
+}
+
 QString markerCellText(const RecordingMarker& marker) {
     return marker.text.isEmpty() ? QString::number(marker.number)
                                  : QStringLiteral("%1 %2").arg(marker.number).arg(marker.text);
@@ -411,7 +510,9 @@ QString RecordingLineParser::parseRow(QByteArrayView line, RecordingLine& row) {
             .arg(row.seconds, 0, 'f', 3);
     }
     row.clock = fields_[1];
-    if (!isClockText(row.clock)) {
+    // The program's own form packs as it is checked; any other must still be a date and time.
+    row.packedClock = packClockText(row.clock);
+    if (!row.packedClock && !isClockText(row.clock)) {
         return QStringLiteral("the Clock column does not hold a date and time");
     }
     row.statusRaw.reset();
@@ -504,6 +605,7 @@ bool RecordingLineParser::addLine(QByteArrayView line) {
     if (!error.isEmpty()) {
         return fail(error);
     }
+    row_.bytes = line.size();
     ++rows_;
     takeRow(row_);
     return true;

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -43,6 +44,17 @@ QByteArray answersText(const std::vector<RecordedAnswer>& answers);
 // The marker column: its number, then a space and its text when it has one ("3 hill start").
 QString markerCellText(const RecordingMarker& marker);
 
+// The answer to `command` in an answers column that has been checked, lead byte included;
+// empty when the row has none. The first, as RecordingRow::answerTo has it.
+QByteArray answerInText(QByteArrayView answers, std::uint8_t command);
+bool hasAnswerInText(QByteArrayView answers, std::uint8_t command);
+
+// A clock text in the form the program writes ("2026-12-07T11:43:07.125+01:00" or
+// "...07.125Z") as one number that gives the same text back: a day of rows keeps eight bytes
+// a row for its clock rather than a string. None for any other form.
+std::optional<std::int64_t> packClockText(QByteArrayView text);
+QString unpackClockText(std::int64_t packed);
+
 struct RecordingContents {
     std::vector<RecordingRow> rows;
     qsizetype errorLine = 0;  // 1-based; 0 when the text is a good recording
@@ -56,12 +68,14 @@ struct RecordingContents {
 struct RecordingLine {
     double seconds = 0.0;
     QByteArrayView clock;
+    std::optional<std::int64_t> packedClock;  // packClockText's number, when the clock packs
     std::optional<int> statusRaw;
     QByteArrayView status;
     std::array<float, kRecordedValues.size()> values{};  // NaN for an empty cell
     QByteArrayView answers;                              // checked: command and answer in hex
     int markerNumber = 0;                                // 0 for a row without a marker
     QByteArrayView markerText;
+    qsizetype bytes = 0;  // the line's length, its line end left out
 };
 
 // Reads a recording a line at a time, so a file of any length is read in memory proportional

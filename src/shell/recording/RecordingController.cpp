@@ -389,19 +389,6 @@ void RecordingController::showTimeAtCell() {
         timeAtCell_->raise();
         return;
     }
-    RecordingColumns columns;
-    if (!live) {
-        // The chart and playback keep whole rows; the table reads the file again into the
-        // compact columns, which a day of fast polling fits in.
-        RecordingColumnsContents contents = readRecordingColumns(playbackPath_);
-        if (!contents.ok()) {
-            platform_.boxes.show(
-                recordingProblemText(playbackPath_, contents.errorLine, contents.error),
-                BoxStyle::OkExclamation, kOpenTitle);
-            return;
-        }
-        columns = std::move(contents.columns);
-    }
     if (timeAtCell_ != nullptr) {
         timeAtCell_->close();
     }
@@ -409,9 +396,9 @@ void RecordingController::showTimeAtCell() {
     timeAtCell_->setAttribute(Qt::WA_DeleteOnClose);
     timeAtCellLive_ = live;
     if (!live) {
-        timeAtCell_->setWindowTitle(QStringLiteral("%1 - %2").arg(
-            QString::fromLatin1(kTimeAtCellTitle), QFileInfo(playbackPath_).fileName()));
-        timeAtCell_->showRecording(std::move(columns));
+        timeAtCell_->setWindowTitle(
+            QStringLiteral("%1 - %2").arg(QString::fromLatin1(kTimeAtCellTitle), playbackName_));
+        timeAtCell_->showRecording(playback_->recording());
     }
     connect(timeAtCell_, &TimeAtCellWindow::highlightsChanged, this,
             &RecordingController::highlightOnChart);
@@ -453,10 +440,10 @@ void RecordingController::openRecording() {
     if (path.isEmpty()) {
         return;
     }
-    RecordingContents contents = readRecordingFile(path);
+    RecordingColumnsContents contents = readRecordingColumns(path);
     if (!contents.ok()) {
-        platform_.boxes.show(recordingProblemText(path, contents), BoxStyle::OkExclamation,
-                             kOpenTitle);
+        platform_.boxes.show(recordingProblemText(path, contents.errorLine, contents.error),
+                             BoxStyle::OkExclamation, kOpenTitle);
         return;
     }
     endPlayback();
@@ -469,15 +456,16 @@ void RecordingController::openRecording() {
     playbackPath_ = path;
     const QString name = QFileInfo(path).fileName();
     // The panel and the chart as the live panel has them for the model the file was made with.
-    const QString model = recordedModel(contents.rows, name);
+    const QString model = contents.model;
+    const auto recording = std::make_shared<const RecordingColumns>(std::move(contents.columns));
     setUpGaugesFor(*panel_, model);
     playbackChart_ = new ChartWindow(qobject_cast<QWidget*>(parent()));
     playbackChart_->setAttribute(Qt::WA_DeleteOnClose);
     playbackChart_->setWindowTitle(
         QStringLiteral("%1 - %2").arg(QString::fromLatin1(kChartTitle), name));
     playbackChart_->chart()->setSpeedRedFrom(modelTraits(model).speedRedFromRpm());
-    playbackChart_->chart()->showRecording(contents.rows);
-    playback_ = new PlaybackDriver(std::move(contents.rows), *panel_, this);
+    playbackChart_->chart()->showRecording(recording);
+    playback_ = new PlaybackDriver(recording, *panel_, this);
     playbackChart_->attachPlayback(playback_);
     connect(playbackChart_, &ChartWindow::closed, this, &RecordingController::endPlayback);
     connect(playbackChart_, &ChartWindow::compareRequested, this,
@@ -498,7 +486,7 @@ void RecordingController::compareRuns() {
     if (!request) {
         return;
     }
-    const std::vector<RecordingRow>& first = playback_->rows();
+    const RecordingColumns& first = *playback_->recording();
     const RunAlignmentChoice& choice = request->alignment;
     if (!alignmentPoint(first, choice, std::numeric_limits<double>::infinity())) {
         platform_.boxes.show(QStringLiteral("Nothing is compared: the first run, %1, %2.")
@@ -511,16 +499,16 @@ void RecordingController::compareRuns() {
         if (runs.size() >= kMostComparedRuns) {
             break;
         }
-        const RecordingContents contents = readRecordingFile(path);
+        RecordingColumnsContents contents = readRecordingColumns(path);
         if (!contents.ok()) {
             platform_.boxes.show(
                 QStringLiteral("%1 It is left out of the comparison; the other runs are shown.")
-                    .arg(recordingProblemText(path, contents)),
+                    .arg(recordingProblemText(path, contents.errorLine, contents.error)),
                 BoxStyle::OkExclamation, kCompareBoxTitle);
             continue;
         }
         const QString name = QFileInfo(path).fileName();
-        const std::optional<double> offset = alignmentOffset(first, contents.rows, choice);
+        const std::optional<double> offset = alignmentOffset(first, contents.columns, choice);
         if (!offset) {
             platform_.boxes.show(
                 QStringLiteral("%1 is left out of the comparison: it %2.")
@@ -528,7 +516,7 @@ void RecordingController::compareRuns() {
                 BoxStyle::OkExclamation, kCompareBoxTitle);
             continue;
         }
-        runs.push_back(makeOverlay(contents.rows, *offset, name));
+        runs.push_back(makeOverlay(std::move(contents.columns), *offset, name));
     }
     if (!runs.empty()) {
         playbackChart_->showComparison(playbackName_, std::move(runs), alignmentText(choice));

@@ -92,10 +92,9 @@ private slots:
     }
 
     void chosenCell_marksItsSamplesSpansOnTheChart() {
-        const RecordingColumns recording = handWorked();
         TimeAtCellWindow window;
         window.resize(900, 560);
-        window.showRecording(handWorked());
+        window.showRecording(std::make_shared<const RecordingColumns>(handWorked()));
         QSignalSpy marked(&window, &TimeAtCellWindow::highlightsChanged);
         TimeAtCellWidget& table = *window.table();
         const QPoint cell = table.cellRect({2, 0}).center().toPoint();

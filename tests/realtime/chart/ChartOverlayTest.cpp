@@ -26,32 +26,39 @@ class ChartOverlayTest final : public QObject {
 private slots:
     // Rows 25 ms apart with failed reads and stalls; the same columns in every window.
     void blocks_thinAsEveryRowWould_data() {
-        columns<double, double, double>("start", "end", "width");
-        QTest::newRow("all of it, many rows a column") << 0.0 << 400.0 << 300.0;
-        QTest::newRow("all of it, narrow") << 0.0 << 400.0 << 7.0;
-        QTest::newRow("zoomed in, a row or less a column") << 100.0 << 110.0 << 800.0;
-        QTest::newRow("a block wider than a column") << 50.0 << 250.0 << 1000.0;
-        QTest::newRow("window past the end") << 350.0 << 900.0 << 500.0;
-        QTest::newRow("window before the start") << -50.0 << 0.3 << 500.0;
-        QTest::newRow("empty window") << 20.0 << 20.0 << 500.0;
+        columns<double, double, double, int>("start", "end", "width", "faultsOneIn");
+        QTest::newRow("all of it, many rows a column") << 0.0 << 400.0 << 300.0 << 1;
+        QTest::newRow("all of it, narrow") << 0.0 << 400.0 << 7.0 << 1;
+        QTest::newRow("zoomed in, a row or less a column") << 100.0 << 110.0 << 800.0 << 1;
+        QTest::newRow("a block wider than a column") << 50.0 << 250.0 << 1000.0 << 1;
+        QTest::newRow("window past the end") << 350.0 << 900.0 << 500.0 << 1;
+        QTest::newRow("window before the start") << -50.0 << 0.3 << 500.0 << 1;
+        QTest::newRow("empty window") << 20.0 << 20.0 << 500.0 << 1;
+        // Long blocks whole, and some not.
+        QTest::newRow("few faults, narrow") << 0.0 << 400.0 << 7.0 << 30;
+        QTest::newRow("few faults, many rows a column") << 3.0 << 390.0 << 300.0 << 30;
     }
     void blocks_thinAsEveryRowWould() {
         QFETCH(double, start);
         QFETCH(double, end);
         QFETCH(double, width);
+        QFETCH(int, faultsOneIn);
         QRandomGenerator random(7);
         std::vector<double> times;
         std::vector<float> values;
         double at = 0.0;
         for (int i = 0; i < 16000; ++i) {
-            at += random.bounded(200) == 0 ? 3.0 : 0.025;  // now and then a stall
+            // Now and then a stall; always one where two blocks of a long block meet.
+            at += random.bounded(200 * faultsOneIn) == 0 || i == 592 ? 3.0 : 0.025;
             times.push_back(at);
-            values.push_back(random.bounded(150) == 0 ? std::numeric_limits<float>::quiet_NaN()
-                                                      : static_cast<float>(random.bounded(9000)));
+            values.push_back(random.bounded(150 * faultsOneIn) == 0
+                                 ? std::numeric_limits<float>::quiet_NaN()
+                                 : static_cast<float>(random.bounded(9000)));
         }
         constexpr double kGap = 0.0625;
         const auto blocks = summariseBlocks(times, values, kGap);
-        QCOMPARE(blocks.size(), std::size_t{1000});
+        QCOMPARE(blocks.blocks.size(), std::size_t{1000});
+        QCOMPARE(blocks.longBlocks.size(), std::size_t{63});
         const TimeWindow window{start, end};
         const auto byRow = thinToColumns(times, values, window, 40.0, width, kGap);
         const auto byBlock =
@@ -79,7 +86,7 @@ private slots:
         for (std::size_t i = 0; i < rows.size(); ++i) {
             rows[i].seconds = own[i];
         }
-        const ChartOverlay overlay = makeOverlay(rows, 10.0, QStringLiteral("b.csv"));
+        const ChartOverlay overlay = makeOverlay(columnsOf(rows), 10.0, QStringLiteral("b.csv"));
         QCOMPARE(overlay.series.times().front(), 10.0);
         const auto found = overlayRowAt(overlay, seconds);
         QCOMPARE(found ? static_cast<int>(*found) : -1, row);

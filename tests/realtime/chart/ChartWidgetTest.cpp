@@ -3,6 +3,7 @@
 // with the cursor on its sample.
 #include "DataColumns.h"
 #include "realtime/chart/ChartWidget.h"
+#include "realtime/recording/RecordingFormat.h"
 
 #include <QPainter>
 #include <QSignalSpy>
@@ -23,6 +24,10 @@ std::vector<RecordingRow> rows(int count) {
     return all;
 }
 
+std::shared_ptr<const RecordingColumns> recording(const std::vector<RecordingRow>& rows) {
+    return std::make_shared<const RecordingColumns>(columnsOf(rows));
+}
+
 QImage picture(ChartWidget& chart) {
     QImage image(chart.size(), QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
@@ -38,7 +43,7 @@ private slots:
     void click_putsTheCursorOnTheNearestRow() {
         ChartWidget chart;
         chart.resize(1156, 600);
-        chart.showRecording(rows(201));  // 0 to 100 s over the 1000 plot pixels
+        chart.showRecording(recording(rows(201)));  // 0 to 100 s over the 1000 plot pixels
         QSignalSpy moved(&chart, &ChartWidget::cursorMoved);
         QTest::mouseClick(&chart, Qt::LeftButton, {}, QPoint(150 + 502, 300));
         QCOMPARE(moved.size(), 1);
@@ -57,7 +62,7 @@ private slots:
     void keysAndWheel_zoomAndPanInsideTheRecording() {
         ChartWidget chart;
         chart.resize(1156, 600);
-        chart.showRecording(rows(201));
+        chart.showRecording(recording(rows(201)));
         QCOMPARE(chart.window().length(), 100.0);
         QTest::keyClick(&chart, Qt::Key_Plus);
         QCOMPARE(chart.window().length(), 100.0 / 1.5);
@@ -94,7 +99,7 @@ private slots:
         }
         ChartWidget chart;
         chart.resize(1156, 600);
-        chart.showRecording(all);
+        chart.showRecording(recording(all));
         chart.zoomBy(8.0);
         if (cursor >= 0) {
             chart.setCursorRow(static_cast<std::size_t>(cursor));
@@ -111,19 +116,27 @@ private slots:
         QVERIFY(chart.window().start <= lands * 0.5 && lands * 0.5 <= chart.window().end);
     }
 
-    void live_dropsMarkersWithTheirRows() {
-        ChartSeries series;
+    void live_dropsMarkersAndStatusRunsWithTheirRows() {
+        RecordingColumns series;
         for (int i = 0; i < 10; ++i) {
             RecordingRow row;
+            row.seconds = i;
+            row.status = i < 4 ? QStringLiteral("A") : i < 8 ? QStringLiteral("B") : "C";
             if (i == 2 || i == 7) {
                 row.marker = RecordingMarker{i, QStringLiteral("a, b")};
             }
-            series.append(row, i);
+            series.append(row);
         }
         QCOMPARE(series.dropBefore(5.0), std::size_t{5});
         QCOMPARE(series.markers().size(), std::size_t{1});
         QCOMPARE(series.markers().front().row, std::size_t{2});
-        QCOMPARE(series.markers().front().label, QStringLiteral("7 a, b"));
+        QCOMPARE(markerCellText(series.markers().front().marker), QStringLiteral("7 a, b"));
+        // The first row left starts its status's run, cut or not.
+        const std::vector<std::size_t> changes(series.statusChanges().begin(),
+                                               series.statusChanges().end());
+        QCOMPARE(changes, (std::vector<std::size_t>{0, 3}));
+        QCOMPARE(series.dropBefore(8.0), std::size_t{3});
+        QCOMPARE(series.statusChanges().size(), std::size_t{1});
     }
 
     void cachedLayer_followsEachChange_data() {
@@ -137,7 +150,7 @@ private slots:
         QFETCH(QRect, changedArea);
         ChartWidget chart;
         chart.resize(1156, 600);
-        chart.showRecording(rows(201));
+        chart.showRecording(recording(rows(201)));
         const QImage before = picture(chart);
         QFont font = chart.font();
         font.setPointSizeF(font.pointSizeF() + growFont);
@@ -149,7 +162,7 @@ private slots:
         fresh.setFont(font);
         fresh.setSpeedRedFrom(redFrom);
         fresh.resize(chart.size());
-        fresh.showRecording(rows(201));
+        fresh.showRecording(recording(rows(201)));
         QCOMPARE(after, picture(fresh));
     }
 
@@ -171,7 +184,7 @@ private slots:
                 chart.appendLive(row, origin + row.seconds);
             }
         } else {
-            chart.showRecording(all);
+            chart.showRecording(recording(all));
         }
         const double scale = live ? 3.0 : 1.0;
         const QImage before = picture(chart);
@@ -189,14 +202,14 @@ private slots:
     void overlay_drawnInItsColourOnAWiderScale_andGoneWithoutATrace() {
         ChartWidget chart;
         chart.resize(1156, 600);
-        chart.showRecording(rows(201));
+        chart.showRecording(recording(rows(201)));
         chart.setCursorRow(100);
         const QImage alone = picture(chart);
         auto faster = rows(201);
         for (auto& row : faster) {
             row.setValue(Quantity::EngineSpeed, 12000.0f);  // past the lane's scale
         }
-        chart.setOverlays({makeOverlay(faster, 0.0, QStringLiteral("b.csv"))});
+        chart.setOverlays({makeOverlay(columnsOf(faster), 0.0, QStringLiteral("b.csv"))});
         const QImage compared = picture(chart);
         auto coloured = [&](const QImage& image) {
             int count = 0;
@@ -214,8 +227,8 @@ private slots:
         chart.setOverlays({});
         QCOMPARE(picture(chart), alone);
         // A new recording starts without the runs of the last.
-        chart.setOverlays({makeOverlay(faster, 0.0, QStringLiteral("b.csv"))});
-        chart.showRecording(rows(201));
+        chart.setOverlays({makeOverlay(columnsOf(faster), 0.0, QStringLiteral("b.csv"))});
+        chart.showRecording(recording(rows(201)));
         QVERIFY(chart.overlays().empty());
     }
 

@@ -79,7 +79,7 @@ private slots:
         QFETCH(double, value);
         QFETCH(double, point);
         const RunAlignmentChoice choice{static_cast<AlignAt>(at), static_cast<int>(value), value};
-        const std::optional<double> found = alignmentPoint(rows, choice, kJoined);
+        const std::optional<double> found = alignmentPoint(columnsOf(rows), choice, kJoined);
         QCOMPARE(found.has_value(), !std::isnan(point));
         if (found) {
             QCOMPARE(*found, point);
@@ -101,10 +101,10 @@ private slots:
     void offset_movesTheRunOntoTheFirstOnesAxis() {
         QFETCH(RunAlignmentChoice, choice);
         QFETCH(double, offset);
-        const auto first = run({1000, 2000, 4000, 4000}, {0, 2, 0, 3});
+        const auto first = columnsOf(run({1000, 2000, 4000, 4000}, {0, 2, 0, 3}));
         // Starts 90 s later, has its marker 2 and its crossing a row later than the first.
-        const auto later =
-            run({1000, 1000, 2000, 5000, 6000}, {0, 0, 2}, {100.0, 100.5, 101.0, 101.5, 102.0});
+        const auto later = columnsOf(
+            run({1000, 1000, 2000, 5000, 6000}, {0, 0, 2}, {100.0, 100.5, 101.0, 101.5, 102.0}));
         const std::optional<double> found = alignmentOffset(first, later, choice);
         QCOMPARE(found.has_value(), !std::isnan(offset));
         if (found) {

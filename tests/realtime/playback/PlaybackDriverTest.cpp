@@ -14,8 +14,8 @@ using namespace quillmark::test;
 
 namespace {
 
-std::vector<RecordingRow> rows(double gap = 0.2) {
-    std::vector<RecordingRow> all;
+std::shared_ptr<const RecordingColumns> rows(double gap = 0.2) {
+    RecordingColumns all;
     for (int i = 0; i < 4; ++i) {
         RecordingRow row;
         row.seconds = gap * i;
@@ -25,9 +25,9 @@ std::vector<RecordingRow> rows(double gap = 0.2) {
         if (i != 2) {
             row.setValue(Quantity::Battery, 12.0f + i);
         }
-        all.push_back(row);
+        all.append(row);
     }
-    return all;
+    return std::make_shared<const RecordingColumns>(std::move(all));
 }
 
 }  // namespace
@@ -66,8 +66,8 @@ private slots:
     void delays_followTheRecordingAndTheSpeed() {
         QFETCH(double, speed);
         QFETCH(int, delay);
-        QCOMPARE(PlaybackDriver::delayToNext(rows(), 0, speed), delay);
-        QCOMPARE(PlaybackDriver::delayToNext(rows(), 3, speed), 0);
+        QCOMPARE(PlaybackDriver::delayToNext(rows()->times(), 0, speed), delay);
+        QCOMPARE(PlaybackDriver::delayToNext(rows()->times(), 3, speed), 0);
     }
 
     void play_runsToTheEndAtPaceAndStops() {

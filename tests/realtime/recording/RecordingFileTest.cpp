@@ -397,6 +397,15 @@ private slots:
             }
         }
         QCOMPARE(recordedModel(rows, QStringLiteral("/any/where/") + fileName), found);
+        if (fileName == QStringLiteral("run.csv")) {
+            // Read as columns, the file tells the same.
+            QByteArray text = recordingHeaderLine();
+            for (RecordingRow& row : rows) {
+                row.clock = QStringLiteral("2026-12-07T11:43:07.125Z");
+                text += recordingRowLine(row);
+            }
+            QCOMPARE(columnsBack(text).model, found);
+        }
     }
 
     void folderSetting_isTakenFromTheHome_data() {
@@ -495,6 +504,8 @@ private slots:
         QTest::newRow("29th of February 2028, in UTC")
             << QByteArray(good).replace("2026-12-07T11:43:07.125+01:00", "2028-02-29T11:43:07.125Z")
             << 2;
+        QTest::newRow("clock west of UTC")
+            << QByteArray(good).replace("07.125+01:00", "07.125-09:30") << 2;
         QTest::newRow("clock without milliseconds")
             << QByteArray(good).replace("07.125+01:00", "07+01:00") << 2;
         QTest::newRow("status with a comma and quotes")
@@ -529,6 +540,7 @@ private slots:
                 ++marker;
             }
             QCOMPARE(compact.columns.times()[i], row.seconds);
+            QCOMPARE(compact.columns.clock(i), row.clock);
             QCOMPARE(compact.columns.status(i).text, row.status);
             QCOMPARE(compact.columns.status(i).raw, row.statusRaw);
             for (const Quantity quantity : kRecordedValues) {
