@@ -40,14 +40,14 @@ void* allocateLarge(std::size_t bytes) {
     return ::operator new(bytes);
 }
 
-void freeLarge(void* memory, std::size_t bytes) noexcept {
+void freeLarge(void* memory, [[maybe_unused]] std::size_t bytes) noexcept {
 #ifdef Q_OS_LINUX
     if (bytes >= kLargeFrom) {
         std::free(memory);  // NOLINT(cppcoreguidelines-no-malloc): from aligned_alloc
         return;
     }
 #endif
-    ::operator delete(memory, bytes);
+    ::operator delete(memory);
 }
 
 }  // namespace quillmark

@@ -101,7 +101,9 @@ std::vector<ColumnExtent> thinToColumnsByBlocks(std::span<const double> times,
     if (count == 0 || !(width > 0.0)) {
         return extents;
     }
-    const auto [first, last] = rowsDrawingWindow(times, count, window);
+    const RowSpan drawn = rowsDrawingWindow(times, count, window);
+    const std::size_t first = drawn.first;
+    const std::size_t last = drawn.last;
     extents.reserve(std::min<std::size_t>(last - first, static_cast<std::size_t>(width) + 2));
 
     const ColumnMap columnOf{window.start, window.length(), left, width};
