@@ -135,8 +135,8 @@ private slots:
         chart.setCursorRow(chart.series().size() / 3);
         QImage image(kChartSize, QImage::Format_ARGB32_Premultiplied);
         draw(chart, image);
-        // Wall time, and the thread's processor time, which a machine busy with other work
-        // does not inflate.
+        // Wall time, and the painting thread's processor time, which a machine busy with other
+        // work does not inflate (half the lanes thin on a second thread, not counted there).
         std::vector<double> whole;
         std::vector<double> wholeCpu;
         std::vector<double> steps;

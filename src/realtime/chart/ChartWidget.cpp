@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <future>
+#include <system_error>
 
 namespace quillmark {
 
@@ -63,6 +65,7 @@ constexpr double kTimeLabelGap = 8.0;
 constexpr double kHour = 3600.0;
 constexpr double kScaleTick = 3.0;
 constexpr int kMostValueTicks = 3;
+constexpr std::size_t kRowsWorthAThread = 20'000;
 
 const QColor kBackground(20, 20, 24);
 const QColor kLaneLine(70, 70, 80);
@@ -291,9 +294,10 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     }
     painter.drawPixmap(0, 0, staticLayer_);
     paintHighlights(painter, p);
-    paintOverlayTraces(painter, p);
+    const auto thinned = thinLanes(p);
+    paintOverlayTraces(painter, p, thinned);
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
-        paintTrace(painter, p, lane);
+        paintLine(painter, p, lane, thinned[lane], kTrace);
     }
     paintStatusLane(painter, p);
     paintTimeAxis(painter, p);
@@ -427,14 +431,44 @@ void ChartWidget::paintValueScale(QPainter& painter, const Plot& p, std::size_t 
     }
 }
 
-void ChartWidget::paintTrace(QPainter& painter, const Plot& p, std::size_t lane) const {
-    const auto times = series_->times();
-    const auto values = series_->lane(lane);
-    // Without blocks (live) every row is looked at; the result is the same.
-    paintLine(
-        painter, p, lane,
-        thinToColumnsByBlocks(times, values, blocks_[lane], window_, p.left, p.width, longestGap_),
-        kTrace);
+std::vector<std::vector<ColumnExtent>> ChartWidget::thinLanes(const Plot& p) const {
+    // The chart's own lanes first, then each compared run's.
+    std::vector<std::vector<ColumnExtent>> lanes((overlays_.size() + 1) * kLanes.size());
+    auto thin = [&](std::size_t index) {
+        const std::size_t run = index / kLanes.size();
+        const std::size_t lane = index % kLanes.size();
+        // Without blocks (live) every row is looked at; the result is the same.
+        lanes[index] =
+            run == 0 ? thinToColumnsByBlocks(series_->times(), series_->lane(lane), blocks_[lane],
+                                             window_, p.left, p.width, longestGap_)
+                     : thinOverlayLane(overlays_[run - 1], lane, window_, p.left, p.width);
+    };
+    auto thinEveryOther = [&](std::size_t from) {
+        for (std::size_t index = from; index < lanes.size(); index += 2) {
+            thin(index);
+        }
+    };
+    // A lane thins without the widget, so a long recording's lanes share a second core; the
+    // five minutes of the live chart are not worth a thread.
+    std::size_t rows = series_->size();
+    for (const ChartOverlay& overlay : overlays_) {
+        rows += overlay.series.size();
+    }
+    std::future<void> other;
+    if (rows >= kRowsWorthAThread) {
+        try {
+            other = std::async(std::launch::async, thinEveryOther, std::size_t{1});
+        } catch (const std::system_error&) {
+            // No thread to be had: this one thins them all.
+        }
+    }
+    thinEveryOther(0);
+    if (other.valid()) {
+        other.get();
+    } else {
+        thinEveryOther(1);
+    }
+    return lanes;
 }
 
 void ChartWidget::paintLine(QPainter& painter, const Plot& p, std::size_t lane,
@@ -486,7 +520,8 @@ void ChartWidget::paintReadouts(QPainter& painter, const Plot& p) const {
     painter.setFont(font());
 }
 
-void ChartWidget::paintOverlayTraces(QPainter& painter, const Plot& p) const {
+void ChartWidget::paintOverlayTraces(QPainter& painter, const Plot& p,
+                                     const std::vector<std::vector<ColumnExtent>>& thinned) const {
     // Under the first run's line, which the others are compared with.
     for (std::size_t run = overlays_.size(); run-- > 0;) {
         const ChartOverlay& overlay = overlays_[run];
@@ -501,7 +536,7 @@ void ChartWidget::paintOverlayTraces(QPainter& painter, const Plot& p) const {
             }
         }
         for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
-            paintLine(painter, p, lane, thinOverlayLane(overlay, lane, window_, p.left, p.width),
+            paintLine(painter, p, lane, thinned[(run + 1) * kLanes.size() + lane],
                       runColour(run + 1));
         }
     }

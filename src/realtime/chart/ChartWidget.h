@@ -103,11 +103,14 @@ private:
     // out, line and all, so that no line goes unlabelled.
     void paintValueScale(QPainter& painter, const Plot& plot, std::size_t lane,
                          const QRectF& name) const;
-    void paintTrace(QPainter& painter, const Plot& plot, std::size_t lane) const;
+    // Every lane thinned to the plot's pixel columns: the chart's own eight, then each compared
+    // run's, in that order.
+    std::vector<std::vector<ColumnExtent>> thinLanes(const Plot& plot) const;
     // A lane's thinned columns as a line in `colour`.
     void paintLine(QPainter& painter, const Plot& plot, std::size_t lane,
                    const std::vector<ColumnExtent>& extents, const QColor& colour) const;
-    void paintOverlayTraces(QPainter& painter, const Plot& plot) const;
+    void paintOverlayTraces(QPainter& painter, const Plot& plot,
+                            const std::vector<std::vector<ColumnExtent>>& thinned) const;
     // Beside the cursor in each lane, every run's value at the cursor's time on the shared axis
     // and, for the others, its difference to the first's.
     void paintComparisonReadouts(QPainter& painter, const Plot& plot) const;
