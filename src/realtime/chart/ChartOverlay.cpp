@@ -13,10 +13,7 @@ ChartOverlay makeOverlay(RecordingColumns run, double offset, QString name) {
     overlay.series = std::move(run);
     overlay.series.shiftTimes(offset);
     overlay.longestGap = longestJoinedGap(samplingInterval(overlay.series.times()));
-    const BlockJoins joins = blockJoins(overlay.series.times(), overlay.longestGap);
-    for (std::size_t lane = 0; lane < overlay.blocks.size(); ++lane) {
-        overlay.blocks[lane] = summariseBlocks(overlay.series.lane(lane), joins);
-    }
+    overlay.blocks = summariseLanes(overlay.series, overlay.longestGap);
     return overlay;
 }
 

@@ -117,10 +117,7 @@ void ChartWidget::showRecording(std::shared_ptr<const RecordingColumns> recordin
     liveSeries_ = nullptr;
     overlays_.clear();
     longestGap_ = longestJoinedGap(samplingInterval(series_->times()));
-    const BlockJoins joins = blockJoins(series_->times(), longestGap_);
-    for (std::size_t lane = 0; lane < blocks_.size(); ++lane) {
-        blocks_[lane] = summariseBlocks(series_->lane(lane), joins);
-    }
+    blocks_ = summariseLanes(*series_, longestGap_);
     widenRanges(0);
     window_ = limits();
     cursorRow_.reset();

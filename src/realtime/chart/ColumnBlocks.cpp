@@ -85,11 +85,14 @@ LaneBlocks summariseBlocks(std::span<const float> values, const BlockJoins& join
     return lane;
 }
 
-LaneBlocks summariseBlocks(std::span<const double> times, std::span<const float> values,
-                           double longestGap) {
-    return summariseBlocks(
-        values.first(std::min(times.size(), values.size())),
-        blockJoins(times.first(std::min(times.size(), values.size())), longestGap));
+std::array<LaneBlocks, kRecordedValues.size()> summariseLanes(const RecordingColumns& rows,
+                                                              double longestGap) {
+    const BlockJoins joins = blockJoins(rows.times(), longestGap);
+    std::array<LaneBlocks, kRecordedValues.size()> lanes;
+    for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
+        lanes[lane] = summariseBlocks(rows.lane(lane), joins);
+    }
+    return lanes;
 }
 
 std::vector<ColumnExtent> thinToColumnsByBlocks(std::span<const double> times,

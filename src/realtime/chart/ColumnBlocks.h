@@ -6,7 +6,9 @@
 #pragma once
 
 #include "realtime/chart/ChartMapping.h"
+#include "realtime/recording/RecordingColumns.h"
 
+#include <array>
 #include <limits>
 #include <span>
 #include <vector>
@@ -35,9 +37,6 @@ struct LaneBlocks {
     std::vector<SampleBlock> longBlocks;
 };
 
-LaneBlocks summariseBlocks(std::span<const double> times, std::span<const float> values,
-                           double longestGap);
-
 // What the times alone decide, found once for all the lanes of a recording: which blocks and
 // long blocks the line runs through without a gap longer than the longest joined one.
 struct BlockJoins {
@@ -45,8 +44,11 @@ struct BlockJoins {
     std::vector<bool> longBlocks;
 };
 BlockJoins blockJoins(std::span<const double> times, double longestGap);
-// The same summary as above, of one lane of the rows `joins` was found for.
+// One lane of the rows `joins` was found for.
 LaneBlocks summariseBlocks(std::span<const float> values, const BlockJoins& joins);
+// Every value lane of a recording.
+std::array<LaneBlocks, kRecordedValues.size()> summariseLanes(const RecordingColumns& rows,
+                                                              double longestGap);
 
 // thinToColumns with the help of `blocks`, made by summariseBlocks from the same rows and gap.
 std::vector<ColumnExtent> thinToColumnsByBlocks(std::span<const double> times,

@@ -453,7 +453,6 @@ void RecordingController::openRecording() {
     if (timeAtCell_ != nullptr) {
         timeAtCell_->close();
     }
-    playbackPath_ = path;
     const QString name = QFileInfo(path).fileName();
     // The panel and the chart as the live panel has them for the model the file was made with.
     const QString model = contents.model;

@@ -127,7 +127,6 @@ private:
     QPointer<ChartWindow> playbackChart_;
     QPointer<TimeAtCellWindow> timeAtCell_;
     bool timeAtCellLive_ = false;
-    QString playbackPath_;
     PlaybackDriver* playback_ = nullptr;
     QPointer<MarkerTextBox> markerBox_;
     QThread* exportThread_ = nullptr;  // deletes itself once finished

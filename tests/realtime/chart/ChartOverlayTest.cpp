@@ -56,7 +56,7 @@ private slots:
                                  : static_cast<float>(random.bounded(9000)));
         }
         constexpr double kGap = 0.0625;
-        const auto blocks = summariseBlocks(times, values, kGap);
+        const auto blocks = summariseBlocks(values, blockJoins(times, kGap));
         QCOMPARE(blocks.blocks.size(), std::size_t{1000});
         QCOMPARE(blocks.longBlocks.size(), std::size_t{63});
         const TimeWindow window{start, end};
