@@ -16,7 +16,6 @@ BoxAnswer unattendedAnswer(BoxStyle style) {
 }
 
 BoxAnswer ConsoleBoxes::show(const QString& text, BoxStyle style, const QString& /*title*/) {
-    lastText_ = text;
     if (!quiet_) {
         console_.event(text);
     }

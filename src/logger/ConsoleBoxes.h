@@ -20,12 +20,10 @@ public:
     // without a line.
     void setQuiet(bool quiet) { quiet_ = quiet; }
     // The text of the last box, shown or not.
-    const QString& lastText() const { return lastText_; }
 
 private:
     Console& console_;
     bool quiet_ = false;
-    QString lastText_;
 };
 
 // The answer an unattended program gives to a box of `style`.

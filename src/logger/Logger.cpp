@@ -4,8 +4,8 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
-#include "realtime/ModelTraits.h"
-#include "realtime/recording/RecordingFormat.h"
+#include "engine/ModelTraits.h"
+#include "recording/RecordingFormat.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -70,13 +70,13 @@ void Logger::run() {
     lastStatusLine_ = now();
     platform_.console.status(statusText());
     while (!stopRequested_) {
-        if (!shared_.RealTimeActive && !bringLinkUp()) {
+        if (!shared_.panelActive && !bringLinkUp()) {
             idleUntil(now() + kLinkRetryPeriod);
             continue;
         }
         const auto started = now();
         sample();
-        if (shared_.RealTimeActive && options_.interval > nanoseconds::zero()) {
+        if (shared_.panelActive && options_.interval > nanoseconds::zero()) {
             idleUntil(started + options_.interval);
         }
     }
@@ -88,7 +88,7 @@ void Logger::run() {
 bool Logger::bringLinkUp() {
     boxes_.setQuiet(phase_ == LoggerState::LinkLost);
     session_.open();
-    if (link_.LinkOK) {
+    if (link_.linkUp) {
         return true;
     }
     session_.close();
@@ -98,7 +98,7 @@ bool Logger::bringLinkUp() {
 
 void Logger::sample() {
     polling_.pollOnce();
-    if (!shared_.RealTimeActive) {
+    if (!shared_.panelActive) {
         linkLost();
     }
     housekeeping();
@@ -128,13 +128,13 @@ void Logger::onRow(const RecordingRow& row) {
         const QString line = linkEverUp_
                                  ? QStringLiteral("Link back to the module: %1, firmware \"%2\".")
                                  : QStringLiteral("Connected to the module: %1, firmware \"%2\".");
-        platform_.console.event(line.arg(shared_.ModelName, shared_.FirmwareID));
+        platform_.console.event(line.arg(shared_.modelName, shared_.firmwareId));
         linkEverUp_ = true;
         boxes_.setQuiet(false);
     }
     // An alarm's marker goes on the row that raised it.
     if (!alarms_.limits().empty()) {
-        alarms_.check(row, modelTraits(shared_.ModelName).showsRetard,
+        alarms_.check(row, modelTraits(shared_.modelName).showsRetard,
                       QDateTime::currentDateTime());
     }
     const bool marked = !pendingMarkers_.empty();
@@ -178,7 +178,7 @@ void Logger::writeBacklog() {
         return;
     }
     const bool opening = !file_.hasHeader();
-    if (const QString error = file_.ready(folder_, shared_.ModelName); !error.isEmpty()) {
+    if (const QString error = file_.ready(folder_, shared_.modelName); !error.isEmpty()) {
         writeFailed(error);
         return;
     }

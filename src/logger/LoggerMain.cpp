@@ -12,8 +12,8 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
-#include "realtime/alarms/AlarmLimits.h"
-#include "realtime/recording/RecordingFiles.h"
+#include "analysis/AlarmLimits.h"
+#include "recording/RecordingFiles.h"
 
 #include <QCoreApplication>
 

@@ -2,7 +2,7 @@
 // a full disk kept from being written, until writing works again.
 #pragma once
 
-#include "realtime/recording/RecordingRow.h"
+#include "recording/RecordingRow.h"
 
 #include <deque>
 
