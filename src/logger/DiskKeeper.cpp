@@ -63,8 +63,8 @@ QStringList DiskKeeper::makeRoom(const QString& beingWritten) {
         shortSaid_ = false;
         return lines;
     }
-    const QString current = beingWritten.isEmpty() ? QString()
-                                                   : QFileInfo(beingWritten).absoluteFilePath();
+    const QString current =
+        beingWritten.isEmpty() ? QString() : QFileInfo(beingWritten).absoluteFilePath();
     qint64 toFree = std::max(room->freeShort, room->totalOver);
     for (const QFileInfo& file : recordingsOldestFirst(folder_)) {
         if (toFree <= 0) {
@@ -82,8 +82,9 @@ QStringList DiskKeeper::makeRoom(const QString& beingWritten) {
                      .arg(file.absoluteFilePath(), sizeText(size));
     }
     if (toFree > 0 && !shortSaid_) {
-        lines << QStringLiteral("The disk is short of the room to keep (%1), and no finished "
-                                "recording is left to remove.")
+        lines << QStringLiteral(
+                     "The disk is short of the room to keep (%1), and no finished "
+                     "recording is left to remove.")
                      .arg(describe());
         shortSaid_ = true;
     } else if (toFree <= 0) {

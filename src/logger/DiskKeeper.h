@@ -28,9 +28,9 @@ public:
 
 private:
     struct Room {
-        qint64 freeShort = 0;   // bytes to free for the disk's room
-        qint64 totalOver = 0;   // bytes over the total the recordings may take
-        qint64 left = 0;        // bytes left before either rule bites
+        qint64 freeShort = 0;  // bytes to free for the disk's room
+        qint64 totalOver = 0;  // bytes over the total the recordings may take
+        qint64 left = 0;       // bytes left before either rule bites
     };
     std::optional<Room> measure() const;
 

@@ -1,5 +1,6 @@
 #include "logger/Logger.h"
 
+#include "link/LinkBringUp.h"
 #include "logger/Console.h"
 #include "platform/Clock.h"
 #include "platform/ErrorRecord.h"
@@ -114,6 +115,15 @@ bool Logger::bringLinkUp() {
         linkDown(problem);
         return false;
     }
+    if (phase_ == LoggerState::LinkLost) {
+        // One resynchronisation a retry while the module is away: the five of an opening would
+        // keep the events (a stop, a marker) waiting five seconds at every retry.
+        ReSync(link_);
+        if (!link_.LinkOK) {
+            link_.closeQuietly();
+            return false;
+        }
+    }
     session_.open();
     if (link_.LinkOK) {
         return true;
@@ -183,6 +193,7 @@ void Logger::onRow(const RecordingRow& row) {
         linkEverUp_ = true;
         downReason_.clear();
         boxes_.setQuiet(false);
+        setState(LoggerState::Waiting);
     }
     alarmsOnRow_.clear();
     if (!alarms_.limits().empty()) {
@@ -226,37 +237,43 @@ void Logger::take(const RecordingRow& row, bool sampled) {
     }
     if (!trigger_.recording()) {
         preTrigger_.hold(row);
-        setState(linkDownPhase() ? phase_ : LoggerState::Waiting);
-        return;
+    } else {
+        recent_.add(row);
+        writeRows();
+        if (row.marker && writeBlocked_) {
+            platform_.console.warning(
+                QStringLiteral("Marker at %1 is held until writing works again.").arg(row.clock));
+        }
     }
-    recent_.add(row);
-    writeRows();
-    if (row.marker && writeBlocked_) {
-        platform_.console.warning(
-            QStringLiteral("Marker at %1 is held until writing works again.").arg(row.clock));
-    }
-    if (!linkDownPhase()) {
-        setState(writeBlocked_ ? LoggerState::WriteFailed : LoggerState::Recording);
+    // A marker's row of its own comes while the link is down, which stays the state.
+    if (sampled) {
+        setState(!trigger_.recording() ? LoggerState::Waiting
+                 : writeBlocked_       ? LoggerState::WriteFailed
+                                       : LoggerState::Recording);
     }
 }
 
-void Logger::addMarker(const QString& text) {
+void Logger::addMarker(const QString& text, std::optional<nanoseconds> askedAt) {
     if (linkDownPhase()) {
-        markWhileLinkDown(markerText(text));
+        markWhileLinkDown(markerText(text), askedAt.value_or(platform_.clock.now()));
         return;
     }
     pendingMarkers_.push_back(markerText(text));
 }
 
-void Logger::markWhileLinkDown(const QString& text) {
-    // No sample will come soon to carry it: the marker is a row of its own, now, with no values.
+void Logger::markWhileLinkDown(const QString& text, nanoseconds askedAt) {
+    // No sample will come soon to carry it: the marker is a row of its own, at the moment it was
+    // asked for, with no values.
+    const nanoseconds now = platform_.clock.now();
+    const nanoseconds ago = std::clamp(now - askedAt, nanoseconds::zero(), now);
     RecordingRow row;
-    row.seconds = toSeconds(platform_.clock.now());
-    row.clock = clockText(QDateTime::currentDateTime());
+    row.seconds = toSeconds(now - ago);
+    row.clock = clockText(QDateTime::currentDateTime().addMSecs(
+        -std::chrono::duration_cast<std::chrono::milliseconds>(ago).count()));
     row.status = linkEverUp_ ? QStringLiteral("Link to the module lost")
                              : QStringLiteral("No link to the module");
     row.marker.emplace(RecordingMarker{0, text});
-    lastRowTime_ = platform_.clock.now();
+    lastRowTime_ = std::max(lastRowTime_.value_or(nanoseconds::zero()), now - ago);
     take(row, false);
 }
 
@@ -302,9 +319,8 @@ void Logger::reportLost(const LostRows& lost, const QString& how) {
     if (!lost.any()) {
         return;
     }
-    platform_.console.warning(QStringLiteral("%1 rows, from %2 to %3, %4.")
-                                  .arg(lost.rows)
-                                  .arg(lost.from, lost.to, how));
+    platform_.console.warning(
+        QStringLiteral("%1 rows, from %2 to %3, %4.").arg(lost.rows).arg(lost.from, lost.to, how));
 }
 
 void Logger::writeFailed(const QString& error) {

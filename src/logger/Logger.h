@@ -79,7 +79,9 @@ public:
     // it, and one line on standard error tells where it went. Waiting for the start speed, it
     // starts a file as the start speed would; while the link is lost it is a row of its own at
     // once, with no values.
-    void addMarker(const QString& text);
+    // `askedAt` (monotonic) is when it was asked for, when that was before now.
+    void addMarker(const QString& text,
+                   std::optional<std::chrono::nanoseconds> askedAt = std::nullopt);
 
     LoggerState state() const { return phase_; }
     // Every alarm fires here once, with its text; its line on standard error listens already,
@@ -94,7 +96,7 @@ private:
     void onRow(const RecordingRow& row);
     // A row for the files: sampled rows feed the trigger, a marker's row of its own does not.
     void take(const RecordingRow& row, bool sampled);
-    void markWhileLinkDown(const QString& text);
+    void markWhileLinkDown(const QString& text, std::chrono::nanoseconds askedAt);
     void writeRows();
     void writeFailed(const QString& error);
     void linkDown(const QString& reason);

@@ -2,8 +2,8 @@
 
 #include "link/PortSelection.h"
 #include "logger/Console.h"
-#include "logger/DiskKeeper.h"
 #include "logger/DevicePortSettings.h"
+#include "logger/DiskKeeper.h"
 #include "logger/Logger.h"
 #include "logger/LoggerOptions.h"
 #include "platform/ErrorRecord.h"
@@ -47,8 +47,9 @@ QString roomText(const DiskKeeper& disk, std::chrono::milliseconds interval) {
     const double perSecond =
         interval.count() > 0 ? 1000.0 / double(interval.count()) : kFastSamplesPerSecond;
     const double hours = double(*room) / (perSecond * kBytesPerRow) / 3600.0;
-    return QStringLiteral("Room for about %1 hours of recording at %2 samples a second "
-                          "(%3 before the oldest recordings are removed; keeping %4).")
+    return QStringLiteral(
+               "Room for about %1 hours of recording at %2 samples a second "
+               "(%3 before the oldest recordings are removed; keeping %4).")
         .arg(hours, 0, 'f', hours < 10 ? 1 : 0)
         .arg(perSecond, 0, 'f', perSecond < 10 ? 1 : 0)
         .arg(sizeText(*room), disk.describe());
@@ -121,9 +122,9 @@ int LoggerMain(int argc, char** argv) {
                   alarmLimits.limits);
 
     ProgramSignals stopSignals;
-    if (const QString error = stopSignals.install([&logger] { logger.requestStop(); },
-                                                  [&logger] { logger.requestNewFile(); },
-                                                  [&logger] { logger.addMarker(QString()); });
+    if (const QString error = stopSignals.install(
+            [&logger] { logger.requestStop(); }, [&logger] { logger.requestNewFile(); },
+            [&logger](std::chrono::nanoseconds at) { logger.addMarker(QString(), at); });
         !error.isEmpty()) {
         console.error(QStringLiteral("Cannot take the stop signals: %1").arg(error));
         return 1;

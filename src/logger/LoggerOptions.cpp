@@ -218,9 +218,10 @@ ParsedLoggerOptions parseLoggerOptions(const QStringList& args) {
     }
     if (!parser.parse(QStringList{QStringLiteral("quillmark-logger")} + args)) {
         const QStringList unknown = parser.unknownOptionNames();
-        parsed.error = unknown.isEmpty()
-                           ? parser.errorText()
-                           : QStringLiteral("unknown option --%1 (see --help)").arg(unknown.first());
+        parsed.error =
+            unknown.isEmpty()
+                ? parser.errorText()
+                : QStringLiteral("unknown option --%1 (see --help)").arg(unknown.first());
         return parsed;
     }
     for (const auto& row : kOptions) {
