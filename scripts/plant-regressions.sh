@@ -22,7 +22,7 @@ regressions=(
     "port not reopened on the first read after an overrun||src/link/CommEvents.cpp|s/namespace quillmark \{/namespace quillmark {\nextern bool overrunSkipsOpen;/; s/(case WhileActive::CloseSilently:\n\s*)closeIfOpen\(\);/\1closeIfOpen();\noverrunSkipsOpen = true;/||src/link/ModuleLink.cpp|s/namespace quillmark \{/#include <utility>\nnamespace quillmark {\nbool overrunSkipsOpen = false;/; s/if \(!port_\.isOpen\(\)\) \{\n(\s*)port_\.open\(\);/if (!port_.isOpen() \&\& !std::exchange(overrunSkipsOpen, false)) {\n\1port_.open();/"
     "input not discarded before each command||src/link/ModuleLink.cpp|s/\n\s*steps\.push_back\(nextStep\(\[this\] \{ port_\.discardInput\(\); \}\)\);//"
     "timeout box swallowed||src/link/ModuleLink.cpp|s/throw RaisedError::comm\(namingOtherHolders\(timeoutText\)\);/return Flow::Finish;/"
-    "front and rear fuel multipliers swapped on the gauges||src/realtime/PollingCycle.h|s/(FuelMultiplier1, &RealTimeView::gauFuelMult)1/\${1}2/; s/(FuelMultiplier2, &RealTimeView::gauFuelMult)2/\${1}1/"
+    "front and rear fuel multipliers swapped on the gauges||src/engine/PollingCycle.h|s/(FuelMultiplier1, &RealTimeView::gauFuelMult)1/\${1}2/; s/(FuelMultiplier2, &RealTimeView::gauFuelMult)2/\${1}1/"
 )
 
 status=0

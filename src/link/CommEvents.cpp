@@ -62,7 +62,7 @@ void CommEvents::handleLineEvent() {
         if (error == nullptr) {
             return;  // the receive event and every other code
         }
-        if (state_.RealTimeActive) {
+        if (state_.panelActive) {
             switch (error->whileActive) {
                 case WhileActive::Ignore:
                     return;
@@ -82,13 +82,13 @@ void CommEvents::handleLineEvent() {
 void CommEvents::report(const QString& description) {
     // Counts up to the largest 16-bit value and stays there rather than wrapping negative,
     // which would stop the port from being closed on repeated errors.
-    if (state_.CommErrorCount < std::numeric_limits<std::int16_t>::max()) {
-        ++state_.CommErrorCount;
+    if (state_.commErrorCount < std::numeric_limits<std::int16_t>::max()) {
+        ++state_.commErrorCount;
     }
     // From here on a failing port operation is not reported again: the user is already being
     // told about this event, and a second box for the same line would only confuse.
     bestEffort([this] {
-        if (state_.CommErrorCount > 2) {
+        if (state_.commErrorCount > 2) {
             closeIfOpen();
         }
     });

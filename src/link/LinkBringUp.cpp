@@ -34,7 +34,7 @@ QString modelForFirmware(const QString& firmwareId) {
     return QString::fromLatin1(kPlainModel.data(), qsizetype(kPlainModel.size()));
 }
 
-void ReSync(ModuleLink& link) {
+void resync(ModuleLink& link) {
     LinkActivity::Hold hold(link.activity());
     ErrorTrap trap(link.boxes(), [&link] { link.closeIfOpen(); });
     CountedExchange exchange{kResyncCommand, 2};
@@ -43,16 +43,16 @@ void ReSync(ModuleLink& link) {
     link.appendCountedExchange(steps, trap, exchange, ModuleLink::ShortAnswer::EndQuietly, {});
     link.appendReadByte(steps, nullptr);
     link.appendReadByte(steps, &answer);
-    steps.push_back(nextStep([&link] { link.DelayTimer(kPauseAfterAnswerMs); }));
+    steps.push_back(nextStep([&link] { link.delay(kPauseAfterAnswerMs); }));
     steps.push_back(nextStep([&link, &answer] {
         if (answer == kAcknowledge) {
-            link.LinkOK = true;
+            link.linkUp = true;
         }
     }));
     trap.run(steps);
 }
 
-void ReadFirmwareID(ModuleLink& link, SharedState& state) {
+void readFirmwareId(ModuleLink& link, SharedState& state) {
     LinkActivity::Hold hold(link.activity());
     ErrorTrap trap(link.boxes(), [&link] { link.closeIfOpen(); });
     SerialPort& port = link.port();
@@ -61,7 +61,7 @@ void ReadFirmwareID(ModuleLink& link, SharedState& state) {
     bool carriageReturnInTime = false;
 
     std::vector<Step> steps;
-    steps.push_back(nextStep([&] { state.FirmwareID.clear(); }));
+    steps.push_back(nextStep([&] { state.firmwareId.clear(); }));
     link.appendOpening(steps, kFirmwareIdCommand, deadline);
     steps.push_back(nextStep([&] {
         text.clear();
@@ -103,12 +103,12 @@ void ReadFirmwareID(ModuleLink& link, SharedState& state) {
     steps.push_back(nextStep([&] {
         // The first character is dropped; a carriage return as the very first byte leaves an
         // identifier with no text, which the caller reports as invalid.
-        state.FirmwareID = text.mid(1);
+        state.firmwareId = text.mid(1);
     }));
-    steps.push_back(nextStep([&] { state.ModelName = modelForFirmware(state.FirmwareID); }));
+    steps.push_back(nextStep([&] { state.modelName = modelForFirmware(state.firmwareId); }));
     steps.push_back(nextStep([&] { link.closeIfOpen(); }));
-    steps.push_back(nextStep([&] { link.DelayTimer(kPauseAfterAnswerMs); }));
-    steps.push_back(nextStep([&] { link.LinkOK = true; }));
+    steps.push_back(nextStep([&] { link.delay(kPauseAfterAnswerMs); }));
+    steps.push_back(nextStep([&] { link.linkUp = true; }));
     trap.run(steps);
 }
 

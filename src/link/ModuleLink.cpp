@@ -47,7 +47,7 @@ bool ModuleLink::pastDeadline(std::chrono::nanoseconds deadline) const {
     return clock_.now() > deadline;
 }
 
-void ModuleLink::DelayTimer(std::int32_t delayMs) {
+void ModuleLink::delay(std::int32_t delayMs) {
     const std::int64_t micros = std::int64_t{delayMs} * 1000;
     if (micros > std::numeric_limits<std::int32_t>::max() ||
         micros < std::numeric_limits<std::int32_t>::min()) {
@@ -123,7 +123,7 @@ void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap
 
 void ModuleLink::appendOpening(std::vector<Step>& steps, std::uint8_t command,
                                std::chrono::nanoseconds& deadline) {
-    steps.push_back(nextStep([this] { LinkOK = false; }));
+    steps.push_back(nextStep([this] { linkUp = false; }));
     appendOpenIfClosed(steps);
     steps.push_back(nextStep([this] { port_.discardInput(); }));
     steps.push_back(

@@ -1,5 +1,5 @@
 // The building blocks of every conversation with the engine module: opening the port on
-// demand, the command, the one-second deadline, the counted wait, the 2 ms pause and LinkOK.
+// demand, the command, the one-second deadline, the counted wait, the 2 ms pause and linkUp.
 #pragma once
 
 #include "link/LinkActivity.h"
@@ -46,7 +46,7 @@ public:
     LinkActivity& activity() { return activity_; }
 
     // False at the start of every transaction, True at its successful end.
-    bool LinkOK = false;
+    bool linkUp = false;
 
     // The name the port's messages give it; empty: "ComN". A program given a device path
     // names the port by that path.
@@ -65,14 +65,14 @@ public:
 
     // A pause of at least delayMs that keeps the window responsive: it yields at least once
     // and sleeps in the event loop until the time is up. Throws on an overflowing delay.
-    void DelayTimer(std::int32_t delayMs);
+    void delay(std::int32_t delayMs);
 
     // What a counted transaction does when the answer is short or missing.
     enum class ShortAnswer {
-        EndQuietly,            // LinkOK stays False, the port stays open, nothing is shown
+        EndQuietly,            // linkUp stays False, the port stays open, nothing is shown
         CloseAndRaiseTimeout,  // close the port, raise the timeout error
     };
-    // Appends the shared steps up to and including the timeout decision: LinkOK False, open on
+    // Appends the shared steps up to and including the timeout decision: linkUp False, open on
     // demand, discard, write, deadline, counted wait. Retry after the timeout sends the command
     // again from opening the port with a fresh deadline; Ignore ends the procedure.
     void appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap, CountedExchange& exchange,
@@ -87,7 +87,7 @@ public:
     // Open on demand with PortNumber: set the port, then open it (two steps of their own).
     void appendOpenIfClosed(std::vector<Step>& steps);
 
-    // The opening every transaction shares: LinkOK False, open on demand, discard what
+    // The opening every transaction shares: linkUp False, open on demand, discard what
     // waits, write the command, start the deadline.
     void appendOpening(std::vector<Step>& steps, std::uint8_t command,
                        std::chrono::nanoseconds& deadline);

@@ -8,11 +8,11 @@
 namespace quillmark {
 
 struct SharedState {
-    bool RealTimeActive = false;      // the real-time view runs
-    bool EscapePressed = false;       // set by Esc, cleared at the start of every polling tick
-    std::int16_t CommErrorCount = 0;  // line errors reported since the last real-time open
-    QString FirmwareID;
-    QString ModelName;  // one of the model names, or empty before the first identification
+    bool panelActive = false;      // the real-time view runs
+    bool escapePressed = false;       // set by Esc, cleared at the start of every polling tick
+    std::int16_t commErrorCount = 0;  // line errors reported since the last real-time open
+    QString firmwareId;
+    QString modelName;  // one of the model names, or empty before the first identification
 };
 
 }  // namespace quillmark

@@ -2,7 +2,7 @@
 // is drawn.
 #pragma once
 
-#include "realtime/RealTimeView.h"
+#include "engine/RealTimeView.h"
 
 namespace quillmark {
 

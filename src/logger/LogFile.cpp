@@ -1,8 +1,8 @@
 #include "logger/LogFile.h"
 
-#include "realtime/recording/RecordingFiles.h"
-#include "realtime/recording/RecordingFormat.h"
-#include "realtime/recording/RecordingWriter.h"
+#include "recording/RecordingFiles.h"
+#include "recording/RecordingFormat.h"
+#include "recording/RecordingWriter.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -3,8 +3,8 @@
 // sync period. A stalled disk never holds up the sampling.
 #pragma once
 
-#include "realtime/recording/BackgroundFileWriter.h"
-#include "realtime/recording/RecordingRow.h"
+#include "recording/BackgroundFileWriter.h"
+#include "recording/RecordingRow.h"
 
 #include <QString>
 

@@ -6,9 +6,9 @@
 #include "platform/ErrorRecord.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
+#include "engine/ModelTraits.h"
 #include "platform/ServiceManager.h"
-#include "realtime/ModelTraits.h"
-#include "realtime/recording/RecordingFormat.h"
+#include "recording/RecordingFormat.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -88,13 +88,13 @@ void Logger::run() {
         platform_.service->ready(statusText());
     }
     while (!stopRequested_) {
-        if (!shared_.RealTimeActive && !bringLinkUp()) {
+        if (!shared_.panelActive && !bringLinkUp()) {
             idleUntil(now() + kLinkRetryPeriod);
             continue;
         }
         const auto started = now();
         sample();
-        if (shared_.RealTimeActive && options_.interval > nanoseconds::zero()) {
+        if (shared_.panelActive && options_.interval > nanoseconds::zero()) {
             idleUntil(started + options_.interval);
         }
     }
@@ -118,14 +118,14 @@ bool Logger::bringLinkUp() {
     if (phase_ == LoggerState::LinkLost) {
         // One resynchronisation a retry while the module is away: the five of an opening would
         // keep the events (a stop, a marker) waiting five seconds at every retry.
-        ReSync(link_);
-        if (!link_.LinkOK) {
+        resync(link_);
+        if (!link_.linkUp) {
             link_.closeQuietly();
             return false;
         }
     }
     session_.open();
-    if (link_.LinkOK) {
+    if (link_.linkUp) {
         return true;
     }
     session_.close();
@@ -157,7 +157,7 @@ QString Logger::openPort() {
 
 void Logger::sample() {
     polling_.pollOnce();
-    if (!shared_.RealTimeActive) {
+    if (!shared_.panelActive) {
         linkDown(QStringLiteral("Link to the module lost"));
     }
     housekeeping();
@@ -188,7 +188,7 @@ void Logger::onRow(const RecordingRow& row) {
         const QString line = linkEverUp_
                                  ? QStringLiteral("Link back to the module: %1, firmware \"%2\".")
                                  : QStringLiteral("Connected to the module: %1, firmware \"%2\".");
-        platform_.console.event(line.arg(shared_.ModelName, shared_.FirmwareID),
+        platform_.console.event(line.arg(shared_.modelName, shared_.firmwareId),
                                 linkEverUp_ ? EventPriority::Notice : EventPriority::Info);
         linkEverUp_ = true;
         downReason_.clear();
@@ -197,7 +197,7 @@ void Logger::onRow(const RecordingRow& row) {
     }
     alarmsOnRow_.clear();
     if (!alarms_.limits().empty()) {
-        alarms_.check(row, modelTraits(shared_.ModelName).showsRetard,
+        alarms_.check(row, modelTraits(shared_.modelName).showsRetard,
                       QDateTime::currentDateTime());
     }
     bool marked = !alarmsOnRow_.isEmpty();
@@ -287,7 +287,7 @@ void Logger::writeRows() {
             platform_.console.event(line, EventPriority::Notice);
         }
     }
-    if (const QString error = file_.ready(folder_, shared_.ModelName); !error.isEmpty()) {
+    if (const QString error = file_.ready(folder_, shared_.modelName); !error.isEmpty()) {
         writeFailed(error);
         return;
     }

@@ -16,11 +16,11 @@
 #include "logger/LoggerOptions.h"
 #include "logger/PreTrigger.h"
 #include "logger/RecentRows.h"
-#include "realtime/EngineReads.h"
-#include "realtime/PollingCycle.h"
-#include "realtime/RealTimeSession.h"
-#include "realtime/alarms/AlarmMonitor.h"
-#include "realtime/recording/TickRows.h"
+#include "engine/EngineReads.h"
+#include "engine/PollingCycle.h"
+#include "engine/RealTimeSession.h"
+#include "analysis/AlarmMonitor.h"
+#include "recording/TickRows.h"
 
 #include <QStringList>
 

@@ -13,9 +13,9 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
+#include "analysis/AlarmLimits.h"
 #include "platform/ServiceManager.h"
-#include "realtime/alarms/AlarmLimits.h"
-#include "realtime/recording/RecordingFiles.h"
+#include "recording/RecordingFiles.h"
 
 #include <QCoreApplication>
 

@@ -3,7 +3,7 @@
 // back-to-back sampling cannot take the memory of a small board.
 #pragma once
 
-#include "realtime/recording/RecordingRow.h"
+#include "recording/RecordingRow.h"
 
 #include <cstddef>
 #include <deque>

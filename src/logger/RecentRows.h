@@ -4,7 +4,7 @@
 // covered.
 #pragma once
 
-#include "realtime/recording/RecordingRow.h"
+#include "recording/RecordingRow.h"
 
 #include <QString>
 

@@ -1,13 +1,13 @@
 #include "shell/Main.h"
 
 #include "link/SharedState.h"
-#include "platform/HelpWindow.h"
+#include "platform/widgets/HelpWindow.h"
 #include "platform/QtClock.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtFiles.h"
-#include "platform/QtFonts.h"
-#include "platform/QtHelpViewer.h"
-#include "platform/QtMessageBoxes.h"
+#include "platform/widgets/QtFonts.h"
+#include "platform/widgets/QtHelpViewer.h"
+#include "platform/widgets/QtMessageBoxes.h"
 #include "platform/QtProgramEnd.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
@@ -39,7 +39,7 @@ int Main(int argc, char** argv) {
     QtFiles files;
     QtProgramEnd programEnd;
 
-    ShowSplash(files, boxes, branding);
+    showSplash(files, boxes, branding);
 
     MainWindowWidget window;
     QtHelpViewer help(&window);

@@ -2,8 +2,8 @@
 // of an hour laid over one another, and the live chart's processor time per tick.
 #include "ChartScenes.h"
 #include "Median.h"
-#include "realtime/chart/ChartWidget.h"
-#include "realtime/recording/RecordingColumns.h"
+#include "widgets/chart/ChartWidget.h"
+#include "recording/RecordingColumns.h"
 
 #include <QElapsedTimer>
 #include <QImage>

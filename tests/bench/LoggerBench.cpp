@@ -2,7 +2,7 @@
 // the line's limit, the logger's processor time, its resident memory over the run, and whether
 // the file opens. QUILLMARK_LOGGER_BENCH_SECONDS sets the length (default 10; 600 for the
 // ten-minute figure, with QTEST_FUNCTION_TIMEOUT raised to match).
-#include "realtime/recording/RecordingReader.h"
+#include "recording/RecordingReader.h"
 #include "sim/CommandTable.h"
 #include "sim/ModuleEngine.h"
 #include "sim/PtyModule.h"

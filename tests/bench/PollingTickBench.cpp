@@ -35,7 +35,7 @@ private slots:
     void tickAgainstItsFloor() {
         ProgramHarness h(sim::Model::CorvaneIIVR, true);
         h.openRealTime();
-        QVERIFY(h.state.RealTimeActive);
+        QVERIFY(h.state.panelActive);
         std::vector<double> wall;
         std::vector<double> cpu;
         for (int i = 0; i < kTicks; ++i) {

@@ -4,13 +4,13 @@
 // the times and the memory the rows or columns take; fails only when a file the program wrote
 // does not open, or a figure is far past its target.
 #include "Median.h"
-#include "realtime/cells/TimeAtCellGrid.h"
-#include "realtime/chart/ChartWidget.h"
-#include "realtime/recording/MlgExport.h"
-#include "realtime/recording/RecordingColumns.h"
-#include "realtime/recording/RecordingFormat.h"
-#include "realtime/recording/RecordingReader.h"
-#include "realtime/recording/TickRows.h"
+#include "analysis/TimeAtCellGrid.h"
+#include "widgets/chart/ChartWidget.h"
+#include "recording/MlgExport.h"
+#include "recording/RecordingColumns.h"
+#include "recording/RecordingFormat.h"
+#include "recording/RecordingReader.h"
+#include "recording/TickRows.h"
 
 #include <algorithm>
 #include <charconv>

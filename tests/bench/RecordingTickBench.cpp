@@ -4,7 +4,7 @@
 #include "Median.h"
 #include "ProgramHarness.h"
 #include "RecordingRun.h"
-#include "realtime/recording/RecordingReader.h"
+#include "recording/RecordingReader.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

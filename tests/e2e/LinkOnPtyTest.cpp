@@ -9,7 +9,7 @@
 #include "link/PortNames.h"
 #include "link/PortSelection.h"
 #include "platform/QtClock.h"
-#include "realtime/EngineReads.h"
+#include "engine/EngineReads.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -39,7 +39,7 @@ struct PtyLink : LinkOn<PtyLine> {
         module.registerAs(settings, portNumber);
         port.applySettings(moduleLineSettings());
         boxes.whileOpen = [this] { pump.yield(); };
-        state.ModelName = QStringLiteral("Corvane II VR");
+        state.modelName = QStringLiteral("Corvane II VR");
     }
     ~PtyLink() {
         if (port.isOpen()) {
@@ -79,8 +79,8 @@ private slots:
         QFETCH(bool, takesTheFullSecond);
         PtyLink t;
         t.module.engine.setFault(static_cast<FaultMode>(fault));
-        const qint64 ms = t.timeMs([&] { ReSync(t.link); });
-        QCOMPARE(t.link.LinkOK, linkOk);
+        const qint64 ms = t.timeMs([&] { resync(t.link); });
+        QCOMPARE(t.link.linkUp, linkOk);
         QVERIFY(t.boxes.shown.isEmpty());
         QVERIFY(t.port.isOpen());  // opened with PortNumber, left open
         QCOMPARE(t.module.commands(), QList<int>{0x33});
@@ -91,8 +91,8 @@ private slots:
         }
         // Whatever was left over is discarded by the next transaction.
         t.module.engine.clearFaults();
-        ReSync(t.link);
-        QVERIFY(t.link.LinkOK);
+        resync(t.link);
+        QVERIFY(t.link.linkUp);
     }
 
     void firmware_answers_data() {
@@ -128,13 +128,13 @@ private slots:
         QFETCH(bool, linkOk);
         QFETCH(int, dialogs);
         PtyLink t;
-        t.state.ModelName = QStringLiteral("earlier");
+        t.state.modelName = QStringLiteral("earlier");
         t.module.engine.setFault(static_cast<FaultMode>(fault));
         t.boxes.defaultAnswer = BoxAnswer::Ignore;
-        ReadFirmwareID(t.link, t.state);
-        QCOMPARE(t.state.FirmwareID, firmwareId);
-        QCOMPARE(t.state.ModelName, model);
-        QCOMPARE(t.link.LinkOK, linkOk);
+        readFirmwareId(t.link, t.state);
+        QCOMPARE(t.state.firmwareId, firmwareId);
+        QCOMPARE(t.state.modelName, model);
+        QCOMPARE(t.link.linkUp, linkOk);
         QVERIFY(!t.port.isOpen());
         QCOMPARE(t.boxes.shown.size(), dialogs);
         if (dialogs > 0) {
@@ -146,9 +146,9 @@ private slots:
     void firmware_zeroByteInsideIsKept() {
         PtyLink t;
         t.module.engine.setFault(FaultMode::IdZeroByte);
-        ReadFirmwareID(t.link, t.state);
-        QVERIFY(t.link.LinkOK);
-        QVERIFY(t.state.FirmwareID.contains(QChar(0)));
+        readFirmwareId(t.link, t.state);
+        QVERIFY(t.link.linkUp);
+        QVERIFY(t.state.firmwareId.contains(QChar(0)));
     }
 
     void dataRead_answers_data() {
@@ -187,7 +187,7 @@ private slots:
         t.boxes.answers = {BoxAnswer::Retry};
         QCOMPARE(t.reads.ReadBAT(), 12.0f);
         QCOMPARE(t.module.commands(), (QList<int>{0x26, 0x26}));
-        QVERIFY(t.link.LinkOK);
+        QVERIFY(t.link.linkUp);
     }
 
     void portClosedUnderTheTransaction_goesToItsDialog() {
@@ -195,8 +195,8 @@ private slots:
         t.module.engine.setFault(FaultMode::LateCr);
         QTimer::singleShot(50, [&] { t.port.close(); });
         t.boxes.answers = {BoxAnswer::Abort};
-        ReadFirmwareID(t.link, t.state);
-        QVERIFY(!t.link.LinkOK);
+        readFirmwareId(t.link, t.state);
+        QVERIFY(!t.link.linkUp);
         QCOMPARE(t.boxes.shown.size(), 1);
         QVERIFY(t.boxes.texts().first().contains(QStringLiteral("Com4")));
     }
@@ -205,7 +205,7 @@ private slots:
         PtyLink t;
         t.settings.save("Quillmark", "Ports", "Com4", "/dev/quillmark-no-such-device");
         t.boxes.answers = {BoxAnswer::Abort};
-        ReSync(t.link);
+        resync(t.link);
         QCOMPARE(t.boxes.shown.size(), 1);
         const QString text = t.boxes.texts().first();
         QVERIFY2(text.contains("Com4") && text.contains("/dev/quillmark-no-such-device"),
@@ -217,8 +217,8 @@ private slots:
         PtyLink t;
         CommEvents events(t.port, t.boxes, t.state);
         t.port.setEventHandler([&] { events.handleLineEvent(); });
-        ReSync(t.link);
-        QVERIFY(t.link.LinkOK);
+        resync(t.link);
+        QVERIFY(t.link.linkUp);
         t.boxes.answers = {BoxAnswer::Cancel};
         t.module.pty.flood(400);
         QVERIFY(QTest::qWaitFor([&] { return !t.boxes.shown.isEmpty(); }, 2000));
@@ -229,14 +229,14 @@ private slots:
     void transactionTime_againstTheLineTimeFloor() {
         for (const bool pace : {false, true}) {
             PtyLink t(pace);
-            ReSync(t.link);
+            resync(t.link);
             std::vector<double> micros;
             for (int i = 0; i < 100; ++i) {
                 QElapsedTimer timer;
                 timer.start();
-                ReSync(t.link);
+                resync(t.link);
                 micros.push_back(timer.nsecsElapsed() / 1000.0);
-                QVERIFY(t.link.LinkOK);
+                QVERIFY(t.link.linkUp);
             }
             const double floor = (pace ? 3 * kByteMicros : 0.0) + 2000.0;
             const double med = median(micros);
@@ -249,14 +249,14 @@ private slots:
             QVERIFY2(med >= 2000.0, qPrintable(QString::number(med)));
         }
         PtyLink t(true);
-        std::vector<double> resync, identify;
+        std::vector<double> resyncs, identify;
         for (int i = 0; i < 20; ++i) {
-            resync.push_back(t.timeUs([&] { ReSync(t.link); }) / 1000.0);
-            identify.push_back(t.timeUs([&] { ReadFirmwareID(t.link, t.state); }) / 1000.0);
-            QVERIFY(t.link.LinkOK);
+            resyncs.push_back(t.timeUs([&] { resync(t.link); }) / 1000.0);
+            identify.push_back(t.timeUs([&] { readFirmwareId(t.link, t.state); }) / 1000.0);
+            QVERIFY(t.link.linkUp);
         }
-        qInfo("paced, command to LinkOK: ReSync median %.2f ms, ReadFirmwareID median %.2f ms",
-              median(resync), median(identify));
+        qInfo("paced, command to linkUp: resync median %.2f ms, readFirmwareId median %.2f ms",
+              median(resyncs), median(identify));
     }
 };
 

@@ -1,7 +1,7 @@
 // quillmark-logger as it ships, against the module on a pseudo-terminal: the trigger with its
 // pre-trigger rows, back-to-back sampling, a module that goes and comes back, the stop signals,
 // a full disk and a bad command line.
-#include "realtime/recording/RecordingReader.h"
+#include "recording/RecordingReader.h"
 #include "sim/CommandTable.h"
 #include "sim/ModuleEngine.h"
 #include "sim/PtyModule.h"

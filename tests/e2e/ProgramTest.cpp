@@ -3,8 +3,8 @@
 // the line misbehaves.
 #include "DataColumns.h"
 #include "ProgramHarness.h"
-#include "realtime/EngineReads.h"
-#include "realtime/PollingCycle.h"
+#include "engine/EngineReads.h"
+#include "engine/PollingCycle.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -120,7 +120,7 @@ private slots:
             const QByteArray a = answer(command);
             return double(convertReading(q, std::uint8_t(a.at(1)),
                                          a.size() > 2 ? std::uint8_t(a.at(2)) : 0,
-                                         h.state.ModelName));
+                                         h.state.modelName));
         };
         QCOMPARE(h.bar("gauTPS")->pointerValue(), value(Quantity::Throttle, 0x22));
         QCOMPARE(h.bar("gauBatVolts")->pointerValue(), value(Quantity::Battery, 0x26));
@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(h.bar("gauTPS")->pointerValue(), 0.0);
         QCOMPARE(h.tach()->caption(), QStringLiteral("0"));
         QCOMPARE(h.statusText(), QString());
-        QVERIFY(!h.state.RealTimeActive);
+        QVERIFY(!h.state.panelActive);
         QVERIFY(!h.port.isOpen());
     }
 
@@ -157,7 +157,7 @@ private slots:
         h.boxes.answers = {BoxAnswer::Retry};
         QVERIFY(QTest::qWaitFor([&] { return !h.panel()->isVisible(); }, 4000));
         QCOMPARE(h.boxes.shown.size(), 1);
-        QVERIFY(!h.state.RealTimeActive);
+        QVERIFY(!h.state.panelActive);
     }
 
     void valueReadTimeout_answers_data() {

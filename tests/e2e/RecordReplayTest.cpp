@@ -1,7 +1,7 @@
 // A run recorded from the simulator, replayed by the simulator from that file and recorded
 // again: both files must hold the same readings, row for row.
 #include "RecordingRun.h"
-#include "realtime/recording/RecordingReader.h"
+#include "recording/RecordingReader.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

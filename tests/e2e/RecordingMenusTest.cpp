@@ -2,11 +2,11 @@
 // from the real-time panel and ended by closing it, and a recording played back with the
 // port closed.
 #include "ProgramHarness.h"
-#include "realtime/cells/TimeAtCellWidget.h"
-#include "realtime/chart/ChartWidget.h"
-#include "realtime/chart/RunAlignment.h"
-#include "realtime/playback/PlaybackDriver.h"
-#include "realtime/recording/RecordingReader.h"
+#include "widgets/cells/TimeAtCellWidget.h"
+#include "widgets/chart/ChartWidget.h"
+#include "analysis/RunAlignment.h"
+#include "recording/PlaybackDriver.h"
+#include "recording/RecordingReader.h"
 #include "shell/recording/MarkerTextBox.h"
 #include "shell/recording/RecordingController.h"
 
@@ -86,7 +86,7 @@ private slots:
         h.recordings.showChart();
         QCOMPARE(h.recordings.liveChart()->chart()->speedRedFrom(), 6000.0);
         h.openRealTime();
-        QVERIFY(h.state.RealTimeActive);
+        QVERIFY(h.state.panelActive);
         QVERIFY(h.waitForTicks(1));
         QVERIFY(h.action("mnuRecording")->isEnabled());
         // The live table counts the panel's rows from when it opens.
@@ -226,7 +226,7 @@ private slots:
         QVERIFY(!linkHeldAtBox);
         QVERIFY(!h.recordings.recording());
         QVERIFY(h.waitForTicks(1));
-        QVERIFY(h.state.RealTimeActive);
+        QVERIFY(h.state.panelActive);
         const RecordingContents kept = readRecordingFile(path);
         QVERIFY2(kept.ok() && kept.rows.size() >= 2, qPrintable(kept.error));
     }

@@ -11,11 +11,11 @@
 #include "platform/QtClock.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
-#include "realtime/EngineReads.h"
-#include "realtime/PollingCycle.h"
-#include "realtime/recording/Recorder.h"
-#include "realtime/recording/RecordingFiles.h"
-#include "realtime/recording/TickRows.h"
+#include "engine/EngineReads.h"
+#include "engine/PollingCycle.h"
+#include "recording/Recorder.h"
+#include "recording/RecordingFiles.h"
+#include "recording/TickRows.h"
 
 #include <QFile>
 
@@ -32,8 +32,8 @@ struct RecordingRun {
     SharedState state;
     ModuleLink link{port, clock, pump, boxes, names, portNumber};
     SpyRealTimeView view;
-    EngineReads reads{link, state, [this] { state.RealTimeActive = false; }};
-    PollingCycle cycle{link, state, reads, view, [this] { state.RealTimeActive = false; }};
+    EngineReads reads{link, state, [this] { state.panelActive = false; }};
+    PollingCycle cycle{link, state, reads, view, [this] { state.panelActive = false; }};
     TickRows rows{clock};
     QString failure;
     Recorder recorder{clock, [this](const QString&, const QString& reason) { failure = reason; }};
@@ -43,8 +43,8 @@ struct RecordingRun {
                       device);
         port.applySettings(moduleLineSettings());
         boxes.whileOpen = [this] { pump.yield(); };
-        state.ModelName = QStringLiteral("Corvane II VR");
-        state.RealTimeActive = true;
+        state.modelName = QStringLiteral("Corvane II VR");
+        state.panelActive = true;
         observeTicks(true);
         rows.addListener([this](const RecordingRow& row) { recorder.addRow(row); });
     }

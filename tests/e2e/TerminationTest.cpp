@@ -3,7 +3,7 @@
 #include "DataColumns.h"
 #include "ProgramHarness.h"
 #include "platform/TerminationRequests.h"
-#include "realtime/recording/RecordingReader.h"
+#include "recording/RecordingReader.h"
 #include "shell/recording/RecordingController.h"
 
 #include <QDir>

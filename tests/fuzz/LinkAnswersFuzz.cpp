@@ -10,10 +10,10 @@
 #include "link/CommEvents.h"
 #include "link/LinkBringUp.h"
 #include "link/ModelNames.h"
-#include "realtime/EngineReads.h"
-#include "realtime/PollingCycle.h"
-#include "realtime/RealTimeSession.h"
-#include "realtime/StatusText.h"
+#include "engine/EngineReads.h"
+#include "engine/PollingCycle.h"
+#include "engine/RealTimeSession.h"
+#include "engine/StatusText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -78,9 +78,9 @@ void checkCleanTick(Rig& rig, FuzzedDataProvider& input) {
         return;
     }
     const QString model = QString::fromLatin1(input.PickValueInArray(kModels));
-    rig.state.ModelName = model;
-    rig.state.RealTimeActive = true;
-    rig.state.EscapePressed = false;
+    rig.state.modelName = model;
+    rig.state.panelActive = true;
+    rig.state.escapePressed = false;
     rig.view.panelVisible = true;
     clearGauges(rig.view);
 
@@ -105,7 +105,7 @@ void checkCleanTick(Rig& rig, FuzzedDataProvider& input) {
     rig.port.module = std::move(module);
 
     require(rig.boxes.shown.size() == boxesBefore);
-    require(rig.link.LinkOK && rig.port.isOpen() && rig.view.panelVisible);
+    require(rig.link.linkUp && rig.port.isOpen() && rig.view.panelVisible);
     // The bytes the module served for a quantity, converted as the program converts them.
     const auto shows = [&](Quantity quantity) {
         const QByteArray& answer = served[readCommand(quantity).command];
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Rig rig;
     rig.port.setEventHandler([&rig] { rig.events.handleLineEvent(); });
     // Start near the top of the count as well, where it must stop rather than wrap.
-    rig.state.CommErrorCount = input.ConsumeBool() ? std::int16_t(32760) : std::int16_t(0);
+    rig.state.commErrorCount = input.ConsumeBool() ? std::int16_t(32760) : std::int16_t(0);
 
     rig.port.module = [&input](std::uint8_t) -> std::optional<ScriptedAnswer> {
         if (input.ConsumeBool()) {
@@ -169,14 +169,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         abortedSinceLastWrite = false;
         switch (input.ConsumeIntegralInRange(0, 7)) {
             case 0:
-                ReSync(rig.link);
+                resync(rig.link);
                 break;
             case 1:
-                ReadFirmwareID(rig.link, rig.state);
+                readFirmwareId(rig.link, rig.state);
                 break;
             case 2: {
-                rig.state.RealTimeActive = input.ConsumeBool();
-                rig.state.ModelName = input.ConsumeBool() ? QStringLiteral("Corvane II VR")
+                rig.state.panelActive = input.ConsumeBool();
+                rig.state.modelName = input.ConsumeBool() ? QStringLiteral("Corvane II VR")
                                                           : QStringLiteral("Corvane");
                 const auto read = input.ConsumeIntegralInRange<std::size_t>(0, kValueReads.size());
                 if (read == kValueReads.size()) {
@@ -187,13 +187,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 3:
-                rig.state.RealTimeActive = true;
+                rig.state.panelActive = true;
                 rig.view.panelVisible = true;
-                rig.state.ModelName = QStringLiteral("Corvane II VR");
+                rig.state.modelName = QStringLiteral("Corvane II VR");
                 rig.polling.pollOnce();
                 break;
             case 4:
-                rig.state.RealTimeActive = input.ConsumeBool();
+                rig.state.panelActive = input.ConsumeBool();
                 rig.port.raiseEvent(input.ConsumeBool() ? input.PickValueInArray(kLineEvents)
                                                         : LineEvent{input.ConsumeIntegral<std::int32_t>()});
                 rig.pump.yield();
@@ -210,7 +210,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 checkCleanTick(rig, input);
                 break;
         }
-        require(rig.state.CommErrorCount >= 0);
+        require(rig.state.commErrorCount >= 0);
         if (abortedSinceLastWrite && rig.port.written.size() == writtenAtAbort) {
             require(!rig.port.isOpen());
         }

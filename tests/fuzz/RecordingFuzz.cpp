@@ -2,9 +2,9 @@
 // keeps whole rows and the one that fills the compact columns must agree on every fault, its
 // line, and on every value of a good file.
 #include "FuzzRequire.h"
-#include "realtime/recording/RecordingColumns.h"
-#include "realtime/recording/RecordingFiles.h"
-#include "realtime/recording/RecordingReader.h"
+#include "recording/RecordingColumns.h"
+#include "recording/RecordingFiles.h"
+#include "recording/RecordingReader.h"
 
 #include <QFile>
 #include <QTemporaryDir>

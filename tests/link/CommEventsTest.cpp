@@ -56,7 +56,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(bool, portOpen);
         Harness h;
-        h.state.RealTimeActive = active;
+        h.state.panelActive = active;
         h.boxes.answers = {BoxAnswer::Retry};
         h.deliver(code);
         QCOMPARE(h.boxes.texts(), shown.isEmpty() ? QStringList{} : QStringList{shown});
@@ -65,7 +65,7 @@ private slots:
             QCOMPARE(h.boxes.shown.first().style, BoxStyle::RetryCancelCritical);
         }
         QCOMPARE(h.port.isOpen(), portOpen);
-        QCOMPARE(int(h.state.CommErrorCount), shown.isEmpty() ? 0 : 1);
+        QCOMPARE(int(h.state.commErrorCount), shown.isEmpty() ? 0 : 1);
     }
 
     void answers_retryDiscardsCancelCloses() {
@@ -96,16 +96,16 @@ private slots:
 
     void errorCount_stopsAtTheLargest16BitValue() {
         Harness h;
-        h.state.CommErrorCount = 32767;
+        h.state.commErrorCount = 32767;
         h.boxes.defaultAnswer = BoxAnswer::Retry;
         h.deliver(LineEvent::Framing);
-        QCOMPARE(int(h.state.CommErrorCount), 32767);
+        QCOMPARE(int(h.state.commErrorCount), 32767);
         QVERIFY(!h.port.isOpen());
     }
 
     void failingPortOperation_isReportedInTheSameBox() {
         Harness h;
-        h.state.RealTimeActive = true;
+        h.state.panelActive = true;
         h.port.failures["close"] = 1;
         h.port.failureText = QStringLiteral("Com1: device unplugged");
         h.boxes.answers = {BoxAnswer::Retry};
@@ -121,12 +121,12 @@ private slots:
         };
         h.boxes.answers = {BoxAnswer::Retry};
         bool identifierIncomplete = false;
-        h.boxes.whileOpen = [&] { identifierIncomplete = !h.link.LinkOK; };
+        h.boxes.whileOpen = [&] { identifierIncomplete = !h.link.linkUp; };
         h.pump.schedule(h.clock.now() + 5ms, [&] { h.port.raiseEvent(LineEvent::Framing); });
-        ReadFirmwareID(h.link, h.state);
+        readFirmwareId(h.link, h.state);
         QCOMPARE(h.boxes.texts(), QStringList{"Framing Error"});
         QVERIFY(identifierIncomplete);
-        QCOMPARE(h.state.ModelName, QStringLiteral("Corvane II"));
+        QCOMPARE(h.state.modelName, QStringLiteral("Corvane II"));
     }
 };
 

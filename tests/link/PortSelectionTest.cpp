@@ -153,7 +153,7 @@ private slots:
         LinkHarness h;
         h.settings.save(QStringLiteral("Quillmark"), QStringLiteral("Ports"),
                         QStringLiteral("Com3"), QStringLiteral("/dev/ttyUSB1"));
-        ReSync(h.link);
+        resync(h.link);
         QCOMPARE(h.port.selectedPort, 3);
         QCOMPARE(h.port.selectedDevice, QStringLiteral("/dev/ttyUSB1"));
     }

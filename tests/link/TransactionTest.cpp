@@ -55,8 +55,8 @@ private slots:
             return ScriptedAnswer{answer, 400us};
         };
         const auto start = h.clock.now();
-        ReSync(h.link);
-        QCOMPARE(h.link.LinkOK, linkOk);
+        resync(h.link);
+        QCOMPARE(h.link.linkUp, linkOk);
         QCOMPARE(h.commands(), QList<int>{0x33});
         QVERIFY(h.boxes.shown.isEmpty());  // a failed resync is never reported here
         QVERIFY(h.port.isOpen());          // and leaves the port open for the next attempt
@@ -80,7 +80,7 @@ private slots:
             eventRan = true;
             ranBeforeAnswerWasRead = h.port.unreadArrived() > 0;
         });
-        ReSync(h.link);
+        resync(h.link);
         QVERIFY(eventRan);                 // it ran in the pause after the answer...
         QVERIFY(!ranBeforeAnswerWasRead);  // ...not while the answer was being waited for
         QVERIFY(h.port.blockingWaits >= 1);
@@ -91,9 +91,9 @@ private slots:
         h.port.module = answerWithAck;
         h.port.selectedPort = 9;
         h.port.open();
-        ReSync(h.link);
+        resync(h.link);
         QCOMPARE(h.port.openedPorts, QList<int>{9});  // sent on the open port, unchanged
-        QVERIFY(h.link.LinkOK);
+        QVERIFY(h.link.linkUp);
     }
 
     void resync_openFailure_showsTheDialogAndRetryOpensAgain() {
@@ -102,16 +102,16 @@ private slots:
         h.port.failures["open"] = 1;
         h.port.failureText = QStringLiteral("Com3: no such device /dev/ttyS2");
         h.boxes.answers = {BoxAnswer::Retry};
-        ReSync(h.link);
+        resync(h.link);
         QCOMPARE(h.boxes.texts(), QStringList{"Com3: no such device /dev/ttyS2"});
         QCOMPARE(h.boxes.shown.first().style, BoxStyle::AbortRetryIgnoreCritical);
-        QVERIFY(h.link.LinkOK);
+        QVERIFY(h.link.linkUp);
 
         LinkHarness aborted;
         aborted.port.failures["write"] = 1;
         aborted.boxes.answers = {BoxAnswer::Abort};
-        ReSync(aborted.link);
-        QVERIFY(!aborted.link.LinkOK);
+        resync(aborted.link);
+        QVERIFY(!aborted.link.linkUp);
         QVERIFY(!aborted.port.isOpen());  // Abort closes the port it had opened
     }
 
@@ -137,9 +137,9 @@ private slots:
         h.boxes.answers = {answer};
         h.boxes.whileOpen = [&] { h.clock.advance(900ms); };
         const auto start = h.clock.now();
-        ReSync(h.link);
+        resync(h.link);
         const auto took = h.clock.now() - start;
-        QCOMPARE(h.link.LinkOK, replyMs < 1000);
+        QCOMPARE(h.link.linkUp, replyMs < 1000);
         QVERIFY2(took >= std::chrono::milliseconds(tookMs) &&
                      took < std::chrono::milliseconds(tookMs) + 1ms,
                  qPrintable(QString::number(took.count())));
@@ -149,12 +149,12 @@ private slots:
         LinkHarness h;
         h.pump.yieldCost = 1us;
         const auto start = h.clock.now();
-        h.link.DelayTimer(2);
+        h.link.delay(2);
         QVERIFY(h.clock.now() - start >= 2ms);
         QVERIFY(h.pump.yields >= 1);
         QVERIFY(h.pump.waits >= 1);  // it sleeps instead of spinning on yields
         QVERIFY(h.pump.yields + h.pump.waits < 10);
-        QVERIFY_THROWS_EXCEPTION(RaisedError, h.link.DelayTimer(2147484));
+        QVERIFY_THROWS_EXCEPTION(RaisedError, h.link.delay(2147484));
     }
 
     void firmware_identifiers_data() {
@@ -180,10 +180,10 @@ private slots:
         QFETCH(QString, model);
         LinkHarness h;
         h.port.module = identifier(text);
-        ReadFirmwareID(h.link, h.state);
-        QCOMPARE(h.state.FirmwareID, firmwareId);
-        QCOMPARE(h.state.ModelName, model);
-        QVERIFY(h.link.LinkOK);
+        readFirmwareId(h.link, h.state);
+        QCOMPARE(h.state.firmwareId, firmwareId);
+        QCOMPARE(h.state.modelName, model);
+        QVERIFY(h.link.linkUp);
         QVERIFY(!h.port.isOpen());
         QVERIFY(h.boxes.shown.isEmpty());
         QCOMPARE(h.commands(), QList<int>{0x10});
@@ -192,19 +192,19 @@ private slots:
     void firmware_firstCharacterDroppedAndRestAfterCarriageReturnUnread() {
         LinkHarness h;
         h.port.module = [](std::uint8_t) { return std::optional(bytes("CVR\rtrailing", 12, 1ms)); };
-        ReadFirmwareID(h.link, h.state);
-        QCOMPARE(h.state.FirmwareID, QStringLiteral("VR"));
+        readFirmwareId(h.link, h.state);
+        QCOMPARE(h.state.firmwareId, QStringLiteral("VR"));
         QCOMPARE(h.port.unreadArrived(), 8);
     }
 
     void firmware_carriageReturnFirst_isAnEmptyIdentifierWithoutADialog() {
         LinkHarness h;
-        h.state.ModelName = QStringLiteral("Corvane II VR");
+        h.state.modelName = QStringLiteral("Corvane II VR");
         h.port.module = [](std::uint8_t) { return std::optional(bytes("\r", 1)); };
-        ReadFirmwareID(h.link, h.state);
-        QCOMPARE(h.state.FirmwareID, QString());
-        QCOMPARE(h.state.ModelName, QStringLiteral("Corvane"));
-        QVERIFY(h.link.LinkOK);
+        readFirmwareId(h.link, h.state);
+        QCOMPARE(h.state.firmwareId, QString());
+        QCOMPARE(h.state.modelName, QStringLiteral("Corvane"));
+        QVERIFY(h.link.linkUp);
         QVERIFY(h.boxes.shown.isEmpty());
     }
 
@@ -217,7 +217,7 @@ private slots:
         QFETCH(BoxAnswer, answer);
         QFETCH(bool, portOpenAtDialog);
         LinkHarness h;
-        h.state.ModelName = QStringLiteral("Corvane II");
+        h.state.modelName = QStringLiteral("Corvane II");
         // The text comes in time, its carriage return after the deadline.
         h.port.module = [&](std::uint8_t) {
             h.port.arrive("#Corvane II VR", 1ms);
@@ -226,13 +226,13 @@ private slots:
         bool openAtDialog = true;
         h.boxes.whileOpen = [&] { openAtDialog = h.port.isOpen(); };
         h.boxes.answers = {answer};
-        ReadFirmwareID(h.link, h.state);
+        readFirmwareId(h.link, h.state);
         QCOMPARE(h.boxes.texts(), QStringList{kTimeoutText});
         QCOMPARE(openAtDialog, portOpenAtDialog);  // closed before the error is raised
         QVERIFY(!h.port.isOpen());
-        QVERIFY(!h.link.LinkOK);
-        QCOMPARE(h.state.FirmwareID, QString());
-        QCOMPARE(h.state.ModelName, QStringLiteral("Corvane II"));  // unchanged by a failed call
+        QVERIFY(!h.link.linkUp);
+        QCOMPARE(h.state.firmwareId, QString());
+        QCOMPARE(h.state.modelName, QStringLiteral("Corvane II"));  // unchanged by a failed call
         QCOMPARE(h.commands(), QList<int>{0x10});
     }
 
@@ -241,10 +241,10 @@ private slots:
         h.port.module = identifier("Corvane II", 2ms);
         // A window event that runs for 1.2 s just as the whole answer comes in.
         h.pump.schedule(h.clock.now() + 2ms, [&] { h.clock.advance(1200ms); });
-        ReadFirmwareID(h.link, h.state);
+        readFirmwareId(h.link, h.state);
         QVERIFY(h.boxes.shown.isEmpty());
-        QVERIFY(h.link.LinkOK);
-        QCOMPARE(h.state.FirmwareID, QStringLiteral("Corvane II"));
+        QVERIFY(h.link.linkUp);
+        QCOMPARE(h.state.firmwareId, QStringLiteral("Corvane II"));
         QCOMPARE(h.port.unreadArrived(), 0);
     }
 
@@ -258,11 +258,11 @@ private slots:
             return bytes("#Corvane II\r", 12, 1ms);
         };
         h.boxes.answers = {BoxAnswer::Retry};
-        ReadFirmwareID(h.link, h.state);
+        readFirmwareId(h.link, h.state);
         QCOMPARE(h.commands(), (QList<int>{0x10, 0x10}));
         QCOMPARE(h.port.openedPorts.size(), 2);  // reopened after the timeout closed it
-        QCOMPARE(h.state.ModelName, QStringLiteral("Corvane II"));
-        QVERIFY(h.link.LinkOK);
+        QCOMPARE(h.state.modelName, QStringLiteral("Corvane II"));
+        QVERIFY(h.link.linkUp);
         QCOMPARE(h.boxes.shown.size(), 1);
     }
 
@@ -270,9 +270,9 @@ private slots:
         LinkHarness h;
         h.port.module = identifier("Corvane", 50ms);
         bool ranDuringWait = false;
-        h.pump.schedule(h.clock.now() + 10ms, [&] { ranDuringWait = !h.link.LinkOK; });
+        h.pump.schedule(h.clock.now() + 10ms, [&] { ranDuringWait = !h.link.linkUp; });
         const auto start = h.clock.now();
-        ReadFirmwareID(h.link, h.state);
+        readFirmwareId(h.link, h.state);
         QVERIFY(ranDuringWait);
         // It slept until the answer came instead of spinning through thousands of yields.
         QVERIFY(h.pump.yields < 50);
@@ -284,9 +284,9 @@ private slots:
         h.port.module = identifier("Corvane II", 20ms);
         h.pump.schedule(h.clock.now() + 5ms, [&] { h.port.close(); });
         h.boxes.answers = {BoxAnswer::Abort};
-        ReadFirmwareID(h.link, h.state);
+        readFirmwareId(h.link, h.state);
         QCOMPARE(h.boxes.texts(), QStringList{"Com1 is not open"});
-        QVERIFY(!h.link.LinkOK);
+        QVERIFY(!h.link.linkUp);
     }
 };
 

@@ -1,6 +1,6 @@
 // The designed font names resolve to an installed, metric-compatible family.
 #include "DataColumns.h"
-#include "platform/QtFonts.h"
+#include "platform/widgets/QtFonts.h"
 
 #include <QApplication>
 #include <QFontInfo>

@@ -1,8 +1,8 @@
 // Help, Contents on a machine without a CHM viewer: the program's own window; and the help's
 // message table, kept complete against the texts the program can show.
 #include "DataColumns.h"
-#include "platform/HelpWindow.h"
-#include "platform/QtHelpViewer.h"
+#include "platform/widgets/HelpWindow.h"
+#include "platform/widgets/QtHelpViewer.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Qt message boxes: buttons, icons and answers of each style code, Esc and the close box.
 #include "DataColumns.h"
-#include "platform/QtMessageBoxes.h"
+#include "platform/widgets/QtMessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -3,7 +3,7 @@
 
 #include "platform/ErrorRecord.h"
 #include "platform/Gauges.h"
-#include "realtime/RealTimeView.h"
+#include "engine/RealTimeView.h"
 
 #include <QStringList>
 

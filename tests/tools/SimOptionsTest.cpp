@@ -5,7 +5,7 @@
 #include "sim/ReplayScript.h"
 #include "sim/SimOptions.h"
 
-#include "realtime/recording/RecordingFormat.h"
+#include "recording/RecordingFormat.h"
 
 #include <QtTest>
 

@@ -3,9 +3,9 @@
 // stretch without rows where the panel was closed.
 #pragma once
 
-#include "realtime/chart/ChartWindow.h"
-#include "realtime/recording/RecordingFormat.h"
-#include "realtime/recording/TickRows.h"
+#include "widgets/chart/ChartWindow.h"
+#include "recording/RecordingFormat.h"
+#include "recording/TickRows.h"
 #include "sim/DataEncoder.h"
 #include "sim/EngineProfile.h"
 

@@ -1,8 +1,8 @@
 // Shows the main window for a look at it: "port" opens the port setup frame, "panel" the
 // real-time panel.
 #include "link/PortSelection.h"
-#include "platform/QtFonts.h"
-#include "realtime/RealTimeView.h"
+#include "platform/widgets/QtFonts.h"
+#include "engine/RealTimeView.h"
 #include "shell/main/MainWindowWidget.h"
 
 #include <QApplication>

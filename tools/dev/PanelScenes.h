@@ -1,7 +1,7 @@
 // The two model set-ups of the panel with typical running values, for pictures and timing.
 #pragma once
 
-#include "realtime/gauges/RealTimePanelWidget.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
 
 #include <QFont>
 #include <QImage>

@@ -4,13 +4,13 @@
 // with its cursor; and a second run with markers laid over the first, lined up at a marker.
 // The first picture goes to the path given, the others beside it.
 #include "ChartScenes.h"
-#include "realtime/ModelTraits.h"
-#include "realtime/chart/ChartWidget.h"
-#include "realtime/chart/RunAlignment.h"
-#include "realtime/gauges/RealTimePanelWidget.h"
-#include "realtime/playback/PlaybackDriver.h"
-#include "realtime/recording/RecordingColumns.h"
-#include "realtime/recording/RecordingReader.h"
+#include "engine/ModelTraits.h"
+#include "widgets/chart/ChartWidget.h"
+#include "analysis/RunAlignment.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
+#include "recording/PlaybackDriver.h"
+#include "recording/RecordingColumns.h"
+#include "recording/RecordingReader.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 
 #include "sim/ModuleEngine.h"
 
-#include "realtime/recording/RecordingFiles.h"
-#include "realtime/recording/RecordingReader.h"
+#include "recording/RecordingFiles.h"
+#include "recording/RecordingReader.h"
 
 #include <algorithm>
 #include <cmath>

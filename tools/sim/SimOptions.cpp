@@ -125,9 +125,10 @@ ParsedOptions parseSimOptions(const QStringList& args) {
     parser.addOptions({help, pace, noPace, loop, model, id, fault, com, log, replay});
     if (!parser.parse(QStringList{QStringLiteral("quillmark-sim")} + args)) {
         const QStringList unknown = parser.unknownOptionNames();
-        parsed.error = unknown.isEmpty()
-                           ? parser.errorText()
-                           : QStringLiteral("unknown option --%1 (see --help)").arg(unknown.first());
+        parsed.error =
+            unknown.isEmpty()
+                ? parser.errorText()
+                : QStringLiteral("unknown option --%1 (see --help)").arg(unknown.first());
         return parsed;
     }
     if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty()) {
@@ -210,8 +211,9 @@ QString takeRecordedModel(SimOptions& options, const QString& recordedModel) {
     if (modelForIdentifier(recorded) == modelForIdentifier(options.identifier)) {
         return {};
     }
-    return QStringLiteral("the recording was made with a %1, not a %2; leave --model out to "
-                          "replay it as it was recorded")
+    return QStringLiteral(
+               "the recording was made with a %1, not a %2; leave --model out to "
+               "replay it as it was recorded")
         .arg(recordedModel, QLatin1String(named.data(), qsizetype(named.size())));
 }
 

@@ -2,10 +2,10 @@
 
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
-#include "realtime/ModelTraits.h"
-#include "realtime/gauges/RealTimePanelWidget.h"
-#include "realtime/recording/RecordingRow.h"
-#include "realtime/recording/TickRows.h"
+#include "engine/ModelTraits.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
+#include "recording/RecordingRow.h"
+#include "recording/TickRows.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
 #include "trap/ErrorTrap.h"
@@ -107,7 +107,7 @@ void AlarmController::onTickRow(const RecordingRow& row) {
         return;
     }
     // One time for the whole tick, so that its alarms are known to belong together.
-    monitor_.check(row, modelTraits(state_.ModelName).showsRetard, QDateTime::currentDateTime());
+    monitor_.check(row, modelTraits(state_.modelName).showsRetard, QDateTime::currentDateTime());
     showGaugeAlarms(row);
 }
 

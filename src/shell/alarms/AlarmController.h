@@ -3,7 +3,7 @@
 // limit set nothing of this shows.
 #pragma once
 
-#include "realtime/alarms/AlarmMonitor.h"
+#include "analysis/AlarmMonitor.h"
 
 #include <QObject>
 

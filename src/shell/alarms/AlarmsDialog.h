@@ -1,7 +1,7 @@
 // The dialog of View, Alarms: a low and a high limit per engine value, typed as text.
 #pragma once
 
-#include "realtime/alarms/AlarmLimits.h"
+#include "analysis/AlarmLimits.h"
 
 #include <QDialog>
 

@@ -3,8 +3,8 @@
 
 #include "platform/ErrorRecord.h"
 #include "platform/Twips.h"
-#include "realtime/gauges/GaugeTables.h"
-#include "realtime/gauges/RealTimePanelWidget.h"
+#include "widgets/gauges/GaugeTables.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
 #include "shell/main/MainWindowLayout.h"
 
 #include <QApplication>

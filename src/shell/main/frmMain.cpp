@@ -7,7 +7,7 @@
 #include "platform/ProgramEnd.h"
 #include "platform/ProgramName.h"
 #include "platform/SerialPort.h"
-#include "realtime/RealTimeView.h"
+#include "engine/RealTimeView.h"
 #include "shell/splash/AboutText.h"
 #include "shell/splash/BrandingLines.h"
 #include "trap/ErrorTrap.h"
@@ -44,19 +44,19 @@ void frmMain::Form_Load() {
     const std::array<Step, 11> steps = {
         nextStep([this] { controls_.setKeyPreview(true); }),
         nextStep([this] { controls_.realTime().setPanelVisible(false); }),
-        nextStep([this] { state_.RealTimeActive = false; }),
+        nextStep([this] { state_.panelActive = false; }),
         nextStep([this] {
             applicationTitle_ = kApplicationTitle;
             controls_.setApplicationTitle(applicationTitle_);
         }),
         nextStep(
             [this] { platform_.files.setCurrentDirectory(platform_.files.programDirectory()); }),
-        nextStep([this] { state_.EscapePressed = false; }),
+        nextStep([this] { state_.escapePressed = false; }),
         nextStep([this] { ports_.loadStoredPort(); }),
         nextStep([this] { ports_.fillPortList(); }),
         nextStep([this] { ports_.selectStoredPort(); }),
         nextStep([this] { ports_.applyLineSettings(); }),
-        nextStep([this] { state_.CommErrorCount = 0; }),
+        nextStep([this] { state_.commErrorCount = 0; }),
     };
     trap.run(steps);
     ports_.reportUnreadableSettings();
@@ -64,7 +64,7 @@ void frmMain::Form_Load() {
 
 void frmMain::Form_KeyPress(int keyAscii) {
     if (keyAscii == kEscapeKey) {
-        state_.EscapePressed = true;
+        state_.escapePressed = true;
     }
 }
 

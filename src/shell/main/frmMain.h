@@ -5,9 +5,9 @@
 #include "link/CommEvents.h"
 #include "link/ModuleLink.h"
 #include "link/PortSelection.h"
-#include "realtime/EngineReads.h"
-#include "realtime/PollingCycle.h"
-#include "realtime/RealTimeSession.h"
+#include "engine/EngineReads.h"
+#include "engine/PollingCycle.h"
+#include "engine/RealTimeSession.h"
 #include "shell/main/MainWindowControls.h"
 #include "shell/main/MainWindowEvents.h"
 
@@ -62,7 +62,7 @@ public:
 
     // For the tests and the help entry.
     std::int16_t PortNumber() const { return ports_.PortNumber; }
-    bool LinkOK() const { return link_.LinkOK; }
+    bool linkUp() const { return link_.linkUp; }
     ModuleLink& link() { return link_; }
     EngineReads& reads() { return reads_; }
     PollingCycle& polling() { return polling_; }

@@ -1,6 +1,6 @@
 #include "shell/recording/CompareDialog.h"
 
-#include "realtime/chart/ChartOverlay.h"
+#include "analysis/ChartOverlay.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>

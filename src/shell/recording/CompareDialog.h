@@ -3,7 +3,7 @@
 // speed).
 #pragma once
 
-#include "realtime/chart/RunAlignment.h"
+#include "analysis/RunAlignment.h"
 
 #include <QDialog>
 #include <QStringList>

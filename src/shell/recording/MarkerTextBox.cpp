@@ -1,6 +1,6 @@
 #include "shell/recording/MarkerTextBox.h"
 
-#include "realtime/recording/RecordingRow.h"
+#include "recording/RecordingRow.h"
 
 #include <QBoxLayout>
 #include <QLabel>

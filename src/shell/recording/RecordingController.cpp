@@ -4,18 +4,18 @@
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
-#include "realtime/ModelTraits.h"
-#include "realtime/RealTimeSession.h"
-#include "realtime/chart/ChartMapping.h"
-#include "realtime/chart/ChartWidget.h"
-#include "realtime/chart/ChartWindow.h"
-#include "realtime/chart/RunAlignment.h"
-#include "realtime/gauges/RealTimePanelWidget.h"
-#include "realtime/playback/PlaybackDriver.h"
-#include "realtime/recording/MlgExport.h"
-#include "realtime/recording/RecordingColumns.h"
-#include "realtime/recording/RecordingFiles.h"
-#include "realtime/recording/RecordingReader.h"
+#include "engine/ModelTraits.h"
+#include "engine/RealTimeSession.h"
+#include "analysis/ChartMapping.h"
+#include "widgets/chart/ChartWidget.h"
+#include "widgets/chart/ChartWindow.h"
+#include "analysis/RunAlignment.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
+#include "recording/PlaybackDriver.h"
+#include "recording/MlgExport.h"
+#include "recording/RecordingColumns.h"
+#include "recording/RecordingFiles.h"
+#include "recording/RecordingReader.h"
 #include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
 #include "shell/recording/MarkerTextBox.h"
@@ -160,7 +160,7 @@ void RecordingController::addMenuEntries(MainWindowWidget& window) {
 }
 
 void RecordingController::updateMenuEntries() {
-    const bool live = state_.RealTimeActive && playback_ == nullptr;
+    const bool live = state_.panelActive && playback_ == nullptr;
     record_->setText(
         QString::fromUtf8(recording() ? kStopRecordingCaption : kStartRecordingCaption));
     record_->setEnabled(recording() || live);
@@ -169,7 +169,7 @@ void RecordingController::updateMenuEntries() {
     export_->setEnabled(!exporting());
     // Live data would open the port under a playback.
     viewRealTime_->setEnabled(playback_ == nullptr);
-    timeAtCellAction_->setEnabled(playback_ != nullptr || state_.RealTimeActive);
+    timeAtCellAction_->setEnabled(playback_ != nullptr || state_.panelActive);
 }
 
 QString RecordingController::folder() const {
@@ -179,14 +179,14 @@ QString RecordingController::folder() const {
 void RecordingController::startOrStopRecording() {
     if (recording()) {
         stopRecording(true);
-    } else if (state_.RealTimeActive && playback_ == nullptr) {
+    } else if (state_.panelActive && playback_ == nullptr) {
         startRecording();
     }
     updateMenuEntries();
 }
 
 void RecordingController::startRecording() {
-    const QString name = recordingFileName(state_.ModelName, QDateTime::currentDateTime());
+    const QString name = recordingFileName(state_.modelName, QDateTime::currentDateTime());
     NewRecordingFile file = createRecordingFile(folder(), name);
     QString problem = file.error;
     if (file.file) {
@@ -366,7 +366,7 @@ void RecordingController::onTickRow(const RecordingRow& row) {
     updateMenuEntries();
     if (liveChart_ != nullptr && liveChart_->isVisible()) {
         // The model is known only once the panel has opened, which may be after the chart.
-        liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.ModelName).speedRedFromRpm());
+        liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.modelName).speedRedFromRpm());
         // The live flag shows the marker's number; a note typed after F9 is in the file.
         RecordingRow shown = row;
         if (marker) {
@@ -380,7 +380,7 @@ void RecordingController::onTickRow(const RecordingRow& row) {
 }
 
 void RecordingController::showTimeAtCell() {
-    if (playback_ == nullptr && !state_.RealTimeActive) {
+    if (playback_ == nullptr && !state_.panelActive) {
         return;
     }
     const bool live = playback_ == nullptr;
@@ -423,13 +423,13 @@ void RecordingController::showChart() {
         liveChart_ = new ChartWindow(qobject_cast<QWidget*>(parent()));
         liveChart_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.ModelName).speedRedFromRpm());
+    liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.modelName).speedRedFromRpm());
     liveChart_->show();
     liveChart_->raise();
 }
 
 void RecordingController::openRecording() {
-    if (state_.RealTimeActive) {
+    if (state_.panelActive) {
         platform_.boxes.show(QStringLiteral("Close the real-time panel before you open a "
                                             "recording."),
                              BoxStyle::OkExclamation, kOpenTitle);
@@ -541,7 +541,7 @@ void RecordingController::endPlayback() {
     }
     // Back to the idle window: the panel goes, the port was never opened.
     panel_->setCaption(QString());
-    if (!state_.RealTimeActive) {
+    if (!state_.panelActive) {
         panel_->setPanelVisible(false);
     }
     updateMenuEntries();

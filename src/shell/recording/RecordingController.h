@@ -3,10 +3,10 @@
 // the panel with the port left closed.
 #pragma once
 
-#include "realtime/cells/TimeAtCellWindow.h"
-#include "realtime/chart/ChartWindow.h"
-#include "realtime/recording/Recorder.h"
-#include "realtime/recording/TickRows.h"
+#include "widgets/cells/TimeAtCellWindow.h"
+#include "widgets/chart/ChartWindow.h"
+#include "recording/Recorder.h"
+#include "recording/TickRows.h"
 #include "shell/recording/CompareDialog.h"
 
 #include <QObject>

@@ -6,7 +6,7 @@
 
 namespace quillmark {
 
-void ShowSplash(Files& files, MessageBoxes& boxes, BrandingLines& branding) {
+void showSplash(Files& files, MessageBoxes& boxes, BrandingLines& branding) {
     SplashWindowWidget window;
     frmSplash logic(files, boxes, branding, window);
     QObject::connect(&window, &SplashWindowWidget::unloadTimerTicked, &window,

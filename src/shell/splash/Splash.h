@@ -9,6 +9,6 @@ struct BrandingLines;
 
 // Fills `branding` from the branding file and returns once the
 // splash window has closed, about 4000 ms after it was created.
-void ShowSplash(Files& files, MessageBoxes& boxes, BrandingLines& branding);
+void showSplash(Files& files, MessageBoxes& boxes, BrandingLines& branding);
 
 }  // namespace quillmark

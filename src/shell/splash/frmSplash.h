@@ -20,7 +20,6 @@ public:
     ProcedureEnd Form_Load();
     void tmrSplashUnload_Timer();
 
-    bool unloaded() const { return unloaded_; }
 
 private:
     const QString& splashItem(int position) const;

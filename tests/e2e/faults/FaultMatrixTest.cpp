@@ -8,9 +8,9 @@
 #include "StampedFile.h"
 #include "link/ModelNames.h"
 #include "platform/QtSettingsStore.h"
-#include "realtime/EngineReads.h"
-#include "realtime/PollingCycle.h"
-#include "realtime/recording/TickObserver.h"
+#include "engine/EngineReads.h"
+#include "engine/PollingCycle.h"
+#include "engine/TickObserver.h"
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -317,7 +317,7 @@ const std::vector<ServedValue> kServedValues{
 // The gauges show the conversions of those bytes, as read from the window, for the model the
 // program identified (a failed identification leaves a model without the retard gauge).
 bool showsServedValues(const FileHarness& h) {
-    const QString& model = h.state.ModelName;
+    const QString& model = h.state.modelName;
     const bool hasRetard =
         model == QLatin1String(kModelCorvaneII) || model == QLatin1String(kModelCorvaneIIVR);
     for (const ServedValue& value : kServedValues) {
@@ -534,7 +534,7 @@ private slots:
         }
         QVERIFY(boxesAsStated);
         QCOMPARE(after, expected.state);
-        QCOMPARE(h.state.RealTimeActive, h.panel()->isVisible());
+        QCOMPARE(h.state.panelActive, h.panel()->isVisible());
 
         // Back to work without a restart: the next View (or the running panel) reads again.
         rig.heal(fault.fault);
@@ -546,7 +546,7 @@ private slots:
         }
         const auto boxesBefore = h.boxes.shown.size();
         const bool recovered = h.waitForTicks(2) && h.panel()->isVisible() &&
-                               h.state.RealTimeActive && h.boxes.shown.size() == boxesBefore &&
+                               h.state.panelActive && h.boxes.shown.size() == boxesBefore &&
                                showsServedValues(h);
         // The settings file holds byte for byte what it held before the fault.
         const bool nothingLost = readAll(settingsFile()) == settingsBefore;

@@ -290,7 +290,7 @@ struct SoakRig : ProgramDesk {
     // its lock file do not count: only what is left behind does.
     std::pair<long, int> sample() {
         (void)QTest::qWaitFor([&] { return idle(); }, 3000);
-        if (state.RealTimeActive) {
+        if (state.panelActive) {
             logic.cmdCloseRealTimeData_Click();
         }
         return {residentKb(), openDescriptors()};
@@ -379,20 +379,20 @@ private:
             return QStringLiteral(
                        "after %1 ticks: panel %2, link %3, last commands %4, last box %5")
                 .arg(ticksRun)
-                .arg(rig.state.RealTimeActive ? "open" : "closed", rig.idle() ? "idle" : "busy",
+                .arg(rig.state.panelActive ? "open" : "closed", rig.idle() ? "idle" : "busy",
                      commands.join(' '),
                      rig.boxes.shown.isEmpty() ? QStringLiteral("none")
                                                : rig.boxes.shown.last().text);
         };
 
         while (ticksRun < ticks) {
-            if (!rig.logic.link().activity().busy() && !rig.state.RealTimeActive) {
+            if (!rig.logic.link().activity().busy() && !rig.state.panelActive) {
                 ++viewsOpened;
                 rig.logic.mnuViewRealTime_Click();  // the user opens the panel again
             }
             const FaultKind* fault = nullptr;
             std::uint8_t command = 0;
-            if (rig.state.RealTimeActive && chance(random) < kFaultChancePerRound) {
+            if (rig.state.panelActive && chance(random) < kFaultChancePerRound) {
                 fault = &kKinds[random() % kKinds.size()];
                 command = kTickCommands[random() % kTickCommands.size()];
             }

@@ -5,10 +5,10 @@
 #include "MemorySettingsStore.h"
 #include "ScriptedMessageBoxes.h"
 #include "link/SharedState.h"
-#include "realtime/gauges/BarGaugeWidget.h"
-#include "realtime/gauges/DialGaugeWidget.h"
-#include "realtime/gauges/RealTimePanelWidget.h"
-#include "realtime/recording/TickRows.h"
+#include "widgets/gauges/BarGaugeWidget.h"
+#include "widgets/gauges/DialGaugeWidget.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
+#include "recording/TickRows.h"
 #include "shell/alarms/AlarmController.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
@@ -39,7 +39,7 @@ struct Window {
     std::unique_ptr<AlarmController> alarms;
 
     explicit Window(bool withAlarms, const QMap<QString, QString>& stored = {}) {
-        state.ModelName = QStringLiteral("Corvane II VR");
+        state.modelName = QStringLiteral("Corvane II VR");
         for (auto it = stored.begin(); it != stored.end(); ++it) {
             settings.values.insert(MemorySettingsStore::path(kApp, "Alarms", it.key()), it.value());
         }

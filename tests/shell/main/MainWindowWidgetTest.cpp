@@ -2,7 +2,7 @@
 #include "DataColumns.h"
 #include "SpyMainWindowEvents.h"
 #include "platform/ErrorRecord.h"
-#include "realtime/gauges/RealTimePanelWidget.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
 #include "shell/main/MainWindowWidget.h"
 
 #include <QApplication>

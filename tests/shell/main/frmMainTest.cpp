@@ -26,9 +26,9 @@ struct Harness : MainControlsHarness {
         if (stored) {
             settings.values.insert("Quillmark/Properties/CommPort", *stored);
         }
-        state.RealTimeActive = true;
-        state.EscapePressed = true;
-        state.CommErrorCount = 5;
+        state.panelActive = true;
+        state.escapePressed = true;
+        state.commErrorCount = 5;
     }
 };
 
@@ -87,7 +87,7 @@ private slots:
         // Ignore went on: every later step ran and nothing else was lost.
         QCOMPARE(h.controls.portList.size(), 255);
         QVERIFY(h.port.settingsApplied);
-        QCOMPARE(int(h.state.CommErrorCount), 0);
+        QCOMPARE(int(h.state.commErrorCount), 0);
         QVERIFY(!h.port.isOpen());  // the port is never opened at start-up
     }
 
@@ -96,8 +96,8 @@ private slots:
         h.logic.Form_Load();
         QVERIFY(h.controls.keyPreview);
         QVERIFY(!h.controls.view.panelVisible);
-        QVERIFY(!h.state.RealTimeActive);
-        QVERIFY(!h.state.EscapePressed);
+        QVERIFY(!h.state.panelActive);
+        QVERIFY(!h.state.escapePressed);
         QCOMPARE(h.controls.applicationTitle, QStringLiteral("Quillmark"));
         QCOMPARE(h.files.currentDirectory, h.files.directory);
         QCOMPARE(h.settings.saves, 1);  // the selection stored the port again
@@ -108,10 +108,10 @@ private slots:
         h.boxes.answers = {BoxAnswer::Abort};
         h.logic.Form_Load();
         QCOMPARE(h.controls.applicationTitle, QStringLiteral("Quillmark"));
-        QVERIFY(!h.state.EscapePressed);
+        QVERIFY(!h.state.escapePressed);
         QVERIFY(h.controls.portList.isEmpty());
         QVERIFY(!h.port.settingsApplied);
-        QCOMPARE(int(h.state.CommErrorCount), 5);
+        QCOMPARE(int(h.state.commErrorCount), 5);
     }
 
     void load_retryRunsTheFailedStepAgain() {
@@ -130,10 +130,10 @@ private slots:
         h.logic.Form_Load();
         for (int key : {13, 32, 97, 26, 28}) {
             h.logic.Form_KeyPress(key);
-            QVERIFY(!h.state.EscapePressed);
+            QVERIFY(!h.state.escapePressed);
         }
         h.logic.Form_KeyPress(27);
-        QVERIFY(h.state.EscapePressed);
+        QVERIFY(h.state.escapePressed);
     }
 
     void exit_unloadsAndTheCloseQueryEndsAtOnce() {
@@ -142,12 +142,12 @@ private slots:
         h.logic.mnuExit_Click();
         QCOMPARE(h.controls.unloads, 1);
         h.port.open();
-        h.state.RealTimeActive = true;
+        h.state.panelActive = true;
         h.port.failures["close"] = 1;  // a port that fails to close does not keep it alive
         h.logic.Form_QueryUnload();
         QCOMPARE(h.programEnd.ends, 1);
         QVERIFY(h.boxes.shown.isEmpty());
-        QVERIFY(h.state.RealTimeActive);  // the panel's own close steps are not run
+        QVERIFY(h.state.panelActive);  // the panel's own close steps are not run
     }
 
     void about_isRebuiltOnEveryUse() {

@@ -195,7 +195,7 @@ private slots:
         poke.start(300);
         QElapsedTimer clock;
         clock.start();
-        ShowSplash(files, boxes, branding);
+        showSplash(files, boxes, branding);
         const qint64 took = clock.elapsed();
         qInfo("splash closed after %lld ms; survived %d rounds of Esc, Enter, click, close", took,
               pokes);

@@ -1,0 +1,64 @@
+// One row of a recording: what one polling tick put on the panel, and the answers it came from.
+#pragma once
+
+#include "engine/EngineReads.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace quillmark {
+
+// The value columns, in file order.
+inline constexpr std::array<Quantity, 8> kRecordedValues{
+    Quantity::EngineSpeed,     Quantity::Throttle, Quantity::FuelMultiplier1,
+    Quantity::FuelMultiplier2, Quantity::Battery,  Quantity::Injector1,
+    Quantity::Injector2,       Quantity::Retard,
+};
+
+// Index of a value column in kRecordedValues, or -1 for the status.
+int recordedValueIndex(Quantity quantity);
+
+struct RecordedAnswer {
+    std::uint8_t command = 0;
+    QByteArray bytes;  // the whole answer, lead byte included
+
+    bool operator==(const RecordedAnswer&) const = default;
+};
+
+// A point in a recording the user or an alarm asked to find again.
+struct RecordingMarker {
+    int number = 0;  // 1, 2, 3... within its file
+    QString text;    // one line, may be empty
+
+    bool operator==(const RecordingMarker&) const = default;
+};
+
+// Longest marker text kept, in characters: a short note, and with its number within the
+// 50 bytes the engine-log viewers give a marker.
+inline constexpr qsizetype kMaxMarkerText = 40;
+
+// The text as a marker keeps it: one line, no control characters, at most kMaxMarkerText.
+QString markerText(const QString& typed);
+
+struct RecordingRow {
+    double seconds = 0.0;  // since the recording started, monotonic
+    QString clock;         // local date and time, ISO 8601 with milliseconds and offset
+    std::optional<int> statusRaw;
+    QString status;  // the status text, lines joined by " / "
+    // Empty where the read failed, was ignored or is not made for the model.
+    std::array<std::optional<float>, kRecordedValues.size()> values{};
+    std::vector<RecordedAnswer> answers;
+    std::optional<RecordingMarker> marker;
+
+    std::optional<float> value(Quantity quantity) const;
+    void setValue(Quantity quantity, float value);
+    // The recorded answer to a command, empty when the tick has none.
+    QByteArray answerTo(std::uint8_t command) const;
+};
+
+}  // namespace quillmark

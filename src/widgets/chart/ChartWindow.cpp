@@ -1,0 +1,155 @@
+#include "widgets/chart/ChartWindow.h"
+
+#include "widgets/chart/ChartWidget.h"
+#include "recording/PlaybackDriver.h"
+
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+
+namespace quillmark {
+
+ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("frmChart"));
+    setWindowTitle(QString::fromLatin1(kChartTitle));
+    resize(900, 640);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    legend_ = new QLabel(this);
+    legend_->setObjectName(QStringLiteral("lblLegend"));
+    legend_->setTextFormat(Qt::RichText);
+    legend_->setWordWrap(true);
+    // On the chart's own dark ground, where the runs' colours are drawn.
+    QPalette dark = legend_->palette();
+    dark.setColor(QPalette::Window, QColor(20, 20, 24));
+    dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+    legend_->setPalette(dark);
+    legend_->setAutoFillBackground(true);
+    legend_->setMargin(3);
+    legend_->hide();
+    layout->addWidget(legend_);
+    chart_ = new ChartWidget(this);
+    chart_->setObjectName(QStringLiteral("chart"));
+    layout->addWidget(chart_, 1);
+
+    controls_ = new QWidget(this);
+    auto* row = new QHBoxLayout(controls_);
+    row->setContentsMargins(0, 0, 0, 0);
+    play_ = new QPushButton(QStringLiteral("&Play"), controls_);
+    play_->setObjectName(QStringLiteral("cmdPlay"));
+    step_ = new QPushButton(QStringLiteral("&Step"), controls_);
+    step_->setObjectName(QStringLiteral("cmdStep"));
+    speed_ = new QComboBox(controls_);
+    speed_->setObjectName(QStringLiteral("cboSpeed"));
+    for (const double speed : kPlaybackSpeeds) {
+        speed_->addItem(QStringLiteral("%1\u00D7").arg(speed), speed);
+    }
+    speed_->setCurrentIndex(1);
+    position_ = new QLabel(controls_);
+    row->addWidget(play_);
+    row->addWidget(step_);
+    row->addWidget(new QLabel(QStringLiteral("Speed:"), controls_));
+    row->addWidget(speed_);
+    row->addWidget(position_, 1);
+    // Only with a recording: the live chart has nothing to line runs up with.
+    compare_ = new QPushButton(QStringLiteral("Compare With\u2026"), controls_);
+    compare_->setObjectName(QStringLiteral("cmdCompare"));
+    clearComparison_ = new QPushButton(QStringLiteral("Clear Comparison"), controls_);
+    clearComparison_->setObjectName(QStringLiteral("cmdClearComparison"));
+    clearComparison_->hide();
+    row->addWidget(compare_);
+    row->addWidget(clearComparison_);
+    layout->addWidget(controls_);
+    controls_->hide();
+
+    connect(play_, &QPushButton::clicked, this, [this] {
+        if (driver_ == nullptr) {
+            return;
+        }
+        driver_->playing() ? driver_->pause() : driver_->play();
+    });
+    connect(step_, &QPushButton::clicked, this, [this] {
+        if (driver_ != nullptr) {
+            driver_->step();
+        }
+    });
+    connect(compare_, &QPushButton::clicked, this, &ChartWindow::compareRequested);
+    connect(clearComparison_, &QPushButton::clicked, this,
+            [this] { showComparison(QString(), {}, QString()); });
+    connect(speed_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (driver_ != nullptr && index >= 0) {
+            driver_->setSpeed(speed_->itemData(index).toDouble());
+        }
+    });
+}
+
+void ChartWindow::attachPlayback(PlaybackDriver* driver) {
+    if (driver_ != nullptr) {
+        disconnect(driver_, nullptr, this, nullptr);
+        disconnect(chart_, &ChartWidget::cursorMoved, driver_, nullptr);
+    }
+    driver_ = driver;
+    controls_->setVisible(driver != nullptr);
+    if (driver == nullptr) {
+        return;
+    }
+    driver->setSpeed(speed_->currentData().toDouble());
+    auto showRow = [this](std::size_t row) {
+        chart_->setCursorRow(row);
+        position_->setText(QStringLiteral("Row %1 of %2").arg(row + 1).arg(driver_->rowCount()));
+    };
+    connect(driver, &PlaybackDriver::rowShown, this, showRow);
+    connect(driver, &PlaybackDriver::playingChanged, this, &ChartWindow::showPlaying);
+    connect(chart_, &ChartWidget::cursorMoved, driver, &PlaybackDriver::seek);
+    showRow(driver->currentRow());
+    showPlaying(driver->playing());
+}
+
+void ChartWindow::showComparison(const QString& firstName, std::vector<ChartOverlay> runs,
+                                 const QString& alignment) {
+    QStringList entries;
+    if (!runs.empty()) {
+        auto entry = [](const QColor& colour, const QString& text) {
+            return QStringLiteral("<span style=\"color:%1\">&#9632;</span>&nbsp;%2")
+                .arg(colour.name(), text.toHtmlEscaped());
+        };
+        entries << entry(runColour(0), firstName);
+        for (std::size_t run = 0; run < runs.size(); ++run) {
+            const double offset = runs[run].offset;
+            entries << entry(runColour(run + 1),
+                             QStringLiteral("%1 (%2%3 s)")
+                                 .arg(runs[run].name, offset < 0 ? QString() : "+")
+                                 .arg(offset, 0, 'f', 1));
+        }
+        entries << QStringLiteral("aligned %1").arg(alignment.toHtmlEscaped());
+    }
+    legend_->setText(entries.join(QStringLiteral("&nbsp;&nbsp;&nbsp; ")));
+    legend_->setVisible(!runs.empty());
+    clearComparison_->setVisible(!runs.empty());
+    chart_->setOverlays(std::move(runs));
+}
+
+void ChartWindow::showPlaying(bool playing) {
+    play_->setText(playing ? QStringLiteral("&Pause") : QStringLiteral("&Play"));
+}
+
+void ChartWindow::keyPressEvent(QKeyEvent* event) {
+    if (driver_ != nullptr && event->key() == Qt::Key_Space) {
+        play_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ChartWindow::closeEvent(QCloseEvent* event) {
+    if (driver_ != nullptr) {
+        driver_->pause();
+    }
+    emit closed();
+    event->accept();
+}
+
+}  // namespace quillmark
