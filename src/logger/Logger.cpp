@@ -177,6 +177,10 @@ void Logger::linkDown(const QString& reason) {
     platform_.console.warning(QStringLiteral("%1; retrying every 2 s.").arg(reason));
     boxes_.setQuiet(true);
     setState(LoggerState::LinkLost);
+    // A marker asked for during the sample that found the link gone has no sample to go on.
+    for (; !pendingMarkers_.empty(); pendingMarkers_.pop_front()) {
+        markWhileLinkDown(pendingMarkers_.front(), platform_.clock.now());
+    }
 }
 
 void Logger::onRow(const RecordingRow& row) {
