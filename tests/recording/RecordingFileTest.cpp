@@ -4,6 +4,7 @@
 #include "FakeTime.h"
 #include "MemorySettingsStore.h"
 #include "recording/BackgroundFileWriter.h"
+#include "recording/DecimalText.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingColumns.h"
 #include "recording/RecordingFiles.h"
