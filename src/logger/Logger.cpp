@@ -61,7 +61,7 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       preTrigger_(toSeconds(options.preTrigger)),
       recent_(kBacklogSeconds, kBacklogRowsLimit),
       file_(options.syncEvery),
-      disk_(folder_, options.keepFree, options.maxTotal) {
+      disk_(folder_, options.keptFree(), options.maxTotal) {
     if (!options.device.isEmpty()) {
         link_.setPortLabel(options.device);
     }

@@ -76,7 +76,7 @@ const QStringList kNotMessages =
         "and 24000 samples)|"
         "rows reach the disk at least this often (default 1)|show this help and exit|"
         "the oldest finished recordings are removed to keep this much of the disk free "
-        "(default 5%; 0: never)|"
+        "(default 5% with --out, else 0; 0: never)|"
         "the oldest finished recordings are removed to keep all of them within this (default: "
         "no limit); SIZE is bytes, or with K, M, G or T|show the version and exit|"
         "%1; %2; %3 rows; %4 samples/s; %5 rpm|waiting for the start speed|link lost|"
