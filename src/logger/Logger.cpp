@@ -52,10 +52,9 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       boxes_(platform.console),
       names_(platform.settings),
       link_(platform.port, platform.clock, platform.pump, boxes_, names_, portNumber_),
-      session_(link_, shared_, view_),
+      session_(link_, shared_),
       reads_(link_, shared_, [this] { session_.close(); }),
-      polling_(link_, shared_, reads_, view_, [this] { session_.close(); }),
-      ticks_(platform.clock),
+      polling_(link_, shared_, reads_, [this] { session_.close(); }),
       lineEvents_(platform.port, boxes_, shared_),
       trigger_({options.startRpm, options.stopValue(), options.stopAfter}),
       preTrigger_(toSeconds(options.preTrigger)),
@@ -65,15 +64,14 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
     if (!options.device.isEmpty()) {
         link_.setPortLabel(options.device);
     }
-    reads_.setObserver(&ticks_);
-    polling_.setObserver(&ticks_);
-    ticks_.addListener([this](const RecordingRow& row) { onRow(row); });
+    polling_.samples().addCheck([this](const Sample& sample) { checkSample(sample); });
+    polling_.samples().addConsumer([this](const Sample& sample) { onRow(recordingRow(sample)); });
     alarms_.setLimits(alarmLimits);
     alarms_.addListener([this](const AlarmEvent& event) {
         platform_.console.warning(QStringLiteral("Alarm: %1").arg(event.text()));
-        // The check runs before the row is kept, so the marker goes on the row that raised it,
-        // every alarm of that row in the one marker.
-        alarmsOnRow_ << event.what();
+        // The check runs before the sample is kept, so the marker goes on the sample that
+        // raised it.
+        polling_.samples().addMarker(MarkerKind::Alarm, markerText(event.what()));
     });
     // Line errors reach the console as the window's Communications Error box would show them.
     platform.port.setEventHandler([this] { lineEvents_.handleLineEvent(); });
@@ -182,11 +180,8 @@ void Logger::linkDown(const QString& reason) {
     }
 }
 
-void Logger::onRow(const RecordingRow& row) {
+void Logger::checkSample(const Sample& sample) {
     boxes_.startSample();
-    ++samples_;
-    lastRpm_ = row.value(Quantity::EngineSpeed);
-    lastRowTime_ = fromSeconds(row.seconds);
     if (linkDownPhase()) {
         const QString line = linkEverUp_
                                  ? QStringLiteral("Link back to the module: %1, firmware \"%2\".")
@@ -198,27 +193,21 @@ void Logger::onRow(const RecordingRow& row) {
         boxes_.setQuiet(false);
         setState(LoggerState::Waiting);
     }
-    alarmsOnRow_.clear();
+    // The user's markers asked for since the sample before go on this one, before the alarms'.
+    for (; !pendingMarkers_.empty(); pendingMarkers_.pop_front()) {
+        polling_.samples().addMarker(MarkerKind::User, pendingMarkers_.front());
+    }
     if (!alarms_.limits().empty()) {
-        alarms_.check(row, modelTraits(shared_.modelName).showsRetard,
+        alarms_.check(sample.values, modelTraits(shared_.modelName).showsRetard,
                       QDateTime::currentDateTime());
     }
-    bool marked = !alarmsOnRow_.isEmpty();
-    QStringList texts = alarmsOnRow_;
-    if (!pendingMarkers_.empty()) {
-        marked = true;
-        if (!pendingMarkers_.front().isEmpty()) {
-            texts.prepend(pendingMarkers_.front());
-        }
-        pendingMarkers_.pop_front();
-    }
-    if (!marked) {
-        take(row, true);
-        return;
-    }
-    RecordingRow withMarker = row;
-    withMarker.marker.emplace(RecordingMarker{0, markerText(texts.join(QStringLiteral("; ")))});
-    take(withMarker, true);
+}
+
+void Logger::onRow(const RecordingRow& row) {
+    ++samples_;
+    lastRpm_ = row.value(Quantity::EngineSpeed);
+    lastRowTime_ = fromSeconds(row.seconds);
+    take(row, true);
 }
 
 void Logger::take(const RecordingRow& row, bool sampled) {
@@ -228,7 +217,7 @@ void Logger::take(const RecordingRow& row, bool sampled) {
     if (change != TriggerChange::None) {
         endFile();
     }
-    if (!trigger_.recording() && row.marker) {
+    if (!trigger_.recording() && !row.markers.empty()) {
         // A marker is never lost: it starts a file, as the start speed would.
         trigger_.startNow();
         change = TriggerChange::Start;
@@ -243,7 +232,7 @@ void Logger::take(const RecordingRow& row, bool sampled) {
     } else {
         recent_.add(row);
         writeRows();
-        if (row.marker && writeBlocked_) {
+        if (!row.markers.empty() && writeBlocked_) {
             platform_.console.warning(
                 QStringLiteral("Marker at %1 is held until writing works again.").arg(row.clock));
         }
@@ -275,7 +264,7 @@ void Logger::markWhileLinkDown(const QString& text, nanoseconds askedAt) {
         -std::chrono::duration_cast<std::chrono::milliseconds>(ago).count()));
     row.status = linkEverUp_ ? QStringLiteral("Link to the module lost")
                              : QStringLiteral("No link to the module");
-    row.marker.emplace(RecordingMarker{0, text});
+    row.markers.push_back(RecordingMarker{0, text, MarkerKind::User});
     lastRowTime_ = std::max(lastRowTime_.value_or(nanoseconds::zero()), now - ago);
     take(row, false);
 }
@@ -304,10 +293,9 @@ void Logger::writeRows() {
             return;
         }
         recent_.markWritten(row.seconds);
-        if (row.marker) {
+        for (const RecordingMarker& marker : file_.lastMarkers()) {
             platform_.console.event(QStringLiteral("Marker %1 at %2 in %3")
-                                        .arg(markerCellText({file_.markers(), row.marker->text}),
-                                             row.clock, file_.path()),
+                                        .arg(markerCellText(marker), row.clock, file_.path()),
                                     EventPriority::Notice);
         }
     }

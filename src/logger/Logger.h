@@ -4,6 +4,10 @@
 // one as soon as writing works again.
 #pragma once
 
+#include "analysis/AlarmMonitor.h"
+#include "engine/EngineReads.h"
+#include "engine/PollingCycle.h"
+#include "engine/RealTimeSession.h"
 #include "link/CommEvents.h"
 #include "link/ModuleLink.h"
 #include "link/PortNames.h"
@@ -11,16 +15,10 @@
 #include "logger/ConsoleBoxes.h"
 #include "logger/DiskKeeper.h"
 #include "logger/EngineSpeedTrigger.h"
-#include "logger/HeadlessView.h"
 #include "logger/LogFile.h"
 #include "logger/LoggerOptions.h"
 #include "logger/PreTrigger.h"
 #include "logger/RecentRows.h"
-#include "engine/EngineReads.h"
-#include "engine/PollingCycle.h"
-#include "engine/RealTimeSession.h"
-#include "analysis/AlarmMonitor.h"
-#include "recording/TickRows.h"
 
 #include <QStringList>
 
@@ -75,10 +73,10 @@ public:
     void requestStop() { stopRequested_ = true; }
     // Ends the current file; the next sample starts a new one when the trigger holds.
     void requestNewFile() { newFileRequested_ = true; }
-    // A marker on the next sample (SIGUSR1 gives no text, an alarm its own); the file numbers
-    // it, and one line on standard error tells where it went. Waiting for the start speed, it
-    // starts a file as the start speed would; while the link is lost it is a row of its own at
-    // once, with no values.
+    // A marker on the next sample (SIGUSR1 gives no text); the file numbers it among the user's
+    // markers, and one line on standard error tells where it went. Several on one sample all
+    // stay there. Waiting for the start speed, it starts a file as the start speed would; while
+    // the link is lost it is a row of its own at once, with no values.
     // `askedAt` (monotonic) is when it was asked for, when that was before now.
     void addMarker(const QString& text,
                    std::optional<std::chrono::nanoseconds> askedAt = std::nullopt);
@@ -93,6 +91,9 @@ private:
     // Opens the port; empty when it is open, else why it cannot be (said once).
     QString openPort();
     void sample();
+    // Told each sample first: the link's return, then the alarms, whose markers go on the very
+    // sample that raised them.
+    void checkSample(const Sample& sample);
     void onRow(const RecordingRow& row);
     // A row for the files: sampled rows feed the trigger, a marker's row of its own does not.
     void take(const RecordingRow& row, bool sampled);
@@ -122,15 +123,12 @@ private:
     SharedState shared_;
     PortNames names_;
     ModuleLink link_;
-    HeadlessView view_;
     RealTimeSession session_;
     EngineReads reads_;
     PollingCycle polling_;
-    TickRows ticks_;
     CommEvents lineEvents_;
 
     AlarmMonitor alarms_;
-    QStringList alarmsOnRow_;  // what the row being checked raised
     EngineSpeedTrigger trigger_;
     PreTrigger preTrigger_;
     RecentRows recent_;  // the rows for the files, until written
@@ -147,7 +145,7 @@ private:
     QString downReason_;  // what was last said about the link being down; empty while up
     bool stopRequested_ = false;
     bool newFileRequested_ = false;
-    std::deque<QString> pendingMarkers_;  // for the next rows, one a row
+    std::deque<QString> pendingMarkers_;  // the user's, for the next sample
     std::optional<float> lastRpm_;
     std::optional<std::chrono::nanoseconds> lastRowTime_;  // of the last sample or marker row
     long samples_ = 0;

@@ -370,6 +370,20 @@ private slots:
                     .match(QString::fromUtf8(run.errors))
                     .hasMatch());
         QVERIFY(run.errors.contains("Alarm limits: Engine speed above 1500 rpm\n"));
+        // Each alarm is a marker on the sample that crossed the limit, numbered apart.
+        QStringList marks;
+        for (const QString& path : run.files()) {
+            const std::vector<RecordingRow> rows = opened(path).rows;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                for (const RecordingMarker& marker : rows[i].markers) {
+                    marks << markerCellText(marker);
+                    QCOMPARE(rows[i].value(Quantity::EngineSpeed), std::optional(2000.0f));
+                    QVERIFY(i == 0 || rows[i - 1].value(Quantity::EngineSpeed) != 2000.0f);
+                }
+            }
+        }
+        QCOMPARE(marks, QStringList({"A1 Engine speed 2000 rpm above 1500 rpm",
+                                     "A2 Engine speed 2000 rpm above 1500 rpm"}));
     }
 
     void fastSamplesKeepEveryTransactionWhole() {
@@ -492,8 +506,8 @@ private slots:
         QCOMPARE(files.size(), 2);
         for (const QString& path : files) {
             for (const RecordingRow& row : opened(path).rows) {
-                if (row.marker) {
-                    found.emplace_back(row.marker->number, rowClock(row));
+                for (const RecordingMarker& marker : row.markers) {
+                    found.emplace_back(marker.number, rowClock(row));
                 }
             }
         }
@@ -538,7 +552,7 @@ private slots:
         const RecordingContents contents = opened(run.files().front());
         QVERIFY(contents.ok());
         const auto marked = std::find_if(contents.rows.begin(), contents.rows.end(),
-                                         [](const RecordingRow& r) { return bool(r.marker); });
+                                         [](const RecordingRow& r) { return !r.markers.empty(); });
         QVERIFY(marked != contents.rows.end());
         const qint64 off = signalled.msecsTo(rowClock(*marked));
         QVERIFY2(std::abs(off) < 300, qPrintable(QString::number(off)));
@@ -569,7 +583,7 @@ private slots:
         QCOMPARE(run.files().size(), 2);
     }
 
-    // Two alarms of one sample share its marker.
+    // Two alarms of one sample each put a marker on that sample.
     void alarmsOfOneSampleMarkThatSample() {
         LoggerRun run;
         QVERIFY(QDir(run.dir.path()).mkpath("Quillmark"));
@@ -577,15 +591,17 @@ private slots:
         run.start({"--interval", "50", "--alarms", run.dir.filePath("limits.ini")});
         run.engine.setFixedData(command::kSpeed, {kHighSpeed});
         QVERIFY(run.waitFor("Alarm: ", 5000, 2));
-        QVERIFY(run.waitFor("Marker 1 "));
+        QVERIFY(run.waitFor("Marker A2 "));
         QTest::qWait(300);
         run.stop(SIGTERM);
         const RecordingContents contents = opened(run.files().front());
         QVERIFY(contents.ok());
-        QVERIFY(contents.rows.front().marker);
-        QVERIFY(contents.rows.front().marker->text.startsWith("Engine speed 2000 rpm above"));
+        const std::vector<RecordingMarker>& markers = contents.rows.front().markers;
+        QCOMPARE(markers.size(), std::size_t(2));
+        QVERIFY(markers[0].text.startsWith("Engine speed 2000 rpm above"));
+        QVERIFY(markers[1].text.startsWith("Battery"));
         QCOMPARE(std::count_if(contents.rows.begin(), contents.rows.end(),
-                               [](const RecordingRow& r) { return bool(r.marker); }),
+                               [](const RecordingRow& r) { return !r.markers.empty(); }),
                  1);
     }
 
