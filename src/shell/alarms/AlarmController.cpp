@@ -1,18 +1,15 @@
 #include "shell/alarms/AlarmController.h"
 
+#include "engine/ModelTraits.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
-#include "engine/ModelTraits.h"
-#include "widgets/gauges/RealTimePanelWidget.h"
 #include "recording/RecordingRow.h"
-#include "recording/TickRows.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
 #include "trap/ErrorTrap.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
 
-#include <QAction>
 #include <QLabel>
-#include <QMenu>
 #include <QTimer>
 
 namespace quillmark {
@@ -22,7 +19,7 @@ namespace {
 constexpr int kIdleCheckMs = 50;
 }  // namespace
 
-AlarmController::AlarmController(MainWindowWidget& window, SharedState& state, TickRows& rows,
+AlarmController::AlarmController(MainWindowWidget& window, SharedState& state,
                                  AlarmPlatform platform)
     : QObject(&window),
       window_(window),
@@ -30,11 +27,6 @@ AlarmController::AlarmController(MainWindowWidget& window, SharedState& state, T
       platform_(platform),
       panel_(window.realTimePanel()),
       line_(window.panelFootLine()) {
-    menuEntry_ = new QAction(QString::fromUtf8(kAlarmsCaption), window.viewMenu());
-    menuEntry_->setObjectName(QStringLiteral("mnuAlarms"));
-    window.viewMenu()->addAction(menuEntry_);
-    connect(menuEntry_, &QAction::triggered, this, &AlarmController::editLimits);
-
     QFont bold = line_->font();
     bold.setBold(true);
     line_->setFont(bold);
@@ -43,22 +35,15 @@ AlarmController::AlarmController(MainWindowWidget& window, SharedState& state, T
     line_->setPalette(colours);
 
     monitor_.addListener([this](const AlarmEvent& event) { onAlarm(event); });
-    rows.addListener([this](const RecordingRow& row) { onTickRow(row); });
-    connect(panel_, &RealTimePanelWidget::panelClosed, this, [this] {
-        // The next panel starts with every alarm armed again.
-        monitor_.reset();
-        clearGaugeAlarms();
-    });
+    // The next panel starts with every alarm armed again, and no alarm of the last one shows.
+    connect(panel_, &RealTimePanelWidget::panelClosed, this, &AlarmController::reset);
     // A limit typed wrong by hand is left out here; the dialog shows it for correcting.
     useLimits(storedLimits(platform_.settings).limits);
 }
 
 void AlarmController::useLimits(const AlarmLimits& limits) {
     monitor_.setLimits(limits);
-    clearGaugeAlarms();
-    lineText_.clear();
-    line_->clear();
-    line_->setToolTip(QString());
+    reset();
     window_.setPanelFootLineShown(!limits.empty());
 }
 
@@ -102,13 +87,21 @@ void AlarmController::onAlarm(const AlarmEvent& event) {
     line_->setToolTip(lineText_);
 }
 
-void AlarmController::onTickRow(const RecordingRow& row) {
+void AlarmController::check(const RecordingRow& row, const QDateTime& when) {
     if (monitor_.limits().empty()) {
         return;
     }
-    // One time for the whole tick, so that its alarms are known to belong together.
-    monitor_.check(row, modelTraits(state_.modelName).showsRetard, QDateTime::currentDateTime());
+    monitor_.check(row, modelTraits(state_.modelName).showsRetard, when);
     showGaugeAlarms(row);
+}
+
+void AlarmController::reset() {
+    monitor_.reset();
+    clearGaugeAlarms();
+    lineText_.clear();
+    lineTime_ = QDateTime();
+    line_->clear();
+    line_->setToolTip(QString());
 }
 
 void AlarmController::showGaugeAlarms(const RecordingRow& row) {

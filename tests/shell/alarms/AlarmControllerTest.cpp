@@ -5,13 +5,13 @@
 #include "MemorySettingsStore.h"
 #include "ScriptedMessageBoxes.h"
 #include "link/SharedState.h"
-#include "widgets/gauges/BarGaugeWidget.h"
-#include "widgets/gauges/DialGaugeWidget.h"
-#include "widgets/gauges/RealTimePanelWidget.h"
 #include "recording/TickRows.h"
 #include "shell/alarms/AlarmController.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
+#include "widgets/gauges/BarGaugeWidget.h"
+#include "widgets/gauges/DialGaugeWidget.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -44,8 +44,11 @@ struct Window {
             settings.values.insert(MemorySettingsStore::path(kApp, "Alarms", it.key()), it.value());
         }
         if (withAlarms) {
-            alarms = std::make_unique<AlarmController>(widget, state, rows,
+            alarms = std::make_unique<AlarmController>(widget, state,
                                                        AlarmPlatform{settings, boxes, {}});
+            rows.addListener([this](const RecordingRow& row) {
+                alarms->check(row, QDateTime::currentDateTime());
+            });
         }
         widget.realTime().setPanelVisible(true);
         widget.show();

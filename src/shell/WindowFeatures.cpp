@@ -1,0 +1,185 @@
+#include "shell/WindowFeatures.h"
+
+#include "link/ModuleLink.h"
+#include "link/SharedState.h"
+#include "recording/PlaybackDriver.h"
+#include "shell/main/MainWindowWidget.h"
+#include "shell/main/frmMain.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QKeySequence>
+#include <QMenu>
+#include <QTimer>
+
+#include <cmath>
+
+namespace quillmark {
+
+namespace {
+
+QAction* addEntry(QMenu* menu, QAction* before, const char* name, const char* caption) {
+    auto* action = new QAction(QString::fromUtf8(caption), menu);
+    action->setObjectName(QString::fromLatin1(name));
+    menu->insertAction(before, action);
+    return action;
+}
+
+}  // namespace
+
+WindowFeatures::WindowFeatures(MainWindowWidget& window, frmMain& logic, SharedState& state,
+                               RecordingPlatform platform)
+    : QObject(&window),
+      window_(window),
+      logic_(logic),
+      state_(state),
+      platform_(std::move(platform)),
+      rows_(platform_.clock),
+      recording_(window, state, platform_, [&logic] { return logic.link().activity().busy(); }),
+      liveChart_(window, state),
+      playback_(window, state, platform_),
+      timeAtCell_(window,
+                  [this](bool live) { return live ? liveChart_.window() : playback_.chart(); }),
+      export_(platform_),
+      alarms_(window, state, {platform_.settings, platform_.boxes, [&logic] {
+                                  return logic.link().activity().busy();
+                              }}) {
+    initActionsConnections();
+    logic_.reads().setObserver(&rows_);
+    logic_.polling().setObserver(&rows_);
+    rows_.addListener([this](const RecordingRow& row) { onTickRow(row); });
+    // During a recording each alarm is a marker too; the row that raised it is written by then,
+    // so the marker goes on the next one.
+    alarms_.monitor().addListener([this](const AlarmEvent& alarm) {
+        if (recording_.recording()) {
+            recording_.addMarker(alarm.what());
+        }
+    });
+    connect(&recording_, &PanelRecording::recordingChanged, this,
+            &WindowFeatures::updateMenuEntries);
+    connect(&export_, &RecordingExport::runningChanged, this, &WindowFeatures::updateMenuEntries);
+    connect(&playback_, &RecordingPlayback::started, this, [this] {
+        liveChart_.close();
+        timeAtCell_.close();
+        alarms_.reset();
+        checkPlaybackRow(playback_.driver()->currentRow());
+        connect(playback_.driver(), &PlaybackDriver::rowShown, this,
+                &WindowFeatures::checkPlaybackRow);
+        updateMenuEntries();
+    });
+    connect(&playback_, &RecordingPlayback::ended, this, [this] {
+        // The table marks its cells on the playback's chart, which has gone.
+        timeAtCell_.closeRecordingTable();
+        updateMenuEntries();
+    });
+    connect(window.realTimePanel(), &RealTimePanelWidget::panelClosed, this,
+            &WindowFeatures::onPanelClosed);
+    // Closing the window ends the program at once; the file is closed before that.
+    connect(&window, &MainWindowWidget::closing, this, [this] { recording_.stop(false); });
+}
+
+WindowFeatures::~WindowFeatures() {
+    logic_.reads().setObserver(nullptr);
+    logic_.polling().setObserver(nullptr);
+}
+
+void WindowFeatures::initActionsConnections() {
+    QMenu* file = window_.fileMenu();
+    QMenu* view = window_.viewMenu();
+    // Before Exit, which stays the last entry of File.
+    QAction* exit = window_.exitAction();
+    record_ = addEntry(file, exit, "mnuRecording", kStartRecordingCaption);
+    addMarker_ = addEntry(file, exit, "mnuAddMarker", kAddMarkerCaption);
+    open_ = addEntry(file, exit, "mnuOpenRecording", kOpenRecordingCaption);
+    exportEntry_ = addEntry(file, exit, "mnuExportRecording", kExportCaption);
+    chart_ = addEntry(view, nullptr, "mnuChart", kChartCaption);
+    timeAtCellEntry_ = addEntry(view, nullptr, "mnuTimeAtCell", kTimeAtCellCaption);
+    alarmsEntry_ = addEntry(view, nullptr, "mnuAlarms", kAlarmsCaption);
+    addMarker_->setShortcut(QKeySequence(Qt::Key_F9));
+    // Also from the chart window, where a live run is watched.
+    addMarker_->setShortcutContext(Qt::ApplicationShortcut);
+
+    connect(record_, &QAction::triggered, this, &WindowFeatures::startOrStopRecording);
+    connect(addMarker_, &QAction::triggered, &recording_, &PanelRecording::addMarkerAskingText);
+    connect(open_, &QAction::triggered, &playback_, &RecordingPlayback::open);
+    connect(exportEntry_, &QAction::triggered, &export_, &RecordingExport::run);
+    connect(chart_, &QAction::triggered, this, &WindowFeatures::showChart);
+    connect(timeAtCellEntry_, &QAction::triggered, this, &WindowFeatures::showTimeAtCell);
+    connect(alarmsEntry_, &QAction::triggered, &alarms_, &AlarmController::editLimits);
+    connect(file, &QMenu::aboutToShow, this, &WindowFeatures::updateMenuEntries);
+    connect(view, &QMenu::aboutToShow, this, &WindowFeatures::updateMenuEntries);
+    updateMenuEntries();
+}
+
+void WindowFeatures::updateMenuEntries() {
+    const bool recording = recording_.recording();
+    const bool live = state_.panelActive && !playback_.active();
+    record_->setText(QString::fromUtf8(recording ? kStopRecordingCaption : kStartRecordingCaption));
+    record_->setEnabled(recording || live);
+    // Hidden, its key goes with it: the menu without a recording is as it always was.
+    addMarker_->setVisible(recording);
+    exportEntry_->setEnabled(!export_.running());
+    // Live data would open the port under a playback.
+    window_.viewRealTimeAction()->setEnabled(!playback_.active());
+    timeAtCellEntry_->setEnabled(playback_.active() || state_.panelActive);
+}
+
+void WindowFeatures::startOrStopRecording() {
+    if (recording_.recording()) {
+        recording_.stop(true);
+    } else if (state_.panelActive && !playback_.active()) {
+        recording_.start();
+    }
+    updateMenuEntries();
+}
+
+void WindowFeatures::showChart() {
+    if (ChartWindow* chart = playback_.chart()) {
+        chart->show();
+        chart->raise();
+        return;
+    }
+    liveChart_.show();
+}
+
+void WindowFeatures::showTimeAtCell() {
+    if (playback_.active()) {
+        timeAtCell_.show(playback_.recording(), playback_.name());
+    } else if (state_.panelActive) {
+        timeAtCell_.show(nullptr, QString());
+    }
+}
+
+void WindowFeatures::onTickRow(const RecordingRow& row) {
+    const std::optional<RecordingMarker> marker = recording_.addRow(row);
+    updateMenuEntries();
+    liveChart_.append(row, marker);
+    timeAtCell_.appendLive(row);
+    alarms_.check(row, QDateTime::currentDateTime());
+}
+
+void WindowFeatures::checkPlaybackRow(std::size_t index) {
+    const std::shared_ptr<const RecordingColumns> recording = playback_.recording();
+    if (!recording || index >= recording->size()) {
+        return;
+    }
+    RecordingRow row;
+    for (std::size_t lane = 0; lane < kRecordedValues.size(); ++lane) {
+        if (const float value = recording->lane(lane)[index]; !std::isnan(value)) {
+            row.values[lane] = value;
+        }
+    }
+    alarms_.check(row, QDateTime::fromString(recording->clock(index), Qt::ISODateWithMs));
+}
+
+void WindowFeatures::onPanelClosed() {
+    // The panel closes when the user closes it or the link is lost: the recording ends with
+    // it. During a playback closing the panel is the way back to the idle window.
+    recording_.endWithPanel();
+    if (playback_.active()) {
+        QTimer::singleShot(0, &playback_, &RecordingPlayback::end);
+    }
+}
+
+}  // namespace quillmark

@@ -1,0 +1,40 @@
+#include "shell/recording/LiveChart.h"
+
+#include "engine/ModelTraits.h"
+#include "link/SharedState.h"
+#include "widgets/chart/ChartWidget.h"
+#include "widgets/chart/ChartWindow.h"
+
+namespace quillmark {
+
+void LiveChart::show() {
+    if (chart_ == nullptr) {
+        chart_ = new ChartWindow(&window_);
+        chart_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    chart_->chart()->setSpeedRedFrom(modelTraits(state_.modelName).speedRedFromRpm());
+    chart_->show();
+    chart_->raise();
+}
+
+void LiveChart::close() {
+    if (chart_ != nullptr) {
+        chart_->close();
+    }
+}
+
+void LiveChart::append(const RecordingRow& row, const std::optional<RecordingMarker>& marker) {
+    if (chart_ == nullptr || !chart_->isVisible()) {
+        return;
+    }
+    // The model is known only once the panel has opened, which may be after the chart.
+    chart_->chart()->setSpeedRedFrom(modelTraits(state_.modelName).speedRedFromRpm());
+    // The live flag shows the marker's number; a note typed after F9 is in the file.
+    RecordingRow shown = row;
+    if (marker) {
+        shown.marker.emplace(*marker);
+    }
+    chart_->chart()->appendLive(shown, row.seconds);
+}
+
+}  // namespace quillmark
