@@ -449,10 +449,14 @@ void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
         const QRectF area = laneArea(p, lane);
         const LaneRange range = ranges_[lane];
         auto band = [&](double from, double to) {
-            const double y1 = valueToPixel(std::min(to, range.high), range.low, range.high,
-                                           area.top(), area.height());
-            const double y2 = valueToPixel(std::max(from, range.low), range.low, range.high,
-                                           area.top(), area.height());
+            from = std::max(from, range.low);
+            to = std::min(to, range.high);
+            // A fitted scale may hold none of a band: it would be drawn over the next lane.
+            if (from >= to) {
+                return;
+            }
+            const double y1 = valueToPixel(to, range.low, range.high, area.top(), area.height());
+            const double y2 = valueToPixel(from, range.low, range.high, area.top(), area.height());
             painter.fillRect(QRectF(area.left(), y1, area.width(), y2 - y1), kRedBand);
         };
         if (design.gauge != nullptr) {

@@ -17,6 +17,7 @@ namespace quillmark {
 namespace {
 
 constexpr int kMarkerListWidth = 240;
+constexpr int kReferenceCharacters = 24;
 
 // The list's Kind column: the marker's kind and number.
 QString markerKindText(const RecordingMarker& marker) {
@@ -51,6 +52,7 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     markers_->setHeaderLabels(
         {QStringLiteral("Time"), QStringLiteral("Kind"), QStringLiteral("Text")});
     markers_->setRootIsDecorated(false);
+    markers_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     markers_->setFixedWidth(kMarkerListWidth);
     markers_->hide();
     auto* chartRow = new QHBoxLayout;
@@ -88,6 +90,9 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     reference_ = new QComboBox(controls_);
     reference_->setObjectName(QStringLiteral("cboReference"));
     reference_->setToolTip(QStringLiteral("The run the differences are measured against"));
+    // Long file names are cut rather than pushing the playback controls aside.
+    reference_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    reference_->setMinimumContentsLength(kReferenceCharacters);
     reference_->hide();
     row->addWidget(reference_);
     row->addWidget(clearComparison_);
@@ -191,7 +196,11 @@ void ChartWindow::listMarkers() {
         auto* item = new QTreeWidgetItem(
             markers_, {elapsedClockText(at), markerKindText(marker.marker), marker.marker.text});
         item->setData(0, Qt::UserRole, at);
+        item->setToolTip(2, marker.marker.text);
     }
+    // Time and kind as wide as they need; the text takes the rest, its whole in a tool tip.
+    markers_->resizeColumnToContents(0);
+    markers_->resizeColumnToContents(1);
     markers_->setVisible(!series.markers().empty());
 }
 
