@@ -36,18 +36,16 @@ struct Harness : ProgramHarness {
     QString chosen;
     std::optional<ComparisonRequest> comparison;
     std::optional<ComparisonRequest> lastComparison;  // what the box was opened with
-    WindowFeatures features{window, logic, state,
-                            RecordingPlatform{clock,
-                                              boxes,
-                                              settings,
-                                              [this](const QString&) { return chosen; },
-                                              {},
-                                              {},
-                                              [this](const QString&, const QString&,
-                                                     const std::optional<ComparisonRequest>& last) {
-                                                  lastComparison = last;
-                                                  return comparison;
-                                              }}};
+    ExportTarget exportTo;
+    WindowFeatures features{
+        window, logic, state,
+        RecordingPlatform{
+            clock, boxes, settings, [this](const QString&) { return chosen; },
+            [this](const QString&) { return chosen; }, [this](const QString&) { return exportTo; },
+            [this](const QString&, const QString&, const std::optional<ComparisonRequest>& last) {
+                lastComparison = last;
+                return comparison;
+            }}};
     Harness() {
         settings.save(QStringLiteral("Quillmark"), QStringLiteral("Recording"),
                       QStringLiteral("Folder"), folder.filePath(QStringLiteral("logs")));
@@ -354,6 +352,34 @@ private slots:
         QVERIFY(h.boxes.shown.last().text.contains(QStringLiteral("line 2")));
         QVERIFY(h.features.playback().driver() == nullptr);
         QVERIFY(!h.panel()->isVisible());
+    }
+
+    // The version picked in the save dialog is the version written.
+    void export_writesTheVersionChosen_data() {
+        columns<int>("version");
+        QTest::newRow("for older viewers") << 1;
+        QTest::newRow("as it starts") << 2;
+    }
+    void export_writesTheVersionChosen() {
+        QFETCH(int, version);
+        Harness h;
+        QTemporaryDir dir;
+        h.chosen = dir.filePath(QStringLiteral("run.csv"));
+        QFile file(h.chosen);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(recordingHeaderLine());
+        file.write(recordingRowLine(RecordingRow{}));
+        file.close();
+        h.exportTo = ExportTarget{dir.filePath(QStringLiteral("run.mlg")), std::uint16_t(version)};
+        h.action("mnuExportRecording")->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return !h.boxes.shown.isEmpty(); }, 10000));
+        QCOMPARE(h.boxes.shown.last().title, QStringLiteral("Export Recording"));
+        QVERIFY2(h.boxes.shown.last().text.startsWith(QStringLiteral("Exported 1 rows")),
+                 qPrintable(h.boxes.shown.last().text));
+        QVERIFY(!h.features.exporter().running());
+        QFile log(h.exportTo.path);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.read(8).mid(6), QByteArray::fromHex(version == 1 ? "0001" : "0002"));
     }
 
     // The runs picked to compare: one is laid over the first at its marker, one that is no
