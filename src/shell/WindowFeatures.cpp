@@ -1,5 +1,7 @@
 #include "shell/WindowFeatures.h"
 
+#include "engine/PollingCycle.h"
+#include "engine/SampleFanOut.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "recording/PlaybackDriver.h"
@@ -35,7 +37,6 @@ WindowFeatures::WindowFeatures(MainWindowWidget& window, frmMain& logic, SharedS
       logic_(logic),
       state_(state),
       platform_(std::move(platform)),
-      rows_(platform_.clock),
       recording_(window, state, platform_, [&logic] { return logic.link().activity().busy(); }),
       liveChart_(window, state),
       playback_(window, state, platform_),
@@ -46,16 +47,18 @@ WindowFeatures::WindowFeatures(MainWindowWidget& window, frmMain& logic, SharedS
                                   return logic.link().activity().busy();
                               }}) {
     initActionsConnections();
-    logic_.reads().setObserver(&rows_);
-    logic_.polling().setObserver(&rows_);
-    rows_.addListener([this](const RecordingRow& row) { onTickRow(row); });
-    // During a recording each alarm is a marker too; the row that raised it is written by then,
-    // so the marker goes on the next one.
+    SampleFanOut& samples = logic_.polling().samples();
+    // The alarms look at each sample before the recording takes it, so an alarm's marker goes
+    // on the sample that raised it.
+    samples.addCheck([this](const Sample& sample) { alarms_.check(sample.values, sample.clock); });
+    samples.addConsumer([this](const Sample& sample) { onSample(sample); });
     alarms_.monitor().addListener([this](const AlarmEvent& alarm) {
         if (recording_.recording()) {
             recording_.addMarker(alarm.what());
         }
     });
+    // The panel opens and closes between samples too (View, Close, a lost link).
+    connect(&state_.panelActive, &WatchedFlag::changed, this, &WindowFeatures::updateMenuEntries);
     connect(&recording_, &PanelRecording::recordingChanged, this,
             &WindowFeatures::updateMenuEntries);
     connect(&export_, &RecordingExport::runningChanged, this, &WindowFeatures::updateMenuEntries);
@@ -77,11 +80,6 @@ WindowFeatures::WindowFeatures(MainWindowWidget& window, frmMain& logic, SharedS
             &WindowFeatures::onPanelClosed);
     // Closing the window ends the program at once; the file is closed before that.
     connect(&window, &MainWindowWidget::closing, this, [this] { recording_.stop(false); });
-}
-
-WindowFeatures::~WindowFeatures() {
-    logic_.reads().setObserver(nullptr);
-    logic_.polling().setObserver(nullptr);
 }
 
 void WindowFeatures::initActionsConnections() {
@@ -151,12 +149,11 @@ void WindowFeatures::showTimeAtCell() {
     }
 }
 
-void WindowFeatures::onTickRow(const RecordingRow& row) {
+void WindowFeatures::onSample(const Sample& sample) {
+    const RecordingRow row = recordingRow(sample);
     const std::optional<RecordingMarker> marker = recording_.addRow(row);
-    updateMenuEntries();
     liveChart_.append(row, marker);
     timeAtCell_.appendLive(row);
-    alarms_.check(row, QDateTime::currentDateTime());
 }
 
 void WindowFeatures::checkPlaybackRow(std::size_t index) {
@@ -164,13 +161,13 @@ void WindowFeatures::checkPlaybackRow(std::size_t index) {
     if (!recording || index >= recording->size()) {
         return;
     }
-    RecordingRow row;
-    for (std::size_t lane = 0; lane < kRecordedValues.size(); ++lane) {
+    QuantityValues values{};
+    for (std::size_t lane = 0; lane < values.size(); ++lane) {
         if (const float value = recording->lane(lane)[index]; !std::isnan(value)) {
-            row.values[lane] = value;
+            values[lane] = value;
         }
     }
-    alarms_.check(row, QDateTime::fromString(recording->clock(index), Qt::ISODateWithMs));
+    alarms_.check(values, QDateTime::fromString(recording->clock(index), Qt::ISODateWithMs));
 }
 
 void WindowFeatures::onPanelClosed() {

@@ -1,10 +1,10 @@
 // What the main window offers beyond the module's live data: recording, markers, the live
 // chart, playback and comparison, the time-at-cell table, the export and the alarms. One job
 // each; this class creates their menu entries in one place, connects each to what it does,
-// and hands every live tick's row to the ones that follow the panel.
+// and hands every sample of the module to the ones that follow the panel.
 #pragma once
 
-#include "recording/TickRows.h"
+#include "engine/Sample.h"
 #include "shell/alarms/AlarmController.h"
 #include "shell/recording/LiveChart.h"
 #include "shell/recording/PanelRecording.h"
@@ -41,7 +41,6 @@ class WindowFeatures final : public QObject {
 public:
     WindowFeatures(MainWindowWidget& window, frmMain& logic, SharedState& state,
                    RecordingPlatform platform);
-    ~WindowFeatures() override;
 
     PanelRecording& recording() { return recording_; }
     LiveChart& liveChart() { return liveChart_; }
@@ -60,7 +59,7 @@ private:
     // does.
     void initActionsConnections();
     void updateMenuEntries();
-    void onTickRow(const RecordingRow& row);
+    void onSample(const Sample& sample);
     // A row the playback shows, checked against the alarm limits as a live one is, at the
     // time it was recorded.
     void checkPlaybackRow(std::size_t index);
@@ -70,7 +69,6 @@ private:
     frmMain& logic_;
     SharedState& state_;
     RecordingPlatform platform_;
-    TickRows rows_;
     PanelRecording recording_;
     LiveChart liveChart_;
     RecordingPlayback playback_;

@@ -368,7 +368,9 @@ private slots:
         QFile file(h.chosen);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(recordingHeaderLine());
-        file.write(recordingRowLine(RecordingRow{}));
+        RecordingRow row;
+        row.clock = QStringLiteral("2026-12-07T10:00:00.000+01:00");
+        file.write(recordingRowLine(row));
         file.close();
         h.exportTo = ExportTarget{dir.filePath(QStringLiteral("run.mlg")), std::uint16_t(version)};
         h.action("mnuExportRecording")->trigger();

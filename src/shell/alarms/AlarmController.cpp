@@ -3,7 +3,6 @@
 #include "engine/ModelTraits.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
-#include "recording/RecordingRow.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
 #include "trap/ErrorTrap.h"
@@ -87,12 +86,12 @@ void AlarmController::onAlarm(const AlarmEvent& event) {
     line_->setToolTip(lineText_);
 }
 
-void AlarmController::check(const RecordingRow& row, const QDateTime& when) {
+void AlarmController::check(const QuantityValues& values, const QDateTime& when) {
     if (monitor_.limits().empty()) {
         return;
     }
-    monitor_.check(row, modelTraits(state_.modelName).showsRetard, when);
-    showGaugeAlarms(row);
+    monitor_.check(values, modelTraits(state_.modelName).showsRetard, when);
+    showGaugeAlarms(values);
 }
 
 void AlarmController::reset() {
@@ -104,11 +103,11 @@ void AlarmController::reset() {
     line_->setToolTip(QString());
 }
 
-void AlarmController::showGaugeAlarms(const RecordingRow& row) {
+void AlarmController::showGaugeAlarms(const QuantityValues& values) {
     for (const AlarmQuantity& quantity : kAlarmQuantities) {
         if (!monitor_.activeSide(quantity.quantity)) {
             panel_->setGaugeAlarm(quantity.quantity, QString());
-        } else if (const auto value = row.value(quantity.quantity)) {
+        } else if (const auto value = values[quantityIndex(quantity.quantity).value()]) {
             // The caption follows the value for as long as the alarm is on.
             panel_->setGaugeAlarm(quantity.quantity, valueWithUnit(quantity, *value));
         }

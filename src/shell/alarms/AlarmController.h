@@ -17,7 +17,6 @@ class MainWindowWidget;
 class MessageBoxes;
 class RealTimePanelWidget;
 class SettingsStore;
-struct RecordingRow;
 struct SharedState;
 
 struct AlarmPlatform {
@@ -41,16 +40,16 @@ public:
     void editLimits();
     // The limits in use from now on; the gauges and the line start afresh.
     void useLimits(const AlarmLimits& limits);
-    // A row the panel shows, taken at `when`; one time for a whole row, so that its alarms are
-    // known to belong together.
-    void check(const RecordingRow& row, const QDateTime& when);
+    // The values of a sample or row the panel shows, taken at `when`; one time for them all, so
+    // that their alarms are known to belong together.
+    void check(const QuantityValues& values, const QDateTime& when);
     // Every alarm armed again, the gauges and the line clear: the panel closed, or another
     // stretch of a recording is shown.
     void reset();
 
 private:
     void onAlarm(const AlarmEvent& event);
-    void showGaugeAlarms(const RecordingRow& row);
+    void showGaugeAlarms(const QuantityValues& values);
     void clearGaugeAlarms();
     bool acceptable(const TypedLimits& typed);
 

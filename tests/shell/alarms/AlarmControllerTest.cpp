@@ -4,8 +4,8 @@
 #include "FakeTime.h"
 #include "MemorySettingsStore.h"
 #include "ScriptedMessageBoxes.h"
+#include "engine/SampleFanOut.h"
 #include "link/SharedState.h"
-#include "recording/TickRows.h"
 #include "shell/alarms/AlarmController.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
@@ -33,7 +33,7 @@ struct Window {
     MainWindowWidget widget;
     SharedState state;
     FakeClock clock;
-    TickRows rows{clock};
+    SampleFanOut samples;
     MemorySettingsStore settings;
     ScriptedMessageBoxes boxes;
     std::unique_ptr<AlarmController> alarms;
@@ -46,8 +46,8 @@ struct Window {
         if (withAlarms) {
             alarms = std::make_unique<AlarmController>(widget, state,
                                                        AlarmPlatform{settings, boxes, {}});
-            rows.addListener([this](const RecordingRow& row) {
-                alarms->check(row, QDateTime::currentDateTime());
+            samples.addCheck([this](const Sample& sample) {
+                alarms->check(sample.values, QDateTime::currentDateTime());
             });
         }
         widget.realTime().setPanelVisible(true);
@@ -59,11 +59,11 @@ struct Window {
         view.gauBatVolts().setPointerValue(battery);
         view.gauTach().setValue(rpm / 1000.0);
         view.gauTach().setCaption(QString::number(rpm));
-        rows.tickStarted();
-        rows.answered(readCommand(Quantity::Status), QByteArray(), 1.0f);
-        rows.answered(readCommand(Quantity::Battery), QByteArray(), battery);
-        rows.answered(readCommand(Quantity::EngineSpeed), QByteArray(), rpm);
-        rows.tickEnded();
+        Sample sample;
+        sample.status = 1;
+        sample.setValue(Quantity::Battery, battery);
+        sample.setValue(Quantity::EngineSpeed, rpm);
+        samples.publish(sample);
         clock.advance(500ms);
     }
     QImage image() { return widget.centralWidget()->grab().toImage(); }
