@@ -217,6 +217,22 @@ QString elapsedClockText(double seconds) {
         .arg(left % 60, 2, 10, zero);
 }
 
+std::optional<std::pair<double, double>> fittedScale(double low, double high, int decimals) {
+    if (!(low <= high) || !std::isfinite(low) || !std::isfinite(high)) {
+        return std::nullopt;
+    }
+    constexpr double kMargin = 0.05;         // of the span, above and below
+    constexpr double kNarrowestSteps = 4.0;  // of the last decimal
+    const double narrowest = kNarrowestSteps * std::pow(10.0, -decimals);
+    if (high - low < narrowest) {
+        const double middle = (low + high) / 2.0;
+        low = middle - narrowest / 2.0;
+        high = middle + narrowest / 2.0;
+    }
+    const double margin = (high - low) * kMargin;
+    return std::pair(low - margin, high + margin);
+}
+
 ValueTicks valueTicks(double low, double high, int maxCount) {
     ValueTicks ticks;
     const double span = high - low;

@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace quillmark {
@@ -95,6 +96,11 @@ std::optional<double> labelLeft(double tickX, double textWidth, double freeFrom,
 // Elapsed time in whole seconds (rounded down): "m:ss" under an hour, "h:mm:ss" from an hour
 // on ("59:59", "1:00:00", "24:00:00"); "--:--" for a time no clock could show.
 QString elapsedClockText(double seconds);
+
+// A lane's scale fitted to the values from `low` to `high` in view, a little wider so that the
+// line keeps off the lane's edges, and never narrower than a few steps of the lane's last
+// decimal (a steady value sits in its middle); none without a value.
+std::optional<std::pair<double, double>> fittedScale(double low, double high, int decimals);
 
 // Round values for a lane's scale: 1, 2 or 5 times a power of ten apart, inside [low, high],
 // at most `maxCount` of them, and the decimals their step needs.

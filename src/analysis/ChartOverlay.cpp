@@ -2,7 +2,9 @@
 
 #include "analysis/ChartMapping.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace quillmark {
 
@@ -37,6 +39,23 @@ std::optional<std::size_t> overlayRowAt(const ChartOverlay& overlay, double seco
         return std::nullopt;
     }
     return row;
+}
+
+TimeWindow runsSpan(std::span<const double> times, const std::vector<ChartOverlay>& overlays) {
+    std::optional<TimeWindow> span;
+    auto take = [&span](std::span<const double> run) {
+        if (run.empty()) {
+            return;
+        }
+        span = span
+                   ? TimeWindow{std::min(span->start, run.front()), std::max(span->end, run.back())}
+                   : TimeWindow{run.front(), run.back()};
+    };
+    take(times);
+    for (const ChartOverlay& overlay : overlays) {
+        take(overlay.series.times());
+    }
+    return span.value_or(TimeWindow{0.0, 0.0});
 }
 
 QString differenceText(double difference, int decimals, const QString& unit) {

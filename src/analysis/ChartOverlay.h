@@ -36,6 +36,10 @@ std::vector<ColumnExtent> thinOverlayLane(const ChartOverlay& overlay, std::size
 // `longestGap` of it (before its start, after its end, or in a stall).
 std::optional<std::size_t> overlayRowAt(const ChartOverlay& overlay, double seconds);
 
+// The time from the earliest start to the latest end of the chart's own run (`times`) and of
+// every run laid over it, on the shared axis; 0 to 0 with no row at all.
+TimeWindow runsSpan(std::span<const double> times, const std::vector<ChartOverlay>& overlays);
+
 // A run's value against the first's, as the cursor shows it: "+12 rpm", "-0.25 V", "±0 %".
 QString differenceText(double difference, int decimals, const QString& unit);
 

@@ -9,6 +9,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace quillmark {
 
@@ -44,19 +45,33 @@ void putF32(QByteArray& out, float value) {
     putU32(out, std::bit_cast<std::uint32_t>(value));
 }
 
-// UTF-8 in a fixed field, padded with NULs, never cut inside a character and always ending
-// with at least one NUL.
+// Plain ASCII in a fixed field, padded with NULs and always ending with at least one.
 void putText(QByteArray& out, const QString& text, int bytes) {
-    QByteArray utf8 = text.toUtf8();
-    if (utf8.size() > bytes - 1) {
-        qsizetype cut = bytes - 1;
-        while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) {
-            --cut;
+    const QByteArray ascii = mlgAsciiText(text, bytes - 1);
+    out += ascii;
+    out += QByteArray(bytes - ascii.size(), '\0');
+}
+
+// What a plain-ASCII reader shows for a character that has no plain form of its own.
+QByteArray asciiLookAlike(char32_t c) {
+    struct LookAlike {
+        char32_t c;
+        const char* ascii;
+    };
+    static constexpr std::array<LookAlike, 24> kLookAlikes{{
+        {U'\u00DF', "ss"}, {U'\u00C6', "AE"},  {U'\u00E6', "ae"}, {U'\u0152', "OE"},
+        {U'\u0153', "oe"}, {U'\u00D8', "O"},   {U'\u00F8', "o"},  {U'\u0141', "L"},
+        {U'\u0142', "l"},  {U'\u0110', "D"},   {U'\u0111', "d"},  {U'\u00DE', "Th"},
+        {U'\u00FE', "th"}, {U'\u00B0', "deg"}, {U'\u00D7', "x"},  {U'\u03BC', "u"},
+        {U'\u2013', "-"},  {U'\u2014', "-"},   {U'\u2018', "'"},  {U'\u2019', "'"},
+        {U'\u201C', "\""}, {U'\u201D', "\""},  {U'\u2192', "->"}, {U'\u2190', "<-"},
+    }};
+    for (const LookAlike& entry : kLookAlikes) {
+        if (entry.c == c) {
+            return QByteArray(entry.ascii);
         }
-        utf8.truncate(cut);
     }
-    out += utf8;
-    out += QByteArray(bytes - utf8.size(), '\0');
+    return QByteArrayLiteral("?");
 }
 
 int typeBytes(MlgType type) {
@@ -70,6 +85,9 @@ int typeBytes(MlgType type) {
     return 0;
 }
 
+// The Time channel's name and units; its scale and digits follow the time step.
+constexpr std::size_t kTimeChannel = 0;
+
 std::uint16_t blockTimestamp(double seconds) {
     return static_cast<std::uint16_t>(std::llround(seconds * kTimestampTicksPerSecond) & 0xFFFF);
 }
@@ -82,6 +100,35 @@ void putBlockHead(QByteArray& out, std::uint8_t type, std::uint8_t& counter, dou
 
 }  // namespace
 
+QByteArray mlgAsciiText(const QString& text, int bytes) {
+    // Apart, an accent follows its letter as a mark of its own, which is left out; ligatures
+    // and compatibility forms come apart into plain letters ("fi", "2", "...").
+    const QString apart = text.normalized(QString::NormalizationForm_KD);
+    QByteArray out;
+    for (const char32_t c : apart.toUcs4()) {
+        QByteArray piece;
+        if (c >= 0x20 && c < 0x7F) {
+            piece = QByteArray(1, static_cast<char>(c));
+        } else if (c < 0x20 || c == 0x7F) {
+            piece = QByteArrayLiteral(" ");
+        } else if (QChar::category(c) == QChar::Mark_NonSpacing) {
+            continue;
+        } else {
+            piece = asciiLookAlike(c);
+        }
+        if (out.size() + piece.size() > bytes) {
+            break;
+        }
+        out += piece;
+    }
+    return out;
+}
+
+bool mlgTimeFits(double seconds, float timeStep) {
+    return seconds >= 0.0 && std::llround(seconds / static_cast<double>(timeStep)) <=
+                                 static_cast<long long>(std::numeric_limits<std::uint32_t>::max());
+}
+
 int mlgRecordLength() {
     int length = 0;
     for (const MlgChannel& channel : kMlgChannels) {
@@ -90,7 +137,8 @@ int mlgRecordLength() {
     return length;
 }
 
-QByteArray mlgFileHeader(const QDateTime& start, const QString& info, std::uint16_t version) {
+QByteArray mlgFileHeader(const QDateTime& start, const QString& info, std::uint16_t version,
+                         float timeStep) {
     const bool two = version >= 2;
     const int headerBytes = two ? 24 : 22;
     const int descriptorBytes = two ? 89 : 55;
@@ -112,14 +160,19 @@ QByteArray mlgFileHeader(const QDateTime& start, const QString& info, std::uint1
     putU32(out, dataBegin);
     putU16(out, static_cast<std::uint16_t>(mlgRecordLength()));
     putU16(out, static_cast<std::uint16_t>(kMlgChannels.size()));
-    for (const MlgChannel& channel : kMlgChannels) {
+    for (std::size_t i = 0; i < kMlgChannels.size(); ++i) {
+        const MlgChannel& channel = kMlgChannels[i];
+        const bool time = i == kTimeChannel;
         putU8(out, static_cast<std::uint8_t>(channel.type));
         putText(out, QString::fromLatin1(channel.name), kNameBytes);
         putText(out, QString::fromLatin1(channel.units), kUnitsBytes);
         putU8(out, static_cast<std::uint8_t>(channel.style));
-        putF32(out, channel.scale);
+        putF32(out, time ? timeStep : channel.scale);
         putF32(out, 0.0f);  // transform: value = raw * scale + transform
-        putU8(out, static_cast<std::uint8_t>(channel.digits));
+        // As many digits as the step has: 3 for milliseconds, 1 for tenths.
+        const auto digits =
+            time ? static_cast<std::int8_t>(std::lround(-std::log10(timeStep))) : channel.digits;
+        putU8(out, static_cast<std::uint8_t>(digits));
         if (two) {
             putText(out, QString::fromLatin1(kCategory), kCategoryBytes);
         }
@@ -129,7 +182,7 @@ QByteArray mlgFileHeader(const QDateTime& start, const QString& info, std::uint1
     return out;
 }
 
-QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter) {
+QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter, float timeStep) {
     QByteArray out;
     for (const RecordingMarker& marker : row.markers) {
         putBlockHead(out, kMarkerBlock, counter, row.seconds);
@@ -137,7 +190,9 @@ QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter) {
     }
     putBlockHead(out, kRecordBlock, counter, row.seconds);
     const qsizetype dataStart = out.size();
-    putU32(out, static_cast<std::uint32_t>(std::llround(row.seconds * 1000.0)));
+    putU32(out,
+           static_cast<std::uint32_t>(std::llround(row.seconds / static_cast<double>(timeStep))));
+    // A status that failed to read is stored as 0: the format has no empty value.
     putU8(out, static_cast<std::uint8_t>(row.statusRaw.value_or(0)));
     for (const auto& value : row.values) {
         putF32(out, value.value_or(std::numeric_limits<float>::quiet_NaN()));
@@ -153,20 +208,28 @@ QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter) {
 
 namespace {
 
+// The coarsest step holds every time a recording may have, so the last attempt always fits.
+static_assert(kMaxRecordingSeconds / static_cast<double>(kMlgTimeSteps.back()) <
+              static_cast<double>(std::numeric_limits<std::uint32_t>::max()));
+
 // Writes the log while the recording streams by, so a day of fast polling never sits in
 // memory whole: the header when the first row comes, then each row's blocks.
 class MlgStreamWriter final : public RecordingLineParser {
 public:
-    MlgStreamWriter(QSaveFile& file, QString fileName, std::uint16_t version)
-        : file_(file), fileName_(std::move(fileName)), version_(version) {}
+    MlgStreamWriter(QSaveFile& file, QString fileName, std::uint16_t version, float timeStep)
+        : file_(file), fileName_(std::move(fileName)), version_(version), timeStep_(timeStep) {}
 
-    // The rows and markers written, or what went wrong.
-    MlgExportResult finish(const QString& recordingPath) {
+    // The rows and markers written, or what went wrong; none when a row's time did not fit the
+    // time step, and nothing was committed.
+    std::optional<MlgExportResult> finish(const QString& recordingPath) {
         finishLines();
         MlgExportResult result;
         if (!ok()) {
             result.error = recordingProblemText(recordingPath, errorLine(), error());
             return result;
+        }
+        if (timeTooLong_) {
+            return std::nullopt;
         }
         flush();
         if (writeError_.isEmpty() && !file_.commit()) {
@@ -180,14 +243,19 @@ public:
 
 private:
     void takeRow(const RecordingLine& line) override {
-        if (!writeError_.isEmpty()) {
+        if (!writeError_.isEmpty() || timeTooLong_) {
+            return;
+        }
+        if (!mlgTimeFits(line.seconds, timeStep_)) {
+            timeTooLong_ = true;
             return;
         }
         const QString clock = QString::fromUtf8(line.clock);
         if (rows_ == 0) {
             const QString info =
                 QStringLiteral("Quillmark recording %1\nCapture Date: %2").arg(fileName_, clock);
-            chunk_ = mlgFileHeader(QDateTime::fromString(clock, Qt::ISODateWithMs), info, version_);
+            chunk_ = mlgFileHeader(QDateTime::fromString(clock, Qt::ISODateWithMs), info, version_,
+                                   timeStep_);
         }
         RecordingRow row;
         row.seconds = line.seconds;
@@ -201,7 +269,7 @@ private:
             parseMarkerCell(line.markers, &row.markers);
             markers_ += static_cast<int>(row.markers.size());
         }
-        chunk_ += mlgRowBlocks(row, counter_);
+        chunk_ += mlgRowBlocks(row, counter_, timeStep_);
         if (++rows_ % kRowsPerWrite == 0) {
             flush();
         }
@@ -219,10 +287,12 @@ private:
     QSaveFile& file_;
     const QString fileName_;
     const std::uint16_t version_;
+    const float timeStep_;
     QByteArray chunk_;
     std::uint8_t counter_ = 0;
     long rows_ = 0;
     int markers_ = 0;
+    bool timeTooLong_ = false;
     QString writeError_;
 };
 
@@ -230,20 +300,26 @@ private:
 
 MlgExportResult exportRecordingToMlg(const QString& recordingPath, const QString& mlgPath,
                                      std::uint16_t version) {
-    QSaveFile file(mlgPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        MlgExportResult result;
-        result.error = file.errorString();
-        return result;
+    MlgExportResult result;
+    // Milliseconds first; only a recording longer than they hold is read again, with a coarser
+    // step, and what was written of it is dropped.
+    for (const float timeStep : kMlgTimeSteps) {
+        QSaveFile file(mlgPath);
+        if (!file.open(QIODevice::WriteOnly)) {
+            result.error = file.errorString();
+            return result;
+        }
+        MlgStreamWriter writer(file, QFileInfo(recordingPath).fileName(), version, timeStep);
+        const QString problem = readRecordingLines(recordingPath, writer);
+        if (!problem.isEmpty()) {
+            result.error = recordingProblemText(recordingPath, 0, problem);
+            return result;
+        }
+        if (const std::optional<MlgExportResult> written = writer.finish(recordingPath)) {
+            return *written;
+        }
     }
-    MlgStreamWriter writer(file, QFileInfo(recordingPath).fileName(), version);
-    const QString problem = readRecordingLines(recordingPath, writer);
-    if (!problem.isEmpty()) {
-        MlgExportResult result;
-        result.error = recordingProblemText(recordingPath, 0, problem);
-        return result;
-    }
-    return writer.finish(recordingPath);
+    return result;
 }
 
 }  // namespace quillmark

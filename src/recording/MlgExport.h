@@ -18,11 +18,16 @@ class QIODevice;
 
 namespace quillmark {
 
-// Version 2 is what the menu writes. Version 1 differs only in its header (the info text's
-// offset in two bytes, not four) and its descriptors (no category): readers that know only
-// version 1 take it.
+// Version 2 is what the menu writes unless the user picks version 1. Version 1 differs only in
+// its header (the info text's offset in two bytes, not four) and its descriptors (no
+// category): readers that know only version 1 take it.
 inline constexpr std::uint16_t kMlgVersion = 2;
 inline constexpr int kMlgMarkerTextBytes = 50;
+
+// The Time channel counts whole milliseconds while the recording's last time fits its 32 bits
+// (49.7 days); a longer recording counts in 10 ms steps (497 days), then 100 ms steps (past
+// the ten years a recording may span), so its time never wraps or runs backwards.
+inline constexpr std::array<float, 3> kMlgTimeSteps{0.001f, 0.01f, 0.1f};
 
 enum class MlgType : std::uint8_t { U08 = 0, U32 = 4, F32 = 7 };
 enum class MlgStyle : std::uint8_t { Float = 0, Hex = 1 };
@@ -36,8 +41,10 @@ struct MlgChannel {
     std::int8_t digits = 0;
 };
 
-// Time in whole milliseconds; the status byte; then a channel per quantity in file order, as
-// singles, so every value goes over exactly. A failed read (an empty cell) is a NaN.
+// Time in whole milliseconds (the scale follows the time step); the status byte; then a channel
+// per quantity in file order, as singles, so every value goes over exactly. A failed read (an
+// empty cell) is a NaN. A status that failed to read has no value of its own: it is stored as
+// 0, and the CSV's empty Status cell is where it shows.
 inline constexpr std::array<MlgChannel, 2 + kQuantities.size()> kMlgChannels = [] {
     std::array<MlgChannel, 2 + kQuantities.size()> channels{{
         {"Time", "s", MlgType::U32, MlgStyle::Float, 0.001f, 3},
@@ -55,12 +62,21 @@ inline constexpr std::array<MlgChannel, 2 + kQuantities.size()> kMlgChannels = [
 // Bytes of one record's values.
 int mlgRecordLength();
 
-// The header, the channel descriptors and the info text; `start` is the first row's clock.
+// The header, the channel descriptors and the info text; `start` is the first row's clock,
+// `timeStep` one of kMlgTimeSteps.
 QByteArray mlgFileHeader(const QDateTime& start, const QString& info,
-                         std::uint16_t version = kMlgVersion);
+                         std::uint16_t version = kMlgVersion, float timeStep = kMlgTimeSteps[0]);
 // The data blocks of one row: a marker block for each of its markers, then its record.
-// `counter` rolls over with every block.
-QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter);
+// `counter` rolls over with every block. The row's time must fit the time step
+// (mlgTimeFits).
+QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter,
+                        float timeStep = kMlgTimeSteps[0]);
+bool mlgTimeFits(double seconds, float timeStep);
+
+// A marker as a plain-ASCII reader shows it, in at most `bytes` bytes: an accented letter
+// without its accent, a few common signs by their ASCII look-alikes ("->" for an arrow), any
+// other character as '?'; cut between two characters, never inside one's look-alike.
+QByteArray mlgAsciiText(const QString& text, int bytes = kMlgMarkerTextBytes - 1);
 
 struct MlgExportResult {
     long rows = 0;

@@ -107,44 +107,32 @@ void PlaybackDriver::advance() {
 void PlaybackDriver::show(std::size_t index) {
     row_ = index;
     const RecordingColumns& rows = *rows_;
-    // A value the row has; NaN where the read failed when it was recorded.
-    auto value = [&](Quantity quantity) -> std::optional<float> {
+    // A read that failed when the row was recorded shows as the live panel showed it then: 0,
+    // never the value of an earlier row or of the file played before.
+    auto value = [&](Quantity quantity) {
         const float v = rows.values(quantity)[index];
-        return std::isnan(v) ? std::nullopt : std::optional(v);
+        return std::isnan(v) ? 0.0f : v;
     };
-    // The same order and the same gauge settings as a polling tick; a reading that failed
-    // when it was recorded leaves its gauge where it is.
+    // The same order and the same gauge settings as a polling tick.
     const std::optional<int> statusRaw = rows.status(index).raw;
     view_.setStatusText(statusRaw ? statusText(static_cast<std::int16_t>(*statusRaw)) : QString());
-    if (const auto percent = value(Quantity::Throttle)) {
-        view_.gauTPS().setPointerScale(throttleSegment(*percent));
-        view_.gauTPS().setPointerValue(*percent);
-    }
-    if (const auto fuel = value(Quantity::FuelMultiplier1)) {
-        view_.gauFuelMult1().setPointerValue(*fuel);
-    }
-    if (const auto fuel = value(Quantity::FuelMultiplier2)) {
-        view_.gauFuelMult2().setPointerValue(*fuel);
-    }
-    if (const auto volts = value(Quantity::Battery)) {
-        view_.gauBatVolts().setPointerValue(*volts);
-    }
-    if (const auto rpm = value(Quantity::EngineSpeed)) {
-        view_.gauTach().setValue(static_cast<float>(*rpm / 1000.0));
-        view_.gauTach().setTachDisplayCode(kTachShowsReadout);
-        view_.gauTach().setCaption(rpmReadout(*rpm));
-    }
-    if (const auto width = value(Quantity::Injector1)) {
-        view_.gauInj1PW().setPointerScale(injectorSegment(*width));
-        view_.gauInj1PW().setPointerValue(*width);
-    }
-    if (const auto width = value(Quantity::Injector2)) {
-        view_.gauInj2PW().setPointerScale(injectorSegment(*width));
-        view_.gauInj2PW().setPointerValue(*width);
-    }
-    if (const auto retard = value(Quantity::Retard)) {
-        view_.gauRetard().setPointerValue(*retard);
-    }
+    const float percent = value(Quantity::Throttle);
+    view_.gauTPS().setPointerScale(throttleSegment(percent));
+    view_.gauTPS().setPointerValue(percent);
+    view_.gauFuelMult1().setPointerValue(value(Quantity::FuelMultiplier1));
+    view_.gauFuelMult2().setPointerValue(value(Quantity::FuelMultiplier2));
+    view_.gauBatVolts().setPointerValue(value(Quantity::Battery));
+    const float rpm = value(Quantity::EngineSpeed);
+    view_.gauTach().setValue(static_cast<float>(rpm / 1000.0));
+    view_.gauTach().setTachDisplayCode(kTachShowsReadout);
+    view_.gauTach().setCaption(rpmReadout(rpm));
+    const float front = value(Quantity::Injector1);
+    view_.gauInj1PW().setPointerScale(injectorSegment(front));
+    view_.gauInj1PW().setPointerValue(front);
+    const float rear = value(Quantity::Injector2);
+    view_.gauInj2PW().setPointerScale(injectorSegment(rear));
+    view_.gauInj2PW().setPointerValue(rear);
+    view_.gauRetard().setPointerValue(value(Quantity::Retard));
     emit rowShown(index);
 }
 

@@ -1,22 +1,21 @@
 #include "shell/Main.h"
 
 #include "link/SharedState.h"
-#include "platform/widgets/HelpWindow.h"
 #include "platform/QtClock.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtFiles.h"
-#include "platform/widgets/QtFonts.h"
-#include "platform/widgets/QtHelpViewer.h"
-#include "platform/widgets/QtMessageBoxes.h"
 #include "platform/QtProgramEnd.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/TerminationRequests.h"
-#include "shell/alarms/AlarmController.h"
+#include "platform/widgets/HelpWindow.h"
+#include "platform/widgets/QtFonts.h"
+#include "platform/widgets/QtHelpViewer.h"
+#include "platform/widgets/QtMessageBoxes.h"
+#include "shell/WindowFeatures.h"
 #include "shell/main/MainWindowWidget.h"
 #include "shell/main/frmMain.h"
 #include "shell/recording/CompareDialog.h"
-#include "shell/recording/RecordingController.h"
 #include "shell/splash/BrandingLines.h"
 #include "shell/splash/Splash.h"
 
@@ -45,23 +44,32 @@ int Main(int argc, char** argv) {
     QtHelpViewer help(&window);
     frmMain logic({port, clock, pump, boxes, settings, files, help, programEnd}, state, branding,
                   window);
-    // The recording, chart and playback entries; they only act when the user asks.
+    // The recording, chart, playback, table, export and alarm entries; they only act when the
+    // user asks.
     const auto chooseRecording = [&window](const QString& title) {
         return [&window, title](const QString& folder) {
             return QFileDialog::getOpenFileName(
                 &window, title, folder, QStringLiteral("Recordings (*.csv);;All files (*)"));
         };
     };
-    RecordingController recordings(
+    WindowFeatures features(
         window, logic, state,
         {clock, boxes, settings, chooseRecording(QStringLiteral("Open Recording")),
-         chooseRecording(QStringLiteral("Export Recording")),
+         chooseRecording(QStringLiteral("Export Recording: Choose the Recording")),
          [&window](const QString& log) {
-             return QFileDialog::getSaveFileName(&window, QStringLiteral("Export Recording"), log,
-                                                 QStringLiteral("MLG logs (*.mlg)"));
+             // Version 1 for the viewers that know no other.
+             const QString version2 = QStringLiteral("MLG logs, version 2 (*.mlg)");
+             const QString version1 =
+                 QStringLiteral("MLG logs, version 1 for older viewers (*.mlg)");
+             QString filter = version2;
+             const QString path = QFileDialog::getSaveFileName(
+                 &window, QStringLiteral("Export Recording: Save the Log As"), log,
+                 version2 + QStringLiteral(";;") + version1, &filter);
+             return ExportTarget{path, std::uint16_t(filter == version1 ? 1 : kMlgVersion)};
          },
-         [&window](const QString& folder,
-                   const QString& firstName) -> std::optional<ComparisonRequest> {
+         [&window](
+             const QString& folder, const QString& firstName,
+             const std::optional<ComparisonRequest>& last) -> std::optional<ComparisonRequest> {
              // Over the chart window it was asked from.
              QWidget* over = QApplication::activeWindow();
              CompareDialog dialog(
@@ -72,19 +80,14 @@ int Main(int argc, char** argv) {
                          QStringLiteral("Recordings (*.csv);;All files (*)"));
                  },
                  over != nullptr ? over : &window);
+             if (last) {
+                 dialog.setRequest(*last);
+             }
              if (dialog.exec() != QDialog::Accepted) {
                  return std::nullopt;
              }
              return dialog.request();
          }});
-    // The alarm limits; nothing shows until the user sets one.
-    AlarmController alarms(window, state, logic.polling().samples(),
-                           {settings, boxes, [&logic] { return logic.link().activity().busy(); }});
-    // Each alarm is a marker too, on the sample that raised it: the alarms look at a sample
-    // before the recording takes it.
-    alarms.monitor().addListener([&logic](const AlarmEvent& alarm) {
-        logic.polling().samples().addMarker(MarkerKind::Alarm, alarm.what());
-    });
     StartMainWindow(window, logic);
     TerminationRequests termination;
     CloseOnTerminationRequest(window, termination);

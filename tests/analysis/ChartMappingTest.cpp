@@ -142,6 +142,29 @@ private slots:
         QCOMPARE(ticks.decimals, decimals);
     }
 
+    // The battery's 13.4 to 14.1 V fills its lane, with a margin; a steady value gets a
+    // scale a few of its steps wide; no value, no fitted scale.
+    void fittedScale_data() {
+        columns<double, double, int, double, double>("low", "high", "decimals", "from", "to");
+        QTest::newRow("battery") << 13.4 << 14.1 << 2 << 13.365 << 14.135;
+        QTest::newRow("steady") << 13.5 << 13.5 << 2 << 13.478 << 13.522;
+        QTest::newRow("steady engine speed") << 3000.0 << 3000.0 << 0 << 2997.8 << 3002.2;
+        QTest::newRow("nothing in view") << qInf() << -qInf() << 2 << 0.0 << 0.0;
+    }
+    void fittedScale() {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(int, decimals);
+        QFETCH(double, from);
+        QFETCH(double, to);
+        const auto scale = quillmark::fittedScale(low, high, decimals);
+        QCOMPARE(scale.has_value(), from != to);
+        if (scale) {
+            QVERIFY2(std::abs(scale->first - from) < 1e-9 && std::abs(scale->second - to) < 1e-9,
+                     qPrintable(QStringLiteral("%1 to %2").arg(scale->first).arg(scale->second)));
+        }
+    }
+
     void thinning_keepsOneSampleEachSideOfTheWindow() {
         const std::vector<double> times{0, 10, 20, 30, 40};
         const std::vector<float> values{0, 10, 20, 30, 40};

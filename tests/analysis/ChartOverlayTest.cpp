@@ -92,6 +92,28 @@ private slots:
         QCOMPARE(found ? static_cast<int>(*found) : -1, row);
     }
 
+    // The time axis of a comparison covers every run, moved either way against the first.
+    void span_coversEveryRun_data() {
+        columns<double, double, double>("offset", "start", "end");
+        QTest::newRow("later and longer") << 10.0 << 0.0 << 18.0;
+        QTest::newRow("earlier") << -5.0 << -5.0 << 9.0;
+        QTest::newRow("inside") << 1.0 << 0.0 << 9.0;
+    }
+    void span_coversEveryRun() {
+        QFETCH(double, offset);
+        QFETCH(double, start);
+        QFETCH(double, end);
+        std::vector<RecordingRow> rows(2);
+        rows[1].seconds = 8.0;
+        const std::vector<double> first{0.0, 9.0};
+        const std::vector<ChartOverlay> runs{
+            makeOverlay(columnsOf(rows), offset, QStringLiteral("b.csv")),
+            makeOverlay(RecordingColumns(), 0.0, QStringLiteral("empty.csv"))};
+        const TimeWindow span = runsSpan(first, runs);
+        QCOMPARE(span.start, start);
+        QCOMPARE(span.end, end);
+    }
+
     void difference_data() {
         columns<double, int, QString>("difference", "decimals", "text");
         QTest::newRow("more") << 12.4 << 0 << "+12 rpm";

@@ -2,14 +2,14 @@
 // from the real-time panel and ended by closing it, and a recording played back with the
 // port closed.
 #include "ProgramHarness.h"
-#include "widgets/cells/TimeAtCellWidget.h"
-#include "widgets/chart/ChartWidget.h"
+#include "analysis/AlarmLimits.h"
 #include "analysis/RunAlignment.h"
 #include "recording/PlaybackDriver.h"
 #include "recording/RecordingReader.h"
-#include "shell/alarms/AlarmController.h"
+#include "shell/WindowFeatures.h"
 #include "shell/recording/MarkerTextBox.h"
-#include "shell/recording/RecordingController.h"
+#include "widgets/cells/TimeAtCellWidget.h"
+#include "widgets/chart/ChartWidget.h"
 
 #include "DataColumns.h"
 
@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <csignal>
 
@@ -34,15 +35,17 @@ struct Harness : ProgramHarness {
     QTemporaryDir folder;
     QString chosen;
     std::optional<ComparisonRequest> comparison;
-    RecordingController recordings{
+    std::optional<ComparisonRequest> lastComparison;  // what the box was opened with
+    ExportTarget exportTo;
+    WindowFeatures features{
         window, logic, state,
-        RecordingPlatform{clock,
-                          boxes,
-                          settings,
-                          [this](const QString&) { return chosen; },
-                          {},
-                          {},
-                          [this](const QString&, const QString&) { return comparison; }}};
+        RecordingPlatform{
+            clock, boxes, settings, [this](const QString&) { return chosen; },
+            [this](const QString&) { return chosen; }, [this](const QString&) { return exportTo; },
+            [this](const QString&, const QString&, const std::optional<ComparisonRequest>& last) {
+                lastComparison = last;
+                return comparison;
+            }}};
     Harness() {
         settings.save(QStringLiteral("Quillmark"), QStringLiteral("Recording"),
                       QStringLiteral("Folder"), folder.filePath(QStringLiteral("logs")));
@@ -59,7 +62,7 @@ struct Harness : ProgramHarness {
         }
         return captions;
     }
-    QStringList recordings_() const {
+    QStringList recordingFiles() const {
         return QDir(folder.filePath(QStringLiteral("logs"))).entryList(QDir::Files);
     }
 };
@@ -72,52 +75,53 @@ private slots:
     void newEntriesFollowTheExistingOnes() {
         Harness h;
         QCOMPARE(h.menu("mnuFile"), QStringList({"Start &Recording", "&Open Recording\u2026",
-                                                 "Export Recording\u2026", "E&xit"}));
-        QCOMPARE(h.menu("mnuView"),
-                 QStringList({"View &Real Time Data", "&Chart", "&Time at Cell\u2026"}));
+                                                 "&Export Recording\u2026", "E&xit"}));
+        // As the program has them: the entries are wired in one place, whatever is built first.
+        QCOMPARE(h.menu("mnuView"), QStringList({"View &Real Time Data", "&Chart",
+                                                 "&Time at Cell\u2026", "&Alarms\u2026"}));
         // Nothing is written unless asked for; no table without a recording or the panel.
         QVERIFY(!h.action("mnuRecording")->isEnabled());
         QVERIFY(!h.action("mnuTimeAtCell")->isEnabled());
-        QVERIFY(h.recordings_().isEmpty());
+        QVERIFY(h.recordingFiles().isEmpty());
     }
 
     void recording_endsAndClosesWithThePanel() {
         Harness h;
         // A chart opened before the panel knows no model yet; it follows the VR once it is read.
-        h.recordings.showChart();
-        QCOMPARE(h.recordings.liveChart()->chart()->speedRedFrom(), 6000.0);
+        h.features.showChart();
+        QCOMPARE(h.features.liveChart().window()->chart()->speedRedFrom(), 6000.0);
         h.openRealTime();
         QVERIFY(h.state.panelActive);
         QVERIFY(h.waitForTicks(1));
         QVERIFY(h.action("mnuRecording")->isEnabled());
         // The live table counts the panel's rows from when it opens.
         h.action("mnuTimeAtCell")->trigger();
-        QVERIFY(h.recordings.timeAtCell() != nullptr);
+        QVERIFY(h.features.timeAtCell().window() != nullptr);
         // Stopped before its first row: no empty file is left behind.
         h.action("mnuRecording")->trigger();
         h.action("mnuRecording")->trigger();
         QVERIFY(h.boxes.shown.last().text.startsWith(QStringLiteral("Nothing was recorded")));
-        QVERIFY(h.recordings_().isEmpty());
+        QVERIFY(h.recordingFiles().isEmpty());
         h.boxes.shown.clear();
         h.action("mnuRecording")->trigger();
-        QVERIFY(h.recordings.recording());
+        QVERIFY(h.features.recording().recording());
         QCOMPARE(h.action("mnuRecording")->text(), QStringLiteral("Stop &Recording"));
         auto* line = h.window.findChild<QLabel*>(QStringLiteral("lblRecording"));
         QVERIFY(line->isVisible());
         QVERIFY(line->text().startsWith(QStringLiteral("REC 0:0")));
         QVERIFY(h.waitForTicks(4));
-        QCOMPARE(h.recordings.liveChart()->chart()->speedRedFrom(), 9500.0);
-        QVERIFY(h.recordings.timeAtCell()->columns().size() >= 4);
+        QCOMPARE(h.features.liveChart().window()->chart()->speedRedFrom(), 9500.0);
+        QVERIFY(h.features.timeAtCell().window()->columns().size() >= 4);
         if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
             QVERIFY(h.window.grab().save(QString::fromLocal8Bit(shots) + "/recording.png"));
         }
 
         h.logic.cmdCloseRealTimeData_Click();
-        QVERIFY(!h.recordings.recording());
+        QVERIFY(!h.features.recording().recording());
         QVERIFY(QTest::qWaitFor([&] { return !h.boxes.shown.isEmpty(); }, 2000));
         QVERIFY(h.boxes.shown.last().text.startsWith(QStringLiteral("Recording saved")));
         QVERIFY(h.boxes.shown.last().text.contains(h.folder.filePath(QStringLiteral("logs"))));
-        const QStringList files = h.recordings_();
+        const QStringList files = h.recordingFiles();
         QCOMPARE(files.size(), 1);
         QVERIFY(files.first().startsWith(QStringLiteral("quillmark_Corvane_II_VR_")));
         const RecordingContents contents =
@@ -129,21 +133,16 @@ private slots:
         // Closing the window ends the program at once: the file is closed before that.
         QVERIFY(h.openRealTimeForATick());
         h.action("mnuRecording")->trigger();
-        QVERIFY(h.recordings.recording());
+        QVERIFY(h.features.recording().recording());
         h.window.close();
-        QVERIFY(!h.recordings.recording());
+        QVERIFY(!h.features.recording().recording());
     }
 
     // An alarm's marker sits on the sample that crossed the limit, numbered apart from the
     // user's: A1.
     void alarmMarker_sitsOnTheSampleThatCrossedTheLimit() {
         Harness h;
-        AlarmController alarms(h.window, h.state, h.logic.polling().samples(),
-                               {h.settings, h.boxes, {}});
-        // As the program wires it.
-        alarms.monitor().addListener([&h](const AlarmEvent& alarm) {
-            h.logic.polling().samples().addMarker(MarkerKind::Alarm, alarm.what());
-        });
+        AlarmController& alarms = h.features.alarms();
         AlarmLimits limits;
         limits.limits[std::size_t(alarmIndex(Quantity::Battery))].low = 12.0;
         alarms.useLimits(limits);
@@ -156,7 +155,7 @@ private slots:
         h.action("mnuRecording")->trigger();
         h.logic.cmdCloseRealTimeData_Click();
         const RecordingContents contents = readRecordingFile(
-            h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0));
+            h.folder.filePath(QStringLiteral("logs/")) + h.recordingFiles().value(0));
         QVERIFY2(contents.ok(), qPrintable(contents.error));
         QStringList marks;
         for (std::size_t i = 1; i < contents.rows.size(); ++i) {
@@ -176,13 +175,14 @@ private slots:
         Harness h;
         QVERIFY(h.openRealTimeForATick());
         QVERIFY(!h.action("mnuAddMarker")->isVisible());
-        h.recordings.showChart();
+        h.features.showChart();
         h.action("mnuRecording")->trigger();
         QCOMPARE(h.menu("mnuFile"),
                  QStringList({"Stop &Recording", "Add &Marker", "&Open Recording\u2026",
-                              "Export Recording\u2026", "E&xit"}));
+                              "&Export Recording\u2026", "E&xit"}));
         QVERIFY(h.waitForTicks(2));
-        const QString path = h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0);
+        const QString path =
+            h.folder.filePath(QStringLiteral("logs/")) + h.recordingFiles().value(0);
         // Each row is in the file as soon as its tick is over.
         const std::uint64_t commandsBefore = h.module->logged();
         const auto rowsBefore = qsizetype(readRecordingFile(path).rows.size());
@@ -200,7 +200,7 @@ private slots:
         QTest::keyClick(h.window.findChild<MarkerTextBox*>(), Qt::Key_Escape);
         QVERIFY(h.waitForTicks(2));
         // The live chart flags both as they happen.
-        const auto flags = h.recordings.liveChart()->chart()->series().markers();
+        const auto flags = h.features.liveChart().window()->chart()->series().markers();
         QCOMPARE(flags.size(), std::size_t{2});
         QCOMPARE(flags.back().marker, (RecordingMarker{2, QString()}));
         h.action("mnuRecording")->trigger();
@@ -240,7 +240,8 @@ private slots:
         QVERIFY(h.openRealTimeForATick());
         h.action("mnuRecording")->trigger();
         QVERIFY(h.waitForTicks(2));
-        const QString path = h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0);
+        const QString path =
+            h.folder.filePath(QStringLiteral("logs/")) + h.recordingFiles().value(0);
         // Rows reach the file from the writer's thread, a moment after their tick.
         QTRY_VERIFY(readRecordingFile(path).rows.size() >= 2);
         bool linkHeldAtBox = true;
@@ -261,7 +262,7 @@ private slots:
                      h.boxes.shown.first().text.contains(QStringLiteral("(File too large)")),
                  qPrintable(h.boxes.shown.first().text));
         QVERIFY(!linkHeldAtBox);
-        QVERIFY(!h.recordings.recording());
+        QVERIFY(!h.features.recording().recording());
         QVERIFY(h.waitForTicks(1));
         QVERIFY(h.state.panelActive);
         const RecordingContents kept = readRecordingFile(path);
@@ -299,10 +300,10 @@ private slots:
         file.write(recordingRowLine(row));
         file.close();
         h.action("mnuOpenRecording")->trigger();
-        QVERIFY(h.recordings.playback() != nullptr);
+        QVERIFY(h.features.playback().driver() != nullptr);
         QCOMPARE(h.tach()->tachScaleMax(), scaleMax);
         QCOMPARE(h.bar("gauRetard")->isVisibleTo(h.panel()), retardShown);
-        QCOMPARE(h.recordings.playbackChart()->chart()->speedRedFrom(),
+        QCOMPARE(h.features.playback().chart()->chart()->speedRedFrom(),
                  scaleMax == 10.0 ? 9500.0 : 6000.0);
     }
 
@@ -325,15 +326,25 @@ private slots:
         }
         file.close();
 
+        // The rows are checked against the limits as the live panel's are.
+        h.settings.save(QStringLiteral("Quillmark"), QStringLiteral("Alarms"),
+                        QStringLiteral("Engine speed High"), QStringLiteral("1200"));
+        h.features.alarms().useLimits(storedLimits(h.settings).limits);
         h.action("mnuOpenRecording")->trigger();
         QVERIFY(h.boxes.shown.isEmpty());
         QVERIFY(h.panel()->isVisible());
         QCOMPARE(h.panel()->caption(), QStringLiteral("Playback of run.csv"));
         QVERIFY(!h.action("mnuViewRealTime")->isEnabled());
         QCOMPARE(h.tach()->caption(), QStringLiteral("1000"));
-        h.recordings.playback()->step();
+        QVERIFY(!h.tach()->alarmShown());
+        h.features.playback().driver()->step();
         QCOMPARE(h.tach()->caption(), QStringLiteral("1500"));
-        QCOMPARE(h.recordings.playbackChart()->chart()->cursorRow(), std::optional<std::size_t>(1));
+        QVERIFY(h.tach()->alarmShown());
+        auto* alarmLine = h.window.panelFootLine();
+        QCOMPARE(alarmLine->toolTip(),
+                 QStringLiteral("10:00:01 Engine speed 1500 rpm above 1200 rpm"));
+        QCOMPARE(h.features.playback().chart()->chart()->cursorRow(),
+                 std::optional<std::size_t>(1));
         if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
             QVERIFY(h.window.grab().save(QString::fromLocal8Bit(shots) + "/playback.png"));
         }
@@ -342,20 +353,26 @@ private slots:
 
         // The table of the opened file marks a chosen cell's samples on the playback's chart.
         h.action("mnuTimeAtCell")->trigger();
-        TimeAtCellWindow* cells = h.recordings.timeAtCell();
+        TimeAtCellWindow* cells = h.features.timeAtCell().window();
         QVERIFY(cells != nullptr);
         QCOMPARE(cells->windowTitle(), QStringLiteral("Time at Cell - run.csv"));
         QCOMPARE(cells->table()->grid().cell({3, 2}).samples, 1L);
         QTest::mouseClick(cells->table(), Qt::LeftButton, {},
                           cells->table()->cellRect({3, 2}).center().toPoint());
-        QCOMPARE(h.recordings.playbackChart()->chart()->highlights().size(), std::size_t{1});
-        QCOMPARE(h.recordings.playbackChart()->chart()->highlights().front().start, 0.5);
+        QCOMPARE(h.features.playback().chart()->chart()->highlights().size(), std::size_t{1});
+        QCOMPARE(h.features.playback().chart()->chart()->highlights().front().start, 0.5);
+        // Closing the table takes its bands off the chart.
+        cells->close();
+        QVERIFY(h.features.playback().chart()->chart()->highlights().empty());
 
-        h.recordings.playbackChart()->close();
+        h.features.playback().chart()->close();
         QVERIFY(QTest::qWaitFor([&] { return !h.panel()->isVisible(); }, 1000));
-        QVERIFY(QTest::qWaitFor([&] { return h.recordings.timeAtCell() == nullptr; }, 1000));
+        QVERIFY(QTest::qWaitFor([&] { return h.features.timeAtCell().window() == nullptr; }, 1000));
         QCOMPARE(h.panel()->caption(), QStringLiteral("Ombrix Real Time Data"));
         QVERIFY(h.action("mnuViewRealTime")->isEnabled());
+        // The panel closed with the playback: its alarms went with it.
+        QVERIFY(!h.tach()->alarmShown());
+        QVERIFY(alarmLine->text().isEmpty() && alarmLine->toolTip().isEmpty());
 
         // Not a recording: a message naming the line, and the window stays idle.
         file.open(QIODevice::WriteOnly | QIODevice::Truncate);
@@ -364,8 +381,38 @@ private slots:
         h.action("mnuOpenRecording")->trigger();
         QCOMPARE(h.boxes.shown.size(), 1);
         QVERIFY(h.boxes.shown.last().text.contains(QStringLiteral("line 2")));
-        QVERIFY(h.recordings.playback() == nullptr);
+        QVERIFY(h.features.playback().driver() == nullptr);
         QVERIFY(!h.panel()->isVisible());
+    }
+
+    // The version picked in the save dialog is the version written.
+    void export_writesTheVersionChosen_data() {
+        columns<int>("version");
+        QTest::newRow("for older viewers") << 1;
+        QTest::newRow("as it starts") << 2;
+    }
+    void export_writesTheVersionChosen() {
+        QFETCH(int, version);
+        Harness h;
+        QTemporaryDir dir;
+        h.chosen = dir.filePath(QStringLiteral("run.csv"));
+        QFile file(h.chosen);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(recordingHeaderLine());
+        RecordingRow row;
+        row.clock = QStringLiteral("2026-12-07T10:00:00.000+01:00");
+        file.write(recordingRowLine(row));
+        file.close();
+        h.exportTo = ExportTarget{dir.filePath(QStringLiteral("run.mlg")), std::uint16_t(version)};
+        h.action("mnuExportRecording")->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return !h.boxes.shown.isEmpty(); }, 10000));
+        QCOMPARE(h.boxes.shown.last().title, QStringLiteral("Export Recording"));
+        QVERIFY2(h.boxes.shown.last().text.startsWith(QStringLiteral("Exported 1 rows")),
+                 qPrintable(h.boxes.shown.last().text));
+        QVERIFY(!h.features.exporter().running());
+        QFile log(h.exportTo.path);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.read(8).mid(6), QByteArray::fromHex(version == 1 ? "0001" : "0002"));
     }
 
     // The runs picked to compare: one is laid over the first at its marker, one that is no
@@ -396,13 +443,24 @@ private slots:
         };
         h.chosen = write("a.csv", 6);
         h.action("mnuOpenRecording")->trigger();
-        ChartWindow* chart = h.recordings.playbackChart();
+        ChartWindow* chart = h.features.playback().chart();
         QVERIFY(chart != nullptr);
         auto* compare = chart->findChild<QPushButton*>(QStringLiteral("cmdCompare"));
         auto* clear = chart->findChild<QPushButton*>(QStringLiteral("cmdClearComparison"));
         auto* legend = chart->findChild<QLabel*>(QStringLiteral("lblLegend"));
         QVERIFY(compare->isVisibleTo(chart) && !clear->isVisibleTo(chart) &&
                 !legend->isVisibleTo(chart));
+        // Beside the chart, its markers; a click takes the cursor and the playback there.
+        auto* markers = chart->findChild<QTreeWidget*>(QStringLiteral("lstMarkers"));
+        QVERIFY(markers->isVisibleTo(chart));
+        QCOMPARE(markers->topLevelItemCount(), 1);
+        QTreeWidgetItem* marker = markers->topLevelItem(0);
+        QCOMPARE(marker->text(0), QStringLiteral("0:03"));
+        QCOMPARE(marker->text(2), QStringLiteral("hill"));
+        QTest::mouseClick(markers->viewport(), Qt::LeftButton, {},
+                          markers->visualItemRect(marker).center());
+        QCOMPARE(chart->chart()->cursorRow(), std::optional<std::size_t>(6));
+        QCOMPARE(h.features.playback().driver()->currentRow(), std::size_t{6});
         const QString broken = write("broken.csv", -1, "1.0,not a clock\n");
         const QString unmarked = write("unmarked.csv", -1);
         h.comparison =
@@ -422,9 +480,14 @@ private slots:
         if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
             QVERIFY(chart->grab().save(QString::fromLocal8Bit(shots) + "/compare-chart.png"));
         }
-        // The first run lacks the moment: nothing is laid over it.
+        // The first run lacks the moment: nothing is laid over it. The box opened with the
+        // files and the alignment chosen before.
+        const ComparisonRequest first = *h.comparison;
         h.comparison = ComparisonRequest{{unmarked}, {AlignAt::Marker, 5, 0.0}};
         compare->click();
+        QVERIFY(h.lastComparison.has_value());
+        QCOMPARE(h.lastComparison->paths, first.paths);
+        QCOMPARE(h.lastComparison->alignment, first.alignment);
         QCOMPARE(h.boxes.shown.size(), 3);
         QVERIFY(h.boxes.shown[2].text.contains(
             QStringLiteral("the first run, a.csv, has no marker 5")));

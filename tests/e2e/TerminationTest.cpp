@@ -4,7 +4,7 @@
 #include "ProgramHarness.h"
 #include "platform/TerminationRequests.h"
 #include "recording/RecordingReader.h"
-#include "shell/recording/RecordingController.h"
+#include "shell/WindowFeatures.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -27,9 +27,14 @@ private slots:
         QFETCH(int, ticksRecorded);
         ProgramHarness h;
         QTemporaryDir folder;
-        RecordingController recordings{
-            h.window, h.logic, h.state,
-            RecordingPlatform{h.clock, h.boxes, h.settings, [](const QString&) { return QString(); }, {}, {}, {}}};
+        WindowFeatures features{h.window, h.logic, h.state,
+                                RecordingPlatform{h.clock,
+                                                  h.boxes,
+                                                  h.settings,
+                                                  [](const QString&) { return QString(); },
+                                                  {},
+                                                  {},
+                                                  {}}};
         h.settings.save(QStringLiteral("Quillmark"), QStringLiteral("Recording"),
                         QStringLiteral("Folder"), folder.path());
         TerminationRequests requests;
@@ -37,7 +42,7 @@ private slots:
 
         QVERIFY(h.openRealTimeForATick());
         h.window.findChild<QAction*>(QStringLiteral("mnuRecording"))->trigger();
-        QVERIFY(recordings.recording());
+        QVERIFY(features.recording().recording());
         QVERIFY(h.waitForTicks(ticksRecorded));
         // No tick starts between here and the end, so the rows on disk are known.
         h.window.findChild<QTimer*>(QStringLiteral("tmrDataRead"))->stop();
@@ -46,7 +51,7 @@ private slots:
         QCOMPARE(::raise(SIGTERM), 0);
         QVERIFY(QTest::qWaitFor([&] { return h.programEnd.ends != 0; }));
         QCOMPARE(h.programEnd.ends, 1);
-        QVERIFY(!recordings.recording());
+        QVERIFY(!features.recording().recording());
         QVERIFY(!h.port.isOpen());
         QVERIFY(h.boxes.shown.isEmpty());
         const QStringList files = QDir(folder.path()).entryList(QDir::Files);

@@ -41,13 +41,16 @@ const QStringList kNotMessages =
         "Row %1 of %2|Time (min:s)|Time (h:min:s)|no reading|Fuel front|Fuel rear|"
         "Injector front|Injector rear|"
         "Recordings (*.csv);;All files (*)|color: rgb(255, 48, 48); background: black;|"
-        "Add &Marker|Export Recording\\u2026|MLG logs (*.mlg)|Quillmark recording %1 Capture "
+        "Add &Marker|&Export Recording\\u2026|MLG logs, version 2 (*.mlg)|"
+        "MLG logs, version 1 for older viewers (*.mlg)|Export Recording: Choose the Recording|"
+        "Export Recording: Save the Log As|Quillmark recording %1 Capture "
         "Date: %2|"
         "Time (s),Clock,Status (raw),Status|Engine speed (rpm)|Throttle (%)|Fuel front (%)|"
         "Fuel rear (%)|Battery (V)|Injector front (ms)|Injector rear (ms)|Retard (deg)|"
         // The time-at-cell table: menu entry, window title, captions and its lines.
         "&Time at Cell\\u2026|Time at Cell|&Mean of:|rpm \\ throttle|%1\\u2013%2 %|"
-        "%1 counted from %2 rows, one every %3 s|Waiting for the first update of the panel|"
+        "%1 counted from %2, one every %3 s|1 row|%1 rows|Waiting for the first update of the "
+        "panel|"
         "Each cell: the time spent there, and the mean under it. Click a cell to mark its "
         "samples on the chart.|"
         "Engine speed|Fuel front|Fuel rear|Injector front|Injector rear|"
@@ -57,6 +60,10 @@ const QStringList kNotMessages =
         "Line the runs up:|At their &starts|At &marker|Where engine speed first comes &up to|"
         "aligned %1|at their starts|at marker %1|at the first crossing of %1 rpm|%1 (%2%3 s)|"
         "<span style=\"color:%1\">&#9632;</span>&nbsp;%2|"
+        "Up to three recordings are compared; left out: %1.|Differences to %1|"
+        "The run the differences are measured against|"
+        // The chart's list of markers and its context menu.
+        "Marker %1|&Fit Scales to the Data in View|"
         // The logger's help text, its status line and states, a guard no run reaches, the
         // pieces of its sizes, its time stamp, its version and what it tells systemd.
         "Usage: quillmark-logger [OPTION]... Records a Corvane engine module's live data to "

@@ -61,6 +61,29 @@ QByteArray knownRecording() {
 class MlgExportTest final : public QObject {
     Q_OBJECT
 private slots:
+    // Readers of the format take its texts as ASCII: what is not ASCII comes out readable, and
+    // a text cut to its field ends between two characters.
+    void markerText_isPlainAscii_data() {
+        columns<QString, int, QByteArray>("text", "bytes", "ascii");
+        QTest::newRow("ASCII as it is") << "3 hill, \"top\"" << 49 << QByteArray("3 hill, \"top\"");
+        QTest::newRow("accents and an arrow")
+            << "14 Kurve \u00E4 \u2192 links" << 49 << QByteArray("14 Kurve a -> links");
+        QTest::newRow("accent as a mark of its own")
+            << "1 Cafe\u0301" << 49 << QByteArray("1 Cafe");
+        QTest::newRow("a letter of two") << "2 Stra\u00DFe" << 49 << QByteArray("2 Strasse");
+        QTest::newRow("no look-alike") << "5 \u65E5\u672C" << 49 << QByteArray("5 ??");
+        QTest::newRow("cut before a look-alike that does not fit whole")
+            << "7 abc\u00DF" << 6 << QByteArray("7 abc");
+        QTest::newRow("cut before a character outside the basic plane")
+            << "8 ab\U0001F600\U0001F600" << 5 << QByteArray("8 ab?");
+    }
+    void markerText_isPlainAscii() {
+        QFETCH(QString, text);
+        QFETCH(int, bytes);
+        QFETCH(QByteArray, ascii);
+        QCOMPARE(mlgAsciiText(text, bytes), ascii);
+    }
+
     void export_readBackByTheIndependentReader_data() {
         columns<int>("version");
         QTest::newRow("version 2, as the menu writes") << 2;
@@ -140,7 +163,8 @@ private slots:
             for (std::size_t m = 0; m < markerBlocks.size(); ++m) {
                 QCOMPARE(markerBlocks[m].value(QStringLiteral("timestamp")),
                          record[QStringLiteral("timestamp")]);
-                QCOMPARE(messages[marker++].toString(), markerCellText(expected.markers[m]));
+                QCOMPARE(messages[marker++].toString(),
+                         QString::fromLatin1(mlgAsciiText(markerCellText(expected.markers[m]))));
             }
             markerBlocks.clear();
             ++row;

@@ -1,5 +1,5 @@
-// Playback onto the panel: each row shows its own values (never its neighbour's), failed
-// reads leave their gauge, and the recorded pace is kept at every speed.
+// Playback onto the panel: each row shows its own values (never its neighbour's), a failed read
+// shows 0 as it did live, and the recorded pace is kept at every speed.
 #include "DataColumns.h"
 #include "SpyViews.h"
 #include "engine/StatusText.h"
@@ -47,11 +47,19 @@ private slots:
         QCOMPARE(view.tps.segment, 1);
         QCOMPARE(view.bat.value, 13.0);
         driver.step();
-        // Row 2's battery read failed: the gauge keeps 13, it does not drop to 0.
-        QCOMPARE(view.bat.value, 13.0);
+        // Row 2's battery read failed: the gauge shows 0, as the live panel showed it, not the
+        // 13 of the row before.
+        QCOMPARE(view.bat.value, 0.0);
         QCOMPARE(view.status, statusText(0));
         driver.seek(0);
         QCOMPARE(view.tach.caption, QStringLiteral("1000"));
+        QCOMPARE(view.bat.value, 12.0);
+        // Nor a value of the file played before: this one's only row read nothing.
+        const PlaybackDriver next(
+            std::make_shared<const RecordingColumns>(columnsOf(std::vector<RecordingRow>(1))),
+            view);
+        QCOMPARE(view.bat.value, 0.0);
+        QCOMPARE(view.tach.caption, QStringLiteral("0"));
         driver.seek(99);
         QCOMPARE(driver.currentRow(), std::size_t{0});
     }

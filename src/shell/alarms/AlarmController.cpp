@@ -1,7 +1,6 @@
 #include "shell/alarms/AlarmController.h"
 
 #include "engine/ModelTraits.h"
-#include "engine/SampleFanOut.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
 #include "shell/alarms/AlarmsDialog.h"
@@ -9,9 +8,7 @@
 #include "trap/ErrorTrap.h"
 #include "widgets/gauges/RealTimePanelWidget.h"
 
-#include <QAction>
 #include <QLabel>
-#include <QMenu>
 #include <QTimer>
 
 namespace quillmark {
@@ -22,18 +19,13 @@ constexpr int kIdleCheckMs = 50;
 }  // namespace
 
 AlarmController::AlarmController(MainWindowWidget& window, SharedState& state,
-                                 SampleFanOut& samples, AlarmPlatform platform)
+                                 AlarmPlatform platform)
     : QObject(&window),
       window_(window),
       state_(state),
       platform_(platform),
       panel_(window.realTimePanel()),
       line_(window.panelFootLine()) {
-    menuEntry_ = new QAction(QString::fromUtf8(kAlarmsCaption), window.viewMenu());
-    menuEntry_->setObjectName(QStringLiteral("mnuAlarms"));
-    window.viewMenu()->addAction(menuEntry_);
-    connect(menuEntry_, &QAction::triggered, this, &AlarmController::editLimits);
-
     QFont bold = line_->font();
     bold.setBold(true);
     line_->setFont(bold);
@@ -42,23 +34,15 @@ AlarmController::AlarmController(MainWindowWidget& window, SharedState& state,
     line_->setPalette(colours);
 
     monitor_.addListener([this](const AlarmEvent& event) { onAlarm(event); });
-    // A check: its alarms' markers go on the sample that raised them.
-    samples.addCheck([this](const Sample& sample) { onSample(sample); });
-    connect(panel_, &RealTimePanelWidget::panelClosed, this, [this] {
-        // The next panel starts with every alarm armed again.
-        monitor_.reset();
-        clearGaugeAlarms();
-    });
+    // The next panel starts with every alarm armed again, and no alarm of the last one shows.
+    connect(panel_, &RealTimePanelWidget::panelClosed, this, &AlarmController::reset);
     // A limit typed wrong by hand is left out here; the dialog shows it for correcting.
     useLimits(storedLimits(platform_.settings).limits);
 }
 
 void AlarmController::useLimits(const AlarmLimits& limits) {
     monitor_.setLimits(limits);
-    clearGaugeAlarms();
-    lineText_.clear();
-    line_->clear();
-    line_->setToolTip(QString());
+    reset();
     window_.setPanelFootLineShown(!limits.empty());
 }
 
@@ -102,21 +86,28 @@ void AlarmController::onAlarm(const AlarmEvent& event) {
     line_->setToolTip(lineText_);
 }
 
-void AlarmController::onSample(const Sample& sample) {
+void AlarmController::check(const QuantityValues& values, const QDateTime& when) {
     if (monitor_.limits().empty()) {
         return;
     }
-    // One time for the whole tick, so that its alarms are known to belong together.
-    monitor_.check(sample.values, modelTraits(state_.modelName).showsRetard,
-                   QDateTime::currentDateTime());
-    showGaugeAlarms(sample);
+    monitor_.check(values, modelTraits(state_.modelName).showsRetard, when);
+    showGaugeAlarms(values);
 }
 
-void AlarmController::showGaugeAlarms(const Sample& sample) {
+void AlarmController::reset() {
+    monitor_.reset();
+    clearGaugeAlarms();
+    lineText_.clear();
+    lineTime_ = QDateTime();
+    line_->clear();
+    line_->setToolTip(QString());
+}
+
+void AlarmController::showGaugeAlarms(const QuantityValues& values) {
     for (const AlarmQuantity& quantity : kAlarmQuantities) {
         if (!monitor_.activeSide(quantity.quantity)) {
             panel_->setGaugeAlarm(quantity.quantity, QString());
-        } else if (const auto value = sample.value(quantity.quantity)) {
+        } else if (const auto value = values[quantityIndex(quantity.quantity).value()]) {
             // The caption follows the value for as long as the alarm is on.
             panel_->setGaugeAlarm(quantity.quantity, valueWithUnit(quantity, *value));
         }

@@ -1,6 +1,6 @@
-// The alarms in the window: View, Alarms sets the limits; every live tick is checked against
-// them, a gauge in alarm shows it and the line under the panel names the latest alarm. With no
-// limit set nothing of this shows.
+// The alarms in the window: View, Alarms sets the limits; every row the panel shows, live or
+// played back, is checked against them, a gauge in alarm shows it and the line under the panel
+// names the latest alarm. With no limit set nothing of this shows.
 #pragma once
 
 #include "analysis/AlarmMonitor.h"
@@ -9,7 +9,6 @@
 
 #include <functional>
 
-class QAction;
 class QLabel;
 
 namespace quillmark {
@@ -18,11 +17,7 @@ class MainWindowWidget;
 class MessageBoxes;
 class RealTimePanelWidget;
 class SettingsStore;
-class SampleFanOut;
-struct Sample;
 struct SharedState;
-
-inline constexpr const char* kAlarmsCaption = "&Alarms\u2026";
 
 struct AlarmPlatform {
     SettingsStore& settings;
@@ -34,8 +29,7 @@ struct AlarmPlatform {
 class AlarmController final : public QObject {
     Q_OBJECT
 public:
-    AlarmController(MainWindowWidget& window, SharedState& state, SampleFanOut& samples,
-                    AlarmPlatform platform);
+    AlarmController(MainWindowWidget& window, SharedState& state, AlarmPlatform platform);
 
     // Every alarm fires here once, with its text; a recording's marker listens here too.
     AlarmMonitor& monitor() { return monitor_; }
@@ -46,11 +40,16 @@ public:
     void editLimits();
     // The limits in use from now on; the gauges and the line start afresh.
     void useLimits(const AlarmLimits& limits);
+    // The values of a sample or row the panel shows, taken at `when`; one time for them all, so
+    // that their alarms are known to belong together.
+    void check(const QuantityValues& values, const QDateTime& when);
+    // Every alarm armed again, the gauges and the line clear: the panel closed, or another
+    // stretch of a recording is shown.
+    void reset();
 
 private:
     void onAlarm(const AlarmEvent& event);
-    void onSample(const Sample& sample);
-    void showGaugeAlarms(const Sample& sample);
+    void showGaugeAlarms(const QuantityValues& values);
     void clearGaugeAlarms();
     bool acceptable(const TypedLimits& typed);
 
@@ -59,7 +58,6 @@ private:
     AlarmPlatform platform_;
     RealTimePanelWidget* panel_ = nullptr;
     QLabel* line_ = nullptr;
-    QAction* menuEntry_ = nullptr;
     AlarmMonitor monitor_;
     QDateTime lineTime_;  // of the alarms on the line
     QString lineText_;    // all of them; the line shows what fits

@@ -36,6 +36,11 @@ CompareDialog::CompareDialog(const QString& firstName, std::function<QStringList
     files_->setMinimumWidth(420);
     files_->setMaximumHeight(90);
     layout->addWidget(files_);
+    leftOut_ = new QLabel(this);
+    leftOut_->setObjectName(QStringLiteral("lblLeftOut"));
+    leftOut_->setWordWrap(true);
+    leftOut_->hide();
+    layout->addWidget(leftOut_);
     auto* fileButtons = new QHBoxLayout;
     add_ = new QPushButton(QStringLiteral("&Add\u2026"), this);
     add_->setObjectName(QStringLiteral("cmdAddRun"));
@@ -96,14 +101,40 @@ void CompareDialog::addFiles() {
     if (!chooseFiles_) {
         return;
     }
+    QStringList leftOut;
     for (const QString& path : chooseFiles_()) {
         if (static_cast<std::size_t>(files_->count()) >= kMostComparedRuns) {
-            break;
+            leftOut << QFileInfo(path).fileName();
+        } else {
+            addFile(path);
         }
-        auto* item = new QListWidgetItem(QFileInfo(path).fileName(), files_);
-        item->setData(Qt::UserRole, path);
-        item->setToolTip(QDir::toNativeSeparators(path));
     }
+    // Said where it happens, not dropped without a word.
+    leftOut_->setText(QStringLiteral("Up to three recordings are compared; left out: %1.")
+                          .arg(leftOut.join(QStringLiteral(", "))));
+    leftOut_->setVisible(!leftOut.isEmpty());
+    updateButtons();
+}
+
+void CompareDialog::addFile(const QString& path) {
+    auto* item = new QListWidgetItem(QFileInfo(path).fileName(), files_);
+    item->setData(Qt::UserRole, path);
+    item->setToolTip(QDir::toNativeSeparators(path));
+}
+
+void CompareDialog::setRequest(const ComparisonRequest& request) {
+    files_->clear();
+    for (const QString& path : request.paths) {
+        if (static_cast<std::size_t>(files_->count()) < kMostComparedRuns) {
+            addFile(path);
+        }
+    }
+    if (QAbstractButton* button = alignAt_->button(static_cast<int>(request.alignment.at))) {
+        button->setChecked(true);
+    }
+    marker_->setValue(request.alignment.marker);
+    rpm_->setValue(static_cast<int>(request.alignment.rpm));
+    leftOut_->hide();
     updateButtons();
 }
 

@@ -12,6 +12,7 @@
 
 class QButtonGroup;
 class QDialogButtonBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -33,13 +34,17 @@ public:
                   QWidget* parent);
 
     ComparisonRequest request() const;
+    // The files and the alignment chosen the last time, to start from.
+    void setRequest(const ComparisonRequest& request);
 
 private:
     void addFiles();
+    void addFile(const QString& path);
     void updateButtons();
 
     std::function<QStringList()> chooseFiles_;
     QListWidget* files_ = nullptr;
+    QLabel* leftOut_ = nullptr;
     QPushButton* add_ = nullptr;
     QPushButton* remove_ = nullptr;
     QButtonGroup* alignAt_ = nullptr;

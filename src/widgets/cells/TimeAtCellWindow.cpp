@@ -3,6 +3,7 @@
 #include "widgets/cells/TimeAtCellWidget.h"
 
 #include <QBoxLayout>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QTimer>
@@ -82,15 +83,23 @@ void TimeAtCellWindow::rebuild() {
     if (columns_->empty()) {
         counted_->setText(QStringLiteral("Waiting for the first update of the panel"));
     } else {
-        counted_->setText(QStringLiteral("%1 counted from %2 rows, one every %3 s")
-                              .arg(cellTimeText(grid.countedSeconds()))
-                              .arg(columns_->size())
+        const QString rows = columns_->size() == 1
+                                 ? QStringLiteral("1 row")
+                                 : QStringLiteral("%1 rows").arg(columns_->size());
+        counted_->setText(QStringLiteral("%1 counted from %2, one every %3 s")
+                              .arg(cellTimeText(grid.countedSeconds()), rows)
                               .arg(grid.sampling(), 0, 'g', 3));
     }
     // Live, the chosen cell gains samples.
     if (table_->chosen()) {
         tellHighlights();
     }
+}
+
+void TimeAtCellWindow::closeEvent(QCloseEvent* event) {
+    // The marks on the chart belong to the table: they go with it.
+    emit highlightsChanged({});
+    QWidget::closeEvent(event);
 }
 
 void TimeAtCellWindow::tellHighlights() {

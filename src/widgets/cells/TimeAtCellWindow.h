@@ -39,6 +39,9 @@ signals:
     // no cell is chosen.
     void highlightsChanged(const std::vector<TimeWindow>& spans);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void rebuild();
     void tellHighlights();

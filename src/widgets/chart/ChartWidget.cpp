@@ -1,10 +1,13 @@
 #include "widgets/chart/ChartWidget.h"
 
+#include "analysis/MarkerFlags.h"
 #include "engine/ModelTraits.h"
-#include "widgets/gauges/GaugeTables.h"
 #include "recording/RecordingFormat.h"
+#include "widgets/gauges/GaugeTables.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -12,9 +15,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <future>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 namespace quillmark {
 
@@ -77,6 +80,12 @@ constexpr double kHour = 3600.0;
 constexpr double kScaleTick = 3.0;
 constexpr int kMostValueTicks = 3;
 constexpr std::size_t kRowsWorthAThread = 20'000;
+// Marker flags: rows of them at the foot of the plot, their text's margin and the space
+// between two.
+constexpr std::size_t kFlagRows = 3;
+constexpr double kFlagPadding = 6.0;
+constexpr double kFlagGap = 2.0;
+constexpr double kDotSize = 3.0;
 
 const QColor kBackground(20, 20, 24);
 const QColor kLaneLine(70, 70, 80);
@@ -119,6 +128,7 @@ void ChartWidget::clear() {
     longestGap_ = longestJoinedGap(kDefaultSampling);
     cursorRow_.reset();
     highlights_.clear();
+    tellMarkers();
     update();
 }
 
@@ -133,6 +143,7 @@ void ChartWidget::showRecording(std::shared_ptr<const RecordingColumns> recordin
     window_ = limits();
     cursorRow_.reset();
     highlights_.clear();
+    tellMarkers();
     update();
 }
 
@@ -159,6 +170,7 @@ void ChartWidget::appendLive(const RecordingRow& row, double seconds) {
     }
     longestGap_ = longestJoinedGap(samplingInterval(series_->times()));
     window_ = {std::max(0.0, at - kLiveChartSeconds), std::max(kLiveChartSeconds, at)};
+    tellMarkers();
     update();
 }
 
@@ -193,8 +205,13 @@ TimeWindow ChartWidget::limits() const {
     if (series_->empty()) {
         return {0.0, kLiveChartSeconds};
     }
-    const double start = series_->times().front();
-    return {start, std::max(series_->times().back(), start + kShortestWindow)};
+    const TimeWindow runs = runsSpan(series_->times(), overlays_);
+    if (runs.length() < kShortestWindow) {
+        // A run of a row or a few, in the middle rather than on the plot's edge.
+        const double middle = (runs.start + runs.end) / 2.0;
+        return {middle - kShortestWindow / 2.0, middle + kShortestWindow / 2.0};
+    }
+    return runs;
 }
 
 void ChartWidget::zoomBy(double factor) {
@@ -225,7 +242,7 @@ ChartWidget::Plot ChartWidget::plot() const {
 
 void ChartWidget::widenRanges(std::size_t fromRow) {
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
-        LaneRange& range = ranges_[lane];
+        LaneRange& range = gaugeRanges_[lane];
         if (fromRow == 0) {
             range = {kLanes[lane].low(), kLanes[lane].high()};
         }
@@ -257,12 +274,63 @@ void ChartWidget::widenRanges(std::size_t fromRow) {
             }
         }
     }
+    // Until the next paint fits them again.
+    ranges_ = gaugeRanges_;
+}
+
+void ChartWidget::tellMarkers() {
+    // Live, a marker comes with its row and goes with the rows that scroll out.
+    const auto markers = series_->markers();
+    const double first = markers.empty() ? -1.0 : series_->times()[markers.front().row];
+    if (markers.size() != markerCount_ || first != firstMarkerAt_) {
+        markerCount_ = markers.size();
+        firstMarkerAt_ = first;
+        emit markersChanged();
+    }
 }
 
 void ChartWidget::setOverlays(std::vector<ChartOverlay> overlays) {
     overlays_ = std::move(overlays);
+    referenceRun_ = 0;
     widenRanges(0);
+    if (!live_) {
+        // Every run in view, however they lie against the first.
+        window_ = limits();
+    }
     update();
+}
+
+void ChartWidget::setReferenceRun(std::size_t run) {
+    referenceRun_ = std::min(run, overlays_.size());
+    update();
+}
+
+void ChartWidget::setFittedScales(bool fitted) {
+    if (fitted == fittedScales_) {
+        return;
+    }
+    fittedScales_ = fitted;
+    emit fittedScalesChanged(fitted);
+    update();
+}
+
+std::pair<double, double> ChartWidget::laneScale(std::size_t lane) const {
+    return {ranges_[lane].low, ranges_[lane].high};
+}
+
+void ChartWidget::fitRanges(const std::vector<std::vector<ColumnExtent>>& thinned) {
+    for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
+        double low = std::numeric_limits<double>::infinity();
+        double high = -low;
+        for (std::size_t run = 0; run <= overlays_.size(); ++run) {
+            for (const ColumnExtent& extent : thinned[run * kLanes.size() + lane]) {
+                low = std::min(low, static_cast<double>(extent.low));
+                high = std::max(high, static_cast<double>(extent.high));
+            }
+        }
+        const auto fitted = fittedScale(low, high, kLanes[lane].decimals);
+        ranges_[lane] = fitted ? LaneRange{fitted->first, fitted->second} : gaugeRanges_[lane];
+    }
 }
 
 QRectF ChartWidget::laneArea(const Plot& p, std::size_t lane) const {
@@ -289,6 +357,13 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const Plot p = plot();
     const qreal ratio = devicePixelRatioF();
+    // The lanes are thinned first: a fitted scale follows what they hold in view.
+    const auto thinned = thinLanes(p);
+    if (fittedScales_) {
+        fitRanges(thinned);
+    } else {
+        ranges_ = gaugeRanges_;
+    }
     if (staticLayer_.isNull() || staticLayer_.size() != size() * ratio ||
         staticRanges_ != ranges_ || staticRedFrom_ != speedRedFrom_) {
         staticLayer_ = QPixmap(size() * ratio);
@@ -302,7 +377,6 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     }
     painter.drawPixmap(0, 0, staticLayer_);
     paintHighlights(painter, p);
-    const auto thinned = thinLanes(p);
     paintOverlayTraces(painter, p, thinned);
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
         paintLine(painter, p, lane, thinned[lane], kTrace);
@@ -319,32 +393,44 @@ void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
     const auto times = series_->times();
     const QFontMetricsF metrics(painter.font());
     const double flagHeight = metrics.height() + 2.0;
-    const double right = p.left + p.width;
-    // Flags that would cover one another go down a row, up to three rows.
-    std::array<double, 3> freeFrom{};
-    freeFrom.fill(p.left - 1.0);
+    std::vector<const ColumnsMarker*> shown;
+    std::vector<FlagRequest> requests;
     for (const ColumnsMarker& marker : series_->markers()) {
         const double at = times[marker.row];
         if (at < window_.start || at > window_.end) {
             continue;
         }
-        const QString label = markerCellText(marker.marker);
         const double x = timeToPixel(at, window_, p.left, p.width);
         painter.setPen(QPen(kMarker, 1.0, Qt::DashLine));
         painter.drawLine(QPointF(x, p.top), QPointF(x, p.axisTop));
-        const double textWidth = metrics.horizontalAdvance(label) + 6.0;
-        std::size_t level = 0;
-        while (level + 1 < freeFrom.size() && x < freeFrom[level]) {
-            ++level;
+        shown.push_back(&marker);
+        requests.push_back(
+            {x, metrics.horizontalAdvance(markerCellText(marker.marker)) + kFlagPadding});
+    }
+    const double countWidth =
+        metrics.horizontalAdvance(QStringLiteral("+%1").arg(requests.size())) + kFlagPadding;
+    // At the foot of the status lane, clear of the cursor's time at the top.
+    const FlagLayout layout =
+        layOutFlags(requests, kFlagRows, p.left, p.left + p.width, kFlagGap, countWidth);
+    auto flagAt = [&](std::size_t row, double left, double width) {
+        return QRectF(left, p.axisTop - static_cast<double>(row + 1) * flagHeight, width,
+                      flagHeight);
+    };
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (const auto& place = layout.flags[i]) {
+            const QRectF flag = flagAt(place->row, place->left, requests[i].width);
+            painter.fillRect(flag, kMarker);
+            painter.setPen(kBackground);
+            painter.drawText(flag, Qt::AlignCenter, markerCellText(shown[i]->marker));
         }
-        const double left = std::min(x, right - textWidth);
-        // At the foot of the status lane, clear of the cursor's time at the top.
-        const QRectF flag(left, p.axisTop - static_cast<double>(level + 1) * flagHeight, textWidth,
-                          flagHeight);
-        painter.fillRect(flag, kMarker);
+    }
+    gatheredFlag_.reset();
+    if (layout.gathered > 0) {
+        const QRectF flag = flagAt(0, layout.countLeft, countWidth);
+        painter.fillRect(flag, kText);
         painter.setPen(kBackground);
-        painter.drawText(flag, Qt::AlignCenter, label);
-        freeFrom[level] = flag.right() + 2.0;
+        painter.drawText(flag, Qt::AlignCenter, QStringLiteral("+%1").arg(layout.gathered));
+        gatheredFlag_ = flag;
     }
 }
 
@@ -354,9 +440,16 @@ bool ChartWidget::jumpToMarker(bool forward) {
     if (!row) {
         return false;
     }
-    setCursorRow(*row);
-    emit cursorMoved(*row);
+    moveCursorTo(*row);
     return true;
+}
+
+void ChartWidget::moveCursorTo(std::size_t row) {
+    if (row >= series_->size()) {
+        return;
+    }
+    setCursorRow(row);
+    emit cursorMoved(row);
 }
 
 void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
@@ -367,10 +460,14 @@ void ChartWidget::paintStaticLayer(QPainter& painter, const Plot& p) const {
         const QRectF area = laneArea(p, lane);
         const LaneRange range = ranges_[lane];
         auto band = [&](double from, double to) {
-            const double y1 = valueToPixel(std::min(to, range.high), range.low, range.high,
-                                           area.top(), area.height());
-            const double y2 = valueToPixel(std::max(from, range.low), range.low, range.high,
-                                           area.top(), area.height());
+            from = std::max(from, range.low);
+            to = std::min(to, range.high);
+            // A fitted scale may hold none of a band: it would be drawn over the next lane.
+            if (from >= to) {
+                return;
+            }
+            const double y1 = valueToPixel(to, range.low, range.high, area.top(), area.height());
+            const double y2 = valueToPixel(from, range.low, range.high, area.top(), area.height());
             painter.fillRect(QRectF(area.left(), y1, area.width(), y2 - y1), kRedBand);
         };
         if (design.gauge != nullptr) {
@@ -462,17 +559,17 @@ std::vector<std::vector<ColumnExtent>> ChartWidget::thinLanes(const Plot& p) con
     for (const ChartOverlay& overlay : overlays_) {
         rows += overlay.series.size();
     }
-    std::future<void> other;
+    std::thread other;
     if (rows >= kRowsWorthAThread) {
         try {
-            other = std::async(std::launch::async, thinEveryOther, std::size_t{1});
+            other = std::thread(thinEveryOther, std::size_t{1});
         } catch (const std::system_error&) {
             // No thread to be had: this one thins them all.
         }
     }
     thinEveryOther(0);
-    if (other.valid()) {
-        other.get();
+    if (other.joinable()) {
+        other.join();
     } else {
         thinEveryOther(1);
     }
@@ -488,6 +585,7 @@ void ChartWidget::paintLine(QPainter& painter, const Plot& p, std::size_t lane,
     auto y = [&](float value) {
         return valueToPixel(value, range.low, range.high, area.top(), area.height());
     };
+    QVector<QRectF> dots;
     for (std::size_t i = 0; i < extents.size(); ++i) {
         const ColumnExtent& e = extents[i];
         const double x = e.column + 0.5;
@@ -495,13 +593,21 @@ void ChartWidget::paintLine(QPainter& painter, const Plot& p, std::size_t lane,
             lines.append(
                 QLineF(extents[i - 1].column + 0.5, y(extents[i - 1].last), x, y(e.first)));
         }
-        if (e.low != e.high || !e.joinsPrevious) {
+        const bool joinsNext = i + 1 < extents.size() && extents[i + 1].joinsPrevious;
+        if (!e.joinsPrevious && !joinsNext && e.low == e.high) {
+            // A sample joined to none (a recording of one row, a read between two failed
+            // ones) would be a single pixel: it is a dot.
+            dots.append(QRectF(x - kDotSize / 2.0, y(e.low) - kDotSize / 2.0, kDotSize, kDotSize));
+        } else if (e.low != e.high || !e.joinsPrevious) {
             lines.append(QLineF(x, y(e.low), x, y(e.high) - (e.low == e.high ? 1.0 : 0.0)));
         }
     }
     painter.setClipRect(area);
     painter.setPen(QPen(colour, 1.0));
     painter.drawLines(lines);
+    for (const QRectF& dot : dots) {
+        painter.fillRect(dot, colour);
+    }
     painter.setClipping(false);
 }
 
@@ -568,24 +674,27 @@ void ChartWidget::paintComparisonReadouts(QPainter& painter, const Plot& p) cons
     for (std::size_t lane = 0; lane < kLanes.size(); ++lane) {
         const LaneSpec& design = kLanes[lane];
         const QString unit = QString::fromLatin1(design.unit);
-        const float first = series_->lane(lane)[*cursorRow_];
-        std::vector<std::pair<QString, QColor>> parts;
-        parts.emplace_back(
-            std::isnan(first)
-                ? noReading
-                : QStringLiteral("%1 %2").arg(QString::number(first, 'f', design.decimals), unit),
-            runColour(0));
+        // Every run's value at the cursor's time, none where the run has no row there; the
+        // reference run shows its value with the unit, the others their difference to it.
+        std::vector<std::optional<float>> values{series_->lane(lane)[*cursorRow_]};
         for (std::size_t run = 0; run < overlays_.size(); ++run) {
-            const float value =
-                rows[run] ? overlays_[run].series.lane(lane)[*rows[run]] : std::nanf("");
-            QString text = !rows[run]          ? QStringLiteral("-")
-                           : std::isnan(value) ? noReading
-                                               : QString::number(value, 'f', design.decimals);
-            if (rows[run] && !std::isnan(value) && !std::isnan(first)) {
-                text += QStringLiteral(" (%1)").arg(
-                    differenceText(static_cast<double>(value) - first, design.decimals, unit));
+            values.push_back(rows[run] ? std::optional(overlays_[run].series.lane(lane)[*rows[run]])
+                                       : std::nullopt);
+        }
+        const std::optional<float> reference = values[referenceRun_];
+        std::vector<std::pair<QString, QColor>> parts;
+        for (std::size_t run = 0; run < values.size(); ++run) {
+            const std::optional<float> value = values[run];
+            QString text = !value               ? QStringLiteral("-")
+                           : std::isnan(*value) ? noReading
+                                                : QString::number(*value, 'f', design.decimals);
+            if (run == referenceRun_ && value && !std::isnan(*value)) {
+                text += QLatin1Char(' ') + unit;
+            } else if (value && !std::isnan(*value) && reference && !std::isnan(*reference)) {
+                text += QStringLiteral(" (%1)").arg(differenceText(
+                    static_cast<double>(*value) - *reference, design.decimals, unit));
             }
-            parts.emplace_back(text, runColour(run + 1));
+            parts.emplace_back(text, runColour(run));
         }
         constexpr double kPad = 4.0;
         constexpr double kSpacing = 12.0;
@@ -770,13 +879,19 @@ void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ChartWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (pressedAt_ && !dragged_ && event->position().x() >= plot().left) {
+    if (pressedAt_ && !dragged_ && gatheredFlag_ && gatheredFlag_->contains(event->position())) {
+        emit gatheredMarkersClicked();
+    } else if (pressedAt_ && !dragged_ && event->position().x() >= plot().left) {
         placeCursorAt(event->position().x());
     }
     pressedAt_.reset();
 }
 
 void ChartWidget::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F && event->modifiers() == Qt::NoModifier) {
+        setFittedScales(!fittedScales_);
+        return;
+    }
     if (live_) {
         QWidget::keyPressEvent(event);
         return;
@@ -801,6 +916,17 @@ void ChartWidget::keyPressEvent(QKeyEvent* event) {
             break;
         default:
             QWidget::keyPressEvent(event);
+    }
+}
+
+void ChartWidget::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* fit = menu.addAction(QStringLiteral("&Fit Scales to the Data in View"));
+    fit->setShortcut(QKeySequence(Qt::Key_F));
+    fit->setCheckable(true);
+    fit->setChecked(fittedScales_);
+    if (menu.exec(event->globalPos()) == fit) {
+        setFittedScales(fit->isChecked());
     }
 }
 

@@ -14,6 +14,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace quillmark {
 
@@ -46,6 +47,9 @@ public:
     std::optional<std::size_t> cursorRow() const { return cursorRow_; }
     // Puts the cursor on a row without telling anyone (playback moves it this way).
     void setCursorRow(std::size_t row);
+    // Puts the cursor on a row and tells it as the user's move, so a playback goes on from
+    // there (a marker chosen from the list).
+    void moveCursorTo(std::size_t row);
 
     // Stretches of time drawn as translucent bands across the lanes (a table's chosen cell),
     // in the seconds the rows were given in; sorted, not overlapping. Empty draws none.
@@ -60,12 +64,29 @@ public:
 
     // Other runs drawn over the recording in their own colours, each lane's scale widened to
     // take them; the cursor then reads every run. None: the chart as it always is.
+    // The time axis then covers every run.
     void setOverlays(std::vector<ChartOverlay> overlays);
     const std::vector<ChartOverlay>& overlays() const { return overlays_; }
+    // The run the others' differences are measured against at the cursor: 0 is the chart's
+    // own recording, 1 the first overlay, and so on.
+    void setReferenceRun(std::size_t run);
+    std::size_t referenceRun() const { return referenceRun_; }
+
+    // Each lane's scale fitted to the values in view, or (as it starts) the range of the
+    // lane's gauge. F toggles it, and so does the chart's context menu.
+    void setFittedScales(bool fitted);
+    bool fittedScales() const { return fittedScales_; }
+    // The scale each lane is drawn on, low and high, as of the last paint.
+    std::pair<double, double> laneScale(std::size_t lane) const;
 
 signals:
     // The user put the cursor on a row.
     void cursorMoved(std::size_t row);
+    // The recording's markers changed: another recording, or live ones came or scrolled out.
+    void markersChanged();
+    // The flag counting the markers that found no room was clicked.
+    void gatheredMarkersClicked();
+    void fittedScalesChanged(bool fitted);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -75,6 +96,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     struct Plot {
@@ -94,6 +116,10 @@ private:
     Plot plot() const;
     TimeWindow limits() const;
     void widenRanges(std::size_t fromRow);
+    // Raises markersChanged when the markers are no longer those last told.
+    void tellMarkers();
+    // Each lane's range fitted to its thinned values in view, all runs together.
+    void fitRanges(const std::vector<std::vector<ColumnExtent>>& thinned);
     QRectF laneArea(const Plot& plot, std::size_t lane) const;
     // Background, red bands, lane lines, names and scales: drawn again only when one of them
     // changes, or the font or style does.
@@ -119,7 +145,8 @@ private:
     void paintTimeAxis(QPainter& painter, const Plot& plot) const;
     void paintCursor(QPainter& painter, const Plot& plot) const;
     void paintHighlights(QPainter& painter, const Plot& plot) const;
-    // Each marker in the window as a line over the lanes with a flag carrying its text.
+    // Each marker in the window as a line over the lanes with a flag carrying its text; flags
+    // that find no room are counted on one flag instead.
     void paintMarkers(QPainter& painter, const Plot& plot) const;
     void placeCursorAt(double x);
 
@@ -130,7 +157,16 @@ private:
     // live chart's five minutes thin row by row.
     std::array<LaneBlocks, kRecordedValues.size()> blocks_;
     std::vector<ChartOverlay> overlays_;
+    // Each lane's gauge range, widened where a value lies outside; and the range drawn.
+    std::array<LaneRange, kRecordedValues.size()> gaugeRanges_{};
     std::array<LaneRange, kRecordedValues.size()> ranges_{};
+    bool fittedScales_ = false;
+    std::size_t referenceRun_ = 0;
+    // Where the last paint put the flag counting the markers without room, if it did.
+    mutable std::optional<QRectF> gatheredFlag_;
+    // What markersChanged last told: how many, and the first one's time.
+    std::size_t markerCount_ = 0;
+    double firstMarkerAt_ = -1.0;
     QPixmap staticLayer_;
     std::array<LaneRange, kRecordedValues.size()> staticRanges_{};
     double staticRedFrom_ = 0.0;

@@ -1,7 +1,7 @@
 #include "widgets/chart/ChartWindow.h"
 
-#include "widgets/chart/ChartWidget.h"
 #include "recording/PlaybackDriver.h"
+#include "widgets/chart/ChartWidget.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -9,8 +9,22 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
 
 namespace quillmark {
+
+namespace {
+
+constexpr int kMarkerListWidth = 240;
+constexpr int kReferenceCharacters = 24;
+
+// The list's Kind column: the marker's kind and number.
+QString markerKindText(const RecordingMarker& marker) {
+    return QStringLiteral("Marker %1").arg(marker.number);
+}
+
+}  // namespace
 
 ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmChart"));
@@ -33,7 +47,18 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(legend_);
     chart_ = new ChartWidget(this);
     chart_->setObjectName(QStringLiteral("chart"));
-    layout->addWidget(chart_, 1);
+    markers_ = new QTreeWidget(this);
+    markers_->setObjectName(QStringLiteral("lstMarkers"));
+    markers_->setHeaderLabels(
+        {QStringLiteral("Time"), QStringLiteral("Kind"), QStringLiteral("Text")});
+    markers_->setRootIsDecorated(false);
+    markers_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    markers_->setFixedWidth(kMarkerListWidth);
+    markers_->hide();
+    auto* chartRow = new QHBoxLayout;
+    chartRow->addWidget(chart_, 1);
+    chartRow->addWidget(markers_);
+    layout->addLayout(chartRow, 1);
 
     controls_ = new QWidget(this);
     auto* row = new QHBoxLayout(controls_);
@@ -61,6 +86,15 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     clearComparison_->setObjectName(QStringLiteral("cmdClearComparison"));
     clearComparison_->hide();
     row->addWidget(compare_);
+    // Whose values the compared runs' differences are measured against.
+    reference_ = new QComboBox(controls_);
+    reference_->setObjectName(QStringLiteral("cboReference"));
+    reference_->setToolTip(QStringLiteral("The run the differences are measured against"));
+    // Long file names are cut rather than pushing the playback controls aside.
+    reference_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    reference_->setMinimumContentsLength(kReferenceCharacters);
+    reference_->hide();
+    row->addWidget(reference_);
     row->addWidget(clearComparison_);
     layout->addWidget(controls_);
     controls_->hide();
@@ -79,6 +113,19 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(compare_, &QPushButton::clicked, this, &ChartWindow::compareRequested);
     connect(clearComparison_, &QPushButton::clicked, this,
             [this] { showComparison(QString(), {}, QString()); });
+    connect(reference_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) {
+            chart_->setReferenceRun(static_cast<std::size_t>(index));
+        }
+    });
+    connect(chart_, &ChartWidget::markersChanged, this, &ChartWindow::listMarkers);
+    connect(chart_, &ChartWidget::gatheredMarkersClicked, markers_,
+            qOverload<>(&QWidget::setFocus));
+    connect(markers_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        // Found again by its time: live, rows that scroll out move every index.
+        const double at = item->data(0, Qt::UserRole).toDouble();
+        chart_->moveCursorTo(sampleAtOrBefore(chart_->series().times(), at));
+    });
     connect(speed_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (driver_ != nullptr && index >= 0) {
             driver_->setSpeed(speed_->itemData(index).toDouble());
@@ -129,7 +176,32 @@ void ChartWindow::showComparison(const QString& firstName, std::vector<ChartOver
     legend_->setText(entries.join(QStringLiteral("&nbsp;&nbsp;&nbsp; ")));
     legend_->setVisible(!runs.empty());
     clearComparison_->setVisible(!runs.empty());
+    const QSignalBlocker quiet(reference_);
+    reference_->clear();
+    if (!runs.empty()) {
+        reference_->addItem(QStringLiteral("Differences to %1").arg(firstName));
+        for (const ChartOverlay& run : runs) {
+            reference_->addItem(QStringLiteral("Differences to %1").arg(run.name));
+        }
+    }
+    reference_->setVisible(!runs.empty());
     chart_->setOverlays(std::move(runs));
+}
+
+void ChartWindow::listMarkers() {
+    markers_->clear();
+    const RecordingColumns& series = chart_->series();
+    for (const ColumnsMarker& marker : series.markers()) {
+        const double at = series.times()[marker.row];
+        auto* item = new QTreeWidgetItem(
+            markers_, {elapsedClockText(at), markerKindText(marker.marker), marker.marker.text});
+        item->setData(0, Qt::UserRole, at);
+        item->setToolTip(2, marker.marker.text);
+    }
+    // Time and kind as wide as they need; the text takes the rest, its whole in a tool tip.
+    markers_->resizeColumnToContents(0);
+    markers_->resizeColumnToContents(1);
+    markers_->setVisible(!series.markers().empty());
 }
 
 void ChartWindow::showPlaying(bool playing) {

@@ -1,4 +1,5 @@
-// The chart's own window; with a recording played back it also carries the playback controls.
+// The chart's own window: beside the chart the list of its markers, and with a recording played
+// back the playback controls and the runs compared with it.
 #pragma once
 
 #include "analysis/ChartOverlay.h"
@@ -8,6 +9,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QTreeWidget;
 
 namespace quillmark {
 
@@ -41,6 +43,8 @@ protected:
 
 private:
     void showPlaying(bool playing);
+    // The list beside the chart: each marker's time, kind and text; hidden without any.
+    void listMarkers();
 
     ChartWidget* chart_ = nullptr;
     QWidget* controls_ = nullptr;
@@ -51,6 +55,8 @@ private:
     QPushButton* compare_ = nullptr;
     QPushButton* clearComparison_ = nullptr;
     QLabel* legend_ = nullptr;
+    QComboBox* reference_ = nullptr;
+    QTreeWidget* markers_ = nullptr;
     PlaybackDriver* driver_ = nullptr;
 };
 

@@ -44,8 +44,11 @@ struct Window {
             settings.values.insert(MemorySettingsStore::path(kApp, "Alarms", it.key()), it.value());
         }
         if (withAlarms) {
-            alarms = std::make_unique<AlarmController>(widget, state, samples,
+            alarms = std::make_unique<AlarmController>(widget, state,
                                                        AlarmPlatform{settings, boxes, {}});
+            samples.addCheck([this](const Sample& sample) {
+                alarms->check(sample.values, QDateTime::currentDateTime());
+            });
         }
         widget.realTime().setPanelVisible(true);
         widget.show();

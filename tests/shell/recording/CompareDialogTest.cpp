@@ -1,9 +1,11 @@
-// The Compare With box: at most three runs are taken however many are picked, OK waits for one,
-// and each way of lining up comes back with its own value.
+// The Compare With box: at most three runs are taken however many are picked and the rest are
+// named, OK waits for one, each way of lining up comes back with its own value, and the box
+// opens again as it was left.
 #include "DataColumns.h"
 #include "shell/recording/CompareDialog.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,9 +37,15 @@ private slots:
         QVERIFY(!ok->isEnabled());
         add->click();
         QVERIFY(ok->isEnabled() && add->isEnabled());
-        picked = QStringList{"/runs/d.csv", "/runs/e.csv"};
+        auto* leftOut = dialog.findChild<QLabel*>(QStringLiteral("lblLeftOut"));
+        QVERIFY(leftOut->isHidden());
+        picked = QStringList{"/runs/d.csv", "/runs/e.csv", "/runs/f.csv"};
         add->click();
         QVERIFY(!add->isEnabled());
+        // What did not fit is said, not dropped without a word.
+        QVERIFY(!leftOut->isHidden());
+        QVERIFY2(leftOut->text().endsWith(QStringLiteral("left out: e.csv, f.csv.")),
+                 qPrintable(leftOut->text()));
         for (QRadioButton* button : dialog.findChildren<QRadioButton*>()) {
             if (button->text() == choice) {
                 button->click();
@@ -57,6 +65,12 @@ private slots:
         if (request.alignment.at == AlignAt::SpeedCrossing) {
             QCOMPARE(request.alignment.rpm, rpm);
         }
+        // Opened again, the box starts from what was chosen.
+        CompareDialog again(QStringLiteral("a.csv"), {}, nullptr);
+        again.setRequest(request);
+        QCOMPARE(again.request().paths, request.paths);
+        QCOMPARE(again.request().alignment, request.alignment);
+        QVERIFY(again.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled());
     }
 };
 

@@ -2,11 +2,12 @@
 // mean, the gap rule, samples without a speed or throttle, and the spans a chosen cell marks.
 #include "DataColumns.h"
 #include "analysis/TimeAtCellGrid.h"
+#include "recording/RecordingColumns.h"
 #include "widgets/cells/TimeAtCellWidget.h"
 #include "widgets/cells/TimeAtCellWindow.h"
-#include "recording/RecordingColumns.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -114,6 +115,31 @@ private slots:
         QVERIFY(!table.grid().cell({2, 0}).mean().has_value());
         QTest::mouseClick(&table, Qt::LeftButton, {}, cell);
         QVERIFY(marked.last().first().value<std::vector<TimeWindow>>().empty());
+        // Closed with a cell chosen, the table takes its marks off the chart.
+        QTest::mouseClick(&table, Qt::LeftButton, {}, cell);
+        QVERIFY(!marked.last().first().value<std::vector<TimeWindow>>().empty());
+        window.close();
+        QVERIFY(marked.last().first().value<std::vector<TimeWindow>>().empty());
+    }
+
+    void heading_countsItsRows_data() {
+        columns<int, QString>("rows", "counted");
+        QTest::newRow("one") << 1 << "counted from 1 row,";
+        QTest::newRow("two") << 2 << "counted from 2 rows,";
+    }
+    void heading_countsItsRows() {
+        QFETCH(int, rows);
+        QFETCH(QString, counted);
+        std::vector<RecordingRow> all(static_cast<std::size_t>(rows));
+        for (int i = 0; i < rows; ++i) {
+            all[i].seconds = 0.5 * i;
+            all[i].setValue(Quantity::EngineSpeed, 2000.0f);
+            all[i].setValue(Quantity::Throttle, 20.0f);
+        }
+        TimeAtCellWindow window;
+        window.showRecording(std::make_shared<const RecordingColumns>(columnsOf(all)));
+        const QString heading = window.findChild<QLabel*>(QStringLiteral("lblCounted"))->text();
+        QVERIFY2(heading.contains(counted), qPrintable(heading));
     }
 };
 

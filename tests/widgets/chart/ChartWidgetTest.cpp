@@ -2,8 +2,8 @@
 // and the wheel zoom and pan inside the recording, and the live chart keeps five minutes
 // with the cursor on its sample.
 #include "DataColumns.h"
-#include "widgets/chart/ChartWidget.h"
 #include "recording/RecordingFormat.h"
+#include "widgets/chart/ChartWidget.h"
 
 #include <QPainter>
 #include <QSignalSpy>
@@ -116,6 +116,80 @@ private slots:
         QVERIFY(chart.window().start <= lands * 0.5 && lands * 0.5 <= chart.window().end);
     }
 
+    // Forty markers a tenth of a second apart: those whose flags find no room are counted on
+    // one flag, which leads to the list of them.
+    void crowdedFlags_areCountedOnAFlagThatLeadsToTheList() {
+        auto all = rows(201);
+        for (int row = 100; row < 140; ++row) {
+            all[static_cast<std::size_t>(row)].markers = {
+                RecordingMarker{row - 99, QStringLiteral("Engine speed")}};
+        }
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        QSignalSpy listed(&chart, &ChartWidget::markersChanged);
+        chart.showRecording(recording(all));
+        QCOMPARE(listed.size(), 1);
+        chart.setWindow({40.0, 80.0});
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(picture(chart).save(QString::fromLocal8Bit(shots) + "/chart-flags.png"));
+        }
+        picture(chart);
+        QSignalSpy gathered(&chart, &ChartWidget::gatheredMarkersClicked);
+        // The counting flag ends the lowest row of flags, at the plot's right end.
+        QTest::mouseClick(&chart, Qt::LeftButton, {}, QPoint(1147, 570));
+        QCOMPARE(gathered.size(), 1);
+    }
+
+    // A recording of one row shows its sample, away from the plot's edge.
+    void singleRow_drawsItsSample() {
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        chart.showRecording(recording(rows(1)));
+        const QImage image = picture(chart);
+        int traced = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 160; x < image.width(); ++x) {
+                traced += image.pixelColor(x, y) == runColour(0) ? 1 : 0;
+            }
+        }
+        QVERIFY2(traced >= 9, qPrintable(QString::number(traced)));
+    }
+
+    // F fits each lane's scale to the values in view and back to the gauge's range.
+    void fKey_fitsTheScalesToTheDataInView() {
+        auto all = rows(201);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            all[i].setValue(Quantity::Battery, i < 100 ? 13.4f : 14.1f);
+        }
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        chart.showRecording(recording(all));
+        picture(chart);
+        const auto gauge = chart.laneScale(4);
+        QVERIFY(gauge.second - gauge.first > 5.0);
+        QTest::keyClick(&chart, Qt::Key_F);
+        QVERIFY(chart.fittedScales());
+        picture(chart);
+        const auto fitted = chart.laneScale(4);
+        QVERIFY2(fitted.first > 13.3 && fitted.first < 13.4 && fitted.second > 14.1 &&
+                     fitted.second < 14.2,
+                 qPrintable(QStringLiteral("%1 to %2").arg(fitted.first).arg(fitted.second)));
+        // The battery's red band below 11 V lies outside its fitted scale: drawn nowhere, not
+        // over the injector lane under it.
+        const QImage fittedPicture = picture(chart);
+        QCOMPARE(fittedPicture.pixelColor(600, 335), QColor(20, 20, 24));
+        if (const QByteArray shots = qgetenv("QUILLMARK_SCREENSHOT_DIR"); !shots.isEmpty()) {
+            QVERIFY(fittedPicture.save(QString::fromLocal8Bit(shots) + "/chart-fitted.png"));
+        }
+        // Zoomed into the first half, the scale fits 13.4 V alone.
+        chart.setWindow({0.0, 40.0});
+        picture(chart);
+        QVERIFY(chart.laneScale(4).second < 13.5);
+        QTest::keyClick(&chart, Qt::Key_F);
+        picture(chart);
+        QCOMPARE(chart.laneScale(4), gauge);
+    }
+
     void live_dropsMarkersAndStatusRunsWithTheirRows() {
         RecordingColumns series;
         for (int i = 0; i < 10; ++i) {
@@ -226,6 +300,10 @@ private slots:
         QVERIFY(compared.copy(150, 0, 1000, 70) != alone.copy(150, 0, 1000, 70));
         chart.setOverlays({});
         QCOMPARE(picture(chart), alone);
+        // The time axis covers a run moved past the first's end.
+        chart.setOverlays({makeOverlay(columnsOf(faster), 60.0, QStringLiteral("b.csv"))});
+        QCOMPARE(chart.window().end, 160.0);
+        chart.setOverlays({});
         // A new recording starts without the runs of the last.
         chart.setOverlays({makeOverlay(columnsOf(faster), 0.0, QStringLiteral("b.csv"))});
         chart.showRecording(recording(rows(201)));
