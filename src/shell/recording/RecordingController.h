@@ -78,8 +78,6 @@ public:
     bool exporting() const { return exportThread_ != nullptr; }
     // F9: a marker on the sample of this moment, then a box for its text.
     void addMarkerAskingText();
-    // A marker with a given text on the next sample (alarms); 0 when nothing is recorded.
-    int addMarker(const QString& text) { return recorder_.addMarker(text); }
 
     bool recording() const { return recorder_.recording(); }
     QString folder() const;
