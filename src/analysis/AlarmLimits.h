@@ -42,19 +42,20 @@ inline constexpr std::array<RearmMargin, 8> kRearmMargins{{
 
 // Every quantity of the table (the engine speed and the seven bar-gauge values), in the
 // recording's column order, each with its re-arm margin.
-inline constexpr std::array<AlarmQuantity, kQuantities.size()> kAlarmQuantities = [] {
+constexpr std::array<AlarmQuantity, kQuantities.size()> alarmQuantities() {
     std::array<AlarmQuantity, kQuantities.size()> alarms{};
-    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
-        const QuantityFacts& facts = kQuantities[i];
+    std::size_t at = 0;
+    for (const QuantityFacts& facts : kQuantities) {
         const RearmMargin* margin = nullptr;
         for (const RearmMargin& candidate : kRearmMargins) {
             margin = candidate.quantity == facts.quantity ? &candidate : margin;
         }
         // A quantity without a margin stops the build here: its pointer is null.
-        alarms[i] = {facts.quantity, facts.name, facts.unit, facts.decimals, margin->margin};
+        alarms[at++] = {facts.quantity, facts.name, facts.unit, facts.decimals, margin->margin};
     }
     return alarms;
-}();
+}
+inline constexpr std::array<AlarmQuantity, kQuantities.size()> kAlarmQuantities = alarmQuantities();
 
 inline constexpr const char* kAlarmsSection = "Alarms";
 

@@ -33,14 +33,17 @@ inline constexpr std::array<Quantity, 5> kAveragedQuantities{
     Quantity::Injector1,       Quantity::Injector2, Quantity::FuelMultiplier1,
     Quantity::FuelMultiplier2, Quantity::Retard,
 };
-inline constexpr std::array<CellQuantity, kAveragedQuantities.size()> kCellQuantities = [] {
+constexpr std::array<CellQuantity, kAveragedQuantities.size()> cellQuantities() {
     std::array<CellQuantity, kAveragedQuantities.size()> cells{};
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        const QuantityFacts& facts = factsOf(kAveragedQuantities[i]);
-        cells[i] = {facts.quantity, facts.name, facts.unit, facts.decimals};
+    std::size_t at = 0;
+    for (const Quantity quantity : kAveragedQuantities) {
+        const QuantityFacts& facts = factsOf(quantity);
+        cells[at++] = {facts.quantity, facts.name, facts.unit, facts.decimals};
     }
     return cells;
-}();
+}
+inline constexpr std::array<CellQuantity, kAveragedQuantities.size()> kCellQuantities =
+    cellQuantities();
 
 struct CellPlace {
     int speedRow = 0;

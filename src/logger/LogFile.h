@@ -27,9 +27,9 @@ public:
     // not finished is kept for the next try, so a full disk does not leave a trail of them.
     QString ready(const QString& folder, const QString& modelName);
     // Queues a row; its markers are numbered here, the user's 1, 2, 3... and the alarms' A1,
-    // A2, A3... in each file. Returns an empty
-    // text, or why the file takes no more rows (a write or sync failed; the file ends with its
-    // last whole row). A row that finds the queue full is dropped and counted.
+    // A2, A3... in each file. Returns an empty text, or why the file takes no more rows (a
+    // write or sync failed; the file ends with its last whole row). A row that finds the queue
+    // full is dropped and counted.
     QString write(const RecordingRow& row);
     // The number the user's last marker queued was given; 0 before the file's first.
     int markers() const { return markers_; }

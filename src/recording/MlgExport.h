@@ -45,19 +45,20 @@ struct MlgChannel {
 // per quantity in file order, as singles, so every value goes over exactly. A failed read (an
 // empty cell) is a NaN. A status that failed to read has no value of its own: it is stored as
 // 0, and the CSV's empty Status cell is where it shows.
-inline constexpr std::array<MlgChannel, 2 + kQuantities.size()> kMlgChannels = [] {
+constexpr std::array<MlgChannel, 2 + kQuantities.size()> mlgChannels() {
     std::array<MlgChannel, 2 + kQuantities.size()> channels{{
         {"Time", "s", MlgType::U32, MlgStyle::Float, 0.001f, 3},
         {"Status", "", MlgType::U08, MlgStyle::Hex, 1.0f, 0},
     }};
-    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
-        const QuantityFacts& facts = kQuantities[i];
-        channels[2 + i] = {facts.name,   facts.unit,
-                           MlgType::F32, MlgStyle::Float,
-                           1.0f,         static_cast<std::int8_t>(facts.fineDecimals)};
+    std::size_t at = 2;
+    for (const QuantityFacts& facts : kQuantities) {
+        channels[at++] = {facts.name,   facts.unit,
+                          MlgType::F32, MlgStyle::Float,
+                          1.0f,         static_cast<std::int8_t>(facts.fineDecimals)};
     }
     return channels;
-}();
+}
+inline constexpr std::array<MlgChannel, 2 + kQuantities.size()> kMlgChannels = mlgChannels();
 
 // Bytes of one record's values.
 int mlgRecordLength();

@@ -16,13 +16,15 @@
 namespace quillmark {
 
 // The value columns, in file order: the quantity table's order.
-inline constexpr std::array<Quantity, kQuantities.size()> kRecordedValues = [] {
+constexpr std::array<Quantity, kQuantities.size()> recordedValueOrder() {
     std::array<Quantity, kQuantities.size()> order{};
-    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
-        order[i] = kQuantities[i].quantity;
+    std::size_t at = 0;
+    for (const QuantityFacts& facts : kQuantities) {
+        order[at++] = facts.quantity;
     }
     return order;
-}();
+}
+inline constexpr std::array<Quantity, kQuantities.size()> kRecordedValues = recordedValueOrder();
 
 // Index of a value column in kRecordedValues, or -1 for the status.
 int recordedValueIndex(Quantity quantity);

@@ -46,26 +46,29 @@ struct LaneSpec {
 };
 
 // A lane per quantity, in the order of kRecordedValues.
-constexpr std::array<LaneSpec, kQuantities.size()> kLanes = [] {
+constexpr std::array<LaneSpec, kQuantities.size()> laneSpecs() {
     std::array<LaneSpec, kQuantities.size()> lanes{};
-    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
-        const QuantityFacts& facts = kQuantities[i];
-        lanes[i] = {facts.name, facts.unit, gauge_tables::barGaugeDesign(facts.gauge),
-                    facts.fineDecimals};
+    std::size_t at = 0;
+    for (const QuantityFacts& facts : kQuantities) {
+        lanes[at++] = {facts.name, facts.unit, gauge_tables::barGaugeDesign(facts.gauge),
+                       facts.fineDecimals};
     }
     return lanes;
-}();
+}
+constexpr std::array<LaneSpec, kQuantities.size()> kLanes = laneSpecs();
 
 // Each bar-gauge quantity found its gauge's design; only the tachometer's lane has none.
-static_assert([] {
-    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
-        const bool tachometer = std::string_view(kQuantities[i].gauge) == "gauTach";
-        if ((kLanes[i].gauge == nullptr) != tachometer) {
+constexpr bool eachBarLaneHasItsGauge() {
+    std::size_t at = 0;
+    for (const QuantityFacts& facts : kQuantities) {
+        const bool tachometer = std::string_view(facts.gauge) == "gauTach";
+        if ((kLanes[at++].gauge == nullptr) != tachometer) {
             return false;
         }
     }
     return true;
-}());
+}
+static_assert(eachBarLaneHasItsGauge());
 
 constexpr double kLabelWidth = 150.0;
 constexpr double kMargin = 6.0;
