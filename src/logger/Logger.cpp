@@ -146,6 +146,9 @@ void Logger::onRow(const RecordingRow& row) {
     } else {
         recent_.add(row);
     }
+    for (const auto& listener : sampleListeners_) {
+        listener(recent_.rows().back());
+    }
     const TriggerChange change = trigger_.feed(fromSeconds(row.seconds), lastRpm_);
     if (change != TriggerChange::None) {
         endFile();
@@ -308,6 +311,11 @@ void Logger::housekeeping() {
         lastStatusLine_ = now;
         platform_.console.status(statusText());
     }
+}
+
+Logger::Activity Logger::activity() const {
+    return {QString::fromLatin1(kStateNames.at(static_cast<std::size_t>(phase_))),
+            shared_.modelName, file_.hasHeader() ? QFileInfo(file_.path()).fileName() : QString()};
 }
 
 QString Logger::statusText() const {

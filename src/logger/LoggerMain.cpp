@@ -4,6 +4,7 @@
 #include "logger/Console.h"
 #include "logger/DevicePortSettings.h"
 #include "logger/Logger.h"
+#include "logger/LoggerMqtt.h"
 #include "logger/LoggerOptions.h"
 #include "platform/ErrorRecord.h"
 #include "platform/ProgramName.h"
@@ -46,6 +47,10 @@ int LoggerMain(int argc, char** argv) {
     if (options.help) {
         std::fputs(qPrintable(loggerHelpText()), stdout);
         return 0;
+    }
+    const PreparedMqtt mqtt = prepareMqtt(options.mqtt);
+    if (!mqtt.error.isEmpty()) {
+        return commandLineError(mqtt.error);
     }
 
     QtSettingsStore stored;
@@ -97,6 +102,14 @@ int LoggerMain(int argc, char** argv) {
         !error.isEmpty()) {
         console.event(QStringLiteral("Cannot take the stop signals: %1").arg(error));
         return 1;
+    }
+    std::unique_ptr<LoggerMqtt> publishing;
+    if (mqtt.setup) {
+        QString error;
+        publishing = LoggerMqtt::start(*mqtt.setup, logger, console, error);
+        if (!publishing) {
+            return commandLineError(error);
+        }
     }
     console.event(QStringLiteral("Recordings go to %1").arg(folder));
     logger.run();

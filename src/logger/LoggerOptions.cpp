@@ -23,6 +23,10 @@ enum class Option {
     PreTrigger,
     SyncEvery,
     Alarms,
+    Mqtt,
+    MqttCa,
+    MqttPasswordFile,
+    MqttEvery,
     Help
 };
 
@@ -51,6 +55,13 @@ constexpr std::array kOptions{
               "rows reach the disk at least this often (default 1)"},
     OptionRow{Option::Alarms, "--alarms", "FILE",
               "alarm limits from this file (default: the window's)"},
+    OptionRow{Option::Mqtt, "--mqtt", "LINK",
+              "publish to an MQTT broker, mqtt://[USER@]HOST[:PORT]/PREFIX or mqtts://"},
+    OptionRow{Option::MqttCa, "--mqtt-ca", "FILE",
+              "check the mqtts:// broker against these certificates (default: the system's)"},
+    OptionRow{Option::MqttPasswordFile, "--mqtt-password-file", "FILE",
+              "the broker password: the first line of this file"},
+    OptionRow{Option::MqttEvery, "--mqtt-every", "N", "publish every Nth sample (default 1)"},
     OptionRow{Option::Help, "--help", "", "show this help and exit"},
 };
 
@@ -136,6 +147,16 @@ QString apply(Option option, const QString& value, LoggerOptions& options) {
             target = fromSeconds(*seconds);
             return {};
         }
+        case Option::Mqtt:
+        case Option::MqttCa:
+        case Option::MqttPasswordFile:
+        case Option::MqttEvery:
+            // Checked together before the logger starts; a link is never repeated in a message.
+            (option == Option::Mqtt               ? options.mqtt.link
+             : option == Option::MqttCa           ? options.mqtt.caFile
+             : option == Option::MqttPasswordFile ? options.mqtt.passwordFile
+                                                  : options.mqtt.every) = value;
+            return {};
         case Option::Help:
             options.help = true;
             return {};

@@ -1,6 +1,8 @@
 // The logger's command line.
 #pragma once
 
+#include "network/MqttSetup.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +23,7 @@ struct LoggerOptions {
     std::chrono::milliseconds preTrigger{5'000};
     std::chrono::milliseconds syncEvery{1'000};
     QString alarmsFile;  // empty: the alarm limits of the window's settings
+    MqttOptions mqtt;    // all empty: nothing is published
     bool help = false;
 
     double stopValue() const { return stopRpm.value_or(startRpm); }

@@ -39,6 +39,17 @@ void JsonText::addSeconds(const char* key, double seconds) {
     text_.append(digits, end.ptr - digits);
 }
 
+void JsonText::addNumber(const char* key, double value) {
+    this->key(key);
+    if (!std::isfinite(value)) {
+        text_ += "null";
+        return;
+    }
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value);
+    text_.append(digits, end.ptr - digits);
+}
+
 void JsonText::key(const char* key) {
     if (text_.size() > 1) {
         text_ += ',';

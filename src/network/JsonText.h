@@ -20,6 +20,8 @@ public:
     void add(const char* key, std::optional<float> value);
     // Seconds with milliseconds, as the file's first column.
     void addSeconds(const char* key, double seconds);
+    // The shortest text that reads back as the same double (a limit as the user typed it).
+    void addNumber(const char* key, double value);
 
     // The object, closed.
     QByteArray finished() const { return text_ + '}'; }

@@ -63,10 +63,9 @@ public:
 
     quint16 port() const { return port_; }
     QString link(const QString& prefix, const QString& user = {}) const {
-        return QStringLiteral("mqtt://%1127.0.0.1:%2/%3")
-            .arg(user.isEmpty() ? QString() : user + '@')
-            .arg(port_)
-            .arg(prefix);
+        const QString login = user.isEmpty() ? QString() : user + '@';
+        return QStringLiteral("mqtt://") + login +
+               QStringLiteral("127.0.0.1:%1/%2").arg(port_).arg(prefix);
     }
 
     // From the next start, only this user with this password may connect.
@@ -85,6 +84,11 @@ public:
         QFile config(dir_.filePath(QStringLiteral("mosquitto.conf")));
         QByteArray text = "listener " + QByteArray::number(port_) +
                           " 127.0.0.1\npersistence false\nlog_dest stderr\n";
+        // Started by root, the broker would become the user mosquitto, who cannot read this
+        // test's private folder.
+        if (::geteuid() == 0) {
+            text += "user root\n";
+        }
         text += login_ ? "allow_anonymous false\npassword_file " +
                              dir_.filePath(QStringLiteral("passwords")).toLocal8Bit() + '\n'
                        : QByteArray("allow_anonymous true\n");

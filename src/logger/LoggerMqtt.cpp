@@ -1,0 +1,29 @@
+#include "logger/LoggerMqtt.h"
+
+#include "logger/Console.h"
+#include "logger/Logger.h"
+
+namespace quillmark {
+
+std::unique_ptr<LoggerMqtt> LoggerMqtt::start(const MqttSetup& setup, Logger& logger,
+                                              Console& console, QString& error) {
+    auto mqtt = std::make_unique<LoggerMqtt>(setup, console);
+    error = mqtt->client_.start();
+    if (!error.isEmpty()) {
+        return nullptr;
+    }
+    MqttPublisher& publisher = mqtt->client_.publisher();
+    logger.addSampleListener([&publisher](const RecordingRow& row) { publisher.publishSample(row); });
+    logger.alarms().addListener([&publisher](const AlarmEvent& alarm) { publisher.publishAlarm(alarm); });
+    QObject::connect(&mqtt->statusTimer_, &QTimer::timeout, [&logger, &publisher] {
+        const Logger::Activity activity = logger.activity();
+        publisher.setStatus({activity.model, activity.state, activity.file});
+    });
+    mqtt->statusTimer_.start(1000);
+    return mqtt;
+}
+
+LoggerMqtt::LoggerMqtt(const MqttSetup& setup, Console& console)
+    : client_(setup, [&console](const QString& line) { console.event(line); }) {}
+
+}  // namespace quillmark
