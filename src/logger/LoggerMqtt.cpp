@@ -13,8 +13,10 @@ std::unique_ptr<LoggerMqtt> LoggerMqtt::start(const MqttSetup& setup, Logger& lo
         return nullptr;
     }
     MqttPublisher& publisher = mqtt->client_.publisher();
-    logger.addSampleListener([&publisher](const RecordingRow& row) { publisher.publishSample(row); });
-    logger.alarms().addListener([&publisher](const AlarmEvent& alarm) { publisher.publishAlarm(alarm); });
+    logger.addSampleListener(
+        [&publisher](const RecordingRow& row) { publisher.publishSample(row); });
+    logger.alarms().addListener(
+        [&publisher](const AlarmEvent& alarm) { publisher.publishAlarm(alarm); });
     QObject::connect(&mqtt->statusTimer_, &QTimer::timeout, [&logger, &publisher] {
         const Logger::Activity activity = logger.activity();
         publisher.setStatus({activity.model, activity.state, activity.file});

@@ -40,7 +40,8 @@ MosquittoConnection::MosquittoConnection(const MqttTarget& target, const QByteAr
     // clean session, because samples missed while away are not wanted later.
     client_ = mosquitto_new(nullptr, true, this);
     if (client_ == nullptr) {
-        setupError_ = QStringLiteral("cannot make an MQTT client: %1").arg(errorText(MOSQ_ERR_ERRNO));
+        setupError_ =
+            QStringLiteral("cannot make an MQTT client: %1").arg(errorText(MOSQ_ERR_ERRNO));
         return;
     }
     // Our own thread runs the network; the library then only queues what another thread sends.
@@ -59,10 +60,10 @@ MosquittoConnection::MosquittoConnection(const MqttTarget& target, const QByteAr
                 ? mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
                 : mosquitto_tls_set(client_, ca.constData(), nullptr, nullptr, nullptr, nullptr);
         if (code != MOSQ_ERR_SUCCESS) {
-            setupError_ = QStringLiteral("cannot use %1 for TLS: %2")
-                              .arg(caFile.isEmpty() ? QStringLiteral("the system's certificates")
-                                                    : caFile,
-                                   errorText(code));
+            setupError_ =
+                QStringLiteral("cannot use %1 for TLS: %2")
+                    .arg(caFile.isEmpty() ? QStringLiteral("the system's certificates") : caFile,
+                         errorText(code));
         }
     }
 }

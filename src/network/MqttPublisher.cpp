@@ -1,9 +1,9 @@
 #include "network/MqttPublisher.h"
 
 #include "analysis/AlarmMonitor.h"
-#include "recording/RecordingRow.h"
 #include "network/JsonText.h"
 #include "network/LiveJson.h"
+#include "recording/RecordingRow.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -113,9 +113,9 @@ void MqttPublisher::say(const MqttChange& change) {
     const QString link = target_.link();
     switch (change.state) {
         case MqttState::Connected:
-            say_(before ? QStringLiteral("MQTT: the broker is back; publishing again to %1.")
-                              .arg(link)
-                        : QStringLiteral("MQTT: publishing to %1.").arg(link));
+            say_(before
+                     ? QStringLiteral("MQTT: the broker is back; publishing again to %1.").arg(link)
+                     : QStringLiteral("MQTT: publishing to %1.").arg(link));
             return;
         case MqttState::Unreachable:
             say_(QStringLiteral("MQTT: cannot reach the broker at %1 (%2); sampling goes on, "

@@ -11,10 +11,9 @@ PreparedMqtt prepareMqtt(const MqttOptions& options) {
         return prepared;
     };
     if (options.link.isEmpty()) {
-        for (const auto& [given, name] :
-             {std::pair{&options.caFile, "--mqtt-ca"},
-              std::pair{&options.passwordFile, "--mqtt-password-file"},
-              std::pair{&options.every, "--mqtt-every"}}) {
+        for (const auto& [given, name] : {std::pair{&options.caFile, "--mqtt-ca"},
+                                          std::pair{&options.passwordFile, "--mqtt-password-file"},
+                                          std::pair{&options.every, "--mqtt-every"}}) {
             if (!given->isEmpty()) {
                 return wrong(QStringLiteral("%1 goes with --mqtt").arg(QLatin1String(name)));
             }

@@ -13,9 +13,8 @@ constexpr qint64 kLongestPasswordLine = 65535;
 }  // namespace
 
 QString MqttTarget::link() const {
-    const QString host = this->host.contains(QLatin1Char(':'))
-                             ? QStringLiteral("[%1]").arg(this->host)
-                             : this->host;
+    const QString host =
+        this->host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(this->host) : this->host;
     return QStringLiteral("%1://%2%3:%4/%5")
         .arg(tls ? QStringLiteral("mqtts") : QStringLiteral("mqtt"),
              user.isEmpty() ? QString() : user + QLatin1Char('@'), host)
@@ -35,7 +34,8 @@ ParsedMqttTarget parseMqttTarget(const QString& link) {
         return wrong(QStringLiteral("not a link of the form mqtt://[USER@]HOST[:PORT]/PREFIX"));
     }
     // QUrl forgets an empty password ("rider:@broker"); the colon still says one was meant.
-    const QString authority = link.section(QStringLiteral("://"), 1).section(QLatin1Char('/'), 0, 0);
+    const QString authority =
+        link.section(QStringLiteral("://"), 1).section(QLatin1Char('/'), 0, 0);
     const qsizetype at = authority.lastIndexOf(QLatin1Char('@'));
     if (!url.password().isNull() || (at >= 0 && authority.left(at).contains(QLatin1Char(':')))) {
         return wrong(QStringLiteral(
@@ -94,7 +94,8 @@ MqttPasswordFile readMqttPasswordFile(const QString& path) {
         line.chop(1);
     }
     if (line.size() > kLongestPasswordLine) {
-        read.error = QStringLiteral("%1: the first line is longer than a password may be").arg(path);
+        read.error =
+            QStringLiteral("%1: the first line is longer than a password may be").arg(path);
         return read;
     }
     read.password = line;

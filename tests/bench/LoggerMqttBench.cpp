@@ -33,8 +33,7 @@ namespace {
 const QString kPrefix = QStringLiteral("bench/bike");
 
 int secondsFrom(const char* variable, int otherwise) {
-    return qEnvironmentVariableIsSet(variable) ? qEnvironmentVariableIntValue(variable)
-                                               : otherwise;
+    return qEnvironmentVariableIsSet(variable) ? qEnvironmentVariableIntValue(variable) : otherwise;
 }
 
 struct Measured {
@@ -51,8 +50,8 @@ public:
         env.insert(QStringLiteral("HOME"), folder);
         logger_.setProcessEnvironment(env);
         logger_.start(qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
-                      QStringList{"--device", QString::fromStdString(module_.slavePath()),
-                                  "--out", folder, "--interval", "fast"} +
+                      QStringList{"--device", QString::fromStdString(module_.slavePath()), "--out",
+                                  folder, "--interval", "fast"} +
                           options);
     }
     ~BenchRun() { stop(); }
@@ -128,9 +127,9 @@ private slots:
                 if (publishing) {
                     reader.start(broker.port(), kPrefix + "/live");
                 }
-                BenchRun run(publishing ? QStringList{"--mqtt", broker.link(kPrefix)}
-                                        : QStringList{},
-                             dir.path());
+                BenchRun run(
+                    publishing ? QStringList{"--mqtt", broker.link(kPrefix)} : QStringList{},
+                    dir.path());
                 QVERIFY(run.started());
                 QTest::qWait(2000);  // bring-up and warm-up
                 const qsizetype skipped = publishing ? reader.messages().size() : 0;
@@ -164,10 +163,11 @@ private slots:
               cpuWithout);
         qInfo("publishing every sample: %.1f samples/s (%+.2f %%), CPU %.2f %% (%+.2f points)",
               rateWith, 100.0 * (rateWith / rateWithout - 1.0), cpuWith, cpuWith - cpuWithout);
-        qInfo("status read to arrival at mosquitto_sub: %zu samples, median %.1f ms, 95th "
-              "percentile %.1f ms, slowest %.1f ms",
-              latencyMs.size(), percentile(latencyMs, 0.5), percentile(latencyMs, 0.95),
-              percentile(latencyMs, 1.0));
+        qInfo(
+            "status read to arrival at mosquitto_sub: %zu samples, median %.1f ms, 95th "
+            "percentile %.1f ms, slowest %.1f ms",
+            latencyMs.size(), percentile(latencyMs, 0.5), percentile(latencyMs, 0.95),
+            percentile(latencyMs, 1.0));
         // The figures are the result; the test fails only where publishing plainly gets in the
         // way (the machine is shared, and a busy spell moves every figure).
         QVERIFY(latencyMs.size() > std::size_t(seconds) * 20);
@@ -211,9 +211,10 @@ private slots:
         QCOMPARE(files.size(), 1);
         const RecordingContents contents = readRecordingFile(dir.filePath(files.front()));
         QVERIFY(contents.ok());
-        qInfo("%d s at --interval fast, the broker away twice for %d s: resident %ld to %ld kB "
-              "after the first %d s; %zu rows in the file, %ld samples taken",
-              seconds, away, *low, *high, warmUp, contents.rows.size(), run.statusCommands());
+        qInfo(
+            "%d s at --interval fast, the broker away twice for %d s: resident %ld to %ld kB "
+            "after the first %d s; %zu rows in the file, %ld samples taken",
+            seconds, away, *low, *high, warmUp, contents.rows.size(), run.statusCommands());
         QCOMPARE(long(contents.rows.size()), run.statusCommands());
         QVERIFY2(*high - *low < 2048, "resident memory grows");
     }

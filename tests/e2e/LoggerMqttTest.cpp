@@ -51,10 +51,10 @@ struct LoggerRun {
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
         logger.setProcessEnvironment(env);
-        logger.start(qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
-                     QStringList{"--device", QString::fromStdString(module.slavePath()), "--out",
-                                 folder()} +
-                         options);
+        logger.start(
+            qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
+            QStringList{"--device", QString::fromStdString(module.slavePath()), "--out", folder()} +
+                options);
     }
     bool waitFor(const QByteArray& text, int ms = 8000, qsizetype times = 1) {
         QElapsedTimer timer;
@@ -121,14 +121,15 @@ private slots:
         MqttReader later;
         later.start(broker.port(), kPrefix + "/status");
         QVERIFY2(later.waitFor(
-            [](const MqttReader::Message& m) {
-                const QJsonObject status = json(m.payload);
-                return m.retained && status["state"] == "online" &&
-                       status["model"] == "Corvane II VR" && status["link"] == "recording" &&
-                       status["file"].toString().endsWith(".csv");
-            },
-            5000),
-            later.messages().isEmpty() ? "none" : later.messages().back().payload.constData());
+                     [](const MqttReader::Message& m) {
+                         const QJsonObject status = json(m.payload);
+                         return m.retained && status["state"] == "online" &&
+                                status["model"] == "Corvane II VR" &&
+                                status["link"] == "recording" &&
+                                status["file"].toString().endsWith(".csv");
+                     },
+                     5000),
+                 later.messages().isEmpty() ? "none" : later.messages().back().payload.constData());
 
         ::kill(static_cast<pid_t>(run.logger.processId()), SIGUSR1);
         QVERIFY(reader.waitForTopic(kPrefix + "/marker", 5000));
@@ -177,8 +178,7 @@ private slots:
             for (const QuantityFacts& facts : kQuantities) {
                 const std::optional<float> value = row->second->value(facts.quantity);
                 const QJsonValue sent = live[QLatin1String(facts.key)];
-                QVERIFY2(value ? float(sent.toDouble()) == *value : sent.isNull(),
-                         facts.key);
+                QVERIFY2(value ? float(sent.toDouble()) == *value : sent.isNull(), facts.key);
             }
             sawHighSpeed = sawHighSpeed || live["engine_speed_rpm"].toDouble() == 2000;
         }

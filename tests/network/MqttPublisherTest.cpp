@@ -155,9 +155,9 @@ private slots:
     void brokerGoingAndComingIsSaidOnceEach() {
         Publishing p;
         for (const MqttState state :
-             {MqttState::Unreachable, MqttState::Unreachable, MqttState::Connected,
-              MqttState::Lost, MqttState::Unreachable, MqttState::Unreachable,
-              MqttState::Refused, MqttState::Refused, MqttState::Connected}) {
+             {MqttState::Unreachable, MqttState::Unreachable, MqttState::Connected, MqttState::Lost,
+              MqttState::Unreachable, MqttState::Unreachable, MqttState::Refused,
+              MqttState::Refused, MqttState::Connected}) {
             p.connection.tell(state);
         }
         QCOMPARE(p.said.size(), 5);
