@@ -1,13 +1,11 @@
 #include "network/MosquittoConnection.h"
 
-#include <QFileInfo>
 #include <QMetaObject>
 
 #include <mosquitto.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace quillmark {
 
@@ -21,7 +19,7 @@ constexpr std::chrono::seconds kFarewellTime{2};
 
 QString errorText(int code) {
     if (code == MOSQ_ERR_ERRNO) {
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return qt_error_string(errno);
     }
     return QString::fromUtf8(mosquitto_strerror(code));
 }
@@ -135,7 +133,6 @@ void MosquittoConnection::onDisconnect(mosquitto* /*client*/, void* self, int /*
 
 void MosquittoConnection::run() {
     std::chrono::seconds delay = kMqttFirstRetry;
-    std::optional<MqttState> told;
     for (bool first = true; !stopping(); first = false) {
         const MqttChange ended = connectOnce(first);
         if (stopping()) {
