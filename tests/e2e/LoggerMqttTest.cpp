@@ -216,6 +216,14 @@ private slots:
         QVERIFY(reader.waitForTopic(kPrefix + "/live", 5000));
         run.stop(SIGTERM);
         QCOMPARE(run.logger.exitCode(), 0);
+        // Ending, it leaves the offline status itself.
+        MqttReader afterwards;
+        afterwards.start(broker.port(), kPrefix + "/status", "rider", "right");
+        QVERIFY(afterwards.waitFor(
+            [](const MqttReader::Message& m) {
+                return m.retained && json(m.payload)["state"] == "offline";
+            },
+            5000));
         // Said once each, however many tries came between (a try while the broker was down
         // between its two starts may add one line saying it cannot be reached).
         QCOMPARE(run.errors.count("MQTT: lost the broker"), 1);
