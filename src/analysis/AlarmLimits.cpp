@@ -16,21 +16,6 @@ namespace {
 
 const QString kSection = QString::fromLatin1(kAlarmsSection);
 
-constexpr bool inRecordingOrder() {
-    constexpr std::array<Quantity, 8> order{
-        Quantity::EngineSpeed,     Quantity::Throttle, Quantity::FuelMultiplier1,
-        Quantity::FuelMultiplier2, Quantity::Battery,  Quantity::Injector1,
-        Quantity::Injector2,       Quantity::Retard,
-    };
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (kAlarmQuantities[i].quantity != order[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(inRecordingOrder(), "kAlarmQuantities follows the recording's value columns");
-
 QString name(const AlarmQuantity& quantity) {
     return QString::fromUtf8(quantity.name);
 }

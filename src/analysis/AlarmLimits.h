@@ -16,26 +16,45 @@ namespace quillmark {
 class SettingsStore;
 
 struct AlarmQuantity {
-    Quantity quantity;
-    const char* name;  // on the alarm line and in the setting keys ("Battery Low")
-    const char* unit;
-    int decimals;  // of the value on the alarm line and the gauge
+    Quantity quantity = Quantity::EngineSpeed;
+    const char* name = "";  // on the alarm line and in the setting keys ("Battery Low")
+    const char* unit = "";
+    int decimals = 0;  // of the value on the alarm line and the gauge
     // An alarm fires again only after the value came back inside its limit by this much:
     // about 2 % of the gauge's span, so a value that sits on a limit alarms once.
-    double rearmMargin;
+    double rearmMargin = 0.0;
 };
 
-// The engine speed and the seven bar-gauge values, in the recording's column order.
-inline constexpr std::array<AlarmQuantity, 8> kAlarmQuantities{{
-    {Quantity::EngineSpeed, "Engine speed", "rpm", 0, 200.0},
-    {Quantity::Throttle, "Throttle", "%", 1, 2.0},
-    {Quantity::FuelMultiplier1, "Fuel front", "%", 1, 1.0},
-    {Quantity::FuelMultiplier2, "Fuel rear", "%", 1, 1.0},
-    {Quantity::Battery, "Battery", "V", 1, 0.4},
-    {Quantity::Injector1, "Injector front", "ms", 2, 0.5},
-    {Quantity::Injector2, "Injector rear", "ms", 2, 0.5},
-    {Quantity::Retard, "Retard", "deg", 1, 0.2},
+struct RearmMargin {
+    Quantity quantity;
+    double margin;
+};
+inline constexpr std::array<RearmMargin, 8> kRearmMargins{{
+    {Quantity::EngineSpeed, 200.0},
+    {Quantity::Throttle, 2.0},
+    {Quantity::FuelMultiplier1, 1.0},
+    {Quantity::FuelMultiplier2, 1.0},
+    {Quantity::Battery, 0.4},
+    {Quantity::Injector1, 0.5},
+    {Quantity::Injector2, 0.5},
+    {Quantity::Retard, 0.2},
 }};
+
+// Every quantity of the table (the engine speed and the seven bar-gauge values), in the
+// recording's column order, each with its re-arm margin.
+inline constexpr std::array<AlarmQuantity, kQuantities.size()> kAlarmQuantities = [] {
+    std::array<AlarmQuantity, kQuantities.size()> alarms{};
+    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
+        const QuantityFacts& facts = kQuantities[i];
+        const RearmMargin* margin = nullptr;
+        for (const RearmMargin& candidate : kRearmMargins) {
+            margin = candidate.quantity == facts.quantity ? &candidate : margin;
+        }
+        // A quantity without a margin stops the build here: its pointer is null.
+        alarms[i] = {facts.quantity, facts.name, facts.unit, facts.decimals, margin->margin};
+    }
+    return alarms;
+}();
 
 inline constexpr const char* kAlarmsSection = "Alarms";
 

@@ -22,20 +22,25 @@ inline constexpr int kCellThrottleColumns = 10;
 inline constexpr int kCellSpeedRows = 21;
 
 struct CellQuantity {
-    Quantity quantity;
-    const char* name;
-    const char* unit;
-    int decimals;  // of its mean in a cell
+    Quantity quantity = Quantity::Injector1;
+    const char* name = "";
+    const char* unit = "";
+    int decimals = 0;  // of its mean in a cell
 };
 
 // The quantities a table can average, in the chooser's order.
-inline constexpr std::array<CellQuantity, 5> kCellQuantities{{
-    {Quantity::Injector1, "Injector front", "ms", 2},
-    {Quantity::Injector2, "Injector rear", "ms", 2},
-    {Quantity::FuelMultiplier1, "Fuel front", "%", 1},
-    {Quantity::FuelMultiplier2, "Fuel rear", "%", 1},
-    {Quantity::Retard, "Retard", "deg", 1},
-}};
+inline constexpr std::array<Quantity, 5> kAveragedQuantities{
+    Quantity::Injector1,       Quantity::Injector2, Quantity::FuelMultiplier1,
+    Quantity::FuelMultiplier2, Quantity::Retard,
+};
+inline constexpr std::array<CellQuantity, kAveragedQuantities.size()> kCellQuantities = [] {
+    std::array<CellQuantity, kAveragedQuantities.size()> cells{};
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const QuantityFacts& facts = factsOf(kAveragedQuantities[i]);
+        cells[i] = {facts.quantity, facts.name, facts.unit, facts.decimals};
+    }
+    return cells;
+}();
 
 struct CellPlace {
     int speedRow = 0;

@@ -2,6 +2,8 @@
 // taken from one table.
 #pragma once
 
+#include "engine/Quantities.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -13,19 +15,6 @@ namespace quillmark {
 class ModuleLink;
 class TickObserver;
 struct SharedState;
-
-enum class Quantity {
-    Throttle,
-    Battery,
-    EngineSpeed,
-    Injector1,
-    Injector2,
-    FuelMultiplier1,
-    FuelMultiplier2,
-    Retard,
-    Status,  // stays last: the count below and the read table rely on it
-};
-inline constexpr std::size_t kQuantityCount = static_cast<std::size_t>(Quantity::Status) + 1;
 
 struct ReadCommand {
     Quantity quantity;

@@ -28,28 +28,28 @@ enum class MlgType : std::uint8_t { U08 = 0, U32 = 4, F32 = 7 };
 enum class MlgStyle : std::uint8_t { Float = 0, Hex = 1 };
 
 struct MlgChannel {
-    const char* name;
-    const char* units;
-    MlgType type;
-    MlgStyle style;
-    float scale;
-    std::int8_t digits;
+    const char* name = "";
+    const char* units = "";
+    MlgType type = MlgType::F32;
+    MlgStyle style = MlgStyle::Float;
+    float scale = 1.0f;
+    std::int8_t digits = 0;
 };
 
-// Time in whole milliseconds; the status byte; then the value columns in file order, as
+// Time in whole milliseconds; the status byte; then a channel per quantity in file order, as
 // singles, so every value goes over exactly. A failed read (an empty cell) is a NaN.
-inline constexpr std::array<MlgChannel, 2 + kRecordedValues.size()> kMlgChannels{{
-    {"Time", "s", MlgType::U32, MlgStyle::Float, 0.001f, 3},
-    {"Status", "", MlgType::U08, MlgStyle::Hex, 1.0f, 0},
-    {"Engine speed", "rpm", MlgType::F32, MlgStyle::Float, 1.0f, 0},
-    {"Throttle", "%", MlgType::F32, MlgStyle::Float, 1.0f, 1},
-    {"Fuel front", "%", MlgType::F32, MlgStyle::Float, 1.0f, 2},
-    {"Fuel rear", "%", MlgType::F32, MlgStyle::Float, 1.0f, 2},
-    {"Battery", "V", MlgType::F32, MlgStyle::Float, 1.0f, 2},
-    {"Injector front", "ms", MlgType::F32, MlgStyle::Float, 1.0f, 3},
-    {"Injector rear", "ms", MlgType::F32, MlgStyle::Float, 1.0f, 3},
-    {"Retard", "deg", MlgType::F32, MlgStyle::Float, 1.0f, 4},
-}};
+inline constexpr std::array<MlgChannel, 2 + kQuantities.size()> kMlgChannels = [] {
+    std::array<MlgChannel, 2 + kQuantities.size()> channels{{
+        {"Time", "s", MlgType::U32, MlgStyle::Float, 0.001f, 3},
+        {"Status", "", MlgType::U08, MlgStyle::Hex, 1.0f, 0},
+    }};
+    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
+        const QuantityFacts& facts = kQuantities[i];
+        channels[2 + i] = {facts.name, facts.unit, MlgType::F32, MlgStyle::Float, 1.0f,
+                           static_cast<std::int8_t>(facts.fineDecimals)};
+    }
+    return channels;
+}();
 
 // Bytes of one record's values.
 int mlgRecordLength();

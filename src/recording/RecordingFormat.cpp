@@ -15,6 +15,11 @@ namespace quillmark {
 namespace {
 
 constexpr qsizetype kMaxAnswerBytes = 16;
+// Time, clock, raw status and status come first, then the values, the answers and the marker.
+constexpr int kFirstValueColumn = 4;
+constexpr int kAnswersColumn = kFirstValueColumn + static_cast<int>(kQuantities.size());
+constexpr int kMarkerColumn = kAnswersColumn + 1;
+static_assert(kMarkerColumn + 1 == kRecordingColumns);
 
 QByteArray csvField(const QString& text) {
     QByteArray utf8 = text.toUtf8();
@@ -525,7 +530,7 @@ QString RecordingLineParser::parseRow(QByteArrayView line, RecordingLine& row) {
     }
     row.status = fields_[3];
     for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
-        const int column = 4 + static_cast<int>(i);
+        const int column = kFirstValueColumn + static_cast<int>(i);
         const QByteArrayView cell = fields_[static_cast<std::size_t>(column)];
         row.values[i] = std::numeric_limits<float>::quiet_NaN();
         if (cell.isEmpty()) {
@@ -539,11 +544,11 @@ QString RecordingLineParser::parseRow(QByteArrayView line, RecordingLine& row) {
     }
     row.markerNumber = 0;
     row.markerText = {};
-    if (columns_ > 13 && !fields_[13].isEmpty() &&
-        !parseMarker(fields_[13], row.markerNumber, row.markerText)) {
+    if (columns_ > kMarkerColumn && !fields_[std::size_t(kMarkerColumn)].isEmpty() &&
+        !parseMarker(fields_[std::size_t(kMarkerColumn)], row.markerNumber, row.markerText)) {
         return QStringLiteral("the Marker column does not start with a marker number");
     }
-    row.answers = fields_[12];
+    row.answers = fields_[std::size_t(kAnswersColumn)];
     return answersAreWellFormed(row.answers) ? QString() : parseAnswers(row.answers, nullptr);
 }
 

@@ -11,19 +11,58 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace quillmark {
 
-inline constexpr const char* kRecordingHeader =
-    "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
-    "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers,"
-    "Marker";
-inline constexpr int kRecordingColumns = 14;
+namespace recording_header {
+
+inline constexpr std::string_view kLead = "Time (s),Clock,Status (raw),Status";
+inline constexpr std::string_view kAnswers = ",Answers";
+inline constexpr std::string_view kMarker = ",Marker";
+
+constexpr std::size_t length(bool withMarker) {
+    std::size_t length = kLead.size() + kAnswers.size() + (withMarker ? kMarker.size() : 0);
+    for (const QuantityFacts& facts : kQuantities) {
+        length += 1 + std::string_view(facts.column).size();
+    }
+    return length;
+}
+
+// The header's text with a NUL after it: the lead columns, a column per quantity, Answers and,
+// in files recorded since markers exist, Marker.
+template <bool WithMarker>
+constexpr std::array<char, length(WithMarker) + 1> text() {
+    std::array<char, length(WithMarker) + 1> out{};
+    std::size_t at = 0;
+    auto append = [&](std::string_view part) {
+        for (const char c : part) {
+            out[at++] = c;
+        }
+    };
+    append(kLead);
+    for (const QuantityFacts& facts : kQuantities) {
+        append(",");
+        append(facts.column);
+    }
+    append(kAnswers);
+    if (WithMarker) {
+        append(kMarker);
+    }
+    return out;
+}
+
+inline constexpr auto kWithMarker = text<true>();
+inline constexpr auto kWithoutMarker = text<false>();
+
+}  // namespace recording_header
+
+inline constexpr const char* kRecordingHeader = recording_header::kWithMarker.data();
+inline constexpr int kRecordingColumns = 4 + static_cast<int>(kQuantities.size()) + 2;
 // Files recorded before markers existed end with the Answers column; they still open.
 inline constexpr const char* kRecordingHeaderWithoutMarker =
-    "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
-    "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers";
+    recording_header::kWithoutMarker.data();
 
 // No row of ours comes near this; a longer line is not a recording's, and the limit keeps a
 // reader's memory bounded whatever file it is handed.

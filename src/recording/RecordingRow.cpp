@@ -3,12 +3,8 @@
 namespace quillmark {
 
 int recordedValueIndex(Quantity quantity) {
-    for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
-        if (kRecordedValues[i] == quantity) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    const auto index = quantityIndex(quantity);
+    return index ? static_cast<int>(*index) : -1;
 }
 
 std::optional<float> RecordingRow::value(Quantity quantity) const {

@@ -13,12 +13,14 @@
 
 namespace quillmark {
 
-// The value columns, in file order.
-inline constexpr std::array<Quantity, 8> kRecordedValues{
-    Quantity::EngineSpeed,     Quantity::Throttle, Quantity::FuelMultiplier1,
-    Quantity::FuelMultiplier2, Quantity::Battery,  Quantity::Injector1,
-    Quantity::Injector2,       Quantity::Retard,
-};
+// The value columns, in file order: the quantity table's order.
+inline constexpr std::array<Quantity, kQuantities.size()> kRecordedValues = [] {
+    std::array<Quantity, kQuantities.size()> order{};
+    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
+        order[i] = kQuantities[i].quantity;
+    }
+    return order;
+}();
 
 // Index of a value column in kRecordedValues, or -1 for the status.
 int recordedValueIndex(Quantity quantity);
@@ -51,7 +53,7 @@ struct RecordingRow {
     std::optional<int> statusRaw;
     QString status;  // the status text, lines joined by " / "
     // Empty where the read failed, was ignored or is not made for the model.
-    std::array<std::optional<float>, kRecordedValues.size()> values{};
+    QuantityValues values{};
     std::vector<RecordedAnswer> answers;
     std::optional<RecordingMarker> marker;
 

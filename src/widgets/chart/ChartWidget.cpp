@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <future>
+#include <string_view>
 #include <system_error>
 
 namespace quillmark {
@@ -20,13 +21,13 @@ namespace quillmark {
 namespace {
 
 struct LaneSpec {
-    const char* name;
-    const char* unit;
+    const char* name = "";
+    const char* unit = "";
     // The gauge the lane follows: its scale (widened only when a value lies outside) and red
     // bands. The engine speed has no bar gauge: its scale is the fastest model's whole range,
     // and its red band follows the model.
-    const BarGaugeDesign* gauge;
-    int decimals;
+    const BarGaugeDesign* gauge = nullptr;
+    int decimals = 0;
 
     double low() const { return gauge != nullptr ? gauge->segments.front().low : 0.0; }
     double high() const {
@@ -41,17 +42,27 @@ struct LaneSpec {
     }
 };
 
-// In the order of kRecordedValues.
-constexpr std::array<LaneSpec, 8> kLanes{{
-    {"Engine speed", "rpm", nullptr, 0},
-    {"Throttle", "%", &gauge_tables::kTps, 1},
-    {"Fuel front", "%", &gauge_tables::kFuelMult, 2},
-    {"Fuel rear", "%", &gauge_tables::kFuelMult, 2},
-    {"Battery", "V", &gauge_tables::kBattery, 2},
-    {"Injector front", "ms", &gauge_tables::kInjector, 3},
-    {"Injector rear", "ms", &gauge_tables::kInjector, 3},
-    {"Retard", "deg", &gauge_tables::kRetard, 4},
-}};
+// A lane per quantity, in the order of kRecordedValues.
+constexpr std::array<LaneSpec, kQuantities.size()> kLanes = [] {
+    std::array<LaneSpec, kQuantities.size()> lanes{};
+    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
+        const QuantityFacts& facts = kQuantities[i];
+        lanes[i] = {facts.name, facts.unit, gauge_tables::barGaugeDesign(facts.gauge),
+                    facts.fineDecimals};
+    }
+    return lanes;
+}();
+
+// Each bar-gauge quantity found its gauge's design; only the tachometer's lane has none.
+static_assert([] {
+    for (std::size_t i = 0; i < kQuantities.size(); ++i) {
+        const bool tachometer = std::string_view(kQuantities[i].gauge) == "gauTach";
+        if ((kLanes[i].gauge == nullptr) != tachometer) {
+            return false;
+        }
+    }
+    return true;
+}());
 
 constexpr double kLabelWidth = 150.0;
 constexpr double kMargin = 6.0;

@@ -5,6 +5,7 @@
 #include "widgets/gauges/GaugeGeometry.h"
 
 #include <array>
+#include <string_view>
 
 namespace quillmark::gauge_tables {
 
@@ -92,6 +93,16 @@ inline constexpr std::array<BarGaugePlacement, 7> kBarGauges{{
     {{"gauRetard", 5160, 4680, 852, 3732}, &kRetard},
     {{"gauBatVolts", 6120, 4680, 852, 3732}, &kBattery},
 }};
+
+// The design of the bar gauge with this control name; null for any other (the tachometer).
+constexpr const BarGaugeDesign* barGaugeDesign(std::string_view controlName) {
+    for (const BarGaugePlacement& gauge : kBarGauges) {
+        if (controlName == gauge.place.name) {
+            return gauge.design;
+        }
+    }
+    return nullptr;
+}
 
 inline constexpr std::array<LabelPlacement, 4> kLabels{{
     {{"lblStatusFlagsLegend", 5760, 480, 1692, 252}, "STATUS"},
