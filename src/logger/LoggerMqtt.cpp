@@ -8,19 +8,21 @@ namespace quillmark {
 std::unique_ptr<LoggerMqtt> LoggerMqtt::start(const MqttSetup& setup, Logger& logger,
                                               Console& console, QString& error) {
     auto mqtt = std::make_unique<LoggerMqtt>(setup, console);
+    MqttPublisher& publisher = mqtt->client_.publisher();
+    const auto followState = [&logger, &publisher] {
+        const Logger::Activity activity = logger.activity();
+        publisher.setStatus({activity.model, activity.state, activity.file});
+    };
+    followState();
     error = mqtt->client_.start();
     if (!error.isEmpty()) {
         return nullptr;
     }
-    MqttPublisher& publisher = mqtt->client_.publisher();
     logger.addSampleListener(
         [&publisher](const RecordingRow& row) { publisher.publishSample(row); });
     logger.alarms().addListener(
         [&publisher](const AlarmEvent& alarm) { publisher.publishAlarm(alarm); });
-    QObject::connect(&mqtt->statusTimer_, &QTimer::timeout, [&logger, &publisher] {
-        const Logger::Activity activity = logger.activity();
-        publisher.setStatus({activity.model, activity.state, activity.file});
-    });
+    QObject::connect(&mqtt->statusTimer_, &QTimer::timeout, followState);
     mqtt->statusTimer_.start(1000);
     return mqtt;
 }

@@ -155,7 +155,7 @@ QByteArray MqttPublisher::statusPayload(bool online) const {
     json.add("state", online ? QStringLiteral("online") : QStringLiteral("offline"));
     if (online) {
         json.add("model", status_.model.isEmpty() ? std::optional<QString>() : status_.model);
-        json.add("link", status_.link);
+        json.add("link", status_.link.isEmpty() ? std::optional<QString>() : status_.link);
         json.add("file", status_.file.isEmpty() ? std::optional<QString>() : status_.file);
     }
     return json.finished();
