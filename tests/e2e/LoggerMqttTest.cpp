@@ -242,6 +242,32 @@ private slots:
         QVERIFY2(gap < 0.25, qPrintable(QString::number(gap)));
     }
 
+    // mqtts:// checks the broker's certificate: against the file given, or the system's, which
+    // do not know this one.
+    void tlsBrokerIsCheckedAgainstTheGivenCertificates_data() {
+        QTest::addColumn<bool>("givesCertificate");
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("--mqtt-ca") << true << QByteArray("MQTT: publishing to mqtts://");
+        QTest::newRow("the system's") << false << QByteArray("MQTT: cannot reach the broker");
+    }
+    void tlsBrokerIsCheckedAgainstTheGivenCertificates() {
+        QFETCH(bool, givesCertificate);
+        QFETCH(QByteArray, says);
+        MosquittoBroker broker;
+        const QString certificate = broker.requireTls();
+        if (certificate.isEmpty()) {
+            QSKIP("needs openssl to make the broker's certificate");
+        }
+        QVERIFY(broker.start());
+        LoggerRun run;
+        const QString link = broker.link(kPrefix).replace("mqtt://", "mqtts://");
+        run.start(givesCertificate ? QStringList{"--mqtt", link, "--mqtt-ca", certificate}
+                                   : QStringList{"--mqtt", link});
+        QVERIFY2(run.waitFor(says), run.errors.constData());
+        run.stop(SIGTERM);
+        QCOMPARE(run.logger.exitCode(), 0);
+    }
+
     void loginRefusedAtStartExitsTwo() {
         MosquittoBroker broker;
         QVERIFY(broker.requireLogin("rider", "right"));

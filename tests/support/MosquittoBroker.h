@@ -79,6 +79,19 @@ public:
         return login_;
     }
 
+    // From the next start, only TLS, with a certificate of its own for 127.0.0.1 (made with
+    // openssl); returns the certificate's file, which a client checks the broker against.
+    QString requireTls() {
+        const QString certificate = dir_.filePath(QStringLiteral("certificate.pem"));
+        QProcess tool;
+        tool.start(QStringLiteral("openssl"),
+                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                    "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                    dir_.filePath(QStringLiteral("key.pem")), "-out", certificate});
+        tls_ = tool.waitForFinished(20000) && tool.exitCode() == 0;
+        return tls_ ? certificate : QString();
+    }
+
     // Starts the broker and waits until it listens; false when it did not within 10 s.
     bool start() {
         QFile config(dir_.filePath(QStringLiteral("mosquitto.conf")));
@@ -88,6 +101,10 @@ public:
         // test's private folder.
         if (::geteuid() == 0) {
             text += "user root\n";
+        }
+        if (tls_) {
+            text += "certfile " + dir_.filePath(QStringLiteral("certificate.pem")).toLocal8Bit() +
+                    "\nkeyfile " + dir_.filePath(QStringLiteral("key.pem")).toLocal8Bit() + '\n';
         }
         text += login_ ? "allow_anonymous false\npassword_file " +
                              dir_.filePath(QStringLiteral("passwords")).toLocal8Bit() + '\n'
@@ -123,6 +140,7 @@ private:
     QTemporaryDir dir_;
     quint16 port_;
     bool login_ = false;
+    bool tls_ = false;
     QProcess process_;
 };
 
