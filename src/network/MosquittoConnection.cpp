@@ -1,6 +1,7 @@
 #include "network/MosquittoConnection.h"
 
 #include <QMetaObject>
+#include <QRandomGenerator>
 
 #include <mosquitto.h>
 
@@ -34,9 +35,14 @@ MosquittoConnection::MosquittoConnection(const MqttTarget& target, const QByteAr
       password_(password) {
     static const int libraryReady = mosquitto_lib_init();
     (void)libraryReady;
-    // The library makes up a client name of its own, unique for each logger of a fleet; a
-    // clean session, because samples missed while away are not wanted later.
-    client_ = mosquitto_new(nullptr, true, this);
+    // A client name unique for each logger of a fleet and each run, within the 23 characters
+    // every MQTT 3.1.1 broker takes (some refuse an empty one); a clean session, because
+    // samples missed while away are not wanted later.
+    const QByteArray name =
+        "quillmark-" +
+        QByteArray::number(QRandomGenerator::system()->generate64() & 0xFFFF'FFFF'FFFFull, 16)
+            .rightJustified(12, '0');
+    client_ = mosquitto_new(name.constData(), true, this);
     if (client_ == nullptr) {
         setupError_ =
             QStringLiteral("cannot make an MQTT client: %1").arg(errorText(MOSQ_ERR_ERRNO));
