@@ -127,6 +127,7 @@ void MosquittoConnection::onConnect(mosquitto* /*client*/, void* self, int code)
     auto* connection = static_cast<MosquittoConnection*>(self);
     if (code == 0) {
         connection->connected_ = true;
+        connection->stood_ = true;
         connection->tell({MqttState::Connected, {}});
     } else {
         connection->refusal_ = code;
@@ -158,17 +159,16 @@ MqttChange MosquittoConnection::connectOnce(bool first) {
     {
         const std::lock_guard lock(mutex_);
         connected_ = false;
+        stood_ = false;
         refusal_ = 0;
     }
     // Connecting does not wait for the broker's answer; a name lookup may take a moment.
     int code = first ? mosquitto_connect_async(client_, host_.constData(), target_.port,
                                                kMqttKeepAliveSeconds)
                      : mosquitto_reconnect_async(client_);
-    bool wasConnected = false;
     while (code == MOSQ_ERR_SUCCESS) {
         {
             const std::lock_guard lock(mutex_);
-            wasConnected = wasConnected || connected_;
             if (stopAt_ && (!connected_ || std::chrono::steady_clock::now() >= *stopAt_)) {
                 break;
             }
@@ -180,7 +180,7 @@ MqttChange MosquittoConnection::connectOnce(bool first) {
     if (const int refusal = refusal_; refusal != 0) {
         return {MqttState::Refused, QString::fromUtf8(mosquitto_connack_string(refusal))};
     }
-    return {wasConnected ? MqttState::Lost : MqttState::Unreachable, reason};
+    return {stood_ ? MqttState::Lost : MqttState::Unreachable, reason};
 }
 
 void MosquittoConnection::tell(const MqttChange& change) {

@@ -70,6 +70,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::atomic<bool> connected_ = false;
+    std::atomic<bool> stood_ = false;  // this try got as far as the broker's welcome
     std::atomic<int> refusal_ = 0;  // the broker's CONNACK code when it turned the login down
     std::optional<std::chrono::steady_clock::time_point> stopAt_;
     std::thread thread_;
