@@ -238,8 +238,9 @@ private slots:
         for (std::size_t i = 1; i < contents.rows.size(); ++i) {
             gap = std::max(gap, contents.rows[i].seconds - contents.rows[i - 1].seconds);
         }
+        // A publish that waited for the network would stall the sampling for seconds.
         qInfo("%zu rows, longest gap %.3f s", contents.rows.size(), gap);
-        QVERIFY2(gap < 0.25, qPrintable(QString::number(gap)));
+        QVERIFY2(gap < 0.5, qPrintable(QString::number(gap)));
     }
 
     // mqtts:// checks the broker's certificate: against the file given, or the system's, which
