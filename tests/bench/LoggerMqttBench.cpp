@@ -2,8 +2,8 @@
 // mosquitto_sub: the processor time and samples a second it costs against the same run without
 // publishing, the time from a sample's status read to its arrival at the reader, and a long run
 // with the broker stopped twice: resident memory after the first minute and rows in the file.
-// QUILLMARK_MQTT_BENCH_SECONDS sets each measured run (default 15; two rounds of with and
-// without); QUILLMARK_MQTT_SOAK_SECONDS the long run (default 60, the broker away for a tenth
+// QUILLMARK_MQTT_BENCH_SECONDS sets each measured run (default 15) and
+// QUILLMARK_MQTT_BENCH_ROUNDS the rounds of without and with (default 2); QUILLMARK_MQTT_SOAK_SECONDS the long run (default 60, the broker away for a tenth
 // of it twice; 3600 for the hour, with its stops of a minute and QTEST_FUNCTION_TIMEOUT raised).
 #include "recording/RecordingReader.h"
 #include "sim/ModuleEngine.h"
@@ -120,7 +120,8 @@ private slots:
         std::vector<Measured> with;
         std::vector<double> latencyMs;
         // Alternating, so that the machine's slow and fast spells fall on both.
-        for (int round = 0; round < 2; ++round) {
+        const int rounds = std::max(1, secondsFrom("QUILLMARK_MQTT_BENCH_ROUNDS", 2));
+        for (int round = 0; round < rounds; ++round) {
             for (const bool publishing : {false, true}) {
                 QTemporaryDir dir;
                 MqttReader reader;
@@ -133,7 +134,11 @@ private slots:
                 QVERIFY(run.started());
                 QTest::qWait(2000);  // bring-up and warm-up
                 const qsizetype skipped = publishing ? reader.messages().size() : 0;
-                (publishing ? with : without).push_back(run.measure(seconds));
+                const Measured measured = run.measure(seconds);
+                qInfo("round %d, %s: %.1f samples/s, CPU %.2f %%", round + 1,
+                      publishing ? "publishing" : "not publishing", measured.samplesPerSecond,
+                      measured.cpuPercent);
+                (publishing ? with : without).push_back(measured);
                 QCOMPARE(run.stop(), 0);
                 if (!publishing) {
                     continue;
