@@ -2,9 +2,10 @@
 // mosquitto_sub: the processor time and samples a second it costs against the same run without
 // publishing, the time from a sample's status read to its arrival at the reader, and a long run
 // with the broker stopped twice: resident memory after the first minute and rows in the file.
-// QUILLMARK_MQTT_BENCH_SECONDS sets each measured run (default 15) and
-// QUILLMARK_MQTT_BENCH_ROUNDS the rounds of without and with (default 2); QUILLMARK_MQTT_SOAK_SECONDS the long run (default 60, the broker away for a tenth
-// of it twice; 3600 for the hour, with its stops of a minute and QTEST_FUNCTION_TIMEOUT raised).
+// QUILLMARK_MQTT_BENCH_SECONDS sets each measured run (default 15), QUILLMARK_MQTT_BENCH_ROUNDS
+// the rounds of without and with (default 2), QUILLMARK_MQTT_SOAK_SECONDS the long run (default
+// 60, the broker away for a tenth of it twice; 3600 for the hour, with its stops of a minute and
+// QTEST_FUNCTION_TIMEOUT raised).
 #include "recording/RecordingReader.h"
 #include "sim/ModuleEngine.h"
 #include "sim/PtyModule.h"
