@@ -1,7 +1,5 @@
 #include "analysis/AlarmMonitor.h"
 
-#include "recording/RecordingRow.h"
-
 #include <cmath>
 
 namespace quillmark {
@@ -52,13 +50,13 @@ std::optional<AlarmSide> AlarmMonitor::activeSide(Quantity quantity) const {
     return std::nullopt;
 }
 
-void AlarmMonitor::check(const RecordingRow& row, bool checksRetard, const QDateTime& when) {
+void AlarmMonitor::check(const QuantityValues& values, bool checksRetard, const QDateTime& when) {
     for (std::size_t i = 0; i < kAlarmQuantities.size(); ++i) {
         const Quantity quantity = kAlarmQuantities[i].quantity;
         if (quantity == Quantity::Retard && !checksRetard) {
             continue;
         }
-        if (const auto value = row.value(quantity); value && std::isfinite(*value)) {
+        if (const auto value = values[i]; value && std::isfinite(*value)) {
             checkValue(i, static_cast<double>(*value), when);
         }
     }

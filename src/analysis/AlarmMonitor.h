@@ -15,8 +15,6 @@
 
 namespace quillmark {
 
-struct RecordingRow;
-
 struct AlarmEvent {
     Quantity quantity = Quantity::Battery;
     AlarmSide side = AlarmSide::Low;
@@ -46,7 +44,7 @@ public:
     // to the quantity's decimals) is below the low or above the high limit; one exactly on it
     // is not. `checksRetard` is false for a model whose panel has no retard gauge. A value the
     // tick did not read leaves its alarm as it was.
-    void check(const RecordingRow& row, bool checksRetard, const QDateTime& when);
+    void check(const QuantityValues& values, bool checksRetard, const QDateTime& when);
 
     // Every alarm re-armed, as on a new link or a panel opened again.
     void reset();

@@ -5,7 +5,6 @@
 #include "platform/MessageBoxes.h"
 #include "engine/ModelTraits.h"
 #include "engine/ThrottleCurve.h"
-#include "engine/TickObserver.h"
 #include "trap/ErrorDialog.h"
 #include "trap/ErrorTrap.h"
 
@@ -82,15 +81,11 @@ EngineReads::EngineReads(ModuleLink& link, SharedState& state,
                          std::function<void()> closeRealTimePanel)
     : link_(link), state_(state), closeRealTimePanel_(std::move(closeRealTimePanel)) {}
 
-float EngineReads::readValue(Quantity quantity) {
-    return read(readCommand(quantity));
+Reading EngineReads::read(Quantity quantity) {
+    return transact(readCommand(quantity));
 }
 
-std::int16_t EngineReads::ReadStatus() {
-    return static_cast<std::int16_t>(read(readCommand(Quantity::Status)));
-}
-
-float EngineReads::read(const ReadCommand& entry) {
+Reading EngineReads::transact(const ReadCommand& entry) {
     LinkActivity::Hold hold(link_.activity());
     const bool isStatus = entry.quantity == Quantity::Status;
     auto closePort = [this] { link_.closeQuietly(); };
@@ -146,15 +141,14 @@ float EngineReads::read(const ReadCommand& entry) {
         return Flow::Next;
     }});
     trap.run(steps);
-    if (observer_ != nullptr && link_.linkUp) {
-        QByteArray answer;
-        answer.append(char(lead)).append(char(low));
+    Reading reading{result, {}};
+    if (link_.linkUp) {
+        reading.answer.append(char(lead)).append(char(low));
         if (entry.answerLength == 3) {
-            answer.append(char(high));
+            reading.answer.append(char(high));
         }
-        observer_->answered(entry, answer, result);
     }
-    return result;
+    return reading;
 }
 
 }  // namespace quillmark

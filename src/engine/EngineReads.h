@@ -4,6 +4,7 @@
 
 #include "engine/Quantities.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstddef>
@@ -13,7 +14,6 @@
 namespace quillmark {
 
 class ModuleLink;
-class TickObserver;
 struct SharedState;
 
 struct ReadCommand {
@@ -30,35 +30,30 @@ const ReadCommand& readCommand(Quantity quantity);
 float convertReading(Quantity quantity, std::uint8_t low, std::uint8_t high,
                      const QString& modelName);
 
+// What one read gave: the value the gauge shows (0 after a failed read the user ignored) and,
+// when the answer came whole, that answer.
+struct Reading {
+    float value = 0.0f;
+    QByteArray answer;  // lead byte included; empty when the read did not complete
+
+    bool complete() const { return !answer.isEmpty(); }
+};
+
 class EngineReads {
 public:
     // closeRealTimePanel is the panel's Close operation, used when the user gives up.
     EngineReads(ModuleLink& link, SharedState& state, std::function<void()> closeRealTimePanel);
 
-    float ReadTPS() { return readValue(Quantity::Throttle); }
-    float ReadBAT() { return readValue(Quantity::Battery); }
-    float ReadRPM() { return readValue(Quantity::EngineSpeed); }
-    float ReadINJ1() { return readValue(Quantity::Injector1); }
-    float ReadINJ2() { return readValue(Quantity::Injector2); }
-    float ReadFuelMult1() { return readValue(Quantity::FuelMultiplier1); }
-    float ReadFuelMult2() { return readValue(Quantity::FuelMultiplier2); }
-    float ReadRetard() { return readValue(Quantity::Retard); }
-    // The status byte unchanged, 0 to 255.
-    std::int16_t ReadStatus();
-
-    // Told every read that completed, with its answer; null for none.
-    void setObserver(TickObserver* observer) { observer_ = observer; }
-
-    // One value read by its quantity, as the Read... procedures above do it.
-    float readValue(Quantity quantity);
+    // One read by its quantity: ReadTPS, ReadBAT... and ReadStatus, whose value is the status
+    // byte unchanged, 0 to 255.
+    Reading read(Quantity quantity);
 
 private:
-    float read(const ReadCommand& entry);
+    Reading transact(const ReadCommand& entry);
 
     ModuleLink& link_;
     SharedState& state_;
     std::function<void()> closeRealTimePanel_;
-    TickObserver* observer_ = nullptr;
 };
 
 }  // namespace quillmark

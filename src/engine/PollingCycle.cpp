@@ -2,16 +2,20 @@
 
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
+#include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "engine/EngineReads.h"
 #include "engine/ModelTraits.h"
 #include "engine/RealTimeView.h"
 #include "engine/StatusText.h"
-#include "engine/TickObserver.h"
 #include "trap/ErrorTrap.h"
 
+#include <QDateTime>
+
+#include <chrono>
 #include <cmath>
+#include <utility>
 
 namespace quillmark {
 
@@ -51,10 +55,15 @@ QString rpmReadout(float rpm) {
 
 PollingCycle::PollingCycle(ModuleLink& link, SharedState& state, EngineReads& reads,
                            RealTimeView& view, std::function<void()> closeRealTimePanel)
+    : PollingCycle(link, state, reads, std::move(closeRealTimePanel)) {
+    view_ = &view;
+}
+
+PollingCycle::PollingCycle(ModuleLink& link, SharedState& state, EngineReads& reads,
+                           std::function<void()> closeRealTimePanel)
     : link_(link),
       state_(state),
       reads_(reads),
-      view_(view),
       closeRealTimePanel_(std::move(closeRealTimePanel)) {}
 
 void PollingCycle::pollOnce() {
@@ -66,26 +75,50 @@ void PollingCycle::pollOnce() {
     }
     {
         LinkActivity::Hold hold(link_.activity());
-        if (observer_ != nullptr) {
-            observer_->tickStarted();
-        }
+        sample_.reset();
         tick();
-        if (observer_ != nullptr) {
-            observer_->tickEnded();
+        ++ticksRun_;
+        // Handed on once the tick is over, even one that Esc or Close cut short: what it read
+        // is as good as a whole tick's. A tick whose status read failed took the lost-link path
+        // and has nothing to show.
+        if (std::optional<Sample> sample = std::exchange(sample_, std::nullopt)) {
+            samples_.publish(std::move(*sample));
         }
     }
     link_.activity().runDeferred();
 }
 
-void PollingCycle::show(const PolledValue& polled) {
-    const float value = reads_.readValue(polled.quantity);
-    if (polled.quantity == Quantity::EngineSpeed) {
-        view_.gauTach().setValue(static_cast<float>(value / 1000.0));
-        view_.gauTach().setTachDisplayCode(kTachShowsReadout);
-        view_.gauTach().setCaption(rpmReadout(value));
+// Only reads that completed go into the sample. A value read that timed out and was ignored,
+// was abandoned with Abort, or is not made for the model stays empty: "no reading", never the
+// 0 its gauge shows.
+void PollingCycle::take(Quantity quantity, const Reading& reading) {
+    if (!reading.complete()) {
         return;
     }
-    BarGauge& gauge = (view_.*polled.bar)();
+    if (quantity == Quantity::Status) {
+        sample_.emplace();
+        sample_->seconds = std::chrono::duration<double>(link_.clock().now()).count();
+        sample_->clock = QDateTime::currentDateTime();
+        sample_->status = static_cast<std::uint8_t>(reading.value);
+    } else if (sample_) {
+        sample_->setValue(quantity, reading.value);
+    }
+    if (sample_) {
+        sample_->answers.push_back({readCommand(quantity).command, reading.answer});
+    }
+}
+
+void PollingCycle::show(const PolledValue& polled, float value) {
+    if (view_ == nullptr) {
+        return;
+    }
+    if (polled.quantity == Quantity::EngineSpeed) {
+        view_->gauTach().setValue(static_cast<float>(value / 1000.0));
+        view_->gauTach().setTachDisplayCode(kTachShowsReadout);
+        view_->gauTach().setCaption(rpmReadout(value));
+        return;
+    }
+    BarGauge& gauge = (view_->*polled.bar)();
     if (polled.segmentFor != nullptr) {
         showOnSegment(gauge, value, polled.segmentFor);
     } else {
@@ -103,29 +136,37 @@ void PollingCycle::tick() {
         return state_.escapePressed || !state_.panelActive ? Flow::Finish : Flow::Next;
     };
     auto step = [](auto&& body) { return Step{std::forward<decltype(body)>(body)}; };
+    // The gauges' steps of a program that has them.
+    auto onView = [this](auto&& body) {
+        return nextStep([this, body] {
+            if (view_ != nullptr) {
+                body(*view_);
+            }
+        });
+    };
 
     // Every gauge goes to zero and the panel closes; the retard gauge keeps its last value.
     const std::vector<Step> lostLink = {
-        nextStep([&] { view_.setStatusText(text); }),
-        nextStep([&] {
-            view_.gauTPS().setPointerScale(0);
-            view_.gauTPS().setPointerValue(0);
+        onView([&text](RealTimeView& view) { view.setStatusText(text); }),
+        onView([](RealTimeView& view) {
+            view.gauTPS().setPointerScale(0);
+            view.gauTPS().setPointerValue(0);
         }),
-        nextStep([&] { view_.gauBatVolts().setPointerValue(0); }),
-        nextStep([&] {
-            view_.gauTach().setValue(0);
-            view_.gauTach().setTachDisplayCode(kTachShowsReadout);
-            view_.gauTach().setCaption(rpmReadout(0.0f));
+        onView([](RealTimeView& view) { view.gauBatVolts().setPointerValue(0); }),
+        onView([](RealTimeView& view) {
+            view.gauTach().setValue(0);
+            view.gauTach().setTachDisplayCode(kTachShowsReadout);
+            view.gauTach().setCaption(rpmReadout(0.0f));
         }),
-        nextStep([&] {
-            view_.gauInj1PW().setPointerScale(0);
-            view_.gauInj1PW().setPointerValue(0);
-            view_.gauInj2PW().setPointerScale(0);
-            view_.gauInj2PW().setPointerValue(0);
+        onView([](RealTimeView& view) {
+            view.gauInj1PW().setPointerScale(0);
+            view.gauInj1PW().setPointerValue(0);
+            view.gauInj2PW().setPointerScale(0);
+            view.gauInj2PW().setPointerValue(0);
         }),
-        nextStep([&] {
-            view_.gauFuelMult1().setPointerValue(0);
-            view_.gauFuelMult2().setPointerValue(0);
+        onView([](RealTimeView& view) {
+            view.gauFuelMult1().setPointerValue(0);
+            view.gauFuelMult2().setPointerValue(0);
         }),
         nextStep([&] { link_.closeIfOpen(); }),
         nextStep([&] { closeRealTimePanel_(); }),
@@ -134,7 +175,11 @@ void PollingCycle::tick() {
     std::vector<Step> cycle = {
         nextStep([&] { state_.escapePressed = false; }),
         step([&] { return state_.panelActive ? Flow::Next : Flow::Finish; }),
-        nextStep([&] { status = reads_.ReadStatus(); }),
+        nextStep([&] {
+            const Reading reading = reads_.read(Quantity::Status);
+            status = static_cast<std::int16_t>(reading.value);
+            take(Quantity::Status, reading);
+        }),
         step([&] {
             if (link_.linkUp) {
                 return Flow::Next;
@@ -143,7 +188,7 @@ void PollingCycle::tick() {
             return Flow::Finish;
         }),
         nextStep([&] { text = statusText(status); }),
-        nextStep([&] { view_.setStatusText(text); }),
+        onView([&text](RealTimeView& view) { view.setStatusText(text); }),
     };
     // Each value is read and shown at once, and the window gets its events between two reads;
     // a Close or Esc there ends the pass before the next command goes out.
@@ -153,12 +198,20 @@ void PollingCycle::tick() {
             cycle.push_back(nextStep([this] {
                 // The plain II has the gauge hidden but the value is still read and set.
                 if (modelTraits(state_.modelName).readsRetard) {
-                    view_.gauRetard().setPointerValue(reads_.readValue(Quantity::Retard));
+                    const Reading reading = reads_.read(Quantity::Retard);
+                    take(Quantity::Retard, reading);
+                    if (view_ != nullptr) {
+                        view_->gauRetard().setPointerValue(reading.value);
+                    }
                 }
             }));
             continue;
         }
-        cycle.push_back(nextStep([this, &polled] { show(polled); }));
+        cycle.push_back(nextStep([this, &polled] {
+            const Reading reading = reads_.read(polled.quantity);
+            take(polled.quantity, reading);
+            show(polled, reading.value);
+        }));
     }
     cycle.push_back(nextStep([&] { link_.pump().yield(); }));
     trap.run(cycle);

@@ -6,16 +6,17 @@
 
 #include "engine/EngineReads.h"
 #include "engine/RealTimeView.h"
+#include "engine/SampleFanOut.h"
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace quillmark {
 
 class EngineReads;
 class ModuleLink;
 class RealTimeView;
-class TickObserver;
 struct SharedState;
 
 // The tachometer's read-out: whole RPM, halves away from zero, no grouping ("###0").
@@ -45,9 +46,14 @@ inline constexpr std::array<PolledValue, 8> kPolledValues{{
     {Quantity::Retard, &RealTimeView::gauRetard},
 }};
 
+// Owns the sample: each tick whose status read completed makes one, with every value that was
+// read in full, and hands it to the fan-out at the tick's end.
 class PollingCycle {
 public:
     PollingCycle(ModuleLink& link, SharedState& state, EngineReads& reads, RealTimeView& view,
+                 std::function<void()> closeRealTimePanel);
+    // Without gauges (the logger): the values go only into the samples.
+    PollingCycle(ModuleLink& link, SharedState& state, EngineReads& reads,
                  std::function<void()> closeRealTimePanel);
 
     // Reads the status and every value once and shows them; a pass that falls due while the
@@ -55,21 +61,26 @@ public:
     void pollOnce();
 
     int ticksDropped() const { return ticksDropped_; }
+    // Ticks that ran to their end, whatever they read.
+    int ticksRun() const { return ticksRun_; }
 
-    // Told when each tick starts and ends; null for none.
-    void setObserver(TickObserver* observer) { observer_ = observer; }
+    // Everyone who follows the module takes its samples here.
+    SampleFanOut& samples() { return samples_; }
 
 private:
     void tick();
-    void show(const PolledValue& polled);
+    void show(const PolledValue& polled, float value);
+    void take(Quantity quantity, const Reading& reading);
 
     ModuleLink& link_;
     SharedState& state_;
     EngineReads& reads_;
-    RealTimeView& view_;
+    RealTimeView* view_ = nullptr;
     std::function<void()> closeRealTimePanel_;
     int ticksDropped_ = 0;
-    TickObserver* observer_ = nullptr;
+    int ticksRun_ = 0;
+    SampleFanOut samples_;
+    std::optional<Sample> sample_;  // of the tick in progress, once its status was read
 };
 
 }  // namespace quillmark

@@ -21,7 +21,10 @@ const QString kInvalidFirmware =
 }  // namespace
 
 RealTimeSession::RealTimeSession(ModuleLink& link, SharedState& state, RealTimeView& view)
-    : link_(link), state_(state), view_(view) {}
+    : link_(link), state_(state), view_(&view) {}
+
+RealTimeSession::RealTimeSession(ModuleLink& link, SharedState& state)
+    : link_(link), state_(state) {}
 
 void RealTimeSession::openWhenLinkFree() {
     // Opened from inside another conversation's wait, the open would send its commands into the
@@ -54,13 +57,17 @@ void RealTimeSession::open() {
         }
     }
     setUpGaugesForModel();
-    view_.setPanelVisible(true);
+    if (view_ != nullptr) {
+        view_->setPanelVisible(true);
+    }
     state_.panelActive = true;
     state_.commErrorCount = 0;
 }
 
 void RealTimeSession::setUpGaugesForModel() {
-    setUpGaugesFor(view_, state_.modelName);
+    if (view_ != nullptr) {
+        setUpGaugesFor(*view_, state_.modelName);
+    }
 }
 
 void setUpGaugesFor(RealTimeView& view, const QString& modelName) {
@@ -75,7 +82,9 @@ void RealTimeSession::close() {
     // A View chosen while the link was busy and still waiting its turn would otherwise reopen
     // the panel the user has just closed.
     link_.activity().cancelDeferred();
-    view_.setPanelVisible(false);
+    if (view_ != nullptr) {
+        view_->setPanelVisible(false);
+    }
     link_.closeQuietly();
     state_.panelActive = false;
 }

@@ -19,6 +19,8 @@ void setUpGaugesFor(RealTimeView& view, const QString& modelName);
 class RealTimeSession {
 public:
     RealTimeSession(ModuleLink& link, SharedState& state, RealTimeView& view);
+    // Without a panel (the logger): the link and the polling only.
+    RealTimeSession(ModuleLink& link, SharedState& state);
 
     // Opens the panel as open() does, once no other conversation with the module is in
     // progress: one that was asked for inside another's wait starts when that one ends.
@@ -36,7 +38,7 @@ private:
 
     ModuleLink& link_;
     SharedState& state_;
-    RealTimeView& view_;
+    RealTimeView* view_ = nullptr;
 };
 
 }  // namespace quillmark

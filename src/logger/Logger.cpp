@@ -43,17 +43,14 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       boxes_(platform.console),
       names_(platform.settings),
       link_(platform.port, platform.clock, platform.pump, boxes_, names_, portNumber_),
-      session_(link_, shared_, view_),
+      session_(link_, shared_),
       reads_(link_, shared_, [this] { session_.close(); }),
-      polling_(link_, shared_, reads_, view_, [this] { session_.close(); }),
-      ticks_(platform.clock),
+      polling_(link_, shared_, reads_, [this] { session_.close(); }),
       lineEvents_(platform.port, boxes_, shared_),
       trigger_({options.startRpm, options.stopValue(), options.stopAfter}),
       recent_(std::max(kBacklogSeconds, std::chrono::duration<double>(options.preTrigger).count())),
       file_(options.syncEvery) {
-    reads_.setObserver(&ticks_);
-    polling_.setObserver(&ticks_);
-    ticks_.addListener([this](const RecordingRow& row) { onRow(row); });
+    polling_.samples().addConsumer([this](const Sample& sample) { onRow(recordingRow(sample)); });
     alarms_.setLimits(alarmLimits);
     alarms_.addListener([this](const AlarmEvent& event) {
         platform_.console.event(QStringLiteral("Alarm: %1").arg(event.text()));
@@ -134,7 +131,7 @@ void Logger::onRow(const RecordingRow& row) {
     }
     // An alarm's marker goes on the row that raised it.
     if (!alarms_.limits().empty()) {
-        alarms_.check(row, modelTraits(shared_.modelName).showsRetard,
+        alarms_.check(row.values, modelTraits(shared_.modelName).showsRetard,
                       QDateTime::currentDateTime());
     }
     const bool marked = !pendingMarkers_.empty();

@@ -10,7 +10,6 @@
 #include "link/SharedState.h"
 #include "logger/ConsoleBoxes.h"
 #include "logger/EngineSpeedTrigger.h"
-#include "logger/HeadlessView.h"
 #include "logger/LogFile.h"
 #include "logger/LoggerOptions.h"
 #include "logger/RecentRows.h"
@@ -18,7 +17,6 @@
 #include "engine/PollingCycle.h"
 #include "engine/RealTimeSession.h"
 #include "analysis/AlarmMonitor.h"
-#include "recording/TickRows.h"
 
 #include <chrono>
 #include <cstdint>
@@ -109,11 +107,9 @@ private:
     SharedState shared_;
     PortNames names_;
     ModuleLink link_;
-    HeadlessView view_;
     RealTimeSession session_;
     EngineReads reads_;
     PollingCycle polling_;
-    TickRows ticks_;
     CommEvents lineEvents_;
 
     AlarmMonitor alarms_;

@@ -1,5 +1,7 @@
 #include "recording/RecordingRow.h"
 
+#include "engine/StatusText.h"
+
 namespace quillmark {
 
 int recordedValueIndex(Quantity quantity) {
@@ -47,6 +49,26 @@ QByteArray RecordingRow::answerTo(std::uint8_t command) const {
         }
     }
     return {};
+}
+
+QString statusOnOneLine(int statusRaw) {
+    return statusText(static_cast<std::int16_t>(statusRaw))
+        .replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
+}
+
+QString clockText(const QDateTime& localTime) {
+    return localTime.toOffsetFromUtc(localTime.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
+RecordingRow recordingRow(const Sample& sample) {
+    RecordingRow row;
+    row.seconds = sample.seconds;
+    row.clock = clockText(sample.clock);
+    row.statusRaw = sample.status;
+    row.status = statusOnOneLine(sample.status);
+    row.values = sample.values;
+    row.answers = sample.answers;
+    return row;
 }
 
 }  // namespace quillmark

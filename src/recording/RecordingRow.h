@@ -2,8 +2,10 @@
 #pragma once
 
 #include "engine/EngineReads.h"
+#include "engine/Sample.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <array>
@@ -25,12 +27,8 @@ inline constexpr std::array<Quantity, kQuantities.size()> kRecordedValues = [] {
 // Index of a value column in kRecordedValues, or -1 for the status.
 int recordedValueIndex(Quantity quantity);
 
-struct RecordedAnswer {
-    std::uint8_t command = 0;
-    QByteArray bytes;  // the whole answer, lead byte included
-
-    bool operator==(const RecordedAnswer&) const = default;
-};
+// An answer as the Answers column keeps it.
+using RecordedAnswer = ModuleAnswer;
 
 // A point in a recording the user or an alarm asked to find again.
 struct RecordingMarker {
@@ -62,5 +60,13 @@ struct RecordingRow {
     // The recorded answer to a command, empty when the tick has none.
     QByteArray answerTo(std::uint8_t command) const;
 };
+
+// The status text on one line, as the Status column holds it.
+QString statusOnOneLine(int statusRaw);
+// The local time as the Clock column holds it.
+QString clockText(const QDateTime& localTime);
+// A sample as a recording's row; its time stays on the monotonic clock, and whoever keeps the
+// row makes it relative.
+RecordingRow recordingRow(const Sample& sample);
 
 }  // namespace quillmark

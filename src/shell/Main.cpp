@@ -78,7 +78,7 @@ int Main(int argc, char** argv) {
              return dialog.request();
          }});
     // The alarm limits; nothing shows until the user sets one.
-    AlarmController alarms(window, state, recordings.tickRows(),
+    AlarmController alarms(window, state, logic.polling().samples(),
                            {settings, boxes, [&logic] { return logic.link().activity().busy(); }});
     // During a recording each alarm is a marker too; the row that raised it is written by then,
     // so the marker goes on the next one.

@@ -84,7 +84,7 @@ private slots:
             if (!std::isnan(value)) {
                 row.setValue(checked, static_cast<float>(value));
             }
-            monitor.check(row, checksRetard, QDateTime::currentDateTime());
+            monitor.check(row.values, checksRetard, QDateTime::currentDateTime());
         }
         QCOMPARE(fired, alarms);
     }
@@ -98,10 +98,10 @@ private slots:
         monitor.addListener([&](const AlarmEvent& event) { lines << event.text(); });
         RecordingRow row;
         row.setValue(Quantity::Injector1, 12.345f);
-        monitor.check(row, true, QDateTime(QDate(2026, 5, 4), QTime(14, 3, 22)));
+        monitor.check(row.values, true, QDateTime(QDate(2026, 5, 4), QTime(14, 3, 22)));
         // A new panel or link starts with every alarm armed: the same value alarms again.
         monitor.reset();
-        monitor.check(row, true, QDateTime(QDate(2026, 5, 4), QTime(14, 5, 0)));
+        monitor.check(row.values, true, QDateTime(QDate(2026, 5, 4), QTime(14, 5, 0)));
         QCOMPARE(lines, (QStringList{"14:03:22 Injector front 12.35 ms above 12.00 ms",
                                      "14:05:00 Injector front 12.35 ms above 12.00 ms"}));
     }

@@ -9,8 +9,8 @@
 #include "recording/MlgExport.h"
 #include "recording/RecordingColumns.h"
 #include "recording/RecordingFormat.h"
+#include "recording/RecordingRow.h"
 #include "recording/RecordingReader.h"
-#include "recording/TickRows.h"
 
 #include <algorithm>
 #include <charconv>

@@ -167,7 +167,7 @@ private slots:
         t.module.engine.setFixedData(0x29, {0xFF, 0xFF});
         t.module.engine.setFault(0x29, static_cast<FaultMode>(fault));
         t.boxes.answers = {BoxAnswer::Ignore};
-        const float width = t.reads.ReadINJ1();
+        const float width = t.reads.read(Quantity::Injector1).value;
         QCOMPARE(t.boxes.shown.size(), timeout ? 1 : 0);
         QCOMPARE(width, timeout ? 0.0f : 262.14f);
         QCOMPARE(t.port.isOpen(), !timeout);
@@ -177,7 +177,7 @@ private slots:
         // one, so the next read starts once it has arrived, as it would at the next tick.
         QVERIFY(QTest::qWaitFor([&] { return t.module.pty.bytesSent() >= std::uint64_t(sent); },
                                 3000));
-        QCOMPARE(t.reads.ReadBAT(), 12.0f);  // leftovers of the last answer are discarded
+        QCOMPARE(t.reads.read(Quantity::Battery).value, 12.0f);  // leftovers of the last answer are discarded
     }
 
     void retryAfterATimeout_sendsTheCommandAgain() {
@@ -185,7 +185,7 @@ private slots:
         t.module.engine.setSilentTries(0x26, 1);
         t.module.engine.setFixedData(0x26, {0xAA});
         t.boxes.answers = {BoxAnswer::Retry};
-        QCOMPARE(t.reads.ReadBAT(), 12.0f);
+        QCOMPARE(t.reads.read(Quantity::Battery).value, 12.0f);
         QCOMPARE(t.module.commands(), (QList<int>{0x26, 0x26}));
         QVERIFY(t.link.linkUp);
     }

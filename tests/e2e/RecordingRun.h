@@ -15,7 +15,6 @@
 #include "engine/PollingCycle.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingFiles.h"
-#include "recording/TickRows.h"
 
 #include <QFile>
 
@@ -34,8 +33,8 @@ struct RecordingRun {
     SpyRealTimeView view;
     EngineReads reads{link, state, [this] { state.panelActive = false; }};
     PollingCycle cycle{link, state, reads, view, [this] { state.panelActive = false; }};
-    TickRows rows{clock};
     QString failure;
+    bool recordTicks = true;
     Recorder recorder{clock, [this](const QString&, const QString& reason) { failure = reason; }};
 
     explicit RecordingRun(const QString& device) {
@@ -45,8 +44,11 @@ struct RecordingRun {
         boxes.whileOpen = [this] { pump.yield(); };
         state.modelName = QStringLiteral("Corvane II VR");
         state.panelActive = true;
-        observeTicks(true);
-        rows.addListener([this](const RecordingRow& row) { recorder.addRow(row); });
+        cycle.samples().addConsumer([this](const Sample& sample) {
+            if (recordTicks) {
+                recorder.addRow(recordingRow(sample));
+            }
+        });
     }
     ~RecordingRun() {
         if (port.isOpen()) {
@@ -62,10 +64,7 @@ struct RecordingRun {
         }
         return file.path;
     }
-    void observeTicks(bool on) {
-        reads.setObserver(on ? &rows : nullptr);
-        cycle.setObserver(on ? &rows : nullptr);
-    }
+    void observeTicks(bool on) { recordTicks = on; }
 };
 
 }  // namespace quillmark::test

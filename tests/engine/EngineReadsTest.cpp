@@ -34,15 +34,15 @@ class EngineReadsTest final : public QObject {
 private slots:
     void eachRead_isOneTransactionOfItsCommand() {
         Harness h;
-        QCOMPARE(h.reads.ReadStatus(), std::int16_t{0x16});
-        QCOMPARE(h.reads.ReadTPS(), 20.0f);
-        QCOMPARE(h.reads.ReadFuelMult1(), -50.0f);
-        QCOMPARE(h.reads.ReadFuelMult2(), 50.0f);
-        QCOMPARE(h.reads.ReadBAT(), 12.0f);
-        QCOMPARE(h.reads.ReadRPM(), 8000.0f);
-        QCOMPARE(h.reads.ReadINJ1(), 10.0f);
-        QCOMPARE(h.reads.ReadINJ2(), 1.0f);
-        QCOMPARE(h.reads.ReadRetard(), 1.0f);
+        QCOMPARE(h.reads.read(Quantity::Status).value, 22.0f);
+        QCOMPARE(h.reads.read(Quantity::Throttle).value, 20.0f);
+        QCOMPARE(h.reads.read(Quantity::FuelMultiplier1).value, -50.0f);
+        QCOMPARE(h.reads.read(Quantity::FuelMultiplier2).value, 50.0f);
+        QCOMPARE(h.reads.read(Quantity::Battery).value, 12.0f);
+        QCOMPARE(h.reads.read(Quantity::EngineSpeed).value, 8000.0f);
+        QCOMPARE(h.reads.read(Quantity::Injector1).value, 10.0f);
+        QCOMPARE(h.reads.read(Quantity::Injector2).value, 1.0f);
+        QCOMPARE(h.reads.read(Quantity::Retard).value, 1.0f);
         QCOMPARE(h.commands(), (QList<int>{0x2F, 0x22, 0x2B, 0x2C, 0x26, 0x27, 0x29, 0x2A, 0x2D}));
         QCOMPARE(h.port.discards, 9);
         QCOMPARE(h.port.openedPorts, QList<int>{3});  // opened once, kept open
@@ -52,28 +52,28 @@ private slots:
 
     void speedScale_followsTheModelOnEveryCall() {
         Harness h;
-        QCOMPARE(h.reads.ReadRPM(), 8000.0f);
+        QCOMPARE(h.reads.read(Quantity::EngineSpeed).value, 8000.0f);
         h.state.modelName = QStringLiteral("Corvane II");
-        QCOMPARE(h.reads.ReadRPM(), 6250.0f);
+        QCOMPARE(h.reads.read(Quantity::EngineSpeed).value, 6250.0f);
     }
 
     void extraBytesAreLeftForTheNextReadToDiscard() {
         Harness h;
         h.module.data[0x26] = QByteArray("\xAA\x01\x02", 3);
-        QCOMPARE(h.reads.ReadBAT(), 12.0f);
+        QCOMPARE(h.reads.read(Quantity::Battery).value, 12.0f);
         QCOMPARE(h.port.unreadArrived(), 2);
-        QCOMPARE(h.reads.ReadRetard(), 1.0f);  // not confused by them
+        QCOMPARE(h.reads.read(Quantity::Retard).value, 1.0f);  // not confused by them
     }
 
     void shortAnswer_isATimeoutAndTheStrayByteIsDiscardedNextTime() {
         Harness h;
         h.module.data[0x29] = QByteArray("\xC4", 1);  // one data byte short
         h.boxes.answers = {BoxAnswer::Ignore};
-        QCOMPARE(h.reads.ReadINJ1(), 0.0f);
+        QCOMPARE(h.reads.read(Quantity::Injector1).value, 0.0f);
         QCOMPARE(h.boxes.texts(), QStringList{kValueTimeout});
         QVERIFY(!h.port.isOpen());
         QVERIFY(!h.link.linkUp);
-        QCOMPARE(h.reads.ReadBAT(), 12.0f);  // reopened; the stray byte did not count
+        QCOMPARE(h.reads.read(Quantity::Battery).value, 12.0f);  // reopened; the stray byte did not count
         QCOMPARE(h.port.openedPorts.size(), 2);
     }
 
@@ -98,7 +98,7 @@ private slots:
         // The module comes back once the user has seen the dialog.
         h.boxes.whileOpen = [&] { h.module.silent.clear(); };
         const auto start = h.clock.now();
-        QCOMPARE(h.reads.ReadBAT(), result);
+        QCOMPARE(h.reads.read(Quantity::Battery).value, result);
         QVERIFY(h.clock.now() - start >= 1s);
         QCOMPARE(h.boxes.texts(), QStringList{kValueTimeout});
         QCOMPARE(h.boxes.shown.first().style, BoxStyle::AbortRetryIgnoreCritical);
@@ -121,9 +121,9 @@ private slots:
         h.port.holders = QStringLiteral("/dev/ttyUSB0 is also open in ModemManager (pid 812)");
         h.boxes.answers = {BoxAnswer::Ignore};
         if (status) {
-            h.reads.ReadStatus();
+            h.reads.read(Quantity::Status);
         } else {
-            h.reads.ReadBAT();
+            h.reads.read(Quantity::Battery).value;
         }
         QCOMPARE(h.boxes.shown.size(), 1);
         const QString text = h.boxes.texts().first();
@@ -146,7 +146,7 @@ private slots:
         // failure here is a refused read, not the timeout that closes it first.
         h.port.failures["read"] = 1;
         h.boxes.answers = {answer};
-        QCOMPARE(h.reads.ReadStatus(), std::int16_t{0});
+        QCOMPARE(h.reads.read(Quantity::Status).value, 0.0f);
         QCOMPARE(h.closing, closing);
         QVERIFY(!h.port.isOpen());
         QVERIFY(!h.link.linkUp);
@@ -155,7 +155,7 @@ private slots:
         Harness timedOut;
         timedOut.module.silent = {0x2F};
         timedOut.boxes.answers = {answer};
-        QCOMPARE(timedOut.reads.ReadStatus(), std::int16_t{0});
+        QCOMPARE(timedOut.reads.read(Quantity::Status).value, 0.0f);
         QCOMPARE(timedOut.boxes.texts(), QStringList{kStatusTimeout});
         QCOMPARE(timedOut.commands(), QList<int>{0x2F});
     }
@@ -165,7 +165,7 @@ private slots:
         h.port.failures["open"] = -1;
         h.port.failureText = QStringLiteral("Com3 is in use by another program");
         h.boxes.answers = {BoxAnswer::Abort};
-        QCOMPARE(h.reads.ReadTPS(), 0.0f);
+        QCOMPARE(h.reads.read(Quantity::Throttle).value, 0.0f);
         QCOMPARE(h.boxes.texts(), QStringList{"Com3 is in use by another program"});
         QCOMPARE(h.closing, QStringList{"panel"});
     }

@@ -25,9 +25,14 @@ struct Harness : LinkHarness {
     RealTimeSession session{link, state, view};
     EngineReads reads{link, state, [this] { session.close(); }};
     PollingCycle polling{link, state, reads, view, [this] { session.close(); }};
+    PollingCycle withoutGauges{link, state, reads, [this] { session.close(); }};
+    std::vector<Sample> samples;
     Harness() {
         port.module = [this](std::uint8_t command) { return module(command); };
         view.panelVisible = false;
+        for (PollingCycle* cycle : {&polling, &withoutGauges}) {
+            cycle->samples().addConsumer([this](const Sample& s) { samples.push_back(s); });
+        }
     }
     void openPanel() {
         session.openWhenLinkFree();
@@ -268,6 +273,73 @@ private slots:
         QCOMPARE(h.commands().size(), 9);
         QCOMPARE(h.view.bat.value, 0.0);
         QVERIFY(h.state.panelActive);
+    }
+
+    // One sample a tick, with what was read in full: a value given up on is empty there while
+    // its gauge shows the 0; a tick without its status has none. The same without gauges.
+    void tick_handsOnOneSampleOfWhatWasReadInFull_data() {
+        columns<bool, int, BoxAnswer, QList<float>>("gauges", "silent", "answer", "values");
+        const float no = -1.0f;  // none
+        const QList<float> all{8000.0f, 20.0f, -50.0f, 50.0f, 12.0f, 10.0f, 1.0f, 1.0f};
+        QTest::newRow("whole") << true << 0 << BoxAnswer::Ignore << all;
+        QTest::newRow("without gauges") << false << 0 << BoxAnswer::Ignore << all;
+        QTest::newRow("battery ignored")
+            << true << 0x26 << BoxAnswer::Ignore
+            << QList<float>{8000.0f, 20.0f, -50.0f, 50.0f, no, 10.0f, 1.0f, 1.0f};
+        QTest::newRow("battery abandoned")
+            << false << 0x26 << BoxAnswer::Abort
+            << QList<float>{no, 20.0f, -50.0f, 50.0f, no, no, no, no};
+        QTest::newRow("status lost") << true << 0x2F << BoxAnswer::Ignore << QList<float>{};
+    }
+    void tick_handsOnOneSampleOfWhatWasReadInFull() {
+        QFETCH(bool, gauges);
+        QFETCH(int, silent);
+        QFETCH(BoxAnswer, answer);
+        QFETCH(QList<float>, values);
+        Harness h;
+        h.openPanel();
+        h.module.silent = {std::uint8_t(silent)};
+        h.boxes.answers = {answer};
+        (gauges ? h.polling : h.withoutGauges).pollOnce();
+        QCOMPARE(h.samples.size(), std::size_t(values.isEmpty() ? 0 : 1));
+        if (values.isEmpty()) {
+            return;
+        }
+        const Sample& sample = h.samples.front();
+        QCOMPARE(int(sample.status), 0x16);
+        qsizetype answered = 1;
+        for (std::size_t i = 0; i < kQuantities.size(); ++i) {
+            const float expected = values[qsizetype(i)];
+            QCOMPARE(sample.values[i], expected == -1.0f ? std::nullopt : std::optional(expected));
+            answered += expected == -1.0f ? 0 : 1;
+        }
+        QCOMPARE(qsizetype(sample.answers.size()), answered);
+        QCOMPARE(sample.answers.front(), (ModuleAnswer{0x2F, QByteArray("\x5A\x16", 2)}));
+        QCOMPARE(h.view.bat.value, gauges && silent == 0 ? 12.0 : gauges ? 0.0 : -999.0);
+    }
+
+    // A marker asked for between ticks and one a check asks for (an alarm) share the sample
+    // the check looked at; the next sample carries none.
+    void samples_markersGoOnTheSampleOfTheirMoment() {
+        Harness h;
+        h.openPanel();
+        SampleFanOut& fanOut = h.polling.samples();
+        fanOut.addCheck([&](const Sample& sample) {
+            if (sample.value(Quantity::Battery) == 12.0f) {
+                fanOut.addMarker(MarkerKind::Alarm, QStringLiteral("Battery"));
+                fanOut.addMarker(MarkerKind::Alarm, QStringLiteral("Speed"));
+            }
+        });
+        fanOut.addMarker(MarkerKind::User, QStringLiteral("hill"));
+        h.polling.pollOnce();
+        h.module.data[0x26] = QByteArray("\xBB", 1);
+        h.polling.pollOnce();
+        QCOMPARE(h.samples.size(), std::size_t{2});
+        QCOMPARE(h.samples[0].markers,
+                 (std::vector<Marker>{{0, QStringLiteral("hill"), MarkerKind::User},
+                                      {0, QStringLiteral("Battery"), MarkerKind::Alarm},
+                                      {0, QStringLiteral("Speed"), MarkerKind::Alarm}}));
+        QVERIFY(h.samples[1].markers.empty());
     }
 
     void moduleStopsMidRun_theNextStatusReadClosesThePanel() {

@@ -35,10 +35,10 @@ constexpr std::array kLineEvents{LineEvent::Receive,  LineEvent::Framing,
                                  LineEvent::Overrun,  LineEvent::RxOverflow,
                                  LineEvent::RxParity, LineEvent::DeviceControlBlock};
 // The status read returns the raw byte; every other read a converted value.
-constexpr std::array kValueReads{&EngineReads::ReadTPS,       &EngineReads::ReadBAT,
-                                 &EngineReads::ReadRPM,       &EngineReads::ReadINJ1,
-                                 &EngineReads::ReadINJ2,      &EngineReads::ReadFuelMult1,
-                                 &EngineReads::ReadFuelMult2, &EngineReads::ReadRetard};
+constexpr std::array kValueReads{Quantity::Throttle,        Quantity::Battery,
+                                 Quantity::EngineSpeed,     Quantity::Injector1,
+                                 Quantity::Injector2,       Quantity::FuelMultiplier1,
+                                 Quantity::FuelMultiplier2, Quantity::Retard};
 constexpr std::array kModels{kModelCorvaneIIVR, kModelCorvaneII, kModelCorvane};
 constexpr std::array kFailingOperations{"open", "write", "count", "read", "discard", "wait"};
 // A user who keeps pressing Retry on a dead line would wait for ever; the fuzzer's user gives up.
@@ -179,11 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 rig.state.modelName = input.ConsumeBool() ? QStringLiteral("Corvane II VR")
                                                           : QStringLiteral("Corvane");
                 const auto read = input.ConsumeIntegralInRange<std::size_t>(0, kValueReads.size());
-                if (read == kValueReads.size()) {
-                    rig.reads.ReadStatus();
-                } else {
-                    (rig.reads.*kValueReads[read])();
-                }
+                rig.reads.read(read == kValueReads.size() ? Quantity::Status : kValueReads[read]);
                 break;
             }
             case 3:

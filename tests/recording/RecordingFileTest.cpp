@@ -8,9 +8,9 @@
 #include "recording/RecordingColumns.h"
 #include "recording/RecordingFiles.h"
 #include "recording/RecordingFormat.h"
+#include "recording/RecordingRow.h"
 #include "recording/RecordingReader.h"
 #include "recording/RecordingWriter.h"
-#include "recording/TickRows.h"
 
 #include <QBuffer>
 #include <QDir>

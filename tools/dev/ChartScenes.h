@@ -5,7 +5,7 @@
 
 #include "widgets/chart/ChartWindow.h"
 #include "recording/RecordingFormat.h"
-#include "recording/TickRows.h"
+#include "recording/RecordingRow.h"
 #include "sim/DataEncoder.h"
 #include "sim/EngineProfile.h"
 

@@ -4,8 +4,7 @@
 #include "platform/MessageBoxes.h"
 #include "engine/ModelTraits.h"
 #include "widgets/gauges/RealTimePanelWidget.h"
-#include "recording/RecordingRow.h"
-#include "recording/TickRows.h"
+#include "engine/SampleFanOut.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
 #include "trap/ErrorTrap.h"
@@ -22,8 +21,8 @@ namespace {
 constexpr int kIdleCheckMs = 50;
 }  // namespace
 
-AlarmController::AlarmController(MainWindowWidget& window, SharedState& state, TickRows& rows,
-                                 AlarmPlatform platform)
+AlarmController::AlarmController(MainWindowWidget& window, SharedState& state,
+                                 SampleFanOut& samples, AlarmPlatform platform)
     : QObject(&window),
       window_(window),
       state_(state),
@@ -43,7 +42,8 @@ AlarmController::AlarmController(MainWindowWidget& window, SharedState& state, T
     line_->setPalette(colours);
 
     monitor_.addListener([this](const AlarmEvent& event) { onAlarm(event); });
-    rows.addListener([this](const RecordingRow& row) { onTickRow(row); });
+    // A check: its alarms' markers go on the sample that raised them.
+    samples.addCheck([this](const Sample& sample) { onSample(sample); });
     connect(panel_, &RealTimePanelWidget::panelClosed, this, [this] {
         // The next panel starts with every alarm armed again.
         monitor_.reset();
@@ -102,20 +102,21 @@ void AlarmController::onAlarm(const AlarmEvent& event) {
     line_->setToolTip(lineText_);
 }
 
-void AlarmController::onTickRow(const RecordingRow& row) {
+void AlarmController::onSample(const Sample& sample) {
     if (monitor_.limits().empty()) {
         return;
     }
     // One time for the whole tick, so that its alarms are known to belong together.
-    monitor_.check(row, modelTraits(state_.modelName).showsRetard, QDateTime::currentDateTime());
-    showGaugeAlarms(row);
+    monitor_.check(sample.values, modelTraits(state_.modelName).showsRetard,
+                   QDateTime::currentDateTime());
+    showGaugeAlarms(sample);
 }
 
-void AlarmController::showGaugeAlarms(const RecordingRow& row) {
+void AlarmController::showGaugeAlarms(const Sample& sample) {
     for (const AlarmQuantity& quantity : kAlarmQuantities) {
         if (!monitor_.activeSide(quantity.quantity)) {
             panel_->setGaugeAlarm(quantity.quantity, QString());
-        } else if (const auto value = row.value(quantity.quantity)) {
+        } else if (const auto value = sample.value(quantity.quantity)) {
             // The caption follows the value for as long as the alarm is on.
             panel_->setGaugeAlarm(quantity.quantity, valueWithUnit(quantity, *value));
         }

@@ -18,8 +18,8 @@ class MainWindowWidget;
 class MessageBoxes;
 class RealTimePanelWidget;
 class SettingsStore;
-class TickRows;
-struct RecordingRow;
+class SampleFanOut;
+struct Sample;
 struct SharedState;
 
 inline constexpr const char* kAlarmsCaption = "&Alarms\u2026";
@@ -34,7 +34,7 @@ struct AlarmPlatform {
 class AlarmController final : public QObject {
     Q_OBJECT
 public:
-    AlarmController(MainWindowWidget& window, SharedState& state, TickRows& rows,
+    AlarmController(MainWindowWidget& window, SharedState& state, SampleFanOut& samples,
                     AlarmPlatform platform);
 
     // Every alarm fires here once, with its text; a recording's marker listens here too.
@@ -49,8 +49,8 @@ public:
 
 private:
     void onAlarm(const AlarmEvent& event);
-    void onTickRow(const RecordingRow& row);
-    void showGaugeAlarms(const RecordingRow& row);
+    void onSample(const Sample& sample);
+    void showGaugeAlarms(const Sample& sample);
     void clearGaugeAlarms();
     bool acceptable(const TypedLimits& typed);
 

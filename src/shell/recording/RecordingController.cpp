@@ -98,14 +98,11 @@ RecordingController::RecordingController(MainWindowWidget& window, frmMain& logi
       state_(state),
       platform_(std::move(platform)),
       panel_(window.realTimePanel()),
-      rows_(platform_.clock),
       recorder_(platform_.clock, [this](const QString& path, const QString& reason) {
           onWriteFailure(path, reason);
       }) {
     addMenuEntries(window);
-    logic_.reads().setObserver(&rows_);
-    logic_.polling().setObserver(&rows_);
-    rows_.addListener([this](const RecordingRow& row) { onTickRow(row); });
+    logic_.polling().samples().addConsumer([this](const Sample& sample) { onSample(sample); });
 
     recordingLine_ = new QLabel(panel_);
     recordingLine_->setObjectName(QStringLiteral("lblRecording"));
@@ -129,8 +126,6 @@ RecordingController::~RecordingController() {
         // The file is finished (or dropped) rather than cut off by the program's end.
         exportThread_->wait();
     }
-    logic_.reads().setObserver(nullptr);
-    logic_.polling().setObserver(nullptr);
     recorder_.stop();
 }
 
@@ -156,6 +151,9 @@ void RecordingController::addMenuEntries(MainWindowWidget& window) {
     connect(export_, &QAction::triggered, this, &RecordingController::exportRecording);
     connect(file, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
     connect(view, &QMenu::aboutToShow, this, &RecordingController::updateMenuEntries);
+    // The panel opens and closes between ticks too (View, Close, a lost link).
+    connect(&state_.panelActive, &WatchedFlag::changed, this,
+            &RecordingController::updateMenuEntries);
     updateMenuEntries();
 }
 
@@ -361,9 +359,9 @@ void RecordingController::showRecordingLine() {
     recordingLine_->raise();
 }
 
-void RecordingController::onTickRow(const RecordingRow& row) {
+void RecordingController::onSample(const Sample& sample) {
+    const RecordingRow row = recordingRow(sample);
     const std::optional<RecordingMarker> marker = recorder_.addRow(row);
-    updateMenuEntries();
     if (liveChart_ != nullptr && liveChart_->isVisible()) {
         // The model is known only once the panel has opened, which may be after the chart.
         liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.modelName).speedRedFromRpm());

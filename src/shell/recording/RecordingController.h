@@ -6,7 +6,6 @@
 #include "widgets/cells/TimeAtCellWindow.h"
 #include "widgets/chart/ChartWindow.h"
 #include "recording/Recorder.h"
-#include "recording/TickRows.h"
 #include "shell/recording/CompareDialog.h"
 
 #include <QObject>
@@ -88,8 +87,6 @@ public:
     ChartWindow* playbackChart() const { return playbackChart_; }
     TimeAtCellWindow* timeAtCell() const { return timeAtCell_; }
     PlaybackDriver* playback() const { return playback_; }
-    // Each live tick's row, for whoever else follows the panel (the alarms).
-    TickRows& tickRows() { return rows_; }
 
 private:
     void addMenuEntries(MainWindowWidget& window);
@@ -102,7 +99,7 @@ private:
     // Runs `show` once no link conversation is in progress.
     void showWhenLinkIdle(std::function<void()> show);
     void showRecordingLine();
-    void onTickRow(const RecordingRow& row);
+    void onSample(const Sample& sample);
     // The chart the table's chosen cell is marked on: the playback's, or the live one.
     void highlightOnChart(const std::vector<TimeWindow>& spans);
     // The open marker box keeps what was typed so far and closes.
@@ -121,7 +118,6 @@ private:
     QAction* viewRealTime_ = nullptr;
     QLabel* recordingLine_ = nullptr;
     QTimer* recordingClock_ = nullptr;
-    TickRows rows_;
     Recorder recorder_;
     QPointer<ChartWindow> liveChart_;
     QPointer<ChartWindow> playbackChart_;

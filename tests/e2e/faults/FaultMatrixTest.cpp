@@ -10,7 +10,6 @@
 #include "platform/QtSettingsStore.h"
 #include "engine/EngineReads.h"
 #include "engine/PollingCycle.h"
-#include "engine/TickObserver.h"
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -183,14 +182,6 @@ private:
     bool held_ = false;
 };
 
-// Counts the polling ticks that ran to their end, whatever they read.
-struct TickCounter final : TickObserver {
-    int ended = 0;
-    void tickStarted() override {}
-    void answered(const ReadCommand&, const QByteArray&, float) override {}
-    void tickEnded() override { ++ended; }
-};
-
 // The program with the real per-user settings file, so that what it keeps is compared on disk.
 using FileHarness = ProgramHarnessWith<QtSettingsStore>;
 
@@ -202,7 +193,6 @@ struct LineFaultRig {
     FileHarness h{sim::Model::CorvaneIIVR, false};
     std::optional<LineCounters> counters = LineCounters{};
     std::unique_ptr<PortHolder> holder;
-    TickCounter ticks;
     // Com1 is mapped to the adapter's stable name, as the help recommends: a link that udev
     // points at whichever device the adapter comes back as.
     QTemporaryDir byId;
@@ -213,10 +203,8 @@ struct LineFaultRig {
         h.settings.save(QStringLiteral("Quillmark"), QStringLiteral("Ports"),
                         QStringLiteral("Com1"), stableName);
         h.port.setCounterSource([this](std::intptr_t) { return counters; });
-        h.logic.polling().setObserver(&ticks);
         answerToGetOut(h);
     }
-    ~LineFaultRig() { h.logic.polling().setObserver(nullptr); }
 
     void apply(Fault fault) {
         auto& engine = h.module->engine;
@@ -500,13 +488,16 @@ private slots:
         rig.apply(fault.fault);
         // The fault has had its effect once the panel closed or three ticks ran past it; after
         // an open the first tick decides.
-        const int ticksBefore = rig.ticks.ended;
+        const int ticksBefore = h.logic.polling().ticksRun();
         if (!running) {
             h.openRealTime();
         }
         const int ticksToRun = running ? 3 : 1;
         QVERIFY(QTest::qWaitFor(
-            [&] { return !h.panel()->isVisible() || rig.ticks.ended >= ticksBefore + ticksToRun; },
+            [&] {
+                return !h.panel()->isVisible() ||
+                       h.logic.polling().ticksRun() >= ticksBefore + ticksToRun;
+            },
             8000));
         Outcome expected = running ? fault.whileRunning : fault.whileIdle;
         // Late answers spread their boxes over seconds, and the link is idle between them on a

@@ -8,7 +8,7 @@
 #include "widgets/gauges/BarGaugeWidget.h"
 #include "widgets/gauges/DialGaugeWidget.h"
 #include "widgets/gauges/RealTimePanelWidget.h"
-#include "recording/TickRows.h"
+#include "engine/SampleFanOut.h"
 #include "shell/alarms/AlarmController.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
@@ -33,7 +33,7 @@ struct Window {
     MainWindowWidget widget;
     SharedState state;
     FakeClock clock;
-    TickRows rows{clock};
+    SampleFanOut samples;
     MemorySettingsStore settings;
     ScriptedMessageBoxes boxes;
     std::unique_ptr<AlarmController> alarms;
@@ -44,7 +44,7 @@ struct Window {
             settings.values.insert(MemorySettingsStore::path(kApp, "Alarms", it.key()), it.value());
         }
         if (withAlarms) {
-            alarms = std::make_unique<AlarmController>(widget, state, rows,
+            alarms = std::make_unique<AlarmController>(widget, state, samples,
                                                        AlarmPlatform{settings, boxes, {}});
         }
         widget.realTime().setPanelVisible(true);
@@ -56,11 +56,11 @@ struct Window {
         view.gauBatVolts().setPointerValue(battery);
         view.gauTach().setValue(rpm / 1000.0);
         view.gauTach().setCaption(QString::number(rpm));
-        rows.tickStarted();
-        rows.answered(readCommand(Quantity::Status), QByteArray(), 1.0f);
-        rows.answered(readCommand(Quantity::Battery), QByteArray(), battery);
-        rows.answered(readCommand(Quantity::EngineSpeed), QByteArray(), rpm);
-        rows.tickEnded();
+        Sample sample;
+        sample.status = 1;
+        sample.setValue(Quantity::Battery, battery);
+        sample.setValue(Quantity::EngineSpeed, rpm);
+        samples.publish(sample);
         clock.advance(500ms);
     }
     QImage image() { return widget.centralWidget()->grab().toImage(); }
