@@ -55,7 +55,7 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
     alarms_.addListener([this](const AlarmEvent& event) {
         platform_.console.event(QStringLiteral("Alarm: %1").arg(event.text()));
         // The check runs before the row is kept, so the marker goes on the row that raised it.
-        addMarker(event.what());
+        pendingMarkers_.push_back(markerText(event.what()));
     });
     // Line errors reach the console as the window's Communications Error box would show them.
     platform.port.setEventHandler([this] { lineEvents_.handleLineEvent(); });
@@ -143,9 +143,6 @@ void Logger::onRow(const RecordingRow& row) {
     } else {
         recent_.add(row);
     }
-    for (const auto& listener : sampleListeners_) {
-        listener(recent_.rows().back());
-    }
     const TriggerChange change = trigger_.feed(fromSeconds(row.seconds), lastRpm_);
     if (change != TriggerChange::None) {
         endFile();
@@ -171,6 +168,8 @@ void Logger::onRow(const RecordingRow& row) {
 
 void Logger::addMarker(const QString& text) {
     pendingMarkers_.push_back(markerText(text));
+    // The next sample carries it to the others who follow the module too.
+    polling_.samples().addMarker(MarkerKind::User, markerText(text));
 }
 
 void Logger::writeBacklog() {

@@ -72,10 +72,8 @@ public:
     // Every alarm fires here once, with its text; its line on standard error listens already,
     // a recording's marker listens here too.
     AlarmMonitor& alarms() { return alarms_; }
-    // Told each sample as the file takes it, its marker on it.
-    void addSampleListener(TickRows::Listener listener) {
-        sampleListeners_.push_back(std::move(listener));
-    }
+    // Every sample, with the markers of addMarker, for whoever else follows the module.
+    SampleFanOut& samples() { return polling_.samples(); }
     // What the logger is doing, for whoever reports it: its state in words, the module's model
     // once it answered, and the file being written (empty while there is none).
     struct Activity {
@@ -128,7 +126,6 @@ private:
     bool stopRequested_ = false;
     bool newFileRequested_ = false;
     std::deque<QString> pendingMarkers_;  // for the next rows, one a row
-    std::vector<TickRows::Listener> sampleListeners_;
     std::optional<float> lastRpm_;
     long samples_ = 0;
     long samplesAtLastStatus_ = 0;

@@ -18,8 +18,8 @@ std::unique_ptr<LoggerMqtt> LoggerMqtt::start(const MqttSetup& setup, Logger& lo
     if (!error.isEmpty()) {
         return nullptr;
     }
-    logger.addSampleListener(
-        [&publisher](const RecordingRow& row) { publisher.publishSample(row); });
+    logger.samples().addConsumer(
+        [&publisher](const Sample& sample) { publisher.publishSample(sample); });
     logger.alarms().addListener(
         [&publisher](const AlarmEvent& alarm) { publisher.publishAlarm(alarm); });
     QObject::connect(&mqtt->statusTimer_, &QTimer::timeout, followState);

@@ -2,35 +2,45 @@
 
 #include "analysis/AlarmMonitor.h"
 #include "engine/Quantities.h"
+#include "engine/Sample.h"
 #include "network/JsonText.h"
 #include "recording/RecordingRow.h"
-#include "recording/TickRows.h"
+
+#include <QStringList>
 
 namespace quillmark {
 
-QByteArray liveSampleJson(const RecordingRow& sample, double seconds) {
+QByteArray liveSampleJson(const Sample& sample, double seconds) {
     JsonText json;
-    json.add("time", sample.clock);
+    json.add("time", clockText(sample.clock));
     json.addSeconds("t", seconds);
-    json.add("status", sample.status);
+    json.add("status", statusOnOneLine(sample.status));
     for (const QuantityFacts& facts : kQuantities) {
         json.add(facts.key, sample.value(facts.quantity));
     }
-    if (sample.marker) {
-        json.add("marker", sample.marker->text);
+    if (!sample.markers.empty()) {
+        // A signal's marker and an alarm's may share a sample.
+        QStringList notes;
+        for (const Marker& marker : sample.markers) {
+            notes << marker.text;
+        }
+        json.add("marker", notes.join(QStringLiteral(" / ")));
     }
     return json.finished();
 }
 
-std::optional<QByteArray> liveMarkerJson(const RecordingRow& sample, double seconds) {
-    if (!sample.marker) {
-        return std::nullopt;
+std::vector<QByteArray> liveMarkersJson(const Sample& sample, double seconds) {
+    std::vector<QByteArray> objects;
+    for (const Marker& marker : sample.markers) {
+        JsonText json;
+        json.add("time", clockText(sample.clock));
+        json.addSeconds("t", seconds);
+        json.add("kind", marker.kind == MarkerKind::Alarm ? QStringLiteral("alarm")
+                                                          : QStringLiteral("user"));
+        json.add("text", marker.text);
+        objects.push_back(json.finished());
     }
-    JsonText json;
-    json.add("time", sample.clock);
-    json.addSeconds("t", seconds);
-    json.add("text", sample.marker->text);
-    return json.finished();
+    return objects;
 }
 
 QByteArray alarmJson(const AlarmEvent& alarm) {

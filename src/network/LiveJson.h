@@ -4,19 +4,19 @@
 
 #include <QByteArray>
 
-#include <optional>
+#include <vector>
 
 namespace quillmark {
 
 struct AlarmEvent;
-struct RecordingRow;
+struct Sample;
 
-// {"time": the Clock column's text, "t": seconds, "status": the status text, then one key per
+// {"time": the Clock column's text, "t": `seconds`, "status": the status text, then one key per
 // quantity in the file's column order ("engine_speed_rpm": 2000, ... null for a failed read),
-// and "marker": its note on a marked sample}.
-QByteArray liveSampleJson(const RecordingRow& sample, double seconds);
-// {"time", "t", "text"} for a marked sample; none for any other.
-std::optional<QByteArray> liveMarkerJson(const RecordingRow& sample, double seconds);
+// and "marker": the notes of its markers, on a marked sample}.
+QByteArray liveSampleJson(const Sample& sample, double seconds);
+// {"time", "t", "kind": "user" or "alarm", "text"} for each marker of the sample.
+std::vector<QByteArray> liveMarkersJson(const Sample& sample, double seconds);
 // {"time", "quantity": its key, "side": "low" or "high", "value", "limit", "text": the alarm's
 // line without its time}.
 QByteArray alarmJson(const AlarmEvent& alarm);

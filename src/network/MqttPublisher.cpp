@@ -1,9 +1,9 @@
 #include "network/MqttPublisher.h"
 
 #include "analysis/AlarmMonitor.h"
+#include "engine/Sample.h"
 #include "network/JsonText.h"
 #include "network/LiveJson.h"
-#include "recording/RecordingRow.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -52,7 +52,7 @@ QString MqttPublisher::refusalAtStart(std::chrono::milliseconds time) {
     return {};
 }
 
-void MqttPublisher::publishSample(const RecordingRow& sample) {
+void MqttPublisher::publishSample(const Sample& sample) {
     if (!firstSample_) {
         firstSample_ = sample.seconds;
     }
@@ -62,8 +62,8 @@ void MqttPublisher::publishSample(const RecordingRow& sample) {
         connection_.publish({target_.topic(kLiveTopic), liveSampleJson(sample, seconds),
                              MqttQos::AtMostOnce, false});
     }
-    if (const std::optional<QByteArray> marker = liveMarkerJson(sample, seconds)) {
-        publishEvent({target_.topic(kMarkerTopic), *marker, MqttQos::AtLeastOnce, false});
+    for (QByteArray& marker : liveMarkersJson(sample, seconds)) {
+        publishEvent({target_.topic(kMarkerTopic), std::move(marker), MqttQos::AtLeastOnce, false});
     }
 }
 

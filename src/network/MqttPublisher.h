@@ -19,7 +19,7 @@
 namespace quillmark {
 
 struct AlarmEvent;
-struct RecordingRow;
+struct Sample;
 
 // Markers and alarms kept for a broker that is away; older ones make room for newer.
 inline constexpr std::size_t kHeldMqttEvents = 256;
@@ -47,7 +47,7 @@ public:
     // the refusal when the broker turned the login down, an empty text otherwise. Until then
     // nothing is said; a broker that does not answer is said once the wait is over.
     QString refusalAtStart(std::chrono::milliseconds time);
-    void publishSample(const RecordingRow& sample);
+    void publishSample(const Sample& sample);
     void publishAlarm(const AlarmEvent& alarm);
     // Publishes the status again when it changed.
     void setStatus(const PublishedStatus& status);

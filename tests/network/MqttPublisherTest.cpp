@@ -2,6 +2,7 @@
 // connection; and the live JSON objects, read back with Qt's own JSON parser.
 #include "analysis/AlarmMonitor.h"
 #include "engine/Quantities.h"
+#include "engine/Sample.h"
 #include "network/LiveJson.h"
 #include "network/MqttPublisher.h"
 #include "recording/RecordingRow.h"
@@ -51,18 +52,17 @@ private:
     bool connected_ = false;
 };
 
-RecordingRow sample(double seconds, std::optional<QString> marker = {}) {
-    RecordingRow row;
-    row.seconds = seconds;
-    row.clock = QStringLiteral("2026-12-08T14:03:22.125+01:00");
-    row.statusRaw = 3;
-    row.status = QStringLiteral("Engine Running / \"Swap\" Mode");
-    row.setValue(Quantity::EngineSpeed, 2000.0f);
-    row.setValue(Quantity::Battery, 12.4f);
+Sample sample(double seconds, std::optional<QString> marker = {}) {
+    Sample made;
+    made.seconds = seconds;
+    made.clock = QDateTime::fromString("2026-12-08T14:03:22.125+01:00", Qt::ISODateWithMs);
+    made.status = 0x03;
+    made.setValue(Quantity::EngineSpeed, 2000.0f);
+    made.setValue(Quantity::Battery, 12.4f);
     if (marker) {
-        row.marker = RecordingMarker{0, *marker};
+        made.markers.push_back({0, *marker, MarkerKind::User});
     }
-    return row;
+    return made;
 }
 
 QJsonObject json(const QByteArray& text) {
@@ -169,19 +169,26 @@ private slots:
     }
 
     void liveObjectHoldsEveryQuantityNullForAFailedRead() {
-        const QByteArray text = liveSampleJson(sample(3.0, QStringLiteral("hill \"start\"")), 1.25);
+        Sample marked = sample(3.0, QStringLiteral("hill \"start\""));
+        marked.markers.push_back(
+            {0, QStringLiteral("Battery 11.6 V below 12.0 V"), MarkerKind::Alarm});
+        const QByteArray text = liveSampleJson(marked, 1.25);
         const QJsonObject live = json(text);
         QCOMPARE(live.size(), int(kQuantities.size()) + 4);
         QCOMPARE(live["time"].toString(), QString("2026-12-08T14:03:22.125+01:00"));
         QCOMPARE(live["t"].toDouble(), 1.25);
-        QCOMPARE(live["status"].toString(), QString("Engine Running / \"Swap\" Mode"));
+        QCOMPARE(live["status"].toString(), statusOnOneLine(0x03));
         QCOMPARE(live["engine_speed_rpm"].toDouble(), 2000.0);
         // The file's text for the single, not the double nearest to it.
         QVERIFY(text.contains("\"battery_v\":12.4,"));
         QVERIFY(live["throttle_pct"].isNull());
-        QCOMPARE(live["marker"].toString(), QString("hill \"start\""));
+        QCOMPARE(live["marker"].toString(),
+                 QString("hill \"start\" / Battery 11.6 V below 12.0 V"));
+        const std::vector<QByteArray> markers = liveMarkersJson(marked, 1.25);
+        QCOMPARE(markers.size(), std::size_t{2});
+        QCOMPARE(json(markers[1])["kind"].toString(), QString("alarm"));
         QVERIFY(!json(liveSampleJson(sample(3.0), 1.25)).contains("marker"));
-        QVERIFY(!liveMarkerJson(sample(3.0), 1.25));
+        QVERIFY(liveMarkersJson(sample(3.0), 1.25).empty());
     }
 
     void alarmObjectNamesQuantitySideAndLimit() {
