@@ -44,7 +44,9 @@ std::optional<double> alignmentPoint(const RecordingColumns& rows, const RunAlig
             return rows.times().front();
         case AlignAt::Marker:
             for (const ColumnsMarker& marker : rows.markers()) {
-                if (marker.marker.number == choice.marker) {
+                // The user's markers only: alarms differ from run to run.
+                if (marker.marker.kind == MarkerKind::User &&
+                    marker.marker.number == choice.marker) {
                     return rows.times()[marker.row];
                 }
             }

@@ -1,6 +1,6 @@
-// Where runs laid over one another on the chart line up: at their starts, at a marker of the
-// same number, or where the engine speed first comes up through a given value. Each run gets
-// the offset that moves its seconds onto the first run's time axis.
+// Where runs laid over one another on the chart line up: at their starts, at the user's marker
+// of the same number (never an alarm's), or where the engine speed first comes up through a given
+// value. Each run gets the offset that moves its seconds onto the first run's time axis.
 #pragma once
 
 #include "recording/RecordingColumns.h"

@@ -1,10 +1,10 @@
 #include "engine/EngineReads.h"
 
+#include "engine/ModelTraits.h"
+#include "engine/ThrottleCurve.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
-#include "engine/ModelTraits.h"
-#include "engine/ThrottleCurve.h"
 #include "trap/ErrorDialog.h"
 #include "trap/ErrorTrap.h"
 

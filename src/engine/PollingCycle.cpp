@@ -1,14 +1,14 @@
 #include "engine/PollingCycle.h"
 
+#include "engine/EngineReads.h"
+#include "engine/ModelTraits.h"
+#include "engine/RealTimeView.h"
+#include "engine/StatusText.h"
 #include "link/ModuleLink.h"
 #include "link/SharedState.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
-#include "engine/EngineReads.h"
-#include "engine/ModelTraits.h"
-#include "engine/RealTimeView.h"
-#include "engine/StatusText.h"
 #include "trap/ErrorTrap.h"
 
 #include <QDateTime>

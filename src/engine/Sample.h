@@ -38,8 +38,8 @@ struct ModuleAnswer {
 };
 
 struct Sample {
-    double seconds = 0.0;    // on the monotonic clock, when the status answer came
-    QDateTime clock;         // the local date and time then
+    double seconds = 0.0;     // on the monotonic clock, when the status answer came
+    QDateTime clock;          // the local date and time then
     std::uint8_t status = 0;  // a sample is made only when the status was read
     QuantityValues values{};
     std::vector<ModuleAnswer> answers;  // every answer of the tick, in the order asked

@@ -34,6 +34,7 @@ QString LogFile::ready(const QString& folder, const QString& modelName) {
         dropped_ = 0;
         lastWritten_.reset();
         markers_ = 0;
+        alarmMarkers_ = 0;
     }
     RecordingWriter header(*pending_);
     if (!header.writeHeader()) {
@@ -44,6 +45,7 @@ QString LogFile::ready(const QString& folder, const QString& modelName) {
 }
 
 QString LogFile::write(const RecordingRow& row) {
+    lastMarkers_.clear();
     if (!rows_) {
         return QStringLiteral("no file is open");
     }
@@ -55,12 +57,16 @@ QString LogFile::write(const RecordingRow& row) {
     }
     RecordingRow relative = row;
     relative.seconds = std::max(0.0, row.seconds - *origin_);
-    if (relative.marker) {
-        relative.marker->number = markers_ + 1;
+    int userMarkers = markers_;
+    int alarmMarkers = alarmMarkers_;
+    for (RecordingMarker& marker : relative.markers) {
+        marker.number = ++(marker.kind == MarkerKind::User ? userMarkers : alarmMarkers);
     }
     if (rows_->queue(recordingRowLine(relative), row.seconds)) {
         ++queued_;
-        markers_ += relative.marker ? 1 : 0;
+        markers_ = userMarkers;
+        alarmMarkers_ = alarmMarkers;
+        lastMarkers_ = std::move(relative.markers);
         return {};
     }
     // Refused: the queue was full (counted, and the file goes on) or writing failed just now.

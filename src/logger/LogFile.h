@@ -11,6 +11,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QFile;
 
@@ -25,12 +26,15 @@ public:
     // did not fit. Returns an empty text when rows can be written, or why not; a file made but
     // not finished is kept for the next try, so a full disk does not leave a trail of them.
     QString ready(const QString& folder, const QString& modelName);
-    // Queues a row; its marker is numbered here, 1, 2, 3... in each file. Returns an empty
+    // Queues a row; its markers are numbered here, the user's 1, 2, 3... and the alarms' A1,
+    // A2, A3... in each file. Returns an empty
     // text, or why the file takes no more rows (a write or sync failed; the file ends with its
     // last whole row). A row that finds the queue full is dropped and counted.
     QString write(const RecordingRow& row);
-    // The number the last marker queued was given; 0 before the file's first.
+    // The number the user's last marker queued was given; 0 before the file's first.
     int markers() const { return markers_; }
+    // The markers of the last row queued, as numbered in the file.
+    const std::vector<RecordingMarker>& lastMarkers() const { return lastMarkers_; }
     // Why writing failed since, or an empty text.
     QString failure() const;
     // What is written so far goes to the disk soon (the link went quiet).
@@ -59,6 +63,8 @@ private:
     long dropped_ = 0;
     std::optional<double> lastWritten_;
     int markers_ = 0;
+    int alarmMarkers_ = 0;
+    std::vector<RecordingMarker> lastMarkers_;
 };
 
 }  // namespace quillmark

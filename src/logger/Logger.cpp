@@ -50,12 +50,14 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       trigger_({options.startRpm, options.stopValue(), options.stopAfter}),
       recent_(std::max(kBacklogSeconds, std::chrono::duration<double>(options.preTrigger).count())),
       file_(options.syncEvery) {
+    polling_.samples().addCheck([this](const Sample& sample) { checkSample(sample); });
     polling_.samples().addConsumer([this](const Sample& sample) { onRow(recordingRow(sample)); });
     alarms_.setLimits(alarmLimits);
     alarms_.addListener([this](const AlarmEvent& event) {
         platform_.console.event(QStringLiteral("Alarm: %1").arg(event.text()));
-        // The check runs before the row is kept, so the marker goes on the row that raised it.
-        pendingMarkers_.push_back(markerText(event.what()));
+        // The check runs before the sample is kept, so the marker goes on the sample that
+        // raised it.
+        polling_.samples().addMarker(MarkerKind::Alarm, markerText(event.what()));
     });
     // Line errors reach the console as the window's Communications Error box would show them.
     platform.port.setEventHandler([this] { lineEvents_.handleLineEvent(); });
@@ -118,9 +120,7 @@ void Logger::linkLost() {
     setState(LoggerState::LinkLost);
 }
 
-void Logger::onRow(const RecordingRow& row) {
-    ++samples_;
-    lastRpm_ = row.value(Quantity::EngineSpeed);
+void Logger::checkSample(const Sample& sample) {
     if (phase_ == LoggerState::Connecting || phase_ == LoggerState::LinkLost) {
         const QString line = linkEverUp_
                                  ? QStringLiteral("Link back to the module: %1, firmware \"%2\".")
@@ -129,20 +129,17 @@ void Logger::onRow(const RecordingRow& row) {
         linkEverUp_ = true;
         boxes_.setQuiet(false);
     }
-    // An alarm's marker goes on the row that raised it.
     if (!alarms_.limits().empty()) {
-        alarms_.check(row.values, modelTraits(shared_.modelName).showsRetard,
+        alarms_.check(sample.values, modelTraits(shared_.modelName).showsRetard,
                       QDateTime::currentDateTime());
     }
-    const bool marked = !pendingMarkers_.empty();
-    if (marked) {
-        RecordingRow withMarker = row;
-        withMarker.marker.emplace(RecordingMarker{0, pendingMarkers_.front()});
-        pendingMarkers_.pop_front();
-        recent_.add(withMarker);
-    } else {
-        recent_.add(row);
-    }
+}
+
+void Logger::onRow(const RecordingRow& row) {
+    ++samples_;
+    lastRpm_ = row.value(Quantity::EngineSpeed);
+    const bool marked = !row.markers.empty();
+    recent_.add(row);
     const TriggerChange change = trigger_.feed(fromSeconds(row.seconds), lastRpm_);
     if (change != TriggerChange::None) {
         endFile();
@@ -167,8 +164,6 @@ void Logger::onRow(const RecordingRow& row) {
 }
 
 void Logger::addMarker(const QString& text) {
-    pendingMarkers_.push_back(markerText(text));
-    // The next sample carries it to the others who follow the module too.
     polling_.samples().addMarker(MarkerKind::User, markerText(text));
 }
 
@@ -202,10 +197,9 @@ void Logger::writeBacklog() {
             return;
         }
         lastWritten_ = row.seconds;
-        if (row.marker) {
+        for (const RecordingMarker& marker : file_.lastMarkers()) {
             platform_.console.event(QStringLiteral("Marker %1 at %2 in %3")
-                                        .arg(markerCellText({file_.markers(), row.marker->text}),
-                                             row.clock, file_.path()));
+                                        .arg(markerCellText(marker), row.clock, file_.path()));
         }
     }
     if (writeBlocked_) {

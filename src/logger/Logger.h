@@ -4,6 +4,10 @@
 // one as soon as writing works again.
 #pragma once
 
+#include "analysis/AlarmMonitor.h"
+#include "engine/EngineReads.h"
+#include "engine/PollingCycle.h"
+#include "engine/RealTimeSession.h"
 #include "link/CommEvents.h"
 #include "link/ModuleLink.h"
 #include "link/PortNames.h"
@@ -13,10 +17,6 @@
 #include "logger/LogFile.h"
 #include "logger/LoggerOptions.h"
 #include "logger/RecentRows.h"
-#include "engine/EngineReads.h"
-#include "engine/PollingCycle.h"
-#include "engine/RealTimeSession.h"
-#include "analysis/AlarmMonitor.h"
 
 #include <chrono>
 #include <cstdint>
@@ -64,15 +64,16 @@ public:
     void requestStop() { stopRequested_ = true; }
     // Ends the current file; the next sample starts a new one when the trigger holds.
     void requestNewFile() { newFileRequested_ = true; }
-    // A marker on the next sample (SIGUSR1 gives no text, an alarm its own); the file numbers
-    // it, and one line on standard error tells where it went.
+    // A marker on the next sample (SIGUSR1 gives no text); the file numbers it among the
+    // user's markers, and one line on standard error tells where it went. Several on one sample
+    // all stay there.
     void addMarker(const QString& text);
 
     LoggerState state() const { return phase_; }
     // Every alarm fires here once, with its text; its line on standard error listens already,
     // a recording's marker listens here too.
     AlarmMonitor& alarms() { return alarms_; }
-    // Every sample, with the markers of addMarker, for whoever else follows the module.
+    // Every sample with its markers (a signal's, an alarm's), for whoever else follows the module.
     SampleFanOut& samples() { return polling_.samples(); }
     // What the logger is doing, for whoever reports it: its state in words, the module's model
     // once it answered, and the file being written (empty while there is none).
@@ -86,6 +87,9 @@ public:
 private:
     bool bringLinkUp();
     void sample();
+    // Told each sample first: the link's return, then the alarms, whose markers go on the very
+    // sample that raised them.
+    void checkSample(const Sample& sample);
     void onRow(const RecordingRow& row);
     void writeBacklog();
     void writeFailed(const QString& error);
@@ -125,7 +129,6 @@ private:
     bool linkEverUp_ = false;
     bool stopRequested_ = false;
     bool newFileRequested_ = false;
-    std::deque<QString> pendingMarkers_;  // for the next rows, one a row
     std::optional<float> lastRpm_;
     long samples_ = 0;
     long samplesAtLastStatus_ = 0;

@@ -131,9 +131,9 @@ QByteArray mlgFileHeader(const QDateTime& start, const QString& info, std::uint1
 
 QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter) {
     QByteArray out;
-    if (row.marker) {
+    for (const RecordingMarker& marker : row.markers) {
         putBlockHead(out, kMarkerBlock, counter, row.seconds);
-        putText(out, markerCellText(*row.marker), kMlgMarkerTextBytes);
+        putText(out, markerCellText(marker), kMlgMarkerTextBytes);
     }
     putBlockHead(out, kRecordBlock, counter, row.seconds);
     const qsizetype dataStart = out.size();
@@ -197,9 +197,9 @@ private:
                 row.values[i] = line.values[i];
             }
         }
-        if (line.markerNumber > 0) {
-            row.marker = RecordingMarker{line.markerNumber, QString::fromUtf8(line.markerText)};
-            ++markers_;
+        if (!line.markers.isEmpty()) {
+            parseMarkerCell(line.markers, &row.markers);
+            markers_ += static_cast<int>(row.markers.size());
         }
         chunk_ += mlgRowBlocks(row, counter_);
         if (++rows_ % kRowsPerWrite == 0) {

@@ -1,7 +1,7 @@
 // Export of a recording to the binary MLG log format, version 2, that the common engine-log
 // viewers open: a header, one descriptor a channel (name, units, type, scale, digits), an info
-// text, then one fixed-size record a row with its timestamp and a marker block before each row
-// that carries a marker. Numbers are big-endian.
+// text, then one fixed-size record a row with its timestamp and, before a row, a marker block
+// for each marker it carries. Numbers are big-endian.
 #pragma once
 
 #include "recording/RecordingRow.h"
@@ -45,8 +45,9 @@ inline constexpr std::array<MlgChannel, 2 + kQuantities.size()> kMlgChannels = [
     }};
     for (std::size_t i = 0; i < kQuantities.size(); ++i) {
         const QuantityFacts& facts = kQuantities[i];
-        channels[2 + i] = {facts.name, facts.unit, MlgType::F32, MlgStyle::Float, 1.0f,
-                           static_cast<std::int8_t>(facts.fineDecimals)};
+        channels[2 + i] = {facts.name,   facts.unit,
+                           MlgType::F32, MlgStyle::Float,
+                           1.0f,         static_cast<std::int8_t>(facts.fineDecimals)};
     }
     return channels;
 }();
@@ -57,7 +58,7 @@ int mlgRecordLength();
 // The header, the channel descriptors and the info text; `start` is the first row's clock.
 QByteArray mlgFileHeader(const QDateTime& start, const QString& info,
                          std::uint16_t version = kMlgVersion);
-// The data blocks of one row: its marker block when it has a marker, then its record.
+// The data blocks of one row: a marker block for each of its markers, then its record.
 // `counter` rolls over with every block.
 QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter);
 

@@ -7,6 +7,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <iterator>
 
 namespace quillmark {
 
@@ -30,6 +31,7 @@ QString Recorder::start(std::unique_ptr<QIODevice> device, const QString& path) 
     rows_ = 0;
     dropped_ = 0;
     markers_ = 0;
+    alarmMarkers_ = 0;
     return {};
 }
 
@@ -60,27 +62,31 @@ long Recorder::rowsDropped() const {
     return file_ ? file_->dropped() : dropped_;
 }
 
-std::optional<RecordingMarker> Recorder::addRow(const RecordingRow& row) {
+std::vector<RecordingMarker> Recorder::addRow(const RecordingRow& row) {
     checkForFailure();
     if (!recording()) {
-        return std::nullopt;
+        return {};
     }
     RecordingRow relative = row;
     const double start = std::chrono::duration<double>(started_).count();
     relative.seconds = std::max(0.0, row.seconds - start);
-    if (pending_.empty()) {
-        relative.marker.reset();
-    } else {
-        relative.marker.emplace(std::move(pending_.front()));
-        pending_.pop_front();
+    // Every marker asked for since the row before goes on this row, none moves on to the next:
+    // the user's first, then the row's own (its alarms), each numbered within its kind.
+    relative.markers.assign(std::make_move_iterator(pending_.begin()),
+                            std::make_move_iterator(pending_.end()));
+    pending_.clear();
+    for (RecordingMarker marker : row.markers) {
+        marker.number = ++(marker.kind == MarkerKind::User ? markers_ : alarmMarkers_);
+        marker.text = markerText(marker.text);
+        relative.markers.push_back(std::move(marker));
     }
-    std::optional<RecordingMarker> marker = relative.marker;
+    std::vector<RecordingMarker> markers = relative.markers;
     if (!awaited_.empty()) {
         held_.push_back(std::move(relative));
-        return marker;
+        return markers;
     }
     queue(relative);
-    return marker;
+    return markers;
 }
 
 void Recorder::checkForFailure() {
@@ -102,7 +108,7 @@ int Recorder::addMarker(const QString& text) {
     if (!recording()) {
         return 0;
     }
-    pending_.push_back({++markers_, markerText(text)});
+    pending_.push_back({++markers_, markerText(text), MarkerKind::User});
     return markers_;
 }
 
@@ -126,8 +132,10 @@ void Recorder::finishMarker(int number, const QString& text) {
         }
     }
     for (RecordingRow& row : held_) {
-        if (row.marker && row.marker->number == number) {
-            row.marker->text = markerText(text);
+        for (RecordingMarker& marker : row.markers) {
+            if (marker.kind == MarkerKind::User && marker.number == number) {
+                marker.text = markerText(text);
+            }
         }
     }
     if (awaited_.empty()) {

@@ -45,15 +45,17 @@ public:
     // Rows a stalled disk could not take in time (the queue was full).
     long rowsDropped() const;
 
-    // A finished tick with its time on the monotonic clock; queued for the file (unless a
-    // marker's text is awaited), and on the disk within kRecorderSyncPeriod. Returns the marker
-    // it put on the row, if any (its text may still be to come).
-    std::optional<RecordingMarker> addRow(const RecordingRow& row);
+    // A finished tick with its time on the monotonic clock and its own markers (its alarms);
+    // queued for the file (unless a marker's text is awaited), and on the disk within
+    // kRecorderSyncPeriod. Returns the markers it put on the row, numbered (a text may still be
+    // to come).
+    std::vector<RecordingMarker> addRow(const RecordingRow& row);
     // Stops the recording and tells the failure handler when a write has failed since; rows and
     // the recording line's clock call it.
     void checkForFailure();
 
-    // Markers go on the next row that arrives, one a row, numbered 1, 2, 3... in each file.
+    // The user's markers go on the next row that arrives, all of them, numbered 1, 2, 3... in
+    // each file; an alarm's markers, on the row they came with, A1, A2, A3... apart from them.
     // Returns the number, or 0 when nothing is being recorded.
     int addMarker(const QString& text);
     // A marker whose text is still to be asked for: it goes on the next row all the same, and
@@ -61,7 +63,7 @@ public:
     // text; so the marker sits at the moment it was asked for however long the answer takes.
     int openMarker();
     void finishMarker(int number, const QString& text);
-    int markers() const { return markers_; }
+    int markers() const { return markers_; }  // the user's so far
 
 private:
     void queue(const RecordingRow& row);
@@ -75,6 +77,7 @@ private:
     long rows_ = 0;
     long dropped_ = 0;
     int markers_ = 0;
+    int alarmMarkers_ = 0;
     std::deque<RecordingMarker> pending_;  // for the next rows
     std::vector<int> awaited_;             // markers whose text is still to come
     std::deque<RecordingRow> held_;        // rows from the first awaited marker on

@@ -129,9 +129,12 @@ void RecordingColumns::appendClock(QByteArrayView text, std::optional<std::int64
 }
 
 void RecordingColumns::append(const RecordingLine& line) {
-    if (line.markerNumber > 0) {
-        markers_.push_back(
-            {times_.size(), {line.markerNumber, QString::fromUtf8(line.markerText)}});
+    if (!line.markers.isEmpty()) {
+        std::vector<RecordingMarker> markers;
+        parseMarkerCell(line.markers, &markers);
+        for (RecordingMarker& marker : markers) {
+            markers_.push_back({times_.size(), std::move(marker)});
+        }
     }
     for (std::size_t i = 0; i < values_.size(); ++i) {
         values_[i].push_back(line.values[i]);
@@ -142,8 +145,8 @@ void RecordingColumns::append(const RecordingLine& line) {
 }
 
 void RecordingColumns::append(const RecordingRow& row) {
-    if (row.marker) {
-        markers_.push_back({times_.size(), *row.marker});
+    for (const RecordingMarker& marker : row.markers) {
+        markers_.push_back({times_.size(), marker});
     }
     for (std::size_t i = 0; i < values_.size(); ++i) {
         values_[i].push_back(row.values[i].value_or(std::numeric_limits<float>::quiet_NaN()));

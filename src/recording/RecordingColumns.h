@@ -54,7 +54,7 @@ public:
     std::span<const std::size_t> statusChanges() const { return statusChanges_; }
     // The row's Clock text, as the file has it.
     QString clock(std::size_t row) const;
-    // The rows with a marker, in row order.
+    // The markers in row order, those of one row in the order the row has them.
     std::span<const ColumnsMarker> markers() const { return markers_; }
     // The row of the first marker after `row` (or before it); with no row, the first (or last).
     std::optional<std::size_t> nextMarker(std::optional<std::size_t> row) const;

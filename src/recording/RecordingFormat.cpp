@@ -1,6 +1,7 @@
 #include "recording/RecordingFormat.h"
 
 #include <QDateTime>
+#include <QStringList>
 
 #include <array>
 #include <charconv>
@@ -312,18 +313,64 @@ QString columnName(int column) {
     return QString::fromLatin1(QByteArray(kRecordingHeader).split(',').value(column));
 }
 
-// "3" or "3 hill start"; false when the cell is not a marker. The text is a view into `cell`.
-bool parseMarker(QByteArrayView cell, int& number, QByteArrayView& text) {
-    const qsizetype space = cell.indexOf(' ');
-    const QByteArrayView digits = cell.first(space < 0 ? cell.size() : space);
-    if (!parseNumber(digits, number) || number < 1 || digits.startsWith('+')) {
-        return false;
+// The number at the start of a marker, "3" (the user's) or "A3" (an alarm's), up to a blank
+// or the end; false when `token` is none.
+bool parseMarkerNumber(QByteArrayView token, RecordingMarker& marker) {
+    marker.kind = MarkerKind::User;
+    if (token.startsWith('A')) {
+        marker.kind = MarkerKind::Alarm;
+        token = token.sliced(1);
     }
-    text = space < 0 ? QByteArrayView() : cell.sliced(space + 1);
-    return true;
+    return parseNumber(token, marker.number) && marker.number >= 1 && !token.startsWith('+');
+}
+
+constexpr QByteArrayView kMarkerSeparator = " | ";
+
+// Where the next marker of a cell starts after `from`: past a " | " that a marker number
+// follows; -1 when none does.
+qsizetype nextMarkerAt(QByteArrayView cell, qsizetype from) {
+    RecordingMarker marker;
+    for (qsizetype at = cell.indexOf(kMarkerSeparator, from); at >= 0;
+         at = cell.indexOf(kMarkerSeparator, at + 1)) {
+        const qsizetype start = at + kMarkerSeparator.size();
+        const qsizetype space = cell.indexOf(' ', start);
+        if (parseMarkerNumber(cell.sliced(start, (space < 0 ? cell.size() : space) - start),
+                              marker)) {
+            return start;
+        }
+    }
+    return -1;
 }
 
 }  // namespace
+
+bool parseMarkerCell(QByteArrayView cell, std::vector<RecordingMarker>* markers) {
+    if (markers != nullptr) {
+        markers->clear();
+    }
+    qsizetype at = 0;
+    while (true) {
+        RecordingMarker marker;
+        const qsizetype space = cell.indexOf(' ', at);
+        const qsizetype numberEnd = space < 0 ? cell.size() : space;
+        if (!parseMarkerNumber(cell.sliced(at, numberEnd - at), marker)) {
+            return false;
+        }
+        // A text runs to the next marker, or to the end of the cell.
+        const qsizetype next = space < 0 ? -1 : nextMarkerAt(cell, numberEnd);
+        const qsizetype textEnd = next < 0 ? cell.size() : next - kMarkerSeparator.size();
+        if (space >= 0 && space < textEnd) {
+            marker.text = QString::fromUtf8(cell.sliced(space + 1, textEnd - space - 1));
+        }
+        if (markers != nullptr) {
+            markers->push_back(std::move(marker));
+        }
+        if (next < 0) {
+            return true;
+        }
+        at = next;
+    }
+}
 
 QByteArray shortestFloatText(float value) {
     char buffer[64];
@@ -454,8 +501,19 @@ QString unpackClockText(std::int64_t packed) {
 }
 
 QString markerCellText(const RecordingMarker& marker) {
-    return marker.text.isEmpty() ? QString::number(marker.number)
-                                 : QStringLiteral("%1 %2").arg(marker.number).arg(marker.text);
+    QString text = QString::number(marker.number);
+    if (marker.kind == MarkerKind::Alarm) {
+        text.prepend(QLatin1Char('A'));
+    }
+    return marker.text.isEmpty() ? text : text + QLatin1Char(' ') + marker.text;
+}
+
+QString markersCellText(const std::vector<RecordingMarker>& markers) {
+    QStringList texts;
+    for (const RecordingMarker& marker : markers) {
+        texts.append(markerCellText(marker));
+    }
+    return texts.join(QString::fromLatin1(kMarkerSeparator.data(), kMarkerSeparator.size()));
 }
 
 QByteArray recordingRowLine(const RecordingRow& row) {
@@ -482,10 +540,8 @@ QByteArray recordingRowLine(const RecordingRow& row) {
     line += ',';
     line += answersText(row.answers);
     line += ',';
-    if (row.marker) {
-        // Quoted as the status is when the text holds a comma or a quote.
-        line += csvField(markerCellText(*row.marker));
-    }
+    // Quoted as the status is when a text holds a comma or a quote.
+    line += csvField(markersCellText(row.markers));
     line += '\n';
     return line;
 }
@@ -542,10 +598,8 @@ QString RecordingLineParser::parseRow(QByteArrayView line, RecordingLine& row) {
         }
         row.values[i] = value;
     }
-    row.markerNumber = 0;
-    row.markerText = {};
-    if (columns_ > kMarkerColumn && !fields_[std::size_t(kMarkerColumn)].isEmpty() &&
-        !parseMarker(fields_[std::size_t(kMarkerColumn)], row.markerNumber, row.markerText)) {
+    row.markers = columns_ > kMarkerColumn ? fields_[std::size_t(kMarkerColumn)] : QByteArrayView();
+    if (!row.markers.isEmpty() && !parseMarkerCell(row.markers, nullptr)) {
         return QStringLiteral("the Marker column does not start with a marker number");
     }
     row.answers = fields_[std::size_t(kAnswersColumn)];
@@ -646,8 +700,8 @@ void RecordingParser::takeRow(const RecordingLine& line) {
         }
     }
     parseAnswers(line.answers, &row.answers);
-    if (line.markerNumber > 0) {
-        row.marker = RecordingMarker{line.markerNumber, QString::fromUtf8(line.markerText)};
+    if (!line.markers.isEmpty()) {
+        parseMarkerCell(line.markers, &row.markers);
     }
     contents_.rows.push_back(std::move(row));
 }

@@ -80,8 +80,15 @@ QByteArray recordingRowLine(const RecordingRow& row);
 
 // The answers column: "2F:AA36 22:AA78".
 QByteArray answersText(const std::vector<RecordedAnswer>& answers);
-// The marker column: its number, then a space and its text when it has one ("3 hill start").
+// One marker: its number, then a space and its text when it has one ("3 hill start"); an
+// alarm's number starts with A ("A1 Battery 11.6 V below 12.0 V").
 QString markerCellText(const RecordingMarker& marker);
+// The Marker column: each marker of the row, apart by " | " ("3 hill | A1 Battery ...").
+QString markersCellText(const std::vector<RecordingMarker>& markers);
+// The markers of a Marker column that is not empty, in order; false when it does not hold
+// markers. A marker's text runs to the next " | " that a marker number follows, so the one
+// marker a cell held before rows took several reads as it did.
+bool parseMarkerCell(QByteArrayView cell, std::vector<RecordingMarker>* markers);
 
 // The answer to `command` in an answers column that has been checked, lead byte included;
 // empty when the row has none. The first, as RecordingRow::answerTo has it.
@@ -112,9 +119,8 @@ struct RecordingLine {
     QByteArrayView status;
     std::array<float, kRecordedValues.size()> values{};  // NaN for an empty cell
     QByteArrayView answers;                              // checked: command and answer in hex
-    int markerNumber = 0;                                // 0 for a row without a marker
-    QByteArrayView markerText;
-    qsizetype bytes = 0;  // the line's length, its line end left out
+    QByteArrayView markers;  // the Marker column, checked; empty for a row without markers
+    qsizetype bytes = 0;     // the line's length, its line end left out
 };
 
 // Reads a recording a line at a time, so a file of any length is read in memory proportional

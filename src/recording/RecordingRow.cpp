@@ -25,10 +25,12 @@ QString markerText(const QString& typed) {
     QString text;
     text.reserve(typed.size());
     for (const QChar c : typed) {
-        text += c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
-                        c == QChar::ParagraphSeparator
-                    ? QChar(u' ')
-                    : c;
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator) {
+            text += QChar(u' ');
+        } else {
+            text += c == QChar(u'|') ? QChar(u'/') : c;
+        }
     }
     text = text.simplified();
     if (text.size() > kMaxMarkerText) {
@@ -68,6 +70,7 @@ RecordingRow recordingRow(const Sample& sample) {
     row.status = statusOnOneLine(sample.status);
     row.values = sample.values;
     row.answers = sample.answers;
+    row.markers = sample.markers;
     return row;
 }
 

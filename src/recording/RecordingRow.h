@@ -30,19 +30,16 @@ int recordedValueIndex(Quantity quantity);
 // An answer as the Answers column keeps it.
 using RecordedAnswer = ModuleAnswer;
 
-// A point in a recording the user or an alarm asked to find again.
-struct RecordingMarker {
-    int number = 0;  // 1, 2, 3... within its file
-    QString text;    // one line, may be empty
-
-    bool operator==(const RecordingMarker&) const = default;
-};
+// A point in a recording the user or an alarm asked to find again: the user's numbered 1, 2,
+// 3... in each file, an alarm's A1, A2, A3... apart from them.
+using RecordingMarker = Marker;
 
 // Longest marker text kept, in characters: a short note, and with its number within the
 // 50 bytes the engine-log viewers give a marker.
 inline constexpr qsizetype kMaxMarkerText = 40;
 
-// The text as a marker keeps it: one line, no control characters, at most kMaxMarkerText.
+// The text as a marker keeps it: one line, no control characters, at most kMaxMarkerText; a
+// '|', which parts the markers of one row in the file, becomes '/'.
 QString markerText(const QString& typed);
 
 struct RecordingRow {
@@ -53,7 +50,7 @@ struct RecordingRow {
     // Empty where the read failed, was ignored or is not made for the model.
     QuantityValues values{};
     std::vector<RecordedAnswer> answers;
-    std::optional<RecordingMarker> marker;
+    std::vector<RecordingMarker> markers;  // in the order they were asked for
 
     std::optional<float> value(Quantity quantity) const;
     void setValue(Quantity quantity, float value);

@@ -80,12 +80,10 @@ int Main(int argc, char** argv) {
     // The alarm limits; nothing shows until the user sets one.
     AlarmController alarms(window, state, logic.polling().samples(),
                            {settings, boxes, [&logic] { return logic.link().activity().busy(); }});
-    // During a recording each alarm is a marker too; the row that raised it is written by then,
-    // so the marker goes on the next one.
-    alarms.monitor().addListener([&recordings](const AlarmEvent& alarm) {
-        if (recordings.recording()) {
-            recordings.addMarker(alarm.what());
-        }
+    // Each alarm is a marker too, on the sample that raised it: the alarms look at a sample
+    // before the recording takes it.
+    alarms.monitor().addListener([&logic](const AlarmEvent& alarm) {
+        logic.polling().samples().addMarker(MarkerKind::Alarm, alarm.what());
     });
     StartMainWindow(window, logic);
     TerminationRequests termination;

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 using namespace quillmark;
@@ -17,7 +18,7 @@ constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 constexpr double kJoined = 1.25;  // the longest gap a line joins at two samples a second
 
 // One row per speed (NaN: a failed read), from 10 s on every half second unless `times` says;
-// `markers` puts marker numbers on rows (0: none).
+// `markers` puts marker numbers on rows (0: none; -2: the alarm marker A2).
 std::vector<RecordingRow> run(const QList<double>& speeds, const QList<int>& markers = {},
                               const QList<double>& times = {}) {
     std::vector<RecordingRow> rows(static_cast<std::size_t>(speeds.size()));
@@ -28,7 +29,8 @@ std::vector<RecordingRow> run(const QList<double>& speeds, const QList<int>& mar
             row.setValue(Quantity::EngineSpeed, static_cast<float>(speeds[i]));
         }
         if (i < markers.size() && markers[i] != 0) {
-            row.marker = RecordingMarker{markers[i], QString()};
+            row.markers = {RecordingMarker{std::abs(markers[i]), QString(),
+                                           markers[i] < 0 ? MarkerKind::Alarm : MarkerKind::User}};
         }
     }
     return rows;
@@ -52,6 +54,8 @@ private slots:
         QTest::newRow("marker 2 where it is")
             << run({1, 2, 3, 4}, {0, 1, 0, 2}) << marker << 2.0 << 11.5;
         QTest::newRow("marker 2 absent") << run({1, 2, 3}, {1, 0, 3}) << marker << 2.0 << kNone;
+        QTest::newRow("marker 2 after an alarm's A2: the user's")
+            << run({1, 2, 3, 4}, {0, -2, 0, 2}) << marker << 2.0 << 11.5;
         QTest::newRow("marker 1 twice: the first")
             << run({1, 2, 3}, {0, 1, 1}) << marker << 1.0 << 10.5;
         QTest::newRow("crossing between samples, interpolated")

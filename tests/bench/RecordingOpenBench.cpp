@@ -5,12 +5,12 @@
 // does not open, or a figure is far past its target.
 #include "Median.h"
 #include "analysis/TimeAtCellGrid.h"
-#include "widgets/chart/ChartWidget.h"
 #include "recording/MlgExport.h"
 #include "recording/RecordingColumns.h"
 #include "recording/RecordingFormat.h"
-#include "recording/RecordingRow.h"
 #include "recording/RecordingReader.h"
+#include "recording/RecordingRow.h"
+#include "widgets/chart/ChartWidget.h"
 
 #include <algorithm>
 #include <charconv>

@@ -175,9 +175,10 @@ private slots:
         t.module.engine.setFixedData(0x26, {0xAA});
         // The line has no framing: a late answer still on its way would be taken for the next
         // one, so the next read starts once it has arrived, as it would at the next tick.
-        QVERIFY(QTest::qWaitFor([&] { return t.module.pty.bytesSent() >= std::uint64_t(sent); },
-                                3000));
-        QCOMPARE(t.reads.read(Quantity::Battery).value, 12.0f);  // leftovers of the last answer are discarded
+        QVERIFY(
+            QTest::qWaitFor([&] { return t.module.pty.bytesSent() >= std::uint64_t(sent); }, 3000));
+        QCOMPARE(t.reads.read(Quantity::Battery).value,
+                 12.0f);  // leftovers of the last answer are discarded
     }
 
     void retryAfterATimeout_sendsTheCommandAgain() {

@@ -210,8 +210,8 @@ private slots:
         QFETCH(bool, fromFile);
         LoggerRun run;
         // The file of --alarms may leave out the section line.
-        const QByteArray limits = fromFile ? "Engine speed High=1500\n"
-                                           : "[Alarms]\nEngine speed High=1500\n";
+        const QByteArray limits =
+            fromFile ? "Engine speed High=1500\n" : "[Alarms]\nEngine speed High=1500\n";
         const QString file = run.dir.filePath(fromFile ? "limits.ini" : "Quillmark/Quillmark.conf");
         QVERIFY(QDir(run.dir.path()).mkpath("Quillmark"));
         QFile out(file);
@@ -236,6 +236,20 @@ private slots:
                                    "1500 rpm\n")
                     .match(QString::fromUtf8(run.errors))
                     .hasMatch());
+        // Each alarm is a marker on the sample that crossed the limit, numbered apart.
+        QStringList marks;
+        for (const QString& path : run.files()) {
+            const std::vector<RecordingRow> rows = opened(path).rows;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                for (const RecordingMarker& marker : rows[i].markers) {
+                    marks << markerCellText(marker);
+                    QCOMPARE(rows[i].value(Quantity::EngineSpeed), std::optional(2000.0f));
+                    QVERIFY(i == 0 || rows[i - 1].value(Quantity::EngineSpeed) != 2000.0f);
+                }
+            }
+        }
+        QCOMPARE(marks, QStringList({"A1 Engine speed 2000 rpm above 1500 rpm",
+                                     "A2 Engine speed 2000 rpm above 1500 rpm"}));
     }
 
     void fastSamplesKeepEveryTransactionWhole() {
@@ -363,8 +377,8 @@ private slots:
         QCOMPARE(files.size(), 2);
         for (const QString& path : files) {
             for (const RecordingRow& row : opened(path).rows) {
-                if (row.marker) {
-                    found.emplace_back(row.marker->number, rowClock(row));
+                for (const RecordingMarker& marker : row.markers) {
+                    found.emplace_back(marker.number, rowClock(row));
                 }
             }
         }

@@ -7,6 +7,7 @@
 #include "analysis/RunAlignment.h"
 #include "recording/PlaybackDriver.h"
 #include "recording/RecordingReader.h"
+#include "shell/alarms/AlarmController.h"
 #include "shell/recording/MarkerTextBox.h"
 #include "shell/recording/RecordingController.h"
 
@@ -133,6 +134,42 @@ private slots:
         QVERIFY(!h.recordings.recording());
     }
 
+    // An alarm's marker sits on the sample that crossed the limit, numbered apart from the
+    // user's: A1.
+    void alarmMarker_sitsOnTheSampleThatCrossedTheLimit() {
+        Harness h;
+        AlarmController alarms(h.window, h.state, h.logic.polling().samples(),
+                               {h.settings, h.boxes, {}});
+        // As the program wires it.
+        alarms.monitor().addListener([&h](const AlarmEvent& alarm) {
+            h.logic.polling().samples().addMarker(MarkerKind::Alarm, alarm.what());
+        });
+        AlarmLimits limits;
+        limits.limits[std::size_t(alarmIndex(Quantity::Battery))].low = 12.0;
+        alarms.useLimits(limits);
+        h.module->engine.setFixedData(0x26, {0xAA});  // 12.0 V
+        QVERIFY(h.openRealTimeForATick());
+        h.action("mnuRecording")->trigger();
+        QVERIFY(h.waitForTicks(2));
+        h.module->engine.setFixedData(0x26, {0x80});  // 9.0 V
+        QVERIFY(h.waitForTicks(3));
+        h.action("mnuRecording")->trigger();
+        h.logic.cmdCloseRealTimeData_Click();
+        const RecordingContents contents = readRecordingFile(
+            h.folder.filePath(QStringLiteral("logs/")) + h.recordings_().value(0));
+        QVERIFY2(contents.ok(), qPrintable(contents.error));
+        QStringList marks;
+        for (std::size_t i = 1; i < contents.rows.size(); ++i) {
+            const RecordingRow& row = contents.rows[i];
+            for (const RecordingMarker& marker : row.markers) {
+                marks << markerCellText(marker);
+                QVERIFY(row.value(Quantity::Battery) < 12.0f);
+                QCOMPARE(contents.rows[i - 1].value(Quantity::Battery), std::optional(12.0f));
+            }
+        }
+        QCOMPARE(marks, QStringList{"A1 Battery 9.0 V below 12.0 V"});
+    }
+
     // F9 marks the sample of that moment; the ticks and the recording go on while the box
     // waits for the text, and no row is lost, doubled or put out of order.
     void marker_sitsAtTheSampleOfF9WhileTheBoxWaits() {
@@ -181,8 +218,8 @@ private slots:
                 QVERIFY(row.seconds > contents.rows[i - 1].seconds);
                 QVERIFY(row.clock > contents.rows[i - 1].clock);
             }
-            if (row.marker) {
-                markers.push_back(*row.marker);
+            for (const RecordingMarker& marker : row.markers) {
+                markers.push_back(marker);
                 firstMarked =
                     firstMarked.value_or(QDateTime::fromString(row.clock, Qt::ISODateWithMs));
             }
@@ -350,7 +387,7 @@ private slots:
                 row.statusRaw = 0x06;
                 row.setValue(Quantity::EngineSpeed, 1000.0f + 100.0f * i);
                 if (i == markerRow) {
-                    row.marker = RecordingMarker{2, QStringLiteral("hill")};
+                    row.markers = {RecordingMarker{2, QStringLiteral("hill")}};
                 }
                 file.write(recordingRowLine(row));
             }

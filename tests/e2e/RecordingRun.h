@@ -2,8 +2,10 @@
 #pragma once
 
 #include "MemorySettingsStore.h"
-#include "SpyViews.h"
 #include "ScriptedMessageBoxes.h"
+#include "SpyViews.h"
+#include "engine/EngineReads.h"
+#include "engine/PollingCycle.h"
 #include "link/ModuleLink.h"
 #include "link/PortNames.h"
 #include "link/PortSelection.h"
@@ -11,8 +13,6 @@
 #include "platform/QtClock.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
-#include "engine/EngineReads.h"
-#include "engine/PollingCycle.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingFiles.h"
 

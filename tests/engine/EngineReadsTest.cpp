@@ -73,7 +73,8 @@ private slots:
         QCOMPARE(h.boxes.texts(), QStringList{kValueTimeout});
         QVERIFY(!h.port.isOpen());
         QVERIFY(!h.link.linkUp);
-        QCOMPARE(h.reads.read(Quantity::Battery).value, 12.0f);  // reopened; the stray byte did not count
+        QCOMPARE(h.reads.read(Quantity::Battery).value,
+                 12.0f);  // reopened; the stray byte did not count
         QCOMPARE(h.port.openedPorts.size(), 2);
     }
 

@@ -49,11 +49,13 @@ private slots:
         QCOMPARE(QString::fromLatin1(facts.gauge), gauge);
         SpyRealTimeView view;
         const QMap<QString, const void*> spies{
-            {"gauTPS", &view.tps},     {"gauFuelMult1", &view.fuel1}, {"gauFuelMult2", &view.fuel2},
-            {"gauBatVolts", &view.bat}, {"gauInj1PW", &view.inj1},    {"gauInj2PW", &view.inj2},
+            {"gauTPS", &view.tps},         {"gauFuelMult1", &view.fuel1},
+            {"gauFuelMult2", &view.fuel2}, {"gauBatVolts", &view.bat},
+            {"gauInj1PW", &view.inj1},     {"gauInj2PW", &view.inj2},
             {"gauRetard", &view.retard}};
-        const auto polled = std::find_if(kPolledValues.begin(), kPolledValues.end(),
-                                         [&](const PolledValue& p) { return p.quantity == facts.quantity; });
+        const auto polled =
+            std::find_if(kPolledValues.begin(), kPolledValues.end(),
+                         [&](const PolledValue& p) { return p.quantity == facts.quantity; });
         QVERIFY(polled != kPolledValues.end());
         const void* set = polled->bar != nullptr ? &(view.*polled->bar)() : nullptr;
         QCOMPARE(set, spies.value(gauge, nullptr));

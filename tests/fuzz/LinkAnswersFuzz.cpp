@@ -35,10 +35,9 @@ constexpr std::array kLineEvents{LineEvent::Receive,  LineEvent::Framing,
                                  LineEvent::Overrun,  LineEvent::RxOverflow,
                                  LineEvent::RxParity, LineEvent::DeviceControlBlock};
 // The status read returns the raw byte; every other read a converted value.
-constexpr std::array kValueReads{Quantity::Throttle,        Quantity::Battery,
-                                 Quantity::EngineSpeed,     Quantity::Injector1,
-                                 Quantity::Injector2,       Quantity::FuelMultiplier1,
-                                 Quantity::FuelMultiplier2, Quantity::Retard};
+constexpr std::array kValueReads{
+    Quantity::Throttle,  Quantity::Battery,         Quantity::EngineSpeed,     Quantity::Injector1,
+    Quantity::Injector2, Quantity::FuelMultiplier1, Quantity::FuelMultiplier2, Quantity::Retard};
 constexpr std::array kModels{kModelCorvaneIIVR, kModelCorvaneII, kModelCorvane};
 constexpr std::array kFailingOperations{"open", "write", "count", "read", "discard", "wait"};
 // A user who keeps pressing Retry on a dead line would wait for ever; the fuzzer's user gives up.
@@ -57,8 +56,8 @@ struct Rig : LinkHarness {
 constexpr double kUnset = -999;
 
 void clearGauges(SpyRealTimeView& view) {
-    for (SpyBarGauge* gauge : {&view.tps, &view.fuel1, &view.fuel2, &view.bat, &view.inj1,
-                                     &view.inj2, &view.retard}) {
+    for (SpyBarGauge* gauge :
+         {&view.tps, &view.fuel1, &view.fuel2, &view.bat, &view.inj1, &view.inj2, &view.retard}) {
         gauge->value = kUnset;
     }
     view.tach.value = kUnset;
@@ -154,8 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rig.pump.yield();
         ++boxesThisOperation;
         const BoxAnswer answer = boxesThisOperation > kBoxesBeforeGivingUp
-                               ? BoxAnswer::Abort
-                               : input.PickValueInArray(kBoxAnswers);
+                                     ? BoxAnswer::Abort
+                                     : input.PickValueInArray(kBoxAnswers);
         rig.boxes.answers.push_back(answer);
         if (style == BoxStyle::AbortRetryIgnoreCritical) {
             abortedSinceLastWrite = answer == BoxAnswer::Abort;
@@ -190,8 +189,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             case 4:
                 rig.state.panelActive = input.ConsumeBool();
-                rig.port.raiseEvent(input.ConsumeBool() ? input.PickValueInArray(kLineEvents)
-                                                        : LineEvent{input.ConsumeIntegral<std::int32_t>()});
+                rig.port.raiseEvent(input.ConsumeBool()
+                                        ? input.PickValueInArray(kLineEvents)
+                                        : LineEvent{input.ConsumeIntegral<std::int32_t>()});
                 rig.pump.yield();
                 break;
             case 5:

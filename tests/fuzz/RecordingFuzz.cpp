@@ -44,10 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const float value = columns.columns.values(quantity)[i];
             require(std::isnan(value) ? !row.value(quantity) : row.value(quantity) == value);
         }
-        if (row.marker) {
+        for (const RecordingMarker& marker : row.markers) {
             require(markersSeen < columns.columns.markers().size());
             const ColumnsMarker& kept = columns.columns.markers()[markersSeen++];
-            require(kept.row == i && kept.marker == *row.marker);
+            require(kept.row == i && kept.marker == marker);
         }
     }
     require(markersSeen == columns.columns.markers().size());

@@ -43,16 +43,14 @@ const QStringList kNotMessages =
         "Recordings (*.csv);;All files (*)|color: rgb(255, 48, 48); background: black;|"
         "Add &Marker|Export Recording\\u2026|MLG logs (*.mlg)|Quillmark recording %1 Capture "
         "Date: %2|"
-        "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
-        "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers|"
+        "Time (s),Clock,Status (raw),Status|Engine speed (rpm)|Throttle (%)|Fuel front (%)|"
+        "Fuel rear (%)|Battery (V)|Injector front (ms)|Injector rear (ms)|Retard (deg)|"
         // The time-at-cell table: menu entry, window title, captions and its lines.
         "&Time at Cell\\u2026|Time at Cell|&Mean of:|rpm \\ throttle|%1\\u2013%2 %|"
         "%1 counted from %2 rows, one every %3 s|Waiting for the first update of the panel|"
         "Each cell: the time spent there, and the mean under it. Click a cell to mark its "
         "samples on the chart.|"
-        "Time (s),Clock,Status (raw),Status,Engine speed (rpm),Throttle (%),Fuel front (%),"
-        "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers,"
-        "Marker|Engine speed|Fuel front|Fuel rear|Injector front|Injector rear|"
+        "Engine speed|Fuel front|Fuel rear|Injector front|Injector rear|"
         // Runs compared on the chart: the window's buttons, the dialog's captions and the
         // legend's pieces.
         "Compare With\\u2026|Clear Comparison|Recordings to lay over %1 (up to three):|"

@@ -44,7 +44,12 @@ QByteArray knownRecording() {
                                             {14, QStringLiteral("Kurve \u00E4 \u2192 links")},
                                             {39, QString(kMaxMarkerText, QLatin1Char('x'))}};
         if (const auto it = marked.find(i); it != marked.end()) {
-            row.marker = RecordingMarker{int(std::distance(marked.begin(), it)) + 1, it->second};
+            row.markers = {RecordingMarker{int(std::distance(marked.begin(), it)) + 1, it->second}};
+        }
+        // A key press and an alarm on one row: a block each, in the row's order.
+        if (i == 14) {
+            row.markers.push_back(
+                {1, QStringLiteral("Battery 11.6 V below 12.0 V"), MarkerKind::Alarm});
         }
         text += recordingRowLine(row);
     }
@@ -83,7 +88,7 @@ private slots:
             exportRecordingToMlg(csv, mlg, static_cast<std::uint16_t>(version));
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
         QCOMPARE(result.rows, 40L);
-        QCOMPARE(result.markers, 4);
+        QCOMPARE(result.markers, 5);
 
         QProcess reader;
         reader.start(node, {QStringLiteral(QUILLMARK_TEST_DIR "/read-mlg.js"),
@@ -111,11 +116,11 @@ private slots:
         const QJsonArray messages = read[QStringLiteral("messages")].toArray();
         std::size_t row = 0;
         qsizetype marker = 0;
-        std::optional<QJsonObject> markerBlock;
+        std::vector<QJsonObject> markerBlocks;
         for (const QJsonValue& value : records) {
             const QJsonObject record = value.toObject();
             if (record[QStringLiteral("type")].toString() == QStringLiteral("marker")) {
-                markerBlock = record;
+                markerBlocks.push_back(record);
                 continue;
             }
             QVERIFY(row < rows.size());
@@ -131,17 +136,17 @@ private slots:
                     QCOMPARE(float(got.toDouble()), *expected.values[v]);
                 }
             }
-            QCOMPARE(markerBlock.has_value(), expected.marker.has_value());
-            if (markerBlock) {
-                QCOMPARE(markerBlock->value(QStringLiteral("timestamp")),
+            QCOMPARE(markerBlocks.size(), expected.markers.size());
+            for (std::size_t m = 0; m < markerBlocks.size(); ++m) {
+                QCOMPARE(markerBlocks[m].value(QStringLiteral("timestamp")),
                          record[QStringLiteral("timestamp")]);
-                QCOMPARE(messages[marker++].toString(), markerCellText(*expected.marker));
-                markerBlock.reset();
+                QCOMPARE(messages[marker++].toString(), markerCellText(expected.markers[m]));
             }
+            markerBlocks.clear();
             ++row;
         }
         QCOMPARE(row, rows.size());
-        QCOMPARE(marker, qsizetype{4});
+        QCOMPARE(marker, qsizetype{5});
     }
 };
 

@@ -8,8 +8,8 @@
 #include "recording/RecordingColumns.h"
 #include "recording/RecordingFiles.h"
 #include "recording/RecordingFormat.h"
-#include "recording/RecordingRow.h"
 #include "recording/RecordingReader.h"
+#include "recording/RecordingRow.h"
 #include "recording/RecordingWriter.h"
 
 #include <QBuffer>
@@ -198,23 +198,94 @@ private slots:
                                             << "7 " + QByteArray(kMaxMarkerText, 'x');
         QTest::newRow("outside ASCII") << "Kurve \u00E4"
                                        << "Kurve \u00E4" << QByteArray("7 Kurve \xC3\xA4");
+        // A bar parts the markers of a row; typed in a note it could start a marker of its own.
+        QTest::newRow("a bar") << "a | 2 b"
+                               << "a / 2 b" << QByteArray("7 a / 2 b");
     }
     void marker_keepsItsTextSafeInTheFile() {
         QFETCH(QString, typed);
         QFETCH(QString, kept);
         QFETCH(QByteArray, cell);
         RecordingRow row = sampleRow(1);
-        row.marker = RecordingMarker{7, markerText(typed)};
-        QCOMPARE(row.marker->text, kept);
+        row.markers = {RecordingMarker{7, markerText(typed)}};
+        QCOMPARE(row.markers.front().text, kept);
         const QByteArray line = recordingRowLine(row);
         QVERIFY2(line.endsWith(",2F:AA16 29:00FFFF," + cell + '\n'), line.constData());
         const RecordingContents back = parseRecording(recordingHeaderLine() + line);
         QVERIFY2(back.ok(), qPrintable(back.error));
-        QCOMPARE(back.rows.front().marker, row.marker);
+        QCOMPARE(back.rows.front().markers, row.markers);
     }
 
     // F9 marks the row of that moment and asks for the text; the rows meanwhile wait, in
     // order, and go into the file once it is given, or when the recording stops first.
+    // A row keeps every marker of its moment in one cell, apart by " | ", and reads them back
+    // in order; a cell written before rows took several reads as it always did.
+    void markerCell_holdsEveryMarkerOfItsRow_data() {
+        columns<QByteArray, std::vector<RecordingMarker>>("cell", "markers");
+        const auto alarm = [](int number, const char* text) {
+            return RecordingMarker{number, QString::fromLatin1(text), MarkerKind::Alarm};
+        };
+        QTest::newRow("user's and alarms")
+            << QByteArray(
+                   "3 hill | A1 Battery 11.6 V below 12.0 V | A2 Retard 9.0 deg above 8.0 "
+                   "deg")
+            << std::vector{RecordingMarker{3, QStringLiteral("hill")},
+                           alarm(1, "Battery 11.6 V below 12.0 V"),
+                           alarm(2, "Retard 9.0 deg above 8.0 deg")};
+        QTest::newRow("number only, then an alarm")
+            << QByteArray("3 | A1 x") << std::vector{RecordingMarker{3, {}}, alarm(1, "x")};
+        QTest::newRow("alarm alone") << QByteArray("A12") << std::vector{alarm(12, "")};
+        QTest::newRow("earlier note with a bar")
+            << QByteArray("3 a | b") << std::vector{RecordingMarker{3, QStringLiteral("a | b")}};
+    }
+    void markerCell_holdsEveryMarkerOfItsRow() {
+        QFETCH(QByteArray, cell);
+        QFETCH(std::vector<RecordingMarker>, markers);
+        std::vector<RecordingMarker> read;
+        QVERIFY(parseMarkerCell(cell, &read));
+        QCOMPARE(read, markers);
+        RecordingRow row = sampleRow(1);
+        row.markers = markers;
+        const QByteArray line = recordingRowLine(row);
+        QVERIFY2(line.endsWith(',' + cell + '\n'), line.constData());
+        const QByteArray text = recordingHeaderLine() + line;
+        QCOMPARE(parseRecording(text).rows.front().markers, markers);
+        const RecordingColumnsContents compact = columnsBack(text);
+        QCOMPARE(compact.columns.markers().size(), markers.size());
+        for (std::size_t i = 0; i < markers.size(); ++i) {
+            QCOMPARE(compact.columns.markers()[i].marker, markers[i]);
+        }
+    }
+
+    // An alarm's markers go on the row that raised it, with the user's marker asked for since
+    // the row before; the user's are numbered 1, 2, 3 among themselves, the alarms' A1, A2.
+    void recorder_keepsEveryMarkerOnItsRowNumberedByKind() {
+        QTemporaryDir dir;
+        NewRecordingFile file = createRecordingFile(dir.path(), QStringLiteral("run.csv"));
+        FakeClock clock;
+        Recorder recorder(clock, {});
+        QCOMPARE(recorder.start(std::move(file.file), file.path), QString());
+        const double start = std::chrono::duration<double>(clock.time).count();
+        const auto alarm = [](const char* text, int number = 0) {
+            return RecordingMarker{number, QString::fromLatin1(text), MarkerKind::Alarm};
+        };
+        RecordingRow alarmed = sampleRow(start + 1);
+        alarmed.markers = {alarm("Battery"), alarm("Retard")};
+        recorder.addRow(sampleRow(start));
+        QCOMPARE(recorder.addMarker(QStringLiteral("hill")), 1);
+        QCOMPARE(recorder.addRow(alarmed), (std::vector{RecordingMarker{1, QStringLiteral("hill")},
+                                                        alarm("Battery", 1), alarm("Retard", 2)}));
+        alarmed.markers = {alarm("Battery")};
+        recorder.addRow(alarmed);
+        QCOMPARE(recorder.addMarker(QString()), 2);
+        recorder.stop();
+        const RecordingContents back = readRecordingFile(file.path);
+        QVERIFY2(back.ok(), qPrintable(back.error));
+        QCOMPARE(back.rows.size(), std::size_t{3});
+        QCOMPARE(back.rows[1].markers.size(), std::size_t{3});
+        QCOMPARE(back.rows[2].markers, (std::vector{alarm("Battery", 3)}));
+    }
+
     void marker_awaitingItsText_holdsTheRowsInOrder_data() {
         columns<bool>("stopFirst");
         QTest::newRow("text given") << false;
@@ -247,10 +318,10 @@ private slots:
         for (std::size_t i = 0; i < back.rows.size(); ++i) {
             QCOMPARE(back.rows[i].seconds, double(i));
         }
-        QVERIFY(!back.rows[0].marker && !back.rows[3].marker);
-        QCOMPARE(back.rows[1].marker,
-                 std::optional(RecordingMarker{1, stopFirst ? QString() : QStringLiteral("hill")}));
-        QCOMPARE(back.rows[2].marker, std::optional(RecordingMarker{2, QStringLiteral("alarm")}));
+        QVERIFY(back.rows[0].markers.empty() && back.rows[3].markers.empty());
+        QCOMPARE(back.rows[1].markers, (std::vector{RecordingMarker{
+                                           1, stopFirst ? QString() : QStringLiteral("hill")}}));
+        QCOMPARE(back.rows[2].markers, (std::vector{RecordingMarker{2, QStringLiteral("alarm")}}));
     }
 
     void failedWrite_stopsTheRecordingNamingFileAndReason() {
@@ -453,6 +524,10 @@ private slots:
         QTest::newRow("long row") << good + badNumber << 4 << "found 15";
         QTest::newRow("marker without its number")
             << good + QByteArray(row).replace(",\n", ",hill\n") << 4 << "Marker column";
+        QTest::newRow("alarm marker without its number")
+            << good + QByteArray(row).replace(",\n", ",A hill\n") << 4 << "Marker column";
+        QTest::newRow("alarm marker 0")
+            << good + QByteArray(row).replace(",\n", ",A0\n") << 4 << "Marker column";
         QTest::newRow("marker column under the old header")
             << QByteArray(kRecordingHeaderWithoutMarker) + '\n' + row << 2 << "found 14";
         QTest::newRow("decimal comma") << good + commaDecimal << 4 << "Injector front";
@@ -533,10 +608,10 @@ private slots:
         auto marker = compact.columns.markers().begin();
         for (std::size_t i = 0; i < whole.rows.size(); ++i) {
             const RecordingRow& row = whole.rows[i];
-            if (row.marker) {
+            for (const RecordingMarker& expected : row.markers) {
                 QVERIFY(marker != compact.columns.markers().end());
                 QCOMPARE(marker->row, i);
-                QCOMPARE(marker->marker, *row.marker);
+                QCOMPARE(marker->marker, expected);
                 ++marker;
             }
             QCOMPARE(compact.columns.times()[i], row.seconds);

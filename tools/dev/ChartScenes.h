@@ -3,11 +3,11 @@
 // stretch without rows where the panel was closed.
 #pragma once
 
-#include "widgets/chart/ChartWindow.h"
 #include "recording/RecordingFormat.h"
 #include "recording/RecordingRow.h"
 #include "sim/DataEncoder.h"
 #include "sim/EngineProfile.h"
+#include "widgets/chart/ChartWindow.h"
 
 #include <QDateTime>
 #include <QFile>

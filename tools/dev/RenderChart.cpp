@@ -120,8 +120,8 @@ int main(int argc, char* argv[]) {
         }
         int number = 0;
         for (const auto& [row, text] : markers) {
-            rows[static_cast<std::size_t>(row)].marker =
-                RecordingMarker{++number, QString::fromLatin1(text)};
+            rows[static_cast<std::size_t>(row)].markers = {
+                RecordingMarker{++number, QString::fromLatin1(text)}};
         }
         return throughFile(dir.filePath(name), rows);
     };

@@ -1,13 +1,13 @@
 #include "shell/alarms/AlarmController.h"
 
+#include "engine/ModelTraits.h"
+#include "engine/SampleFanOut.h"
 #include "link/SharedState.h"
 #include "platform/MessageBoxes.h"
-#include "engine/ModelTraits.h"
-#include "widgets/gauges/RealTimePanelWidget.h"
-#include "engine/SampleFanOut.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
 #include "trap/ErrorTrap.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
 
 #include <QAction>
 #include <QLabel>

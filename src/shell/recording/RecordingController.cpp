@@ -361,15 +361,14 @@ void RecordingController::showRecordingLine() {
 
 void RecordingController::onSample(const Sample& sample) {
     const RecordingRow row = recordingRow(sample);
-    const std::optional<RecordingMarker> marker = recorder_.addRow(row);
+    std::vector<RecordingMarker> markers = recorder_.addRow(row);
     if (liveChart_ != nullptr && liveChart_->isVisible()) {
         // The model is known only once the panel has opened, which may be after the chart.
         liveChart_->chart()->setSpeedRedFrom(modelTraits(state_.modelName).speedRedFromRpm());
-        // The live flag shows the marker's number; a note typed after F9 is in the file.
+        // The live flags show the markers as numbered in the file; a note typed after F9 is in
+        // the file. Without a recording no marker is kept, and none shows.
         RecordingRow shown = row;
-        if (marker) {
-            shown.marker.emplace(*marker);
-        }
+        shown.markers = std::move(markers);
         liveChart_->chart()->appendLive(shown, row.seconds);
     }
     if (timeAtCell_ != nullptr && timeAtCellLive_) {

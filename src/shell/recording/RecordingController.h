@@ -3,10 +3,10 @@
 // the panel with the port left closed.
 #pragma once
 
-#include "widgets/cells/TimeAtCellWindow.h"
-#include "widgets/chart/ChartWindow.h"
 #include "recording/Recorder.h"
 #include "shell/recording/CompareDialog.h"
+#include "widgets/cells/TimeAtCellWindow.h"
+#include "widgets/chart/ChartWindow.h"
 
 #include <QObject>
 #include <QPointer>

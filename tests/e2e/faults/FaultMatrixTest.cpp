@@ -6,10 +6,10 @@
 #include "DataColumns.h"
 #include "ProgramHarness.h"
 #include "StampedFile.h"
-#include "link/ModelNames.h"
-#include "platform/QtSettingsStore.h"
 #include "engine/EngineReads.h"
 #include "engine/PollingCycle.h"
+#include "link/ModelNames.h"
+#include "platform/QtSettingsStore.h"
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -536,9 +536,8 @@ private slots:
             h.openRealTime();
         }
         const auto boxesBefore = h.boxes.shown.size();
-        const bool recovered = h.waitForTicks(2) && h.panel()->isVisible() &&
-                               h.state.panelActive && h.boxes.shown.size() == boxesBefore &&
-                               showsServedValues(h);
+        const bool recovered = h.waitForTicks(2) && h.panel()->isVisible() && h.state.panelActive &&
+                               h.boxes.shown.size() == boxesBefore && showsServedValues(h);
         // The settings file holds byte for byte what it held before the fault.
         const bool nothingLost = readAll(settingsFile()) == settingsBefore;
         qInfo("FAULT | %s | %s | %s | %s | recovered %s | nothing lost %s", fault.name,

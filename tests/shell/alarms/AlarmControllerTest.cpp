@@ -4,14 +4,14 @@
 #include "FakeTime.h"
 #include "MemorySettingsStore.h"
 #include "ScriptedMessageBoxes.h"
-#include "link/SharedState.h"
-#include "widgets/gauges/BarGaugeWidget.h"
-#include "widgets/gauges/DialGaugeWidget.h"
-#include "widgets/gauges/RealTimePanelWidget.h"
 #include "engine/SampleFanOut.h"
+#include "link/SharedState.h"
 #include "shell/alarms/AlarmController.h"
 #include "shell/alarms/AlarmsDialog.h"
 #include "shell/main/MainWindowWidget.h"
+#include "widgets/gauges/BarGaugeWidget.h"
+#include "widgets/gauges/DialGaugeWidget.h"
+#include "widgets/gauges/RealTimePanelWidget.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

@@ -95,7 +95,7 @@ private slots:
         QFETCH(int, lands);
         auto all = rows(201);
         for (const int row : {20, 120, 180}) {
-            all[static_cast<std::size_t>(row)].marker = RecordingMarker{row, QString()};
+            all[static_cast<std::size_t>(row)].markers = {RecordingMarker{row, QString()}};
         }
         ChartWidget chart;
         chart.resize(1156, 600);
@@ -123,7 +123,7 @@ private slots:
             row.seconds = i;
             row.status = i < 4 ? QStringLiteral("A") : i < 8 ? QStringLiteral("B") : "C";
             if (i == 2 || i == 7) {
-                row.marker = RecordingMarker{i, QStringLiteral("a, b")};
+                row.markers = {RecordingMarker{i, QStringLiteral("a, b")}};
             }
             series.append(row);
         }
