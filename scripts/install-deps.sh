@@ -7,6 +7,9 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev
+    libmosquitto-dev    # the logger's MQTT client; its network runs on a thread of its own
+    mosquitto mosquitto-clients openssl  # a broker, mosquitto_sub and a TLS certificate for
+                                         # the MQTT tests
     fonts-liberation2   # metric-compatible stand-ins for Arial and MS Sans Serif
     fp-utils            # chmcmd, which compiles the help file
     xvfb xdotool imagemagick  # a private display for the demo when there is no desktop

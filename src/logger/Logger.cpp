@@ -447,6 +447,11 @@ void Logger::checkFileAndDisk(nanoseconds now) {
     }
 }
 
+Logger::Activity Logger::activity() const {
+    return {QString::fromLatin1(kStateNames.at(static_cast<std::size_t>(phase_))),
+            shared_.modelName, file_.hasHeader() ? QFileInfo(file_.path()).fileName() : QString()};
+}
+
 QString Logger::statusText() const {
     const QString file = file_.hasHeader()
                              ? QStringLiteral("file %1").arg(QFileInfo(file_.path()).fileName())

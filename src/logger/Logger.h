@@ -85,6 +85,16 @@ public:
     // Every alarm fires here once, with its text; its line on standard error listens already,
     // a recording's marker listens here too.
     AlarmMonitor& alarms() { return alarms_; }
+    // Every sample with its markers (a signal's, an alarm's), for whoever else follows the module.
+    SampleFanOut& samples() { return polling_.samples(); }
+    // What the logger is doing, for whoever reports it: its state in words, the module's model
+    // once it answered, and the file being written (empty while there is none).
+    struct Activity {
+        QString state;
+        QString model;
+        QString file;
+    };
+    Activity activity() const;
 
 private:
     bool bringLinkUp();

@@ -5,6 +5,7 @@
 #include "logger/DevicePortSettings.h"
 #include "logger/DiskKeeper.h"
 #include "logger/Logger.h"
+#include "logger/LoggerMqtt.h"
 #include "logger/LoggerOptions.h"
 #include "platform/ErrorRecord.h"
 #include "platform/ProgramName.h"
@@ -76,6 +77,10 @@ int LoggerMain(int argc, char** argv) {
         std::printf("quillmark-logger %s\n", QUILLMARK_VERSION);
         return 0;
     }
+    const PreparedMqtt mqtt = prepareMqtt(options.mqtt);
+    if (!mqtt.error.isEmpty()) {
+        return commandLineError(mqtt.error);
+    }
 
     QtSettingsStore stored;
     DevicePortSettings settings(stored, options.device);
@@ -128,6 +133,14 @@ int LoggerMain(int argc, char** argv) {
         !error.isEmpty()) {
         console.error(QStringLiteral("Cannot take the stop signals: %1").arg(error));
         return 1;
+    }
+    std::unique_ptr<LoggerMqtt> publishing;
+    if (mqtt.setup) {
+        QString error;
+        publishing = LoggerMqtt::start(*mqtt.setup, logger, console, error);
+        if (!publishing) {
+            return commandLineError(error);
+        }
     }
     console.event(QStringLiteral("Recordings go to %1").arg(folder));
     console.event(QStringLiteral("Alarm limits: %1").arg(limitsInForceText(alarmLimits.limits)));

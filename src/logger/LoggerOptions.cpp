@@ -27,6 +27,10 @@ enum class Option {
     Alarms,
     KeepFree,
     MaxTotal,
+    Mqtt,
+    MqttCa,
+    MqttPasswordFile,
+    MqttEvery,
     Version,
     Help
 };
@@ -68,6 +72,13 @@ constexpr std::array kOptions{
               "the oldest finished recordings are removed to\n"
               "keep all of them within this (default: no\n"
               "limit); SIZE is bytes, or with K, M, G or T"},
+    OptionRow{Option::Mqtt, "mqtt", "LINK",
+              "publish to an MQTT broker, mqtt://[USER@]HOST[:PORT]/PREFIX or mqtts://"},
+    OptionRow{Option::MqttCa, "mqtt-ca", "FILE",
+              "check the mqtts:// broker against these certificates (default: the system's)"},
+    OptionRow{Option::MqttPasswordFile, "mqtt-password-file", "FILE",
+              "the broker password: the first line of this file"},
+    OptionRow{Option::MqttEvery, "mqtt-every", "N", "publish every Nth sample (default 1)"},
     OptionRow{Option::Version, "version", "", "show the version and exit"},
     OptionRow{Option::Help, "help", "", "show this help and exit"},
 };
@@ -156,6 +167,16 @@ QString apply(Option option, const QString& value, LoggerOptions& options) {
             target = fromSeconds(*seconds);
             return {};
         }
+        case Option::Mqtt:
+        case Option::MqttCa:
+        case Option::MqttPasswordFile:
+        case Option::MqttEvery:
+            // Checked together before the logger starts; a link is never repeated in a message.
+            (option == Option::Mqtt               ? options.mqtt.link
+             : option == Option::MqttCa           ? options.mqtt.caFile
+             : option == Option::MqttPasswordFile ? options.mqtt.passwordFile
+                                                  : options.mqtt.every) = value;
+            return {};
         case Option::KeepFree:
             if (value.endsWith(QLatin1Char('%'))) {
                 const auto percent = number(value.chopped(1), 0, 90);

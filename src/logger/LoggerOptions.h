@@ -1,6 +1,8 @@
 // The logger's command line.
 #pragma once
 
+#include "network/MqttSetup.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +38,7 @@ struct LoggerOptions {
     // window's folder, whose recordings the user made by hand.
     std::optional<DiskRoom> keepFree;
     std::optional<qint64> maxTotal;  // bytes all recordings in the folder may take
+    MqttOptions mqtt;    // all empty: nothing is published
     bool help = false;
     bool version = false;
 

@@ -7,19 +7,19 @@
 #include "sim/ModuleEngine.h"
 #include "sim/PtyModule.h"
 
+#include "ProcessUse.h"
+
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <unistd.h>
 
 #include <csignal>
 
 using namespace quillmark;
 using namespace quillmark::sim;
+using namespace quillmark::test;
 
 namespace {
 
@@ -31,33 +31,6 @@ constexpr double kSampleFloorMs = (9 + 20) * kByteMs + 9 * 2.0;
 // On a quiet machine the logger is to reach 0.95 of the limit; a tenth slower (0.855) is below
 // this, with room for a quiet machine's own spread.
 constexpr double kLowestRatio = 0.88;
-
-// Processor seconds (user and system) and resident kilobytes of a process, from /proc.
-struct ProcessUse {
-    double cpuSeconds = 0;
-    long rssKb = 0;
-};
-
-ProcessUse useOf(qint64 pid) {
-    ProcessUse use;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        // Fields 14 and 15 of the line (utime, stime) are 11 and 12 after the name.
-        use.cpuSeconds = (fields.value(11).toDouble() + fields.value(12).toDouble()) /
-                         double(::sysconf(_SC_CLK_TCK));
-    }
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:")) {
-                use.rssKb = line.mid(6).trimmed().split(' ').value(0).toLong();
-            }
-        }
-    }
-    return use;
-}
 
 }  // namespace
 

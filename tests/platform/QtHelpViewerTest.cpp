@@ -92,7 +92,11 @@ const QStringList kNotMessages =
         "Engine speed|"
         "A value below its low limit or above its high limit shows on its gauge in red and on "
         "the line under the panel. Leave a field empty for no limit; type numbers with a point.|"
-        "alarm limits from this file (default: the window's)")
+        "alarm limits from this file (default: the window's)|"
+        // The logger's MQTT options in its help text.
+        "publish to an MQTT broker, mqtt://[USER@]HOST[:PORT]/PREFIX or mqtts://|"
+        "check the mqtts:// broker against these certificates (default: the system's)|"
+        "the broker password: the first line of this file|publish every Nth sample (default 1)")
         .split('|');
 
 QString collapsed(QString text) {
