@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev
+    libmosquitto-dev    # the logger's MQTT client; its network runs on a thread of its own
+    mosquitto mosquitto-clients  # a broker and mosquitto_sub for the MQTT tests
     fonts-liberation2   # metric-compatible stand-ins for Arial and MS Sans Serif
     fp-utils            # chmcmd, which compiles the help file
     xvfb xdotool imagemagick  # a private display for the demo when there is no desktop
