@@ -151,99 +151,80 @@ QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter) {
     return out;
 }
 
-namespace {
+MlgLineEncoder::MlgLineEncoder(QString fileName, std::uint16_t version, Sink sink)
+    : fileName_(std::move(fileName)), version_(version), sink_(std::move(sink)) {}
 
-// Writes the log while the recording streams by, so a day of fast polling never sits in
-// memory whole: the header when the first row comes, then each row's blocks.
-class MlgStreamWriter final : public RecordingLineParser {
-public:
-    MlgStreamWriter(QSaveFile& file, QString fileName, std::uint16_t version)
-        : file_(file), fileName_(std::move(fileName)), version_(version) {}
-
-    // The rows and markers written, or what went wrong.
-    MlgExportResult finish(const QString& recordingPath) {
-        finishLines();
-        MlgExportResult result;
-        if (!ok()) {
-            result.error = recordingProblemText(recordingPath, errorLine(), error());
-            return result;
-        }
-        flush();
-        if (writeError_.isEmpty() && !file_.commit()) {
-            writeError_ = file_.errorString();
-        }
-        result.error = writeError_;
-        result.rows = rows_;
-        result.markers = markers_;
-        return result;
+bool MlgLineEncoder::finish() {
+    const bool good = finishLines();
+    if (sink_ && good) {
+        sink_(take());
     }
+    return good;
+}
 
-private:
-    void takeRow(const RecordingLine& line) override {
-        if (!writeError_.isEmpty()) {
-            return;
-        }
-        const QString clock = QString::fromUtf8(line.clock);
-        if (rows_ == 0) {
-            const QString info =
-                QStringLiteral("Quillmark recording %1\nCapture Date: %2").arg(fileName_, clock);
-            chunk_ = mlgFileHeader(QDateTime::fromString(clock, Qt::ISODateWithMs), info, version_);
-        }
-        RecordingRow row;
-        row.seconds = line.seconds;
-        row.statusRaw = line.statusRaw;
-        for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
-            if (!std::isnan(line.values[i])) {
-                row.values[i] = line.values[i];
-            }
-        }
-        if (line.markerNumber > 0) {
-            row.marker = RecordingMarker{line.markerNumber, QString::fromUtf8(line.markerText)};
-            ++markers_;
-        }
-        chunk_ += mlgRowBlocks(row, counter_);
-        if (++rows_ % kRowsPerWrite == 0) {
-            flush();
+QByteArray MlgLineEncoder::take() {
+    QByteArray taken;
+    taken.swap(blocks_);
+    return taken;
+}
+
+void MlgLineEncoder::takeRow(const RecordingLine& line) {
+    const QString clock = QString::fromUtf8(line.clock);
+    if (rows_ == 0) {
+        const QString info =
+            QStringLiteral("Quillmark recording %1\nCapture Date: %2").arg(fileName_, clock);
+        blocks_ = mlgFileHeader(QDateTime::fromString(clock, Qt::ISODateWithMs), info, version_);
+    }
+    RecordingRow row;
+    row.seconds = line.seconds;
+    row.statusRaw = line.statusRaw;
+    for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
+        if (!std::isnan(line.values[i])) {
+            row.values[i] = line.values[i];
         }
     }
-    // Nothing is kept: a file that turns out not to be a recording is never committed.
-    void dropRows() override {}
-
-    void flush() {
-        if (writeError_.isEmpty() && file_.write(chunk_) != chunk_.size()) {
-            writeError_ = file_.errorString();
-        }
-        chunk_.clear();
+    if (line.markerNumber > 0) {
+        row.marker = RecordingMarker{line.markerNumber, QString::fromUtf8(line.markerText)};
+        ++markers_;
     }
-
-    QSaveFile& file_;
-    const QString fileName_;
-    const std::uint16_t version_;
-    QByteArray chunk_;
-    std::uint8_t counter_ = 0;
-    long rows_ = 0;
-    int markers_ = 0;
-    QString writeError_;
-};
-
-}  // namespace
+    blocks_ += mlgRowBlocks(row, counter_);
+    if (++rows_ % kRowsPerWrite == 0 && sink_) {
+        sink_(take());
+    }
+}
 
 MlgExportResult exportRecordingToMlg(const QString& recordingPath, const QString& mlgPath,
                                      std::uint16_t version) {
+    MlgExportResult result;
     QSaveFile file(mlgPath);
     if (!file.open(QIODevice::WriteOnly)) {
-        MlgExportResult result;
         result.error = file.errorString();
         return result;
     }
-    MlgStreamWriter writer(file, QFileInfo(recordingPath).fileName(), version);
-    const QString problem = readRecordingLines(recordingPath, writer);
-    if (!problem.isEmpty()) {
-        MlgExportResult result;
+    QString writeError;
+    MlgLineEncoder encoder(QFileInfo(recordingPath).fileName(), version,
+                           [&file, &writeError](const QByteArray& blocks) {
+                               if (writeError.isEmpty() && file.write(blocks) != blocks.size()) {
+                                   writeError = file.errorString();
+                               }
+                           });
+    if (const QString problem = readRecordingLines(recordingPath, encoder); !problem.isEmpty()) {
         result.error = recordingProblemText(recordingPath, 0, problem);
         return result;
     }
-    return writer.finish(recordingPath);
+    // A file that turns out not to be a recording is never committed.
+    if (!encoder.finish()) {
+        result.error =
+            recordingProblemText(recordingPath, encoder.errorLine(), encoder.error());
+        return result;
+    }
+    if (writeError.isEmpty() && !file.commit()) {
+        writeError = file.errorString();
+    }
+    result.error = writeError;
+    result.rows = encoder.rows();
+    result.markers = encoder.markers();
+    return result;
 }
 
 }  // namespace quillmark

@@ -4,6 +4,7 @@
 // that carries a marker. Numbers are big-endian.
 #pragma once
 
+#include "recording/RecordingFormat.h"
 #include "recording/RecordingRow.h"
 
 #include <QByteArray>
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QIODevice;
@@ -60,6 +62,36 @@ QByteArray mlgFileHeader(const QDateTime& start, const QString& info,
 // The data blocks of one row: its marker block when it has a marker, then its record.
 // `counter` rolls over with every block.
 QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter);
+
+// The log of a recording's lines as they stream by, so a day of fast polling never sits in
+// memory whole: the header with the first row, then each row's blocks.
+class MlgLineEncoder final : public RecordingLineParser {
+public:
+    using Sink = std::function<void(const QByteArray&)>;
+    // `fileName` names the recording in the log's info text. A `sink` is handed the blocks a
+    // batch of rows at a time and at the end; without one, take() hands them out.
+    explicit MlgLineEncoder(QString fileName, std::uint16_t version = kMlgVersion,
+                            Sink sink = {});
+
+    // After the last line: false when the text was no recording after all.
+    bool finish();
+    // The blocks of the lines added since the last take.
+    QByteArray take();
+    long rows() const { return rows_; }
+    int markers() const { return markers_; }
+
+private:
+    void takeRow(const RecordingLine& line) override;
+    void dropRows() override { blocks_.clear(); }
+
+    QString fileName_;
+    std::uint16_t version_;
+    Sink sink_;
+    QByteArray blocks_;
+    std::uint8_t counter_ = 0;
+    long rows_ = 0;
+    int markers_ = 0;
+};
 
 struct MlgExportResult {
     long rows = 0;
