@@ -180,14 +180,70 @@ AlarmFileLimits readAlarmFile(const QString& path) {
     }
     file.close();
     const QSettings entries(path, QSettings::IniFormat);
-    result.read = limitsFromTexts(typedLimits([&](const QString& key) {
+    const QString where = QDir::toNativeSeparators(path);
+    if (entries.status() != QSettings::NoError) {
+        result.error = QStringLiteral("%1 is not a file of alarm limits").arg(where);
+        return result;
+    }
+    // A misspelt key or another section would set no limit without a word: each is named.
+    QStringList known;
+    for (const AlarmQuantity& quantity : kAlarmQuantities) {
+        for (AlarmSide side : kAlarmSides) {
+            known << alarmKey(quantity, side);
+        }
+    }
+    QStringList unknown;
+    for (const QString& key : entries.allKeys()) {
+        const QString bare = key.startsWith(kSection + QLatin1Char('/'))
+                                 ? key.mid(kSection.size() + 1)
+                                 : key;
+        if (!known.contains(bare)) {
+            unknown << key;
+        }
+    }
+    if (!unknown.isEmpty()) {
+        result.error = QStringLiteral("%1: unknown key %2 (the keys are such as \"Battery "
+                                      "Low\" and \"Engine speed High\")")
+                           .arg(where, unknown.join(QStringLiteral(", ")));
+        return result;
+    }
+    const TypedLimits texts = typedLimits([&](const QString& key) {
         const QString inSection = kSection + QLatin1Char('/') + key;
         // A value with a comma reads as a list; it is joined back so that it is named as it
         // was written rather than taken for an empty entry.
         const QVariant value = entries.value(entries.contains(inSection) ? inSection : key);
         return value.toStringList().join(QLatin1Char(','));
-    }));
+    });
+    result.read = limitsFromTexts(texts);
+    for (std::size_t i = 0; i < kAlarmQuantities.size(); ++i) {
+        const AlarmLimit& limit = result.read.limits.limits[i];
+        if (limit.low && limit.high && !(*limit.low < *limit.high)) {
+            result.error = QStringLiteral("%1: %2: the low limit must be below the high limit")
+                               .arg(where, name(kAlarmQuantities[i]));
+            return result;
+        }
+    }
+    if (result.read.limits.empty()) {
+        result.error = QStringLiteral("%1 sets no alarm limit").arg(where);
+    }
     return result;
+}
+
+QString limitsInForceText(const AlarmLimits& limits) {
+    QStringList parts;
+    for (std::size_t i = 0; i < kAlarmQuantities.size(); ++i) {
+        const AlarmQuantity& quantity = kAlarmQuantities[i];
+        const AlarmLimit& limit = limits.limits[i];
+        if (limit.low) {
+            parts << QStringLiteral("%1 below %2").arg(name(quantity),
+                                                       limitWithUnit(quantity, *limit.low));
+        }
+        if (limit.high) {
+            parts << QStringLiteral("%1 above %2").arg(name(quantity),
+                                                       limitWithUnit(quantity, *limit.high));
+        }
+    }
+    return parts.isEmpty() ? QStringLiteral("none") : parts.join(QStringLiteral("; "));
 }
 
 }  // namespace quillmark

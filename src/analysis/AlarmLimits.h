@@ -108,7 +108,10 @@ struct AlarmFileLimits {
     ReadLimits read;
     QString error;  // the file cannot be read; empty when it was
 };
-// A file of "Name Low=12.0" lines, under an [Alarms] line or without any section line.
+// A file of "Name Low=12.0" lines, under an [Alarms] line or without any section line. A file
+// with another key, a low limit not below its high limit or no limit at all is refused.
 AlarmFileLimits readAlarmFile(const QString& path);
+// "Engine speed above 1500 rpm; Battery below 11.5 V", or "none".
+QString limitsInForceText(const AlarmLimits& limits);
 
 }  // namespace quillmark

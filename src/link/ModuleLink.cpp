@@ -65,7 +65,9 @@ void ModuleLink::appendOpenIfClosed(std::vector<Step>& steps) {
     steps.push_back({.run =
                          [this] {
                              if (!port_.isOpen()) {
-                                 port_.setPort(PortNames::displayName(portNumber_),
+                                 port_.setPort(portLabel_.isEmpty()
+                                                   ? PortNames::displayName(portNumber_)
+                                                   : portLabel_,
                                                names_.device(portNumber_));
                              }
                              return Flow::Next;
@@ -96,13 +98,20 @@ void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap
             if (pastDeadline(exchange.deadline)) {
                 break;
             }
-            if (!waiting) {
-                continue;  // the count was ignored; it is tested again, the deadline unchanged
+            // An ignored count is tested again with the deadline unchanged, but never in a spin:
+            // on a closed port no byte can come before the deadline, and a port that can
+            // neither count nor wait (a pulled adapter) would only raise the same error again
+            // and again. Either ends the wait as a short answer.
+            if (!waiting && !port_.isOpen()) {
+                break;
             }
-            trap.guard([this, &exchange] {
+            const bool waited = trap.guard([this, &exchange] {
                 port_.waitForInput(
                     std::max(exchange.deadline - clock_.now(), std::chrono::nanoseconds::zero()));
             });
+            if (!waiting && !waited) {
+                break;
+            }
         }
     }));
     if (onShortAnswer == ShortAnswer::EndQuietly) {

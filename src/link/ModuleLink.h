@@ -5,6 +5,8 @@
 #include "link/LinkActivity.h"
 #include "trap/ErrorTrap.h"
 
+#include <QString>
+
 #include <chrono>
 #include <cstdint>
 #include <string_view>
@@ -45,6 +47,10 @@ public:
 
     // False at the start of every transaction, True at its successful end.
     bool linkUp = false;
+
+    // The name the port's messages give it; empty: "ComN". A program given a device path
+    // names the port by that path.
+    void setPortLabel(const QString& label) { portLabel_ = label; }
 
     void closeIfOpen();
     // For closing steps: a port that fails to close is not reported again.
@@ -97,6 +103,7 @@ private:
     MessageBoxes& boxes_;
     const PortNames& names_;
     const std::int16_t& portNumber_;
+    QString portLabel_;
     LinkActivity activity_;
 };
 

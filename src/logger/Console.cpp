@@ -1,14 +1,27 @@
 #include "logger/Console.h"
 
+#include <QDateTime>
+
 namespace quillmark {
 
-void Console::event(const QString& text) {
+Console::Console(std::FILE* events, std::FILE* status, bool statusOnTerminal, EventStamp stamp)
+    : events_(events), status_(status), statusOnTerminal_(statusOnTerminal), stamp_(stamp) {}
+
+void Console::event(const QString& text, EventPriority priority) {
     clearStatusLine();
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    std::fprintf(events_, "%s\n", qPrintable(line.trimmed()));
+    line = line.trimmed();
+    const QString stamp =
+        stamp_ == EventStamp::Priority
+            ? QStringLiteral("<%1>").arg(static_cast<int>(priority))
+            : QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss "));
+    std::fprintf(events_, "%s%s\n", qPrintable(stamp), qPrintable(line));
     std::fflush(events_);
+    if (listener_) {
+        listener_(line);
+    }
 }
 
 void Console::status(const QString& text) {

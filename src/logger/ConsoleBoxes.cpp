@@ -16,8 +16,9 @@ BoxAnswer unattendedAnswer(BoxStyle style) {
 }
 
 BoxAnswer ConsoleBoxes::show(const QString& text, BoxStyle style, const QString& /*title*/) {
-    if (!quiet_) {
-        console_.event(text);
+    if (!quiet_ && !shownThisSample_.contains(text)) {
+        shownThisSample_.insert(text);
+        console_.warning(text);
     }
     return unattendedAnswer(style);
 }

@@ -6,6 +6,8 @@
 
 #include "platform/MessageBoxes.h"
 
+#include <QSet>
+
 namespace quillmark {
 
 class Console;
@@ -19,11 +21,14 @@ public:
     // While the link is being retried the same boxes come back every attempt; they are answered
     // without a line.
     void setQuiet(bool quiet) { quiet_ = quiet; }
-    // The text of the last box, shown or not.
+    // A box whose text was already written since the last call is answered without a line: a
+    // failing device repeats the same text at every step of a sample.
+    void startSample() { shownThisSample_.clear(); }
 
 private:
     Console& console_;
     bool quiet_ = false;
+    QSet<QString> shownThisSample_;
 };
 
 // The answer an unattended program gives to a box of `style`.

@@ -30,6 +30,26 @@ TriggerChange EngineSpeedTrigger::feed(std::chrono::nanoseconds time, std::optio
     return feed(time, rpm) == TriggerChange::Start ? TriggerChange::Start : TriggerChange::Stop;
 }
 
+TriggerChange EngineSpeedTrigger::silence(std::chrono::nanoseconds since,
+                                          std::chrono::nanoseconds now) {
+    if (!recording_ || settings_.stopRpm <= 0.0) {
+        return TriggerChange::None;
+    }
+    if (!belowSince_) {
+        belowSince_ = since;
+    }
+    if (now - *belowSince_ < settings_.stopAfter) {
+        return TriggerChange::None;
+    }
+    restart();
+    return TriggerChange::Stop;
+}
+
+void EngineSpeedTrigger::startNow() {
+    recording_ = true;
+    belowSince_.reset();
+}
+
 void EngineSpeedTrigger::restart() {
     recording_ = false;
     belowSince_.reset();

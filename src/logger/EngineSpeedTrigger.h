@@ -26,6 +26,11 @@ public:
     // A sample at `time` (monotonic); no speed where its read failed, which neither starts a
     // file nor counts towards its end.
     TriggerChange feed(std::chrono::nanoseconds time, std::optional<float> rpm);
+    // No sample since `since` up to `now` (the module is gone): that time counts as time below
+    // the stop value. Stop when it ends the file.
+    TriggerChange silence(std::chrono::nanoseconds since, std::chrono::nanoseconds now);
+    // A file starts now whatever the speed (a marker asked for one); it ends as any other.
+    void startNow();
     // Ends the current file; the next sample starts a new one if the trigger holds.
     void restart();
 

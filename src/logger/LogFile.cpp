@@ -35,6 +35,10 @@ QString LogFile::ready(const QString& folder, const QString& modelName) {
         lastWritten_.reset();
         markers_ = 0;
     }
+    // A header that did not fit before may have left part of itself: it starts again at the top.
+    if (pending_->size() > 0 && !(pending_->resize(0) && pending_->seek(0))) {
+        return QStringLiteral("%1: %2").arg(path_, pending_->errorString());
+    }
     RecordingWriter header(*pending_);
     if (!header.writeHeader()) {
         return QStringLiteral("%1: %2").arg(path_, header.error());
@@ -87,7 +91,9 @@ void LogFile::close() {
         rows_.reset();
     }
     if (pending_) {
+        // Not even the header fitted: an empty file would only stand in the way.
         pending_->close();
+        QFile::remove(path_);
         pending_.reset();
     }
 }

@@ -35,8 +35,7 @@ public:
     QString failure() const;
     // What is written so far goes to the disk soon (the link went quiet).
     void syncSoon();
-    // Writes what is queued, syncs and closes; a file that never had its header is left as it
-    // is (empty).
+    // Writes what is queued, syncs and closes; a file that never had its header is removed.
     void close();
 
     bool isOpen() const { return pending_ != nullptr || rows_ != nullptr; }

@@ -1,10 +1,13 @@
 #include "logger/Logger.h"
 
+#include "link/LinkBringUp.h"
 #include "logger/Console.h"
 #include "platform/Clock.h"
+#include "platform/ErrorRecord.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "engine/ModelTraits.h"
+#include "platform/ServiceManager.h"
 #include "recording/RecordingFormat.h"
 
 #include <QDateTime>
@@ -12,7 +15,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 
 namespace quillmark {
 
@@ -22,7 +24,9 @@ using std::chrono::nanoseconds;
 
 constexpr std::chrono::seconds kStatusPeriod{1};
 constexpr std::chrono::seconds kStatusLinePeriod{60};
-// A wait is cut into slices so that the status and the sync stay on time.
+// How often the file being written is checked to still be there, and the disk to have room.
+constexpr std::chrono::seconds kFileCheckPeriod{1};
+// A wait is cut into slices so that the status, the sync and a stop stay on time.
 constexpr std::chrono::milliseconds kIdleSlice{250};
 
 constexpr std::array<const char*, 5> kStateNames{"connecting", "waiting for the start speed",
@@ -30,6 +34,10 @@ constexpr std::array<const char*, 5> kStateNames{"connecting", "waiting for the 
 
 nanoseconds fromSeconds(double seconds) {
     return std::chrono::duration_cast<nanoseconds>(std::chrono::duration<double>(seconds));
+}
+
+double toSeconds(nanoseconds time) {
+    return std::chrono::duration<double>(time).count();
 }
 
 }  // namespace
@@ -40,6 +48,7 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       platform_(platform),
       portNumber_(portNumber),
       folder_(std::move(folder)),
+      portName_(options.device.isEmpty() ? PortNames::displayName(portNumber) : options.device),
       boxes_(platform.console),
       names_(platform.settings),
       link_(platform.port, platform.clock, platform.pump, boxes_, names_, portNumber_),
@@ -49,16 +58,22 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       ticks_(platform.clock),
       lineEvents_(platform.port, boxes_, shared_),
       trigger_({options.startRpm, options.stopValue(), options.stopAfter}),
-      recent_(std::max(kBacklogSeconds, std::chrono::duration<double>(options.preTrigger).count())),
-      file_(options.syncEvery) {
+      preTrigger_(toSeconds(options.preTrigger)),
+      recent_(kBacklogSeconds, kBacklogRowsLimit),
+      file_(options.syncEvery),
+      disk_(folder_, options.keepFree, options.maxTotal) {
+    if (!options.device.isEmpty()) {
+        link_.setPortLabel(options.device);
+    }
     reads_.setObserver(&ticks_);
     polling_.setObserver(&ticks_);
     ticks_.addListener([this](const RecordingRow& row) { onRow(row); });
     alarms_.setLimits(alarmLimits);
     alarms_.addListener([this](const AlarmEvent& event) {
-        platform_.console.event(QStringLiteral("Alarm: %1").arg(event.text()));
-        // The check runs before the row is kept, so the marker goes on the row that raised it.
-        addMarker(event.what());
+        platform_.console.warning(QStringLiteral("Alarm: %1").arg(event.text()));
+        // The check runs before the row is kept, so the marker goes on the row that raised it,
+        // every alarm of that row in the one marker.
+        alarmsOnRow_ << event.what();
     });
     // Line errors reach the console as the window's Communications Error box would show them.
     platform.port.setEventHandler([this] { lineEvents_.handleLineEvent(); });
@@ -69,6 +84,9 @@ void Logger::run() {
     lastStatus_ = now();
     lastStatusLine_ = now();
     platform_.console.status(statusText());
+    if (platform_.service != nullptr) {
+        platform_.service->ready(statusText());
+    }
     while (!stopRequested_) {
         if (!shared_.panelActive && !bringLinkUp()) {
             idleUntil(now() + kLinkRetryPeriod);
@@ -80,6 +98,12 @@ void Logger::run() {
             idleUntil(started + options_.interval);
         }
     }
+    if (platform_.service != nullptr) {
+        platform_.service->stopping();
+    }
+    if (writeBlocked_) {
+        reportLost(recent_.unwrittenAsLost(), QStringLiteral("could not be written"));
+    }
     endFile();
     platform_.console.status(statusText());
     platform_.console.finish();
@@ -87,137 +111,221 @@ void Logger::run() {
 
 bool Logger::bringLinkUp() {
     boxes_.setQuiet(phase_ == LoggerState::LinkLost);
+    if (const QString problem = openPort(); !problem.isEmpty()) {
+        linkDown(problem);
+        return false;
+    }
+    if (phase_ == LoggerState::LinkLost) {
+        // One resynchronisation a retry while the module is away: the five of an opening would
+        // keep the events (a stop, a marker) waiting five seconds at every retry.
+        resync(link_);
+        if (!link_.linkUp) {
+            link_.closeQuietly();
+            return false;
+        }
+    }
     session_.open();
     if (link_.linkUp) {
         return true;
     }
     session_.close();
-    linkLost();
+    linkDown(linkEverUp_ ? QStringLiteral("Link to the module lost")
+                         : QStringLiteral("No link to the module on %1").arg(portName_));
     return false;
+}
+
+QString Logger::openPort() {
+    SerialPort& port = platform_.port;
+    if (port.isOpen()) {
+        return {};
+    }
+    // Opened here rather than by the link's first exchange: a device that is not there, is
+    // busy or is forbidden fails once, with its reason, instead of at every step of five
+    // resynchronisations.
+    try {
+        const QString device = names_.device(portNumber_);
+        if (!QFileInfo::exists(device)) {
+            return QStringLiteral("No device %1 (unplugged?); waiting for it").arg(device);
+        }
+        port.setPort(portName_, device);
+        port.open();
+        return {};
+    } catch (const RaisedError& error) {
+        return error.record().description;
+    }
 }
 
 void Logger::sample() {
     polling_.pollOnce();
     if (!shared_.panelActive) {
-        linkLost();
+        linkDown(QStringLiteral("Link to the module lost"));
     }
     housekeeping();
 }
 
-void Logger::linkLost() {
-    if (phase_ == LoggerState::LinkLost) {
+void Logger::linkDown(const QString& reason) {
+    if (reason == downReason_) {
         return;
     }
-    // Back on the link, a value still past its limit alarms again.
-    alarms_.reset();
-    platform_.console.event(
-        linkEverUp_ ? QStringLiteral("Link to the module lost; retrying every 2 s.")
-                    : QStringLiteral("No link to the module on %1; retrying every 2 s.")
-                          .arg(options_.device.isEmpty() ? PortNames::displayName(portNumber_)
-                                                         : options_.device));
-    // What is written so far reaches the disk now, not after the module is back.
-    file_.syncSoon();
+    downReason_ = reason;
+    if (phase_ != LoggerState::LinkLost) {
+        // Back on the link, a value still past its limit alarms again.
+        alarms_.reset();
+        // What is written so far reaches the disk now, not after the module is back.
+        file_.syncSoon();
+    }
+    platform_.console.warning(QStringLiteral("%1; retrying every 2 s.").arg(reason));
     boxes_.setQuiet(true);
     setState(LoggerState::LinkLost);
 }
 
 void Logger::onRow(const RecordingRow& row) {
+    boxes_.startSample();
     ++samples_;
     lastRpm_ = row.value(Quantity::EngineSpeed);
-    if (phase_ == LoggerState::Connecting || phase_ == LoggerState::LinkLost) {
+    lastRowTime_ = fromSeconds(row.seconds);
+    if (linkDownPhase()) {
         const QString line = linkEverUp_
                                  ? QStringLiteral("Link back to the module: %1, firmware \"%2\".")
                                  : QStringLiteral("Connected to the module: %1, firmware \"%2\".");
-        platform_.console.event(line.arg(shared_.modelName, shared_.firmwareId));
+        platform_.console.event(line.arg(shared_.modelName, shared_.firmwareId),
+                                linkEverUp_ ? EventPriority::Notice : EventPriority::Info);
         linkEverUp_ = true;
+        downReason_.clear();
         boxes_.setQuiet(false);
+        setState(LoggerState::Waiting);
     }
-    // An alarm's marker goes on the row that raised it.
+    alarmsOnRow_.clear();
     if (!alarms_.limits().empty()) {
         alarms_.check(row, modelTraits(shared_.modelName).showsRetard,
                       QDateTime::currentDateTime());
     }
-    const bool marked = !pendingMarkers_.empty();
-    if (marked) {
-        RecordingRow withMarker = row;
-        withMarker.marker.emplace(RecordingMarker{0, pendingMarkers_.front()});
+    bool marked = !alarmsOnRow_.isEmpty();
+    QStringList texts = alarmsOnRow_;
+    if (!pendingMarkers_.empty()) {
+        marked = true;
+        if (!pendingMarkers_.front().isEmpty()) {
+            texts.prepend(pendingMarkers_.front());
+        }
         pendingMarkers_.pop_front();
-        recent_.add(withMarker);
-    } else {
-        recent_.add(row);
     }
-    const TriggerChange change = trigger_.feed(fromSeconds(row.seconds), lastRpm_);
+    if (!marked) {
+        take(row, true);
+        return;
+    }
+    RecordingRow withMarker = row;
+    withMarker.marker.emplace(RecordingMarker{0, markerText(texts.join(QStringLiteral("; ")))});
+    take(withMarker, true);
+}
+
+void Logger::take(const RecordingRow& row, bool sampled) {
+    TriggerChange change =
+        sampled ? trigger_.feed(fromSeconds(row.seconds), row.value(Quantity::EngineSpeed))
+                : TriggerChange::None;
     if (change != TriggerChange::None) {
         endFile();
     }
+    if (!trigger_.recording() && row.marker) {
+        // A marker is never lost: it starts a file, as the start speed would.
+        trigger_.startNow();
+        change = TriggerChange::Start;
+    }
     if (change == TriggerChange::Start) {
-        fileFrom_ = row.seconds - std::chrono::duration<double>(options_.preTrigger).count();
+        for (const RecordingRow& before : preTrigger_.take(row.seconds)) {
+            recent_.add(before);
+        }
     }
-    if (trigger_.recording()) {
-        writeBacklog();
+    if (!trigger_.recording()) {
+        preTrigger_.hold(row);
+    } else {
+        recent_.add(row);
+        writeRows();
+        if (row.marker && writeBlocked_) {
+            platform_.console.warning(
+                QStringLiteral("Marker at %1 is held until writing works again.").arg(row.clock));
+        }
     }
-    if (marked && !(lastWritten_ && *lastWritten_ >= row.seconds)) {
-        // It goes into a file with the rows before a start, or once writing works again.
-        platform_.console.event(
-            QStringLiteral("Marker at %1 is held with the recent rows: %2.")
-                .arg(row.clock, trigger_.recording()
-                                    ? QStringLiteral("the file cannot be written")
-                                    : QStringLiteral("waiting for the start speed")));
+    // A marker's row of its own comes while the link is down, which stays the state.
+    if (sampled) {
+        setState(!trigger_.recording() ? LoggerState::Waiting
+                 : writeBlocked_       ? LoggerState::WriteFailed
+                                       : LoggerState::Recording);
     }
-    setState(!trigger_.recording() ? LoggerState::Waiting
-             : writeBlocked_       ? LoggerState::WriteFailed
-                                   : LoggerState::Recording);
 }
 
-void Logger::addMarker(const QString& text) {
+void Logger::addMarker(const QString& text, std::optional<nanoseconds> askedAt) {
+    if (linkDownPhase()) {
+        markWhileLinkDown(markerText(text), askedAt.value_or(platform_.clock.now()));
+        return;
+    }
     pendingMarkers_.push_back(markerText(text));
 }
 
-void Logger::writeBacklog() {
+void Logger::markWhileLinkDown(const QString& text, nanoseconds askedAt) {
+    // No sample will come soon to carry it: the marker is a row of its own, at the moment it was
+    // asked for, with no values.
+    const nanoseconds now = platform_.clock.now();
+    const nanoseconds ago = std::clamp(now - askedAt, nanoseconds::zero(), now);
+    RecordingRow row;
+    row.seconds = toSeconds(now - ago);
+    row.clock = clockText(QDateTime::currentDateTime().addMSecs(
+        -std::chrono::duration_cast<std::chrono::milliseconds>(ago).count()));
+    row.status = linkEverUp_ ? QStringLiteral("Link to the module lost")
+                             : QStringLiteral("No link to the module");
+    row.marker.emplace(RecordingMarker{0, text});
+    lastRowTime_ = std::max(lastRowTime_.value_or(nanoseconds::zero()), now - ago);
+    take(row, false);
+}
+
+void Logger::writeRows() {
     if (writeBlocked_ && platform_.clock.now() < nextWriteTry_) {
         return;
     }
     const bool opening = !file_.hasHeader();
+    if (opening) {
+        for (const QString& line : disk_.makeRoom(QString())) {
+            platform_.console.event(line, EventPriority::Notice);
+        }
+    }
     if (const QString error = file_.ready(folder_, shared_.modelName); !error.isEmpty()) {
         writeFailed(error);
         return;
     }
     if (opening) {
-        lastBeforeFile_ = lastWritten_;
+        lastBeforeFile_ = recent_.written();
         platform_.console.event(QStringLiteral("Recording to %1").arg(file_.path()));
     }
-    // Usually only the newest row is unwritten: the search starts from the end.
-    const auto& rows = recent_.rows();
-    auto first = rows.end();
-    while (first != rows.begin()) {
-        const double seconds = std::prev(first)->seconds;
-        if (seconds < fileFrom_ || (lastWritten_ && seconds <= *lastWritten_)) {
-            break;
-        }
-        --first;
-    }
-    for (auto it = first; it != rows.end(); ++it) {
-        const RecordingRow& row = *it;
+    for (const RecordingRow& row : recent_.unwritten()) {
         if (const QString error = file_.write(row); !error.isEmpty()) {
             writeFailed(error);
             return;
         }
-        lastWritten_ = row.seconds;
+        recent_.markWritten(row.seconds);
         if (row.marker) {
             platform_.console.event(QStringLiteral("Marker %1 at %2 in %3")
                                         .arg(markerCellText({file_.markers(), row.marker->text}),
-                                             row.clock, file_.path()));
+                                             row.clock, file_.path()),
+                                    EventPriority::Notice);
         }
     }
     if (writeBlocked_) {
         writeBlocked_ = false;
-        platform_.console.event(QStringLiteral("Writing works again."));
+        platform_.console.event(QStringLiteral("Writing works again."), EventPriority::Notice);
+        reportLost(recent_.takeLost(), QStringLiteral("were lost while writing failed"));
     }
+}
+
+void Logger::reportLost(const LostRows& lost, const QString& how) {
+    if (!lost.any()) {
+        return;
+    }
+    platform_.console.warning(
+        QStringLiteral("%1 rows, from %2 to %3, %4.").arg(lost.rows).arg(lost.from, lost.to, how));
 }
 
 void Logger::writeFailed(const QString& error) {
     if (!writeBlocked_) {
-        platform_.console.event(
+        platform_.console.error(
             QStringLiteral("Cannot write the recording %1; polling goes on, and recording goes on "
                            "in a new file when writing works again.")
                 .arg(error));
@@ -227,7 +335,7 @@ void Logger::writeFailed(const QString& error) {
     // Rows queued after the last one the file took go into the next file, from the backlog.
     if (file_.hasHeader()) {
         const std::optional<double> inFile = file_.lastWritten();
-        lastWritten_ = inFile ? inFile : lastBeforeFile_;
+        recent_.rewind(inFile ? inFile : lastBeforeFile_);
     }
     // A file that has rows keeps them, ending with its last whole row; the next rows go into a
     // new file. A file whose header did not fit stays open for the next try.
@@ -258,6 +366,18 @@ void Logger::endFile() {
                   .arg(dropped));
 }
 
+void Logger::fileRemoved() {
+    const QString path = file_.path();
+    file_.close();
+    dropReported_ = false;
+    // Its rows went with it; the next file starts with the next sample.
+    recent_.skipUnwritten();
+    platform_.console.warning(
+        QStringLiteral("The recording %1 was removed while it was written; recording goes on in "
+                       "a new file.")
+            .arg(path));
+}
+
 void Logger::setState(LoggerState state) {
     if (state == phase_) {
         return;
@@ -266,6 +386,9 @@ void Logger::setState(LoggerState state) {
     if (!platform_.console.statusOnTerminal()) {
         lastStatusLine_ = platform_.clock.now();
         platform_.console.status(statusText());
+    }
+    if (platform_.service != nullptr) {
+        platform_.service->status(statusText());
     }
 }
 
@@ -280,9 +403,9 @@ void Logger::idleUntil(nanoseconds until) {
 void Logger::housekeeping() {
     if (newFileRequested_) {
         newFileRequested_ = false;
+        // The new file starts with the next sample: nothing of the old one is written again.
         endFile();
         trigger_.restart();
-        lastWritten_.reset();
         if (phase_ == LoggerState::Recording || phase_ == LoggerState::WriteFailed) {
             setState(LoggerState::Waiting);
         }
@@ -291,17 +414,27 @@ void Logger::housekeeping() {
         writeFailed(error);
     }
     if (!dropReported_ && file_.dropped() > 0) {
-        platform_.console.event(
+        platform_.console.warning(
             QStringLiteral("The disk does not keep up: rows are being left out of %1.")
                 .arg(file_.path()));
         dropReported_ = true;
     }
     const auto now = platform_.clock.now();
+    if (phase_ == LoggerState::LinkLost && lastRowTime_ &&
+        trigger_.silence(*lastRowTime_, now) == TriggerChange::Stop) {
+        // Time without samples counts as time below the stop value: a key-off ends the file.
+        endFile();
+    }
+    checkFileAndDisk(now);
+    if (platform_.service != nullptr && platform_.service->watchdogPeriod() &&
+        now - lastAlive_ >= *platform_.service->watchdogPeriod()) {
+        lastAlive_ = now;
+        platform_.service->alive();
+    }
     if (now - lastStatus_ < kStatusPeriod) {
         return;
     }
-    samplesPerSecond_ = double(samples_ - samplesAtLastStatus_) /
-                        std::chrono::duration<double>(now - lastStatus_).count();
+    samplesPerSecond_ = double(samples_ - samplesAtLastStatus_) / toSeconds(now - lastStatus_);
     samplesAtLastStatus_ = samples_;
     lastStatus_ = now;
     if (platform_.console.statusOnTerminal() || now - lastStatusLine_ >= kStatusLinePeriod) {
@@ -310,11 +443,25 @@ void Logger::housekeeping() {
     }
 }
 
+void Logger::checkFileAndDisk(nanoseconds now) {
+    if (now < nextFileCheck_) {
+        return;
+    }
+    nextFileCheck_ = now + kFileCheckPeriod;
+    if (file_.hasHeader() && !QFileInfo::exists(file_.path())) {
+        fileRemoved();
+    }
+    for (const QString& line : disk_.makeRoom(file_.isOpen() ? file_.path() : QString())) {
+        platform_.console.event(line, EventPriority::Notice);
+    }
+}
+
 QString Logger::statusText() const {
-    const QString file =
-        file_.hasHeader() ? QFileInfo(file_.path()).fileName() : QStringLiteral("-");
+    const QString file = file_.hasHeader()
+                             ? QStringLiteral("file %1").arg(QFileInfo(file_.path()).fileName())
+                             : QStringLiteral("no file");
     const QString rpm = lastRpm_ ? QString::number(double(*lastRpm_), 'f', 0) : QStringLiteral("-");
-    return QStringLiteral("%1; file %2; %3 rows; %4 samples/s; %5 rpm")
+    return QStringLiteral("%1; %2; %3 rows; %4 samples/s; %5 rpm")
         .arg(QString::fromLatin1(kStateNames.at(static_cast<std::size_t>(phase_))), file)
         .arg(file_.rows())
         .arg(samplesPerSecond_, 0, 'f', 1)

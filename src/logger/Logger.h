@@ -9,10 +9,12 @@
 #include "link/PortNames.h"
 #include "link/SharedState.h"
 #include "logger/ConsoleBoxes.h"
+#include "logger/DiskKeeper.h"
 #include "logger/EngineSpeedTrigger.h"
 #include "logger/HeadlessView.h"
 #include "logger/LogFile.h"
 #include "logger/LoggerOptions.h"
+#include "logger/PreTrigger.h"
 #include "logger/RecentRows.h"
 #include "engine/EngineReads.h"
 #include "engine/PollingCycle.h"
@@ -20,9 +22,12 @@
 #include "analysis/AlarmMonitor.h"
 #include "recording/TickRows.h"
 
+#include <QStringList>
+
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace quillmark {
@@ -31,12 +36,15 @@ class Clock;
 class Console;
 class EventPump;
 class SerialPort;
+class ServiceManager;
 class SettingsStore;
 
 inline constexpr std::chrono::seconds kLinkRetryPeriod{2};
 inline constexpr std::chrono::seconds kWriteRetryPeriod{2};
-// Rows a full disk kept back are still written when it frees up within this time.
+// Rows a full disk kept back are still written when it frees up within this time, and within
+// this count (a minute at back-to-back sampling, with room to spare).
 inline constexpr double kBacklogSeconds = 60.0;
+inline constexpr std::size_t kBacklogRowsLimit = 4'000;
 
 struct LoggerPlatform {
     SerialPort& port;
@@ -44,6 +52,7 @@ struct LoggerPlatform {
     EventPump& pump;
     const SettingsStore& settings;  // the port mapping
     Console& console;
+    const ServiceManager* service = nullptr;  // told the state and kept alive, when given
 };
 
 enum class LoggerState {
@@ -67,8 +76,12 @@ public:
     // Ends the current file; the next sample starts a new one when the trigger holds.
     void requestNewFile() { newFileRequested_ = true; }
     // A marker on the next sample (SIGUSR1 gives no text, an alarm its own); the file numbers
-    // it, and one line on standard error tells where it went.
-    void addMarker(const QString& text);
+    // it, and one line on standard error tells where it went. Waiting for the start speed, it
+    // starts a file as the start speed would; while the link is lost it is a row of its own at
+    // once, with no values.
+    // `askedAt` (monotonic) is when it was asked for, when that was before now.
+    void addMarker(const QString& text,
+                   std::optional<std::chrono::nanoseconds> askedAt = std::nullopt);
 
     LoggerState state() const { return phase_; }
     // Every alarm fires here once, with its text; its line on standard error listens already,
@@ -77,21 +90,33 @@ public:
 
 private:
     bool bringLinkUp();
+    // Opens the port; empty when it is open, else why it cannot be (said once).
+    QString openPort();
     void sample();
     void onRow(const RecordingRow& row);
-    void writeBacklog();
+    // A row for the files: sampled rows feed the trigger, a marker's row of its own does not.
+    void take(const RecordingRow& row, bool sampled);
+    void markWhileLinkDown(const QString& text, std::chrono::nanoseconds askedAt);
+    void writeRows();
     void writeFailed(const QString& error);
-    void linkLost();
+    void linkDown(const QString& reason);
     void endFile();
+    void fileRemoved();
+    void reportLost(const LostRows& lost, const QString& how);
     void setState(LoggerState state);
     void idleUntil(std::chrono::nanoseconds until);
     void housekeeping();
+    void checkFileAndDisk(std::chrono::nanoseconds now);
     QString statusText() const;
+    bool linkDownPhase() const {
+        return phase_ == LoggerState::Connecting || phase_ == LoggerState::LinkLost;
+    }
 
     LoggerOptions options_;
     LoggerPlatform platform_;
     std::int16_t portNumber_;
     QString folder_;
+    QString portName_;  // the device path when one was given, else ComN
 
     ConsoleBoxes boxes_;
     SharedState shared_;
@@ -105,26 +130,31 @@ private:
     CommEvents lineEvents_;
 
     AlarmMonitor alarms_;
+    QStringList alarmsOnRow_;  // what the row being checked raised
     EngineSpeedTrigger trigger_;
-    RecentRows recent_;
+    PreTrigger preTrigger_;
+    RecentRows recent_;  // the rows for the files, until written
     LogFile file_;
-    double fileFrom_ = 0.0;                 // monotonic seconds of the first row the file takes
-    std::optional<double> lastWritten_;     // of the newest row queued for the file
-    std::optional<double> lastBeforeFile_;  // lastWritten_ when the file was opened
+    DiskKeeper disk_;
+    std::optional<double> lastBeforeFile_;  // the last row written when the file was opened
     std::chrono::nanoseconds nextWriteTry_{};
+    std::chrono::nanoseconds nextFileCheck_{};
     bool writeBlocked_ = false;
     bool dropReported_ = false;  // for the current file
 
     LoggerState phase_ = LoggerState::Connecting;
     bool linkEverUp_ = false;
+    QString downReason_;  // what was last said about the link being down; empty while up
     bool stopRequested_ = false;
     bool newFileRequested_ = false;
     std::deque<QString> pendingMarkers_;  // for the next rows, one a row
     std::optional<float> lastRpm_;
+    std::optional<std::chrono::nanoseconds> lastRowTime_;  // of the last sample or marker row
     long samples_ = 0;
     long samplesAtLastStatus_ = 0;
     std::chrono::nanoseconds lastStatus_{};
     std::chrono::nanoseconds lastStatusLine_{};
+    std::chrono::nanoseconds lastAlive_{};
     double samplesPerSecond_ = 0.0;
 };
 

@@ -3,6 +3,7 @@
 #include "link/PortSelection.h"
 #include "logger/Console.h"
 #include "logger/DevicePortSettings.h"
+#include "logger/DiskKeeper.h"
 #include "logger/Logger.h"
 #include "logger/LoggerOptions.h"
 #include "platform/ErrorRecord.h"
@@ -13,11 +14,14 @@
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
 #include "analysis/AlarmLimits.h"
+#include "platform/ServiceManager.h"
 #include "recording/RecordingFiles.h"
 
 #include <QCoreApplication>
 
+#include <chrono>
 #include <cstdio>
+#include <optional>
 
 namespace quillmark {
 
@@ -28,6 +32,27 @@ constexpr int kBadCommandLine = 2;
 int commandLineError(const QString& text) {
     std::fprintf(stderr, "quillmark-logger: %s\n", qPrintable(text));
     return kBadCommandLine;
+}
+
+// Samples a second back to back on a Corvane II VR at 56000 baud, and the bytes of a typical
+// row in the file: what the start's estimate of the room left counts with.
+constexpr double kFastSamplesPerSecond = 41.0;
+constexpr double kBytesPerRow = 190.0;
+
+QString roomText(const DiskKeeper& disk, std::chrono::milliseconds interval) {
+    const std::optional<qint64> room = disk.roomLeft();
+    if (!room) {
+        return QStringLiteral("Keeping %1.").arg(disk.describe());
+    }
+    const double perSecond =
+        interval.count() > 0 ? 1000.0 / double(interval.count()) : kFastSamplesPerSecond;
+    const double hours = double(*room) / (perSecond * kBytesPerRow) / 3600.0;
+    return QStringLiteral(
+               "Room for about %1 hours of recording at %2 samples a second "
+               "(%3 before the oldest recordings are removed; keeping %4).")
+        .arg(hours, 0, 'f', hours < 10 ? 1 : 0)
+        .arg(perSecond, 0, 'f', perSecond < 10 ? 1 : 0)
+        .arg(sizeText(*room), disk.describe());
 }
 
 }  // namespace
@@ -45,6 +70,10 @@ int LoggerMain(int argc, char** argv) {
     const LoggerOptions& options = parsed.options;
     if (options.help) {
         std::fputs(qPrintable(loggerHelpText()), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("quillmark-logger %s\n", QUILLMARK_VERSION);
         return 0;
     }
 
@@ -76,29 +105,34 @@ int LoggerMain(int argc, char** argv) {
         alarmLimits = std::move(fromFile.read);
     }
 
-    Console console(stderr, stdout, standardOutputIsTerminal());
+    Console console(stderr, stdout, standardOutputIsTerminal(),
+                    standardErrorIsJournal() ? EventStamp::Priority : EventStamp::Time);
     if (const QString unreadable = settings.unreadableLines(program); !unreadable.isEmpty()) {
-        console.event(unreadable);
+        console.warning(unreadable);
     }
     for (const QString& ignored : alarmLimits.ignored) {
-        console.event(ignored);
+        console.warning(ignored);
     }
     QtSerialPort port;
     port.applySettings(moduleLineSettings());
     QtClock clock;
     QtEventPump pump;
-    Logger logger(options, {port, clock, pump, settings, console}, portNumber, folder,
+    const ServiceManager service;
+    Logger logger(options, {port, clock, pump, settings, console, &service}, portNumber, folder,
                   alarmLimits.limits);
 
     ProgramSignals stopSignals;
-    if (const QString error = stopSignals.install([&logger] { logger.requestStop(); },
-                                                  [&logger] { logger.requestNewFile(); },
-                                                  [&logger] { logger.addMarker(QString()); });
+    if (const QString error = stopSignals.install(
+            [&logger] { logger.requestStop(); }, [&logger] { logger.requestNewFile(); },
+            [&logger](std::chrono::nanoseconds at) { logger.addMarker(QString(), at); });
         !error.isEmpty()) {
-        console.event(QStringLiteral("Cannot take the stop signals: %1").arg(error));
+        console.error(QStringLiteral("Cannot take the stop signals: %1").arg(error));
         return 1;
     }
     console.event(QStringLiteral("Recordings go to %1").arg(folder));
+    console.event(QStringLiteral("Alarm limits: %1").arg(limitsInForceText(alarmLimits.limits)));
+    const DiskKeeper disk(folder, options.keepFree, options.maxTotal);
+    console.event(roomText(disk, options.interval));
     logger.run();
     if (port.isOpen()) {
         port.close();

@@ -1,7 +1,9 @@
 #include "logger/LoggerOptions.h"
 
 #include "link/PortNames.h"
+#include "logger/PreTrigger.h"
 
+#include <QCommandLineParser>
 #include <QLocale>
 
 #include <array>
@@ -23,35 +25,51 @@ enum class Option {
     PreTrigger,
     SyncEvery,
     Alarms,
+    KeepFree,
+    MaxTotal,
+    Version,
     Help
 };
 
 struct OptionRow {
     Option option;
-    std::string_view name;
+    std::string_view name;   // without the leading "--"
     std::string_view value;  // empty: takes no value
     std::string_view help;
 };
 
 constexpr std::array kOptions{
-    OptionRow{Option::Port, "--port", "N", "read the module on ComN, mapped as in the window"},
-    OptionRow{Option::Device, "--device", "PATH", "read the module on this serial device"},
-    OptionRow{Option::Out, "--out", "DIR", "folder for the recordings (default: the window's)"},
-    OptionRow{Option::Interval, "--interval", "MS|fast",
-              "time between samples (default 500); fast: back to back"},
-    OptionRow{Option::StartRpm, "--start-rpm", "RPM",
-              "a file starts when engine speed reaches this (default 0: at once)"},
-    OptionRow{Option::StopRpm, "--stop-rpm", "RPM",
-              "a file ends when engine speed stays below this (default: the start value)"},
-    OptionRow{Option::StopAfter, "--stop-after", "SECONDS",
-              "seconds below the stop value that end a file (default 10)"},
-    OptionRow{Option::PreTrigger, "--pre-trigger", "SECONDS",
-              "samples of this many seconds before the start open the file (default 5)"},
-    OptionRow{Option::SyncEvery, "--sync-every", "SECONDS",
+    OptionRow{Option::Port, "port", "N", "read the module on ComN, mapped as in the\nwindow"},
+    OptionRow{Option::Device, "device", "PATH", "read the module on this serial device"},
+    OptionRow{Option::Out, "out", "DIR", "folder for the recordings (default: the\nwindow's)"},
+    OptionRow{Option::Interval, "interval", "MS|fast",
+              "time between samples (default 500); fast:\nback to back"},
+    OptionRow{Option::StartRpm, "start-rpm", "RPM",
+              "a file starts when engine speed reaches this\n(default 0: at once)"},
+    OptionRow{Option::StopRpm, "stop-rpm", "RPM",
+              "a file ends when engine speed stays below this\n"
+              "(default and most: the start value)"},
+    OptionRow{Option::StopAfter, "stop-after", "SECONDS",
+              "seconds below the stop value, or without\n"
+              "samples, that end a file (default 10)"},
+    OptionRow{Option::PreTrigger, "pre-trigger", "SECONDS",
+              "samples of this many seconds before the start\n"
+              "open the file (default 5; at most 600 s and\n"
+              "24000 samples)"},
+    OptionRow{Option::SyncEvery, "sync-every", "SECONDS",
               "rows reach the disk at least this often (default 1)"},
-    OptionRow{Option::Alarms, "--alarms", "FILE",
+    OptionRow{Option::Alarms, "alarms", "FILE",
               "alarm limits from this file (default: the window's)"},
-    OptionRow{Option::Help, "--help", "", "show this help and exit"},
+    OptionRow{Option::KeepFree, "keep-free", "SIZE|N%",
+              "the oldest finished recordings are removed to\n"
+              "keep this much of the disk free (default 5%;\n"
+              "0: never)"},
+    OptionRow{Option::MaxTotal, "max-total", "SIZE",
+              "the oldest finished recordings are removed to\n"
+              "keep all of them within this (default: no\n"
+              "limit); SIZE is bytes, or with K, M, G or T"},
+    OptionRow{Option::Version, "version", "", "show the version and exit"},
+    OptionRow{Option::Help, "help", "", "show this help and exit"},
 };
 
 constexpr double kHighestRpm = 100'000.0;
@@ -59,6 +77,10 @@ constexpr double kLongestSeconds = 86'400.0;
 
 QString text(std::string_view view) {
     return QString::fromLatin1(view.data(), qsizetype(view.size()));
+}
+
+QString dashed(std::string_view name) {
+    return QStringLiteral("--") + text(name);
 }
 
 // A finite number from `low` to `high`, in the C locale.
@@ -115,20 +137,18 @@ QString apply(Option option, const QString& value, LoggerOptions& options) {
             if (!rpm) {
                 return QStringLiteral("an engine speed from 0 to %1").arg(kHighestRpm, 0, 'f', 0);
             }
-            if (option == Option::StartRpm) {
-                options.startRpm = *rpm;
-            } else {
-                options.stopRpm = *rpm;
-            }
+            (option == Option::StartRpm ? options.startRpm : options.stopRpm.emplace()) = *rpm;
             return {};
         }
         case Option::StopAfter:
         case Option::PreTrigger:
         case Option::SyncEvery: {
             // A sync period of zero would sync after every row and is allowed; the others too.
-            const auto seconds = number(value, 0, kLongestSeconds);
+            const double longest =
+                option == Option::PreTrigger ? kLongestPreTriggerSeconds : kLongestSeconds;
+            const auto seconds = number(value, 0, longest);
             if (!seconds) {
-                return QStringLiteral("seconds from 0 to %1").arg(kLongestSeconds, 0, 'f', 0);
+                return QStringLiteral("seconds from 0 to %1").arg(longest, 0, 'f', 0);
             }
             auto& target = option == Option::StopAfter    ? options.stopAfter
                            : option == Option::PreTrigger ? options.preTrigger
@@ -136,9 +156,49 @@ QString apply(Option option, const QString& value, LoggerOptions& options) {
             target = fromSeconds(*seconds);
             return {};
         }
+        case Option::KeepFree:
+            if (value.endsWith(QLatin1Char('%'))) {
+                const auto percent = number(value.chopped(1), 0, 90);
+                if (!percent) {
+                    return QStringLiteral("a share from 0% to 90%, or a size");
+                }
+                options.keepFree = {*percent, std::nullopt};
+                return {};
+            }
+            if (const auto bytes = parseSize(value)) {
+                options.keepFree = {0.0, *bytes};
+                return {};
+            }
+            return QStringLiteral("a size such as 2G, or a share such as 10%");
+        case Option::MaxTotal:
+            if (const auto bytes = parseSize(value); bytes && *bytes > 0) {
+                options.maxTotal = *bytes;
+                return {};
+            }
+            return QStringLiteral("a size such as 20G");
+        case Option::Version:
+            options.version = true;
+            return {};
         case Option::Help:
             options.help = true;
             return {};
+    }
+    return {};
+}
+
+// What the options mean together; an empty text when they agree.
+QString contradiction(const LoggerOptions& options) {
+    if (options.port && !options.device.isEmpty()) {
+        return QStringLiteral("--port and --device: give only one of them");
+    }
+    if (options.stopRpm && *options.stopRpm > options.startRpm) {
+        // Below the stop value and still at or above the start value, every sample would keep
+        // starting files: one every --stop-after seconds.
+        return QStringLiteral(
+                   "--stop-rpm %1 is above the start value %2: a new file would start every "
+                   "--stop-after seconds; give a stop value at or below --start-rpm")
+            .arg(*options.stopRpm)
+            .arg(options.startRpm);
     }
     return {};
 }
@@ -147,43 +207,46 @@ QString apply(Option option, const QString& value, LoggerOptions& options) {
 
 ParsedLoggerOptions parseLoggerOptions(const QStringList& args) {
     ParsedLoggerOptions parsed;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        QString name = args[i];
-        std::optional<QString> value;
-        if (const qsizetype equals = name.indexOf(QLatin1Char('=')); equals > 0) {
-            value = name.mid(equals + 1);
-            name.truncate(equals);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const auto& row : kOptions) {
+        QCommandLineOption option(text(row.name));
+        if (!row.value.empty()) {
+            option.setValueName(text(row.value));
         }
-        const OptionRow* row = nullptr;
-        for (const auto& candidate : kOptions) {
-            if (name == text(candidate.name)) {
-                row = &candidate;
-            }
+        parser.addOption(option);
+    }
+    if (!parser.parse(QStringList{QStringLiteral("quillmark-logger")} + args)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        parsed.error =
+            unknown.isEmpty()
+                ? parser.errorText()
+                : QStringLiteral("unknown option --%1 (see --help)").arg(unknown.first());
+        return parsed;
+    }
+    for (const auto& row : kOptions) {
+        const QString name = text(row.name);
+        if (!parser.isSet(name)) {
+            continue;
         }
-        if (row == nullptr) {
-            parsed.error = QStringLiteral("unknown option %1 (see --help)").arg(args[i]);
+        const QString value = row.value.empty() ? QString() : parser.value(name);
+        // "--out --device X" would otherwise take the next option's name for the folder.
+        if (value.startsWith(QLatin1String("--"))) {
+            parsed.error =
+                QStringLiteral("%1 needs a value (%2)").arg(dashed(row.name), text(row.value));
             return parsed;
         }
-        if (row->value.empty() && value) {
-            parsed.error = QStringLiteral("%1 takes no value").arg(name);
-            return parsed;
-        }
-        if (!row->value.empty() && !value) {
-            if (i + 1 >= args.size()) {
-                parsed.error = QStringLiteral("%1 needs a value (%2)").arg(name, text(row->value));
-                return parsed;
-            }
-            value = args[++i];
-        }
-        const QString wrong = apply(row->option, value.value_or(QString()), parsed.options);
+        const QString wrong = apply(row.option, value, parsed.options);
         if (!wrong.isEmpty()) {
-            parsed.error = QStringLiteral("%1 %2: expected %3").arg(name, *value, wrong);
+            parsed.error = QStringLiteral("%1 %2: expected %3").arg(dashed(row.name), value, wrong);
             return parsed;
         }
     }
-    if (parsed.options.port && !parsed.options.device.isEmpty()) {
-        parsed.error = QStringLiteral("--port and --device: give only one of them");
+    if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty()) {
+        parsed.error = QStringLiteral("unknown option %1 (see --help)").arg(extra.first());
+        return parsed;
     }
+    parsed.error = contradiction(parsed.options);
     return parsed;
 }
 
@@ -193,15 +256,44 @@ QString loggerHelpText() {
         "Records a Corvane engine module's live data to files, without a window.\n\n");
     for (const auto& row : kOptions) {
         const QString left = row.value.empty()
-                                 ? text(row.name)
-                                 : QStringLiteral("%1 %2").arg(text(row.name), text(row.value));
-        help += QStringLiteral("  %1  %2\n").arg(left, -24).arg(text(row.help));
+                                 ? dashed(row.name)
+                                 : QStringLiteral("%1 %2").arg(dashed(row.name), text(row.value));
+        QString lines = text(row.help);
+        lines.replace(QLatin1Char('\n'), QStringLiteral("\n") + QString(28, QLatin1Char(' ')));
+        help += QStringLiteral("  %1  %2\n").arg(left, -24).arg(lines);
     }
     help += QStringLiteral(
         "\nWithout --port or --device the port chosen in the window is used. SIGTERM or SIGINT\n"
         "finish the current file and end the logger; SIGHUP starts a new file; SIGUSR1 puts a\n"
-        "marker on the next sample.\n");
+        "marker on the next sample, and starts a file if none is open.\n");
     return help;
+}
+
+std::optional<qint64> parseSize(const QString& text) {
+    static constexpr std::array<std::pair<char, int>, 4> kUnits{
+        {{'K', 10}, {'M', 20}, {'G', 30}, {'T', 40}}};
+    QString digits = text.trimmed();
+    int shift = 0;
+    for (const auto& [letter, bits] : kUnits) {
+        if (digits.endsWith(QLatin1Char(letter), Qt::CaseInsensitive)) {
+            shift = bits;
+            digits.chop(1);
+            break;
+        }
+    }
+    const auto value = number(digits, 0, double(qint64(1) << 50));
+    if (!value) {
+        return std::nullopt;
+    }
+    return static_cast<qint64>(std::llround(*value * double(qint64(1) << shift)));
+}
+
+QString sizeText(qint64 bytes) {
+    constexpr double kMega = 1024.0 * 1024.0;
+    if (bytes >= qint64(1) << 30) {
+        return QStringLiteral("%1 GB").arg(double(bytes) / (kMega * 1024.0), 0, 'f', 1);
+    }
+    return QStringLiteral("%1 MB").arg(double(bytes) / kMega, 0, 'f', 0);
 }
 
 }  // namespace quillmark

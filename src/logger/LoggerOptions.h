@@ -9,6 +9,17 @@
 
 namespace quillmark {
 
+// Room to keep on a file system: a share of its size or a number of bytes.
+struct DiskRoom {
+    double percent = 0.0;
+    std::optional<qint64> bytes;  // when given, instead of the share
+
+    // The bytes for a file system of `total` bytes.
+    qint64 of(qint64 total) const {
+        return bytes ? *bytes : static_cast<qint64>(double(total) * percent / 100.0);
+    }
+};
+
 struct LoggerOptions {
     std::optional<int> port;  // ComN through the window's port mapping
     QString device;           // a device path instead of a port number
@@ -21,7 +32,10 @@ struct LoggerOptions {
     std::chrono::milliseconds preTrigger{5'000};
     std::chrono::milliseconds syncEvery{1'000};
     QString alarmsFile;  // empty: the alarm limits of the window's settings
+    DiskRoom keepFree{5.0, std::nullopt};
+    std::optional<qint64> maxTotal;  // bytes all recordings in the folder may take
     bool help = false;
+    bool version = false;
 
     double stopValue() const { return stopRpm.value_or(startRpm); }
 };
@@ -35,5 +49,10 @@ struct ParsedLoggerOptions {
 ParsedLoggerOptions parseLoggerOptions(const QStringList& args);
 // One line per option.
 QString loggerHelpText();
+
+// "512M", "2G", "1500000" (bytes; K, M, G and T count in 1024s); none when it is not one.
+std::optional<qint64> parseSize(const QString& text);
+// "1.5 GB", "300 MB".
+QString sizeText(qint64 bytes);
 
 }  // namespace quillmark

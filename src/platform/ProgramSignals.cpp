@@ -10,8 +10,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #endif
 
 namespace quillmark {
@@ -23,7 +27,7 @@ namespace quillmark {
 ProgramSignals::ProgramSignals(QObject* parent) : QObject(parent) {}
 ProgramSignals::~ProgramSignals() = default;
 QString ProgramSignals::install(std::function<void()> onStop, std::function<void()> onNewFile,
-                                std::function<void()> onMarker) {
+                                MarkerHandler onMarker) {
     onStop_ = std::move(onStop);
     onNewFile_ = std::move(onNewFile);
     onMarker_ = std::move(onMarker);
@@ -40,9 +44,18 @@ namespace {
 
 // The handler only writes the signal's number into a pipe; the event loop reads it.
 int signalPipe[2] = {-1, -1};
+// When the last SIGUSR1 came, on the monotonic clock: the event loop may get to it only after a
+// wait that runs no events, and a marker belongs to the moment it was asked for.
+std::atomic<std::int64_t> lastMarkerAt{0};
+static_assert(std::atomic<std::int64_t>::is_always_lock_free);
 
 extern "C" void onProgramSignal(int number) {
     const int saved = errno;
+    if (number == SIGUSR1) {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        lastMarkerAt.store(std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec);
+    }
     const char byte = static_cast<char>(number);
     [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
     errno = saved;
@@ -65,7 +78,7 @@ ProgramSignals::~ProgramSignals() {
 }
 
 QString ProgramSignals::install(std::function<void()> onStop, std::function<void()> onNewFile,
-                                std::function<void()> onMarker) {
+                                MarkerHandler onMarker) {
     onStop_ = std::move(onStop);
     onNewFile_ = std::move(onNewFile);
     onMarker_ = std::move(onMarker);
@@ -99,9 +112,13 @@ void ProgramSignals::drain() {
             return;
         }
         for (ssize_t i = 0; i < n; ++i) {
-            const auto& handler = numbers[i] == SIGHUP    ? onNewFile_
-                                  : numbers[i] == SIGUSR1 ? onMarker_
-                                                          : onStop_;
+            if (numbers[i] == SIGUSR1) {
+                if (onMarker_) {
+                    onMarker_(std::chrono::nanoseconds(lastMarkerAt.load()));
+                }
+                continue;
+            }
+            const auto& handler = numbers[i] == SIGHUP ? onNewFile_ : onStop_;
             if (handler) {
                 handler();
             }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <functional>
 
 class QSocketNotifier;
@@ -14,20 +15,22 @@ class ProgramSignals final : public QObject {
     Q_OBJECT
 public:
     // SIGTERM and SIGINT call onStop, SIGHUP calls onNewFile and SIGUSR1 (when onMarker is
-    // given) calls onMarker, each when the event loop next runs. One instance a process.
-    // Returns an empty text, or why the handlers could not be set.
+    // given) calls onMarker with the moment the signal came (on the monotonic clock), each when
+    // the event loop next runs. One instance a process. Returns an empty text, or why the
+    // handlers could not be set.
     explicit ProgramSignals(QObject* parent = nullptr);
     ~ProgramSignals() override;
 
+    using MarkerHandler = std::function<void(std::chrono::nanoseconds arrivedAt)>;
     QString install(std::function<void()> onStop, std::function<void()> onNewFile,
-                    std::function<void()> onMarker = {});
+                    MarkerHandler onMarker = {});
 
 private:
     void drain();
 
     std::function<void()> onStop_;
     std::function<void()> onNewFile_;
-    std::function<void()> onMarker_;
+    MarkerHandler onMarker_;
     QSocketNotifier* notifier_ = nullptr;
 };
 

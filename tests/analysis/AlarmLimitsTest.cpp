@@ -95,6 +95,47 @@ private slots:
                               "The alarm limit Fuel rear Low=12,5 is not a number and is "
                               "ignored."}));
     }
+
+    // A file given to the logger sets limits, or is refused with the reason; nothing in it is
+    // dropped without a word.
+    void alarmFileIsTakenOrRefused_data() {
+        columns<QByteArray, QString, QString>("text", "refusal", "inForce");
+        QTest::newRow("without a section line") << QByteArray("Engine speed High=1500\n") << ""
+                                                << "Engine speed above 1500 rpm";
+        QTest::newRow("under [Alarms]") << QByteArray("[Alarms]\nBattery Low=11.5\n") << ""
+                                        << "Battery below 11.5 V";
+        QTest::newRow("a misspelt key")
+            << QByteArray("Engine speed Hi=1500\nBattery Low=11\n") << "unknown key Engine speed Hi"
+            << "";
+        QTest::newRow("another section")
+            << QByteArray("[Limits]\nBattery Low=11\n") << "unknown key Limits/Battery Low"
+            << "";
+        QTest::newRow("low not below high") << QByteArray("Battery Low=14\nBattery High=12\n")
+                                            << "Battery: the low limit must be below the high limit"
+                                            << "";
+        QTest::newRow("no limit at all") << QByteArray("\n") << "sets no alarm limit"
+                                         << "";
+        QTest::newRow("a binary file") << QByteArray(
+                                              "\x7f"
+                                              "ELF\x02\x01\x01\0\0\xff=\x01\n",
+                                              14)
+                                       << "limits"
+                                       << "";
+    }
+    void alarmFileIsTakenOrRefused() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, refusal);
+        QFETCH(QString, inForce);
+        const QString path = home_.filePath(QStringLiteral("limits.ini"));
+        write(path, text);
+        const AlarmFileLimits read = readAlarmFile(path);
+        if (refusal.isEmpty()) {
+            QVERIFY2(read.error.isEmpty(), qPrintable(read.error));
+            QCOMPARE(limitsInForceText(read.read.limits), inForce);
+        } else {
+            QVERIFY2(read.error.contains(refusal), qPrintable(read.error));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(AlarmLimitsTest)

@@ -14,9 +14,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/mount.h>
+#include <QSerialPort>
 
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <array>
 #include <csignal>
+#include <cstring>
 
 using namespace quillmark;
 using namespace quillmark::sim;
@@ -55,7 +63,7 @@ struct LoggerRun {
 
     QString folder() const { return dir.filePath(QStringLiteral("rec")); }
 
-    void start(const QStringList& options) {
+    void start(const QStringList& options, const QString& device = {}) {
         module.start();
         engine.setFixedData(command::kSpeed, {kLowSpeed});
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -64,8 +72,18 @@ struct LoggerRun {
         logger.setProcessEnvironment(env);
         logger.start(
             loggerProgram(),
-            QStringList{"--device", QString::fromStdString(module.slavePath()), "--out", folder()} +
+            QStringList{"--device",
+                        device.isEmpty() ? QString::fromStdString(module.slavePath()) : device,
+                        "--out", folder()} +
                 options);
+    }
+    // The logger's lines, without the time each starts with.
+    QStringList lines() const {
+        QStringList all = QString::fromUtf8(errors).split('\n', Qt::SkipEmptyParts);
+        for (QString& line : all) {
+            line.remove(QRegularExpression(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )"));
+        }
+        return all;
     }
     // Waits until `times` lines on standard error have held `text`.
     bool waitFor(const QByteArray& text, int ms = 8000, qsizetype times = 1) {
@@ -77,6 +95,11 @@ struct LoggerRun {
             errors += logger.readAllStandardError();
         }
         return errors.count(text) >= times;
+    }
+    // Takes what the logger has said so far.
+    void drain() {
+        logger.waitForReadyRead(10);
+        errors += logger.readAllStandardError();
     }
     void stop(int signal) {
         ::kill(static_cast<pid_t>(logger.processId()), signal);
@@ -99,6 +122,23 @@ struct LoggerRun {
     }
 };
 
+// Processor seconds (user and system) a process has used, from /proc.
+double cpuSecondsOf(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return 0.0;
+    }
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) /
+           double(::sysconf(_SC_CLK_TCK));
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
 QDateTime rowClock(const RecordingRow& row) {
     return QDateTime::fromString(row.clock, Qt::ISODateWithMs);
 }
@@ -120,19 +160,38 @@ private slots:
     void badOptionExitsTwoNamingIt_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("named");
-        QTest::newRow("unknown") << QStringList{"--colour"} << "--colour";
-        QTest::newRow("interval text") << QStringList{"--interval", "often"} << "--interval";
-        QTest::newRow("port zero") << QStringList{"--port=0"} << "--port";
-        QTest::newRow("no value") << QStringList{"--stop-after"} << "--stop-after";
+        QTest::addColumn<QByteArray>("alarmFile");  // given as --alarms when not empty
+        QTest::newRow("unknown") << QStringList{"--colour"} << "--colour" << QByteArray();
+        QTest::newRow("interval text")
+            << QStringList{"--interval", "often"} << "--interval" << QByteArray();
+        QTest::newRow("port zero") << QStringList{"--port=0"} << "--port" << QByteArray();
+        QTest::newRow("no value") << QStringList{"--stop-after"} << "--stop-after" << QByteArray();
         QTest::newRow("alarm file missing")
-            << QStringList{"--alarms", "/nonexistent/limits.ini"} << "--alarms";
-        QTest::newRow("negative rpm") << QStringList{"--start-rpm", "-5"} << "--start-rpm";
+            << QStringList{"--alarms", "/nonexistent/limits.ini"} << "--alarms" << QByteArray();
+        QTest::newRow("negative rpm")
+            << QStringList{"--start-rpm", "-5"} << "--start-rpm" << QByteArray();
         QTest::newRow("both ports")
-            << QStringList{"--port", "2", "--device", "/dev/null"} << "--device";
+            << QStringList{"--port", "2", "--device", "/dev/null"} << "--device" << QByteArray();
+        QTest::newRow("stop value above the start value")
+            << QStringList{"--stop-rpm", "1500"} << "--stop-rpm" << QByteArray();
+        QTest::newRow("pre-trigger beyond its bound")
+            << QStringList{"--pre-trigger", "86400"} << "--pre-trigger" << QByteArray();
+        QTest::newRow("an option for a folder")
+            << QStringList{"--out", "--device", "/dev/null"} << "--out" << QByteArray();
+        QTest::newRow("misspelt alarm key")
+            << QStringList{} << "Engine speed Hi" << QByteArray("Engine speed Hi=1500\n");
+        QTest::newRow("alarm low above high") << QStringList{} << "low limit must be below"
+                                              << QByteArray("Battery Low=15\nBattery High=12\n");
     }
     void badOptionExitsTwoNamingIt() {
         QFETCH(QStringList, args);
         QFETCH(QString, named);
+        QFETCH(QByteArray, alarmFile);
+        QTemporaryDir dir;
+        if (!alarmFile.isEmpty()) {
+            writeFile(dir.filePath("limits.ini"), alarmFile);
+            args << "--alarms" << dir.filePath("limits.ini");
+        }
         QProcess logger;
         logger.start(loggerProgram(), args);
         QVERIFY(logger.waitForFinished(waitMs(5000)));
@@ -140,6 +199,95 @@ private slots:
         const QString error = QString::fromLocal8Bit(logger.readAllStandardError());
         QCOMPARE(error.count('\n'), 1);
         QVERIFY2(error.contains(named), qPrintable(error));
+    }
+
+    // A device that is not there, is held by another program or may not be opened: the logger
+    // waits for it asleep, says why once, and says so once more when the module is back.
+    void unopenableDeviceWaitsQuietly_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("absent") << "absent" << QByteArray("No device");
+        QTest::newRow("busy") << "busy" << QByteArray("is in use by another program");
+        QTest::newRow("forbidden") << "forbidden" << QByteArray("permission denied");
+    }
+    void unopenableDeviceWaitsQuietly() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, reason);
+        LoggerRun run;
+        run.module.start();
+        const QString pty = QString::fromStdString(run.module.slavePath());
+        const QByteArray ptyPath = QFile::encodeName(pty);
+        const QString link = run.dir.filePath("ttyUSB0");
+        QSerialPort holder(pty);
+        struct stat before {};
+        QCOMPARE(::stat(ptyPath.constData(), &before), 0);
+        if (kind == "absent") {
+            // Plugged in later, under the stable name the logger was given.
+        } else if (kind == "busy") {
+            QVERIFY(QFile::link(pty, link));
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+        } else {
+            QVERIFY(QFile::link(pty, link));
+            if (::geteuid() == 0) {
+                // Root opens anything: the logger runs as nobody, and the folders are its own.
+                run.logger.setChildProcessModifier([] {
+                    if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+                        ::_exit(3);
+                    }
+                });
+                const QByteArray home = QFile::encodeName(run.dir.path());
+                QVERIFY(::chown(home.constData(), 65534, 65534) == 0);
+                QVERIFY(QDir().mkpath(run.folder()));
+                QVERIFY(::chown(QFile::encodeName(run.folder()).constData(), 65534, 65534) == 0);
+                QVERIFY(::chmod(ptyPath.constData(), 0600) == 0);
+            } else {
+                QVERIFY(::chmod(ptyPath.constData(), 0) == 0);
+            }
+        }
+        run.start({"--interval", "100"}, link);
+        QVERIFY(run.waitFor(reason));
+        const double cpuBefore = cpuSecondsOf(run.logger.processId());
+        QElapsedTimer waited;
+        waited.start();
+        QTest::qWait(3000);
+        run.drain();
+        const double cpu = cpuSecondsOf(run.logger.processId()) - cpuBefore;
+        qInfo("%s: %.0f ms of processor time in %lld ms; %lld lines", qPrintable(kind),
+              cpu * 1000.0, waited.elapsed(), qlonglong(run.lines().size()));
+        QVERIFY2(cpu < 0.15, qPrintable(QString::number(cpu)));
+        // Where recordings go, the limits, the room, and the reason: once.
+        QVERIFY2(run.lines().size() <= 5, run.errors.constData());
+        QCOMPARE(run.errors.count(reason), 1);
+        QVERIFY(!run.errors.contains("Com1"));
+
+        if (kind == "absent") {
+            QVERIFY(QFile::link(pty, link));
+        } else if (kind == "busy") {
+            holder.close();
+        } else {
+            const mode_t usable = ::geteuid() == 0 ? 0666 : before.st_mode & 07777;
+            QVERIFY(::chmod(ptyPath.constData(), usable) == 0);
+        }
+        QVERIFY(run.waitFor("Connected to the module", 8000));
+        QVERIFY(run.waitFor("Recording to"));
+        run.stop(SIGTERM);
+        QCOMPARE(run.logger.exitCode(), 0);
+        QCOMPARE(run.errors.count(reason), 1);
+    }
+
+    void stopWhileTheDeviceIsAwayIsPrompt() {
+        LoggerRun run;
+        run.start({}, run.dir.filePath("ttyGone"));
+        QVERIFY(run.waitFor("No device"));
+        QTest::qWait(300);
+        QElapsedTimer stopping;
+        stopping.start();
+        ::kill(static_cast<pid_t>(run.logger.processId()), SIGTERM);
+        QVERIFY(run.logger.waitForFinished(waitMs(5000)));
+        qInfo("ended %lld ms after SIGTERM", stopping.elapsed());
+        QVERIFY(stopping.elapsed() < waitMs(1000));
+        QCOMPARE(run.logger.exitCode(), 0);
+        QVERIFY(run.files().isEmpty());
     }
 
     void triggerOpensWithPreTriggerRowsAndStops() {
@@ -194,8 +342,8 @@ private slots:
         QFETCH(bool, fromFile);
         LoggerRun run;
         // The file of --alarms may leave out the section line.
-        const QByteArray limits = fromFile ? "Engine speed High=1500\n"
-                                           : "[Alarms]\nEngine speed High=1500\n";
+        const QByteArray limits =
+            fromFile ? "Engine speed High=1500\n" : "[Alarms]\nEngine speed High=1500\n";
         const QString file = run.dir.filePath(fromFile ? "limits.ini" : "Quillmark/Quillmark.conf");
         QVERIFY(QDir(run.dir.path()).mkpath("Quillmark"));
         QFile out(file);
@@ -216,10 +364,12 @@ private slots:
         QTest::qWait(300);
         run.stop(SIGTERM);
         QCOMPARE(run.errors.count("Alarm: "), 2);
-        QVERIFY(QRegularExpression("\nAlarm: \\d\\d:\\d\\d:\\d\\d Engine speed 2000 rpm above "
-                                   "1500 rpm\n")
+        // The line starts with the date and time, the alarm's text with the time again.
+        QVERIFY(QRegularExpression("\n\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Alarm: "
+                                   "\\d\\d:\\d\\d:\\d\\d Engine speed 2000 rpm above 1500 rpm\n")
                     .match(QString::fromUtf8(run.errors))
                     .hasMatch());
+        QVERIFY(run.errors.contains("Alarm limits: Engine speed above 1500 rpm\n"));
     }
 
     void fastSamplesKeepEveryTransactionWhole() {
@@ -309,20 +459,15 @@ private slots:
         QCOMPARE(run.logger.exitCode(), 0);
         const QStringList files = run.files();
         QCOMPARE(files.size(), 2);
-        // The new file opens with the pre-trigger rows, so together they hold every sample.
+        // The new file starts with the next sample: no row twice, none lost.
         const RecordingContents first = opened(files[0]);
         const RecordingContents second = opened(files[1]);
         QVERIFY(first.ok() && second.ok());
-        QVERIFY(second.rows.front().clock <= first.rows.back().clock);
-        QCOMPARE(long(first.rows.size()) +
-                     long(std::count_if(
-                         second.rows.begin(), second.rows.end(),
-                         [&](const RecordingRow& r) { return r.clock > first.rows.back().clock; })),
-                 run.statusCommands());
+        QVERIFY(second.rows.front().clock > first.rows.back().clock);
+        QCOMPARE(long(first.rows.size() + second.rows.size()), run.statusCommands());
     }
 
-    // SIGUSR1 marks the sample after it; the markers count 1, 2, ... in each file. A new file
-    // opens with the rows before it, markers and all.
+    // SIGUSR1 marks the sample after it; the markers count 1, 2, ... in each file.
     void userSignalMarksTheNextSampleNumberedPerFile() {
         LoggerRun run;
         run.start({"--interval", "20", "--pre-trigger", "0"});
@@ -359,6 +504,157 @@ private slots:
             const qint64 off = signalled[i].msecsTo(found[i].second);
             QVERIFY2(std::abs(off) < 250, qPrintable(QString::number(off)));
         }
+    }
+
+    // A marker is never lost: waiting for the start speed it starts a file with the rows before
+    // it; while the link is lost it is a row of its own, at the moment it came.
+    void markerIsNeverLost_data() {
+        QTest::addColumn<bool>("linkLost");
+        QTest::newRow("waiting for the start speed") << false;
+        QTest::newRow("while the link is lost") << true;
+    }
+    void markerIsNeverLost() {
+        QFETCH(bool, linkLost);
+        LoggerRun run;
+        run.start(
+            {"--interval", "50", "--start-rpm", linkLost ? "0" : "1000", "--pre-trigger", "1"});
+        QVERIFY(run.waitFor("Connected to the module"));
+        QTest::qWait(1500);
+        if (linkLost) {
+            run.engine.setFault(FaultMode::Silent);
+            QVERIFY(run.waitFor("Link to the module lost"));
+            QTest::qWait(1000);
+        }
+        const QDateTime signalled = QDateTime::currentDateTime();
+        ::kill(static_cast<pid_t>(run.logger.processId()), SIGUSR1);
+        QVERIFY(run.waitFor("Marker 1 at", 3000));
+        run.engine.clearFaults();
+        if (linkLost) {
+            QVERIFY(run.waitFor("Link back to the module", 10000));
+        }
+        QTest::qWait(300);
+        run.stop(SIGTERM);
+        QCOMPARE(run.files().size(), 1);
+        const RecordingContents contents = opened(run.files().front());
+        QVERIFY(contents.ok());
+        const auto marked = std::find_if(contents.rows.begin(), contents.rows.end(),
+                                         [](const RecordingRow& r) { return bool(r.marker); });
+        QVERIFY(marked != contents.rows.end());
+        const qint64 off = signalled.msecsTo(rowClock(*marked));
+        QVERIFY2(std::abs(off) < 300, qPrintable(QString::number(off)));
+        if (linkLost) {
+            QVERIFY(marked->status.contains("lost"));
+            QVERIFY(!marked->value(Quantity::EngineSpeed) && !marked->statusRaw);
+            QVERIFY(marked + 1 != contents.rows.end());  // the rows after the return follow
+        } else {
+            // The second of rows before it opens the file.
+            QVERIFY(std::abs(marked->seconds - contents.rows.front().seconds - 1.0) <= 0.1);
+        }
+    }
+
+    // With the module gone (a key-off, the board still powered) the time counts as time below
+    // the stop value: the file ends, and the next ride goes into a new one.
+    void silenceEndsTheFile() {
+        LoggerRun run;
+        run.start({"--interval", "50", "--start-rpm", "1000", "--stop-after", "2"});
+        run.engine.setFixedData(command::kSpeed, {kHighSpeed});
+        QVERIFY(run.waitFor("Recording to"));
+        QTest::qWait(300);
+        run.engine.setFault(FaultMode::Silent);
+        QVERIFY(run.waitFor("Link to the module lost"));
+        QVERIFY(run.waitFor("Finished", 5000));
+        run.engine.clearFaults();
+        QVERIFY(run.waitFor("Recording to", 10000, 2));
+        run.stop(SIGTERM);
+        QCOMPARE(run.files().size(), 2);
+    }
+
+    // Two alarms of one sample share its marker.
+    void alarmsOfOneSampleMarkThatSample() {
+        LoggerRun run;
+        QVERIFY(QDir(run.dir.path()).mkpath("Quillmark"));
+        writeFile(run.dir.filePath("limits.ini"), "Engine speed High=1500\nBattery High=1\n");
+        run.start({"--interval", "50", "--alarms", run.dir.filePath("limits.ini")});
+        run.engine.setFixedData(command::kSpeed, {kHighSpeed});
+        QVERIFY(run.waitFor("Alarm: ", 5000, 2));
+        QVERIFY(run.waitFor("Marker 1 "));
+        QTest::qWait(300);
+        run.stop(SIGTERM);
+        const RecordingContents contents = opened(run.files().front());
+        QVERIFY(contents.ok());
+        QVERIFY(contents.rows.front().marker);
+        QVERIFY(contents.rows.front().marker->text.startsWith("Engine speed 2000 rpm above"));
+        QCOMPARE(std::count_if(contents.rows.begin(), contents.rows.end(),
+                               [](const RecordingRow& r) { return bool(r.marker); }),
+                 1);
+    }
+
+    void removedFileGoesOnInANewFile() {
+        LoggerRun run;
+        run.start({"--interval", "50"});
+        QVERIFY(run.waitFor("Recording to"));
+        QTest::qWait(500);
+        QVERIFY(QDir(run.folder()).removeRecursively());
+        QVERIFY(run.waitFor("was removed", 3000));
+        QVERIFY(run.waitFor("Recording to", 3000, 2));
+        QTest::qWait(500);
+        run.stop(SIGTERM);
+        QCOMPARE(run.files().size(), 1);
+        QVERIFY(opened(run.files().front()).rows.size() >= 5);
+    }
+
+    void oldestRecordingsMakeRoom() {
+        LoggerRun run;
+        QVERIFY(QDir().mkpath(run.folder()));
+        for (int i = 1; i <= 3; ++i) {
+            const QString path = run.folder() + QStringLiteral("/quillmark_Corvane_%1.csv").arg(i);
+            writeFile(path, QByteArray(100 * 1024, 'x'));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-4 + i),
+                                     QFileDevice::FileModificationTime));
+        }
+        run.start({"--interval", "50", "--max-total", "150K"});
+        QVERIFY(run.waitFor("Room for about"));
+        QVERIFY(run.waitFor("Recording to"));
+        QVERIFY(run.waitFor("Removed the oldest recording", 3000, 2));
+        QTest::qWait(300);
+        run.stop(SIGTERM);
+        QVERIFY(run.errors.contains("quillmark_Corvane_1.csv"));
+        QVERIFY(run.errors.contains("quillmark_Corvane_2.csv"));
+        QCOMPARE(run.files().size(), 2);  // the newest old one and the one written
+    }
+
+    // Under systemd: ready once connected to nothing yet, the state as its status line, and the
+    // watchdog kept alive.
+    void serviceManagerHearsReadyStatusAndWatchdog() {
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath("notify"));
+        const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        QVERIFY(fd >= 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        LoggerRun run;
+        qputenv("NOTIFY_SOCKET", path);
+        qputenv("WATCHDOG_USEC", "400000");
+        run.start({"--interval", "50"});
+        qunsetenv("NOTIFY_SOCKET");
+        qunsetenv("WATCHDOG_USEC");
+        QVERIFY(run.waitFor("Recording to"));
+        QTest::qWait(1000);
+        run.stop(SIGTERM);
+        QByteArray heard;
+        std::array<char, 512> buffer{};
+        for (ssize_t n = 0; (n = ::recv(fd, buffer.data(), buffer.size(), 0)) > 0;) {
+            heard += QByteArray(buffer.data(), n) + '|';
+        }
+        ::close(fd);
+        QVERIFY2(heard.startsWith("READY=1\nSTATUS="), heard.constData());
+        QVERIFY(heard.contains("STATUS=recording"));
+        QVERIFY(heard.count("WATCHDOG=1") >= 3);
+        QVERIFY(heard.contains("STOPPING=1"));
     }
 
     void stopSignalLeavesWholeRows_data() {
@@ -401,7 +697,8 @@ private slots:
         QVERIFY(filler.open(QIODevice::WriteOnly));
         filler.write(QByteArray(56 * 1024, 'x'));
         filler.close();
-        run.start({"--interval", "20"});
+        // Nothing is removed to make room: every row must be found again.
+        run.start({"--interval", "20", "--keep-free", "0"});
         QVERIFY(run.waitFor("Cannot write the recording"));
         QTest::qWait(500);
         QVERIFY(filler.remove());
@@ -419,6 +716,36 @@ private slots:
         }
         // The rows the full disk held back reached the new file: none lost.
         QCOMPARE(rows, run.statusCommands());
+    }
+
+    // Not even the header fits: no empty file is left, and the rows that never reached a file
+    // are counted with their span.
+    void fullDiskFromTheStartLeavesNoEmptyFile() {
+        LoggerRun run;
+        QVERIFY(QDir().mkpath(run.folder()));
+        const QByteArray target = run.folder().toLocal8Bit();
+        if (::mount("tmpfs", target.constData(), "tmpfs", 0, "size=16k") != 0) {
+            QSKIP("mounting a small file system needs root");
+        }
+        struct Unmount {
+            QByteArray path;
+            ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+        } unmount{target};
+        QFile filler(run.folder() + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        for (int i = 0; i < 64 && filler.write(QByteArray(1024, 'x')) == 1024; ++i) {
+        }
+        filler.close();
+        run.start({"--interval", "20", "--keep-free", "0"});
+        QVERIFY(run.waitFor("Cannot write the recording"));
+        QTest::qWait(1000);
+        run.stop(SIGTERM);
+        QCOMPARE(run.logger.exitCode(), 0);
+        QVERIFY(run.files().isEmpty());
+        QVERIFY2(QRegularExpression(R"(\d+ rows, from \S+ to \S+, could not be written)")
+                     .match(QString::fromUtf8(run.errors))
+                     .hasMatch(),
+                 run.errors.constData());
     }
 };
 

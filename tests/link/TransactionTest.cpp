@@ -145,6 +145,30 @@ private slots:
                  qPrintable(QString::number(took.count())));
     }
 
+    // Ignore on every box (as the unattended logger answers): each failing step shows its box
+    // once, and the counted wait ends rather than test the same failing count again and again
+    // until the deadline.
+    void resync_failuresAnsweredIgnore_neverSpinTheWait_data() {
+        columns<QStringList, int>("failing", "boxes");
+        QTest::newRow("a port that cannot be opened") << QStringList{"open"} << 4;
+        QTest::newRow("an open port that can neither count nor wait")
+            << QStringList{"count", "wait"} << 2;
+    }
+    void resync_failuresAnsweredIgnore_neverSpinTheWait() {
+        QFETCH(QStringList, failing);
+        QFETCH(int, boxes);
+        LinkHarness h;
+        h.port.module = answerWithAck;
+        for (const QString& operation : failing) {
+            h.port.failures[operation] = -1;  // for ever
+        }
+        h.boxes.defaultAnswer = BoxAnswer::Ignore;
+        h.boxes.whileOpen = [&] { h.clock.advance(1ms); };
+        resync(h.link);
+        QVERIFY(!h.link.linkUp);
+        QCOMPARE(h.boxes.shown.size(), boxes);
+    }
+
     void delayTimer_yieldsAtLeastOnceAndLastsTheDelay() {
         LinkHarness h;
         h.pump.yieldCost = 1us;

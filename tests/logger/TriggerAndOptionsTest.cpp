@@ -12,8 +12,9 @@ Q_DECLARE_METATYPE(std::chrono::milliseconds)
 class TriggerAndOptionsTest final : public QObject {
     Q_OBJECT
 private slots:
-    // A run is "rpm" per 100 ms sample, '-' for a failed speed read; the result has one letter
-    // per sample: S a file starts, E the file ended before it, . nothing changes.
+    // A run is "rpm" per 100 ms sample, '-' for a failed speed read, 'x' for no sample at all
+    // (the module is gone); the result has one letter per sample: S a file starts, E the file
+    // ended before it (or, at an 'x', ends now), . nothing changes.
     void triggerStartsAndEndsFiles_data() {
         QTest::addColumn<double>("start");
         QTest::addColumn<double>("stop");
@@ -43,6 +44,14 @@ private slots:
         QTest::newRow("stop value above the start: the ending sample starts the next file")
             << 500.0 << 1000.0 << "1200 900 900 900 900"
             << "S...S";
+        QTest::newRow("time without samples counts as time below the stop value")
+            << 1000.0 << 1000.0 << "1200 x x x x"
+            << "S..E.";
+        QTest::newRow("a sample above restarts the count; silence and slow samples add up")
+            << 1000.0 << 1000.0 << "1200 x x 1200 x x 900"
+            << "S.....E";
+        QTest::newRow("without a stop value silence never ends a file") << 0.0 << 0.0 << "0 x x x x"
+                                                                        << "S....";
     }
     void triggerStartsAndEndsFiles() {
         QFETCH(double, start);
@@ -52,10 +61,16 @@ private slots:
         EngineSpeedTrigger trigger({start, stop, 300ms});
         QString seen;
         std::chrono::milliseconds time{0};
+        std::chrono::milliseconds lastSample{0};
         for (const QString& sample : run.split(' ')) {
             const std::optional<float> rpm =
                 sample == "-" ? std::nullopt : std::optional<float>(sample.toFloat());
-            switch (trigger.feed(time, rpm)) {
+            if (sample != "x") {
+                lastSample = time;
+            }
+            const TriggerChange change =
+                sample == "x" ? trigger.silence(lastSample, time) : trigger.feed(time, rpm);
+            switch (change) {
                 case TriggerChange::Start:
                     seen += 'S';
                     break;
@@ -102,6 +117,44 @@ private slots:
         QCOMPARE(parsed.options.interval, interval);
         QCOMPARE(parsed.options.stopValue(), stopRpm);
         QCOMPARE(parsed.options.preTrigger, preTrigger);
+    }
+
+    // Refused before anything starts, each naming its option; the e2e test sees exit status 2.
+    void optionsThatCannotWorkAreRefused_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("stop value above the start value")
+            << QStringList{"--start-rpm", "1000", "--stop-rpm", "1500"} << "--stop-rpm 1500";
+        QTest::newRow("stop value alone") << QStringList{"--stop-rpm", "1500"} << "--stop-rpm";
+        QTest::newRow("a pre-trigger beyond the bound")
+            << QStringList{"--pre-trigger", "601"} << "--pre-trigger 601";
+        QTest::newRow("an option taken for a value")
+            << QStringList{"--out", "--device", "/dev/ttyUSB0"} << "--out needs a value";
+        QTest::newRow("a size that is not one")
+            << QStringList{"--max-total", "lots"} << "--max-total lots";
+        QTest::newRow("a share too large")
+            << QStringList{"--keep-free", "95%"} << "--keep-free 95%";
+        QTest::newRow("a word after the options")
+            << QStringList{"--interval", "50", "fast"} << "unknown option fast";
+    }
+    void optionsThatCannotWorkAreRefused() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, named);
+        const QString error = parseLoggerOptions(args).error;
+        QVERIFY2(error.contains(named), qPrintable(error));
+    }
+
+    void sizesAndSharesOfTheDisk() {
+        QCOMPARE(parseSize("1500"), std::optional<qint64>(1500));
+        QCOMPARE(parseSize("2k"), std::optional<qint64>(2048));
+        QCOMPARE(parseSize("1.5G"), std::optional<qint64>(qint64(3) << 29));
+        QCOMPARE(parseSize("-1M"), std::nullopt);
+        const LoggerOptions options =
+            parseLoggerOptions({"--keep-free", "10%", "--max-total", "20G"}).options;
+        QCOMPARE(options.keepFree.of(1000), qint64(100));
+        QCOMPARE(options.maxTotal, std::optional<qint64>(qint64(20) << 30));
+        QCOMPARE(parseLoggerOptions({"--keep-free=300M"}).options.keepFree.of(1000), qint64(300)
+                                                                                         << 20);
     }
 };
 

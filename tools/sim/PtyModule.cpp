@@ -228,12 +228,16 @@ void PtyModule::run() {
             const ssize_t n = ::read(master_.get(), in.data(), in.size());
             received_ += n > 0 ? std::uint64_t(n) : 0;
             for (ssize_t i = 0; i < n; ++i) {
+                // On the cable a command byte is whole at the module one byte time after it
+                // left; a pseudo-terminal hands it over at once, so the answer starts that much
+                // later, as it would on the line.
+                const Clock::time_point arrived = pace_ ? now + kByteTime : now;
                 const Answer answer = engine_.answer(
                     in[static_cast<std::size_t>(i)],
-                    std::chrono::duration_cast<std::chrono::microseconds>(now - started));
+                    std::chrono::duration_cast<std::chrono::microseconds>(arrived - started));
                 for (const auto& part : answer.parts) {
                     for (const char c : part.bytes) {
-                        queue.push_back({now + part.delay, static_cast<std::uint8_t>(c)});
+                        queue.push_back({arrived + part.delay, static_cast<std::uint8_t>(c)});
                     }
                 }
             }

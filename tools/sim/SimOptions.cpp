@@ -4,6 +4,8 @@
 #include "sim/CommandTable.h"
 #include "sim/ModelIds.h"
 
+#include <QCommandLineParser>
+
 namespace quillmark::sim {
 
 namespace {
@@ -108,78 +110,87 @@ QString simHelpText() {
 ParsedOptions parseSimOptions(const QStringList& args) {
     ParsedOptions parsed;
     SimOptions& out = parsed.options;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const auto value = [&]() -> std::optional<QString> {
-            if (i + 1 >= args.size()) {
-                return std::nullopt;
-            }
-            return args[++i];
-        };
-        std::optional<QString> v;
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            out.help = true;
-        } else if (arg == QLatin1String("--pace")) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+    const QCommandLineOption pace(QStringLiteral("pace"));
+    const QCommandLineOption noPace(QStringLiteral("no-pace"));
+    const QCommandLineOption loop(QStringLiteral("loop"));
+    const QCommandLineOption model(QStringLiteral("model"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption id(QStringLiteral("id"), QString(), QStringLiteral("TEXT"));
+    const QCommandLineOption fault(QStringLiteral("fault"), QString(), QStringLiteral("FAULT"));
+    const QCommandLineOption com(QStringLiteral("com"), QString(), QStringLiteral("N"));
+    const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption replay(QStringLiteral("replay"), QString(), QStringLiteral("FILE"));
+    parser.addOptions({help, pace, noPace, loop, model, id, fault, com, log, replay});
+    if (!parser.parse(QStringList{QStringLiteral("quillmark-sim")} + args)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        parsed.error =
+            unknown.isEmpty()
+                ? parser.errorText()
+                : QStringLiteral("unknown option --%1 (see --help)").arg(unknown.first());
+        return parsed;
+    }
+    if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty()) {
+        parsed.error = QStringLiteral("unknown option %1 (see --help)").arg(extra.first());
+        return parsed;
+    }
+    out.help = parser.isSet(help);
+    out.loop = parser.isSet(loop);
+    // The later of --pace and --no-pace counts.
+    const QStringList given = parser.optionNames();
+    for (const QString& name : given) {
+        if (name == pace.names().first()) {
             out.pace = true;
-        } else if (arg == QLatin1String("--no-pace")) {
+        } else if (name == noPace.names().first()) {
             out.pace = false;
-        } else if (arg == QLatin1String("--loop")) {
-            out.loop = true;
-        } else if (arg == QLatin1String("--model") || arg == QLatin1String("--id") ||
-                   arg == QLatin1String("--fault") || arg == QLatin1String("--com") ||
-                   arg == QLatin1String("--log") || arg == QLatin1String("--replay")) {
-            v = value();
-            if (!v) {
-                parsed.error = QStringLiteral("%1 needs a value").arg(arg);
-                return parsed;
-            }
-        } else {
-            parsed.error = QStringLiteral("unknown option %1 (see --help)").arg(arg);
+        }
+    }
+    if (parser.values(model).size() + parser.values(id).size() > 1) {
+        parsed.error = QStringLiteral("give --model or --id once");
+        return parsed;
+    }
+    if (parser.isSet(model)) {
+        const QString value = parser.value(model);
+        const auto named = parseModelName(value.toStdString());
+        if (!named) {
+            parsed.error = QStringLiteral("unknown model %1").arg(value);
             return parsed;
         }
-        if (!v) {
-            continue;
+        const auto name = modelInfo(*named).identifier;
+        out.identifier = QByteArray(name.data(), qsizetype(name.size()));
+        out.identifierGiven = true;
+    }
+    if (parser.isSet(id)) {
+        const QString value = parser.value(id);
+        for (const QChar c : value) {
+            if (c.unicode() > 0xFF) {
+                parsed.error = QStringLiteral("--id text must be Latin-1");
+                return parsed;
+            }
         }
-        if (arg == QLatin1String("--model") || arg == QLatin1String("--id")) {
-            if (out.identifierGiven) {
-                parsed.error = QStringLiteral("give --model or --id once");
-                return parsed;
-            }
-            out.identifierGiven = true;
+        out.identifier = value.toLatin1();
+        out.identifierGiven = true;
+    }
+    for (const QString& value : parser.values(fault)) {
+        parsed.error = parseFault(value, out);
+        if (!parsed.error.isEmpty()) {
+            return parsed;
         }
-        if (arg == QLatin1String("--model")) {
-            const auto model = parseModelName(v->toStdString());
-            if (!model) {
-                parsed.error = QStringLiteral("unknown model %1").arg(*v);
-                return parsed;
-            }
-            const auto name = modelInfo(*model).identifier;
-            out.identifier = QByteArray(name.data(), qsizetype(name.size()));
-        } else if (arg == QLatin1String("--id")) {
-            for (const QChar c : *v) {
-                if (c.unicode() > 0xFF) {
-                    parsed.error = QStringLiteral("--id text must be Latin-1");
-                    return parsed;
-                }
-            }
-            out.identifier = v->toLatin1();
-        } else if (arg == QLatin1String("--fault")) {
-            parsed.error = parseFault(*v, out);
-            if (!parsed.error.isEmpty()) {
-                return parsed;
-            }
-        } else if (arg == QLatin1String("--com")) {
-            const auto number = parseCount(*v);
-            if (!number || *number < 1 || *number > 255) {
-                parsed.error = QStringLiteral("--com takes 1 to 255");
-                return parsed;
-            }
-            out.com = static_cast<int>(*number);
-        } else if (arg == QLatin1String("--replay")) {
-            out.replayPath = *v;
-        } else {
-            out.logPath = *v;
+    }
+    if (parser.isSet(com)) {
+        const auto number = parseCount(parser.value(com));
+        if (!number || *number < 1 || *number > 255) {
+            parsed.error = QStringLiteral("--com takes 1 to 255");
+            return parsed;
         }
+        out.com = static_cast<int>(*number);
+    }
+    if (parser.isSet(replay)) {
+        out.replayPath = parser.value(replay);
+    }
+    if (parser.isSet(log)) {
+        out.logPath = parser.value(log);
     }
     if (out.loop && out.replayPath.isEmpty()) {
         parsed.error = QStringLiteral("--loop needs --replay");
@@ -200,8 +211,9 @@ QString takeRecordedModel(SimOptions& options, const QString& recordedModel) {
     if (modelForIdentifier(recorded) == modelForIdentifier(options.identifier)) {
         return {};
     }
-    return QStringLiteral("the recording was made with a %1, not a %2; leave --model out to "
-                          "replay it as it was recorded")
+    return QStringLiteral(
+               "the recording was made with a %1, not a %2; leave --model out to "
+               "replay it as it was recorded")
         .arg(recordedModel, QLatin1String(named.data(), qsizetype(named.size())));
 }
 
