@@ -211,11 +211,25 @@ void Logger::onRow(const RecordingRow& row) {
     }
     if (!marked) {
         take(row, true);
+        tellSampleListeners(row);
         return;
     }
     RecordingRow withMarker = row;
     withMarker.marker.emplace(RecordingMarker{0, markerText(texts.join(QStringLiteral("; ")))});
     take(withMarker, true);
+    tellSampleListeners(withMarker);
+}
+
+void Logger::tellSampleListeners(const RecordingRow& row) {
+    for (const auto& listener : sampleListeners_) {
+        listener(row);
+    }
+}
+
+Logger::Activity Logger::activity() const {
+    return {QString::fromLatin1(kStateNames.at(static_cast<std::size_t>(phase_))),
+            shared_.modelName, file_.hasHeader() ? file_.path() : QString(), file_.rows(),
+            samplesPerSecond_, !linkDownPhase()};
 }
 
 void Logger::take(const RecordingRow& row, bool sampled) {

@@ -87,6 +87,21 @@ public:
     // Every alarm fires here once, with its text; its line on standard error listens already,
     // a recording's marker listens here too.
     AlarmMonitor& alarms() { return alarms_; }
+    // Told each sample as the file takes it, its marker on it.
+    void addSampleListener(TickRows::Listener listener) {
+        sampleListeners_.push_back(std::move(listener));
+    }
+    // What the logger is doing, for whoever reports it: its state in words, the module's model
+    // once it answered, the file being written (empty while there is none) and its rows.
+    struct Activity {
+        QString state;
+        QString model;
+        QString file;
+        long rows = 0;
+        double samplesPerSecond = 0.0;
+        bool linkUp = false;
+    };
+    Activity activity() const;
 
 private:
     bool bringLinkUp();
@@ -94,6 +109,7 @@ private:
     QString openPort();
     void sample();
     void onRow(const RecordingRow& row);
+    void tellSampleListeners(const RecordingRow& row);
     // A row for the files: sampled rows feed the trigger, a marker's row of its own does not.
     void take(const RecordingRow& row, bool sampled);
     void markWhileLinkDown(const QString& text, std::chrono::nanoseconds askedAt);
@@ -147,6 +163,7 @@ private:
     QString downReason_;  // what was last said about the link being down; empty while up
     bool stopRequested_ = false;
     bool newFileRequested_ = false;
+    std::vector<TickRows::Listener> sampleListeners_;
     std::deque<QString> pendingMarkers_;  // for the next rows, one a row
     std::optional<float> lastRpm_;
     std::optional<std::chrono::nanoseconds> lastRowTime_;  // of the last sample or marker row

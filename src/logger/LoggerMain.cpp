@@ -6,6 +6,7 @@
 #include "logger/DiskKeeper.h"
 #include "logger/Logger.h"
 #include "logger/LoggerOptions.h"
+#include "logger/LoggerWeb.h"
 #include "platform/ErrorRecord.h"
 #include "platform/ProgramName.h"
 #include "platform/ProgramSignals.h"
@@ -13,6 +14,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/SystemConventions.h"
 #include "analysis/AlarmLimits.h"
 #include "platform/ServiceManager.h"
 #include "recording/RecordingFiles.h"
@@ -21,6 +23,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace quillmark {
@@ -128,6 +131,25 @@ int LoggerMain(int argc, char** argv) {
         !error.isEmpty()) {
         console.error(QStringLiteral("Cannot take the stop signals: %1").arg(error));
         return 1;
+    }
+    std::unique_ptr<LoggerWeb> web;
+    if (!options.web.listen.isEmpty()) {
+        PreparedWeb prepared = prepareWeb(options.web, folder, unattendedStateFolder());
+        if (!prepared.error.isEmpty()) {
+            return commandLineError(prepared.error);
+        }
+        if (prepared.tokenCreated) {
+            console.event(QStringLiteral("Made the dashboard's access token in %1")
+                              .arg(prepared.tokenPath));
+        }
+        QString error;
+        web = LoggerWeb::start(std::move(prepared), logger, console, error);
+        if (!web) {
+            return commandLineError(error);
+        }
+        // Straight to standard error, never through the console: its last line becomes the
+        // service's status, which every local user may read.
+        std::fprintf(stderr, "quillmark-logger: web dashboard: %s\n", qPrintable(web->link()));
     }
     console.event(QStringLiteral("Recordings go to %1").arg(folder));
     console.event(QStringLiteral("Alarm limits: %1").arg(limitsInForceText(alarmLimits.limits)));

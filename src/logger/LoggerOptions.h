@@ -1,6 +1,8 @@
 // The logger's command line.
 #pragma once
 
+#include "network/http/WebOptions.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +36,7 @@ struct LoggerOptions {
     QString alarmsFile;  // empty: the alarm limits of the window's settings
     DiskRoom keepFree{5.0, std::nullopt};
     std::optional<qint64> maxTotal;  // bytes all recordings in the folder may take
+    WebOptions web;                  // no --http: no dashboard
     bool help = false;
     bool version = false;
 

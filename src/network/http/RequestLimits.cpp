@@ -6,26 +6,59 @@
 
 namespace quillmark {
 
+namespace {
+
+// The bytes of the request arriving on one connection, and its deadline.
+class RequestGuard final : public QObject {
+public:
+    explicit RequestGuard(QTcpSocket* socket) : QObject(socket), socket_(socket) {
+        setObjectName(QStringLiteral("requestGuard"));
+        deadline_.setSingleShot(true);
+        // The server reads a request inside a transaction that it ends when the request is
+        // whole; a socket handed on to the live clients has none.
+        connect(&deadline_, &QTimer::timeout, this, [socket] {
+            if (socket->isTransactionStarted()) {
+                socket->abort();
+            }
+        });
+        // Connected before the server's own reading: what arrived is seen before it is read.
+        connect(socket, &QIODevice::readyRead, this, &RequestGuard::arrived);
+    }
+    void requestDone() {
+        received_ = 0;
+        deadline_.stop();
+    }
+
+private:
+    void arrived() {
+        if (received_ == 0) {
+            deadline_.start(kRequestDeadline);
+        }
+        received_ += socket_->bytesAvailable();
+        if (received_ > kMaxRequestBytes) {
+            socket_->write("HTTP/1.1 431 Request Header Fields Too Large\r\n"
+                           "Content-Length: 0\r\nConnection: close\r\n\r\n");
+            socket_->flush();
+            socket_->abort();
+        }
+    }
+
+    QTcpSocket* socket_;
+    QTimer deadline_;
+    qint64 received_ = 0;
+};
+
+}  // namespace
+
 void guardRequests(QTcpSocket* socket) {
-    auto* deadline = new QTimer(socket);
-    deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, socket, [socket] {
-        if (socket->bytesAvailable() > 0) {
-            socket->abort();
-        }
-    });
-    QObject::connect(socket, &QIODevice::readyRead, socket, [socket, deadline] {
-        if (socket->bytesAvailable() > kMaxRequestBytes) {
-            socket->write("HTTP/1.1 431 Request Header Fields Too Large\r\n"
-                          "Content-Length: 0\r\nConnection: close\r\n\r\n");
-            socket->flush();
-            socket->abort();
-            return;
-        }
-        if (!deadline->isActive()) {
-            deadline->start(kRequestDeadline);
-        }
-    });
+    new RequestGuard(socket);
+}
+
+void requestDone(QTcpSocket* socket) {
+    if (auto* guard = socket->findChild<RequestGuard*>(QStringLiteral("requestGuard"),
+                                                       Qt::FindDirectChildrenOnly)) {
+        guard->requestDone();
+    }
 }
 
 bool RequestRate::admit(const QHostAddress& from, Clock::time_point now) {

@@ -40,10 +40,11 @@ private:
     QHash<QHostAddress, Bucket> buckets_;
 };
 
-// Watches a new connection's request as it arrives: one larger than kMaxRequestBytes gets 431
-// and one not whole within kRequestDeadline is dropped. The HTTP server reads a request in a
-// transaction, so what has arrived of it stays available until it is whole.
+// Watches a connection's requests as they arrive: one larger than kMaxRequestBytes gets 431 and
+// one not whole within kRequestDeadline of its first bytes is dropped.
 void guardRequests(QTcpSocket* socket);
+// The request on `socket` arrived whole: the next one is counted from zero.
+void requestDone(QTcpSocket* socket);
 
 // A server that refuses connections beyond kMaxConnections at once: the extra one is closed
 // before it is read from.

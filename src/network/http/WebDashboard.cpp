@@ -1,5 +1,7 @@
 #include "network/http/WebDashboard.h"
 
+#include "network/http/WebServer.h"
+
 #include <QNetworkInterface>
 #include <QUrl>
 

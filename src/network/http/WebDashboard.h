@@ -3,7 +3,7 @@
 // for comes back on the thread that started the dashboard.
 #pragma once
 
-#include "network/http/WebServer.h"
+#include "network/http/WebSetup.h"
 
 #include <QObject>
 #include <QString>
@@ -13,6 +13,8 @@
 #include <memory>
 
 namespace quillmark {
+
+class WebServer;
 
 class WebDashboard {
 public:

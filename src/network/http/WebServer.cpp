@@ -2,6 +2,7 @@
 
 #include "network/http/AccessToken.h"
 #include "network/http/WebRoute.h"
+#include "network/http/WebScales.h"
 #include "recording/MlgExport.h"
 #include "recording/RecordingFormat.h"
 
@@ -10,6 +11,7 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QJsonArray>
+#include <QMetaEnum>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSslServer>
@@ -19,6 +21,7 @@
 #include <QWebSocket>
 
 #include <array>
+#include <cmath>
 #include <string_view>
 #include <vector>
 
@@ -40,10 +43,12 @@ constexpr std::array kAssets{
     Asset{"gauges.js", ":/web/gauges.js", "text/javascript; charset=utf-8"},
     Asset{"chart.js", ":/web/chart.js", "text/javascript; charset=utf-8"},
     Asset{"style.css", ":/web/style.css", "text/css; charset=utf-8"},
+    Asset{"scales.js", nullptr, "text/javascript; charset=utf-8"},  // made from the tables
 };
 constexpr const char* kPageResource = ":/web/index.html";
 
 constexpr const char* kJson = "application/json";
+constexpr int kDefaultChartWidth = 800;
 constexpr const char* kText = "text/plain; charset=utf-8";
 constexpr const char* kHtml = "text/html; charset=utf-8";
 
@@ -94,6 +99,18 @@ QByteArray resource(const char* path) {
 // "attachment" with the name as RFC 6266 gives any name safely.
 QByteArray attachment(const QString& name) {
     return "attachment; filename*=UTF-8''" + QUrl::toPercentEncoding(name);
+}
+
+// The same head as writeHead's, for an answer written when the socket has waited for it.
+void rawReply(QTcpSocket* socket, Status status, const QByteArray& type, const QByteArray& body) {
+    const QByteArray reason =
+        QMetaEnum::fromType<Status>().valueToKey(int(status));
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(int(status)) + ' ' + reason + "\r\n";
+    head += "Content-Type: " + type + "\r\n";
+    head += "Cache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\n";
+    head += "Referrer-Policy: no-referrer\r\n";
+    head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n";
+    socket->write(head + body);
 }
 
 // Sends an MLG export as HTTP chunks while the recording's lines stream by, a batch of lines a
@@ -180,6 +197,13 @@ WebServer::WebServer(WebSetup setup, MarkerHandler marker, QObject* parent)
             &WebServer::takeLiveClients);
 }
 
+WebServer::~WebServer() {
+    // The loader hands its result to this object: it must be done before this goes.
+    if (chartLoader_ != nullptr) {
+        chartLoader_->wait();
+    }
+}
+
 QString WebServer::start() {
     QTcpServer* server = nullptr;
     if (setup_.tls) {
@@ -213,12 +237,21 @@ bool WebServer::allowed(const QHttpServerRequest& request) const {
 }
 
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    requestDone(socket);
+    const WebRoute route = parseRoute(request.url().path(QUrl::FullyEncoded).toUtf8());
+    const bool admitted = rate_.admit(request.remoteAddress(), RequestRate::Clock::now());
+    const bool upgrade = route.resource == WebResource::Live &&
+                         request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+    if (upgrade) {
+        // Qt hands the connection to the live clients when this writes nothing and says it was
+        // handled; a refusal is answered by missingHandler, and the connection closed.
+        return admitted && allowed(request);
+    }
     QHttpServerResponder responder = makeResponder(request, socket);
-    if (!rate_.admit(request.remoteAddress(), RequestRate::Clock::now())) {
+    if (!admitted) {
         replyText(responder, Status::TooManyRequests, "Too many requests");
         return true;
     }
-    const WebRoute route = parseRoute(request.url().path(QUrl::FullyEncoded).toUtf8());
     if (!allowed(request)) {
         if (route.resource == WebResource::Page) {
             reply(responder, Status::Unauthorized, kHtml, kNeedsLink);
@@ -245,7 +278,8 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
         case WebResource::Asset:
             for (const Asset& asset : kAssets) {
                 if (route.name == QLatin1StringView(asset.name.data(), qsizetype(asset.name.size()))) {
-                    reply(responder, Status::Ok, asset.type, resource(asset.resource));
+                    reply(responder, Status::Ok, asset.type,
+                          asset.resource != nullptr ? resource(asset.resource) : scalesModule());
                     return true;
                 }
             }
@@ -273,6 +307,8 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
             replyText(responder, Status::UpgradeRequired, "WebSocket only");
             return true;
         case WebResource::RecordingChart:
+            sendChart(request, socket, route.name);
+            return true;
         case WebResource::Unknown:
             break;
     }
@@ -282,6 +318,10 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
 
 void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
     QHttpServerResponder responder = makeResponder(request, socket);
+    if (!allowed(request)) {
+        replyText(responder, Status::Unauthorized, "Unauthorized");
+        return;
+    }
     replyText(responder, Status::NotFound, "Not found");
 }
 
@@ -340,6 +380,70 @@ void WebServer::sendRecording(const QHttpServerRequest& request, QTcpSocket* soc
     };
     connect(socket, &QTcpSocket::bytesWritten, sender, more);
     more();
+}
+
+void WebServer::sendChart(const QHttpServerRequest& request, QTcpSocket* socket,
+                          const QString& name) {
+    recordings_.entries();
+    const QString path = recordings_.pathOf(name);
+    if (path.isEmpty()) {
+        rawReply(socket, Status::NotFound, kText, "Not found\n");
+        return;
+    }
+    const QUrlQuery query(request.url());
+    bool widthOk = true;
+    const QString widthText = query.queryItemValue(QStringLiteral("width"));
+    const int width = widthText.isEmpty() ? kDefaultChartWidth : widthText.toInt(&widthOk);
+    std::optional<TimeWindow> window;
+    bool fromOk = true;
+    bool toOk = true;
+    if (query.hasQueryItem(QStringLiteral("from")) || query.hasQueryItem(QStringLiteral("to"))) {
+        window = TimeWindow{query.queryItemValue(QStringLiteral("from")).toDouble(&fromOk),
+                            query.queryItemValue(QStringLiteral("to")).toDouble(&toOk)};
+    }
+    const bool windowOk = !window || (fromOk && toOk && std::isfinite(window->start) &&
+                                      std::isfinite(window->end) && window->end > window->start &&
+                                      window->length() <= kMaxRecordingSeconds);
+    if (!widthOk || width < 1 || width > kMaxChartWidth || !windowOk) {
+        rawReply(socket, Status::BadRequest, kText,
+                 "Expected width=1..2000 and from<to in seconds\n");
+        return;
+    }
+    if (chart_ && isCurrent(*chart_, path)) {
+        rawReply(socket, Status::Ok, kJson, chartJson(*chart_, window, width));
+        return;
+    }
+    chartsWanted_.push_back({socket, window, width});
+    if (chartLoader_ != nullptr) {
+        return;  // the recording being opened is looked at again when it is done
+    }
+    loadingPath_ = path;
+    chartLoader_ = QThread::create([this, path] {
+        std::shared_ptr<ChartRecording> opened = openChartRecording(path);
+        QMetaObject::invokeMethod(this, [this, opened] { chartOpened(opened); },
+                                  Qt::QueuedConnection);
+    });
+    chartLoader_->start();
+}
+
+void WebServer::chartOpened(std::shared_ptr<ChartRecording> opened) {
+    chartLoader_->wait();
+    delete chartLoader_;
+    chartLoader_ = nullptr;
+    chart_ = std::move(opened);
+    std::vector<ChartWanted> wanted;
+    wanted.swap(chartsWanted_);
+    for (const ChartWanted& chart : wanted) {
+        if (chart.socket.isNull() || chart.socket->state() != QAbstractSocket::ConnectedState) {
+            continue;
+        }
+        if (!chart_->error.isEmpty()) {
+            rawReply(chart.socket, Status::UnprocessableEntity, kText,
+                     "The file is not a recording that opens\n");
+        } else {
+            rawReply(chart.socket, Status::Ok, kJson, chartJson(*chart_, chart.window, chart.width));
+        }
+    }
 }
 
 QByteArray WebServer::statusJson() const {

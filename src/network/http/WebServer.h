@@ -3,37 +3,22 @@
 // access token. It lives on the dashboard's thread; nothing here waits for the polling.
 #pragma once
 
+#include "network/http/ChartData.h"
 #include "network/http/LiveClients.h"
 #include "network/http/RecordingList.h"
 #include "network/http/RequestLimits.h"
+#include "network/http/WebSetup.h"
 
 #include <QAbstractHttpServer>
-#include <QHostAddress>
-#include <QSslConfiguration>
+#include <QPointer>
+#include <QThread>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace quillmark {
-
-struct WebSetup {
-    QHostAddress address = QHostAddress(QHostAddress::LocalHost);
-    quint16 port = 0;  // 0: any free port
-    QByteArray token;
-    QString recordingsFolder;
-    std::optional<QSslConfiguration> tls;  // https and wss instead of http and ws
-};
-
-// What the logger tells about itself besides the samples.
-struct DashboardStatus {
-    QString state;        // "recording", "link lost"...
-    bool linkUp = false;  // the module answers
-    QString model;
-    QString file;  // the current recording's path; empty without one
-    long rows = 0;
-    double samplesPerSecond = 0.0;
-    QString alarm;  // the last alarm's line; empty before the first
-};
 
 class WebServer final : public QAbstractHttpServer {
     Q_OBJECT
@@ -42,6 +27,7 @@ public:
 
     // `marker` is called on this server's thread with the text a client sent.
     WebServer(WebSetup setup, MarkerHandler marker, QObject* parent = nullptr);
+    ~WebServer() override;
 
     // Listens on the setup's address and port; empty, or why it cannot.
     QString start();
@@ -61,6 +47,15 @@ private:
     QByteArray statusJson() const;
     QByteArray recordingsJson();
     void sendRecording(const QHttpServerRequest& request, QTcpSocket* socket, const QString& name);
+    void sendChart(const QHttpServerRequest& request, QTcpSocket* socket, const QString& name);
+    void chartOpened(std::shared_ptr<ChartRecording> opened);
+
+    // A chart asked for while its recording is being opened.
+    struct ChartWanted {
+        QPointer<QTcpSocket> socket;
+        std::optional<TimeWindow> window;
+        int width = 0;
+    };
 
     WebSetup setup_;
     MarkerHandler marker_;
@@ -70,6 +65,10 @@ private:
     LiveClients live_;
     DashboardStatus status_;
     QByteArray lastLive_;
+    std::shared_ptr<ChartRecording> chart_;  // the recording last opened for a chart
+    QThread* chartLoader_ = nullptr;         // opening one, off this thread
+    QString loadingPath_;
+    std::vector<ChartWanted> chartsWanted_;
 };
 
 }  // namespace quillmark
