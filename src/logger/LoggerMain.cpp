@@ -7,6 +7,7 @@
 #include "logger/Logger.h"
 #include "logger/LoggerOptions.h"
 #include "logger/LoggerWeb.h"
+#include "network/http/TerminalQr.h"
 #include "platform/ErrorRecord.h"
 #include "platform/ProgramName.h"
 #include "platform/ProgramSignals.h"
@@ -150,6 +151,9 @@ int LoggerMain(int argc, char** argv) {
         // Straight to standard error, never through the console: its last line becomes the
         // service's status, which every local user may read.
         std::fprintf(stderr, "quillmark-logger: web dashboard: %s\n", qPrintable(web->link()));
+        if (standardErrorIsTerminal()) {
+            std::fputs(qPrintable(terminalQrCode(web->link().toUtf8())), stderr);
+        }
     }
     console.event(QStringLiteral("Recordings go to %1").arg(folder));
     console.event(QStringLiteral("Alarm limits: %1").arg(limitsInForceText(alarmLimits.limits)));

@@ -8,44 +8,32 @@ namespace quillmark {
 
 namespace {
 
-// The bytes of the request arriving on one connection, and its deadline.
+// The deadline of the request arriving on one connection.
 class RequestGuard final : public QObject {
 public:
-    explicit RequestGuard(QTcpSocket* socket) : QObject(socket), socket_(socket) {
+    explicit RequestGuard(QTcpSocket* socket) : QObject(socket) {
         setObjectName(QStringLiteral("requestGuard"));
+        // The server reads a request inside a transaction that holds all of it until it is
+        // whole; with the buffer bounded, a larger request stops being read and waits for the
+        // deadline instead of filling memory.
+        socket->setReadBufferSize(kMaxRequestBytes);
         deadline_.setSingleShot(true);
-        // The server reads a request inside a transaction that it ends when the request is
-        // whole; a socket handed on to the live clients has none.
+        // A socket handed on to the live clients has no transaction and no deadline.
         connect(&deadline_, &QTimer::timeout, this, [socket] {
             if (socket->isTransactionStarted()) {
                 socket->abort();
             }
         });
-        // Connected before the server's own reading: what arrived is seen before it is read.
-        connect(socket, &QIODevice::readyRead, this, &RequestGuard::arrived);
+        connect(socket, &QIODevice::readyRead, this, [this] {
+            if (!deadline_.isActive()) {
+                deadline_.start(kRequestDeadline);
+            }
+        });
     }
-    void requestDone() {
-        received_ = 0;
-        deadline_.stop();
-    }
+    void requestDone() { deadline_.stop(); }
 
 private:
-    void arrived() {
-        if (received_ == 0) {
-            deadline_.start(kRequestDeadline);
-        }
-        received_ += socket_->bytesAvailable();
-        if (received_ > kMaxRequestBytes) {
-            socket_->write("HTTP/1.1 431 Request Header Fields Too Large\r\n"
-                           "Content-Length: 0\r\nConnection: close\r\n\r\n");
-            socket_->flush();
-            socket_->abort();
-        }
-    }
-
-    QTcpSocket* socket_;
     QTimer deadline_;
-    qint64 received_ = 0;
 };
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace quillmark {
 
 inline constexpr int kMaxConnections = 32;
 inline constexpr int kMaxLiveClients = 16;
-// A request (head and body) still arriving when it has grown past this is refused.
+// A request (head and body) larger than this is not read to its end.
 inline constexpr qint64 kMaxRequestBytes = 64 * 1024;
 // A request must arrive whole within this time of its first bytes.
 inline constexpr std::chrono::seconds kRequestDeadline{10};
@@ -40,8 +40,8 @@ private:
     QHash<QHostAddress, Bucket> buckets_;
 };
 
-// Watches a connection's requests as they arrive: one larger than kMaxRequestBytes gets 431 and
-// one not whole within kRequestDeadline of its first bytes is dropped.
+// Watches a connection's requests as they arrive: one that is not whole within kRequestDeadline
+// of its first bytes, as one larger than kMaxRequestBytes never is, is dropped.
 void guardRequests(QTcpSocket* socket);
 // The request on `socket` arrived whole: the next one is counted from zero.
 void requestDone(QTcpSocket* socket);

@@ -18,13 +18,14 @@ std::unique_ptr<WebDashboard> WebDashboard::start(WebSetup setup, MarkerHandler 
         QMetaObject::invokeMethod(&self->callerSide_, [marker, text] { marker(text); },
                                   Qt::QueuedConnection);
     };
-    dashboard->server_ = new WebServer(std::move(setup), std::move(handBack));
-    dashboard->server_->moveToThread(&dashboard->thread_);
     dashboard->thread_.setObjectName(QStringLiteral("web dashboard"));
     dashboard->thread_.start();
+    dashboard->threadSide_.moveToThread(&dashboard->thread_);
+    // Made on its own thread, so that everything Qt makes inside it lives there too.
     QMetaObject::invokeMethod(
-        dashboard->server_,
-        [self, &error] {
+        &dashboard->threadSide_,
+        [self, &setup, &handBack, &error] {
+            self->server_ = new WebServer(std::move(setup), std::move(handBack));
             error = self->server_->start();
             self->port_ = self->server_->port();
         },
@@ -37,7 +38,7 @@ std::unique_ptr<WebDashboard> WebDashboard::start(WebSetup setup, MarkerHandler 
 
 WebDashboard::~WebDashboard() {
     QMetaObject::invokeMethod(
-        server_, [this] { delete server_; }, Qt::BlockingQueuedConnection);
+        &threadSide_, [this] { delete server_; }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
 }

@@ -39,7 +39,8 @@ private:
     WebDashboard() = default;
 
     QThread thread_;
-    WebServer* server_ = nullptr;  // lives on thread_, deleted there
+    QObject threadSide_;           // moved to thread_: where the server is made and deleted
+    WebServer* server_ = nullptr;  // lives on thread_
     QObject callerSide_;           // on the starting thread: where markers are handed back
     QHostAddress address_;
     quint16 port_ = 0;

@@ -468,6 +468,7 @@ QByteArray WebServer::statusJson() const {
     status.insert(QStringLiteral("alarm"), status_.alarm);
     status.insert(QStringLiteral("live_clients"), live_.count());
     status.insert(QStringLiteral("live_dropped"), qint64(live_.dropped()));
+    status.insert(QStringLiteral("live_closed"), qint64(live_.closedStalled()));
     return QJsonDocument(status).toJson(QJsonDocument::Compact);
 }
 
