@@ -69,7 +69,10 @@ void LiveClients::check() {
     const auto now = Clock::now();
     std::vector<QWebSocket*> stalled;
     for (const auto& client : clients_) {
-        if (now - client->lastPong > kStalledFor || now - client->keptUpAt > kStalledFor) {
+        // Without samples (the link lost) a queue never fills, and a client is not behind.
+        const bool behind =
+            client->queue.size() >= kLiveQueue && now - client->keptUpAt > kStalledFor;
+        if (now - client->lastPong > kStalledFor || behind) {
             stalled.push_back(client->socket);
         } else {
             client->socket->ping();
