@@ -22,6 +22,7 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 #include <vector>
 
 using namespace quillmark;
@@ -96,6 +97,21 @@ struct WebRun {
             n += entry.command == command::kStatus ? 1 : 0;
         }
         return n;
+    }
+    // The longest time between two status commands from the `first` logged command on.
+    double longestGapMs(std::uint64_t first) const {
+        double longest = 0.0;
+        std::optional<std::chrono::microseconds> previous;
+        for (const auto& entry : engine.log().entriesFrom(first)) {
+            if (entry.command != command::kStatus) {
+                continue;
+            }
+            if (previous) {
+                longest = std::max(longest, double((entry.time - *previous).count()) / 1000.0);
+            }
+            previous = entry.time;
+        }
+        return longest;
     }
     // Samples a second, as the module saw their status commands over `ms`.
     double samplesPerSecond(int ms) const {
@@ -262,16 +278,21 @@ private slots:
             socket->flush();
             stalled.push_back(std::move(socket));
         }
+        const std::uint64_t stalledFrom = run.engine.log().total();
         QTest::qWait(1000);
         QVERIFY(status(run).value("live_clients").toInt() > 0);
         const double during = run.samplesPerSecond(4000);
         QTRY_VERIFY_WITH_TIMEOUT(status(run).value("live_clients").toInt() == 0, 40000);
         QVERIFY(status(run).value("live_closed").toInt() > 0);
         const double after = run.samplesPerSecond(4000);
-        qInfo("samples a second: %.1f before, %.1f with 20 stalled clients, %.1f after", before,
-              during, after);
-        // The machine's other work moves the rate a little; stalled clients would stop it.
-        QVERIFY(during > before * 0.8 && after > before * 0.8);
+        const double gap = run.longestGapMs(stalledFrom);
+        qInfo("samples a second: %.1f before, %.1f with 20 stalled clients, %.1f after; longest "
+              "time between two samples meanwhile %.0f ms",
+              before, during, after, gap);
+        // The machine's other work moves the rate; a sample that waited for a client would
+        // show as a stop.
+        QVERIFY(during > before * 0.5 && after > before * 0.5);
+        QVERIFY(gap < 1000.0);
         QCOMPARE(run.logger.state(), QProcess::Running);
     }
 };
