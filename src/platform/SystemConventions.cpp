@@ -41,7 +41,7 @@ QString unattendedStateFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 #else
     // systemd may list several folders, separated by colons; StateDirectory= names one.
-    const QString service = qEnvironmentVariable("STATE_DIRECTORY").section(QLatin1Char(':'), 0, 0);
+    QString service = qEnvironmentVariable("STATE_DIRECTORY").section(QLatin1Char(':'), 0, 0);
     if (!service.isEmpty()) {
         return service;
     }

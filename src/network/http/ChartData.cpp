@@ -100,7 +100,7 @@ QByteArray chartJson(const ChartRecording& recording, std::optional<TimeWindow> 
     }
     width = std::clamp(width, 1, kMaxChartWidth);
     QByteArray out;
-    out.reserve(width * 8 * 12);
+    out.reserve(qsizetype(width) * 8 * 12);
     out += "{\"start\":";
     appendNumber(out, start, 3);
     out += ",\"end\":";

@@ -19,7 +19,7 @@ namespace quillmark {
 // Samples a client may have waiting: five seconds of back-to-back sampling.
 inline constexpr std::size_t kLiveQueue = 200;
 // Bytes handed to a client's socket and not yet sent, beyond which its samples wait in its queue.
-inline constexpr qint64 kSocketBacklog = 64 * 1024;
+inline constexpr qint64 kSocketBacklog = qint64(64) * 1024;
 inline constexpr std::chrono::seconds kPingEvery{5};
 // A client that answered no ping or lost samples all this time is closed.
 inline constexpr std::chrono::seconds kStalledFor{15};

@@ -15,7 +15,7 @@ namespace quillmark {
 inline constexpr int kMaxConnections = 32;
 inline constexpr int kMaxLiveClients = 16;
 // A request (head and body) larger than this is not read to its end.
-inline constexpr qint64 kMaxRequestBytes = 64 * 1024;
+inline constexpr qint64 kMaxRequestBytes = qint64(64) * 1024;
 // A request must arrive whole within this time of its first bytes.
 inline constexpr std::chrono::seconds kRequestDeadline{10};
 inline constexpr qsizetype kMaxMarkerBody = 1024;

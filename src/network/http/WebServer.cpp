@@ -62,7 +62,8 @@ constexpr const char* kNeedsLink =
 
 // The blocks of this many lines go out before the server looks at its other clients again.
 constexpr int kMlgLinesPerTurn = 2048;
-constexpr qint64 kStreamBacklog = 256 * 1024;
+constexpr qint64 kStreamBacklog = qint64(256) * 1024;
+constexpr qint64 kStreamChunk = qint64(64) * 1024;
 
 // Every answer: nothing cached, nothing sniffed, nothing framed, nothing fetched from elsewhere.
 void writeHead(QHttpServerResponder& responder, Status status, const QByteArray& type,
@@ -366,7 +367,7 @@ void WebServer::sendRecording(const QHttpServerRequest& request, QTcpSocket* soc
     file->setParent(sender);
     const auto more = [socket, file, length, sent, sender] {
         while (*sent < length && socket->bytesToWrite() < kStreamBacklog) {
-            const QByteArray bytes = file->read(std::min<qint64>(64 * 1024, length - *sent));
+            const QByteArray bytes = file->read(std::min<qint64>(kStreamChunk, length - *sent));
             if (bytes.isEmpty()) {
                 socket->abort();
                 return;

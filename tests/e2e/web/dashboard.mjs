@@ -43,14 +43,16 @@ try {
                              { timeout: 20000 });
   say({ chartMs: Date.now() - started, chart: await page.$eval("#chart-said", (e) => e.textContent) });
   await page.screenshot({ path: path.join(outDir, "phone-chart.png"), fullPage: true });
+  // Leaving the phone's touch screen reloads the page.
   await page.setViewport({ width: 1280, height: 900, deviceScaleFactor: 1 });
-  await page.evaluate(() => window.scrollTo(0, 0));
+  await page.waitForSelector(".open-chart", { timeout: 15000 });
   await pause(800);
   await page.screenshot({ path: path.join(outDir, "laptop-live.png") });
-  await page.$eval("#chart-card", (e) => e.scrollIntoView());
-  await page.$eval("#zoom-all", (button) => button.click());
-  await pause(1500);
-  await page.screenshot({ path: path.join(outDir, "laptop-chart.png") });
+  await page.click(".open-chart");
+  await page.waitForFunction(() => /markers/.test(document.getElementById("chart-said").textContent),
+                             { timeout: 20000 });
+  await pause(300);
+  await page.screenshot({ path: path.join(outDir, "laptop-chart.png"), fullPage: true });
   say({ done: true });
 } finally {
   await browser.close();
