@@ -24,6 +24,8 @@ for page in quillmark quillmark-sim quillmark-logger quillmark-simulated; do
 done
 [ -f "$prefix/lib/systemd/system/quillmark-logger.service" ] || fail "no logger service"
 [ -f "$prefix/etc/default/quillmark-logger" ] || fail "no options file for the logger service"
+grep -q '^u quillmark ' "$prefix/lib/sysusers.d/quillmark-logger.conf" ||
+    fail "no user for the logger service"
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" TMPDIR="$work/tmp"
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime"

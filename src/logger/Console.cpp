@@ -19,9 +19,6 @@ void Console::event(const QString& text, EventPriority priority) {
             : QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss "));
     std::fprintf(events_, "%s%s\n", qPrintable(stamp), qPrintable(line));
     std::fflush(events_);
-    if (listener_) {
-        listener_(line);
-    }
 }
 
 void Console::status(const QString& text) {

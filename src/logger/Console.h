@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <cstdio>
-#include <functional>
 
 namespace quillmark {
 
@@ -32,10 +31,6 @@ public:
     bool statusOnTerminal() const { return statusOnTerminal_; }
     // The last status line stays, with the terminal's cursor on the next line.
     void finish();
-    // Told every event line as written, without its stamp (the service's status shows the last).
-    void setEventListener(std::function<void(const QString&)> listener) {
-        listener_ = std::move(listener);
-    }
 
 private:
     void clearStatusLine();
@@ -45,7 +40,6 @@ private:
     bool statusOnTerminal_;
     EventStamp stamp_;
     bool statusShown_ = false;
-    std::function<void(const QString&)> listener_;
 };
 
 }  // namespace quillmark

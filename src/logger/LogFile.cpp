@@ -39,9 +39,8 @@ QString LogFile::ready(const QString& folder, const QString& modelName) {
     if (pending_->size() > 0 && !(pending_->resize(0) && pending_->seek(0))) {
         return QStringLiteral("%1: %2").arg(path_, pending_->errorString());
     }
-    RecordingWriter header(*pending_);
-    if (!header.writeHeader()) {
-        return QStringLiteral("%1: %2").arg(path_, header.error());
+    if (const QString error = RecordingWriter(*pending_).writeHeader(); !error.isEmpty()) {
+        return QStringLiteral("%1: %2").arg(path_, error);
     }
     rows_ = std::make_unique<BackgroundFileWriter>(std::move(pending_), syncEvery_);
     return {};

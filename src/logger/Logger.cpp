@@ -61,7 +61,7 @@ Logger::Logger(const LoggerOptions& options, const LoggerPlatform& platform,
       preTrigger_(toSeconds(options.preTrigger)),
       recent_(kBacklogSeconds, kBacklogRowsLimit),
       file_(options.syncEvery),
-      disk_(folder_, options.keepFree, options.maxTotal) {
+      disk_(folder_, options.keptFree(), options.maxTotal) {
     if (!options.device.isEmpty()) {
         link_.setPortLabel(options.device);
     }
@@ -119,16 +119,15 @@ bool Logger::bringLinkUp() {
         // One resynchronisation a retry while the module is away: the five of an opening would
         // keep the events (a stop, a marker) waiting five seconds at every retry.
         resync(link_);
-        if (!link_.linkUp) {
-            link_.closeQuietly();
-            return false;
+    }
+    if (phase_ != LoggerState::LinkLost || link_.linkUp) {
+        session_.open();
+        if (link_.linkUp) {
+            return true;
         }
     }
-    session_.open();
-    if (link_.linkUp) {
-        return true;
-    }
     session_.close();
+    // Said once: the device may be back while the module still does not answer.
     linkDown(linkEverUp_ ? QStringLiteral("Link to the module lost")
                          : QStringLiteral("No link to the module on %1").arg(portName_));
     return false;
@@ -177,6 +176,10 @@ void Logger::linkDown(const QString& reason) {
     platform_.console.warning(QStringLiteral("%1; retrying every 2 s.").arg(reason));
     boxes_.setQuiet(true);
     setState(LoggerState::LinkLost);
+    // A marker asked for during the sample that found the link gone has no sample to go on.
+    for (; !pendingMarkers_.empty(); pendingMarkers_.pop_front()) {
+        markWhileLinkDown(pendingMarkers_.front(), platform_.clock.now());
+    }
 }
 
 void Logger::onRow(const RecordingRow& row) {

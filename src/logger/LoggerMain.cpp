@@ -157,7 +157,7 @@ int LoggerMain(int argc, char** argv) {
     }
     console.event(QStringLiteral("Recordings go to %1").arg(folder));
     console.event(QStringLiteral("Alarm limits: %1").arg(limitsInForceText(alarmLimits.limits)));
-    const DiskKeeper disk(folder, options.keepFree, options.maxTotal);
+    const DiskKeeper disk(folder, options.keptFree(), options.maxTotal);
     console.event(roomText(disk, options.interval));
     logger.run();
     if (port.isOpen()) {

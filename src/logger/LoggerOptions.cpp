@@ -66,8 +66,8 @@ constexpr std::array kOptions{
               "alarm limits from this file (default: the window's)"},
     OptionRow{Option::KeepFree, "keep-free", "SIZE|N%",
               "the oldest finished recordings are removed to\n"
-              "keep this much of the disk free (default 5%;\n"
-              "0: never)"},
+              "keep this much of the disk free (default 5%\n"
+              "with --out, else 0; 0: never)"},
     OptionRow{Option::MaxTotal, "max-total", "SIZE",
               "the oldest finished recordings are removed to\n"
               "keep all of them within this (default: no\n"

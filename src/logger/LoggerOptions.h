@@ -34,13 +34,19 @@ struct LoggerOptions {
     std::chrono::milliseconds preTrigger{5'000};
     std::chrono::milliseconds syncEvery{1'000};
     QString alarmsFile;  // empty: the alarm limits of the window's settings
-    DiskRoom keepFree{5.0, std::nullopt};
+    // None: 5% where the recordings have a folder of their own (--out), nothing removed in the
+    // window's folder, whose recordings the user made by hand.
+    std::optional<DiskRoom> keepFree;
     std::optional<qint64> maxTotal;  // bytes all recordings in the folder may take
     WebOptions web;                  // no --http: no dashboard
     bool help = false;
     bool version = false;
 
     double stopValue() const { return stopRpm.value_or(startRpm); }
+    DiskRoom keptFree() const {
+        return keepFree.value_or(outDir.isEmpty() ? DiskRoom{0.0, std::nullopt}
+                                                  : DiskRoom{5.0, std::nullopt});
+    }
 };
 
 struct ParsedLoggerOptions {

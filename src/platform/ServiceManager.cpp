@@ -14,9 +14,8 @@
 
 namespace quillmark {
 
-ServiceManager::ServiceManager() {
+ServiceManager::ServiceManager() : socketPath_(qgetenv("NOTIFY_SOCKET")) {
 #ifdef Q_OS_LINUX
-    socketPath_ = qgetenv("NOTIFY_SOCKET");
     bool ok = false;
     const qlonglong micros = qEnvironmentVariable("WATCHDOG_USEC").toLongLong(&ok);
     const QByteArray watchdogPid = qgetenv("WATCHDOG_PID");

@@ -115,8 +115,8 @@ void BackgroundFileWriter::writeBatch(std::deque<QueuedRow>& batch,
     std::optional<double> last;
     QString error;
     for (const QueuedRow& row : batch) {
-        if (!writer_.writeLine(row.line)) {
-            error = writer_.error();
+        error = writer_.writeLine(row.line);
+        if (!error.isEmpty()) {
             break;
         }
         ++good;

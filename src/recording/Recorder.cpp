@@ -20,9 +20,8 @@ Recorder::~Recorder() {
 QString Recorder::start(std::unique_ptr<QIODevice> device, const QString& path) {
     stop();
     // The header is written here, so that a folder that takes no file is told at once.
-    RecordingWriter header(*device);
-    if (!header.writeHeader()) {
-        return header.error();
+    if (const QString error = RecordingWriter(*device).writeHeader(); !error.isEmpty()) {
+        return error;
     }
     file_ = std::make_unique<BackgroundFileWriter>(std::move(device), kRecorderSyncPeriod);
     path_ = path;

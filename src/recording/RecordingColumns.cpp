@@ -1,7 +1,9 @@
 #include "recording/RecordingColumns.h"
 
+#include "recording/AnswersText.h"
 #include "recording/RecordingFiles.h"
 #include "recording/RecordingReader.h"
+#include "recording/Timestamps.h"
 
 #include <QFileInfo>
 
@@ -150,7 +152,7 @@ void RecordingColumns::append(const RecordingRow& row) {
     }
     appendStatus(row.statusRaw, row.status.toUtf8());
     const QByteArray clock = row.clock.toUtf8();
-    appendClock(clock, packClockText(clock));
+    appendClock(clock, packTimestamp(clock));
     times_.push_back(row.seconds);
 }
 
@@ -192,7 +194,7 @@ void RecordingColumns::shiftTimes(double seconds) {
 
 QString RecordingColumns::clock(std::size_t row) const {
     const std::int64_t packed = clocks_[row];
-    return packed >= 0 ? unpackClockText(packed)
+    return packed >= 0 ? unpackTimestamp(packed)
                        : oddClocks_[static_cast<std::size_t>(-1 - packed)];
 }
 

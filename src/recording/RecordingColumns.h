@@ -75,7 +75,7 @@ private:
     Column<std::uint32_t> statusIndex_;
     std::vector<RecordedStatus> statuses_;
     std::vector<std::size_t> statusChanges_;
-    // packClockText's number; where a hand edit left another form, -1 - its index in oddClocks_.
+    // packTimestamp's number; where a hand edit left another form, -1 - its index in oddClocks_.
     Column<std::int64_t> clocks_;
     std::vector<QString> oddClocks_;
     std::vector<ColumnsMarker> markers_;

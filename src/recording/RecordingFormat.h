@@ -32,28 +32,12 @@ inline constexpr qsizetype kMaxRecordingLine = 4096;
 // would only be asked to lay out a span that means nothing.
 inline constexpr double kMaxRecordingSeconds = 10 * 365.25 * 86400;
 
-// The shortest decimal text that reads back as the same single, never in the user's locale.
-QByteArray shortestFloatText(float value);
-
 // The header or a row, with its line end.
 QByteArray recordingHeaderLine();
 QByteArray recordingRowLine(const RecordingRow& row);
 
-// The answers column: "2F:AA36 22:AA78".
-QByteArray answersText(const std::vector<RecordedAnswer>& answers);
 // The marker column: its number, then a space and its text when it has one ("3 hill start").
 QString markerCellText(const RecordingMarker& marker);
-
-// The answer to `command` in an answers column that has been checked, lead byte included;
-// empty when the row has none. The first, as RecordingRow::answerTo has it.
-QByteArray answerInText(QByteArrayView answers, std::uint8_t command);
-bool hasAnswerInText(QByteArrayView answers, std::uint8_t command);
-
-// A clock text in the form the program writes ("2026-12-07T11:43:07.125+01:00" or
-// "...07.125Z") as one number that gives the same text back: a day of rows keeps eight bytes
-// a row for its clock rather than a string. None for any other form.
-std::optional<std::int64_t> packClockText(QByteArrayView text);
-QString unpackClockText(std::int64_t packed);
 
 struct RecordingContents {
     std::vector<RecordingRow> rows;
@@ -68,7 +52,7 @@ struct RecordingContents {
 struct RecordingLine {
     double seconds = 0.0;
     QByteArrayView clock;
-    std::optional<std::int64_t> packedClock;  // packClockText's number, when the clock packs
+    std::optional<std::int64_t> packedClock;  // packTimestamp's number, when the clock packs
     std::optional<int> statusRaw;
     QByteArrayView status;
     std::array<float, kRecordedValues.size()> values{};  // NaN for an empty cell

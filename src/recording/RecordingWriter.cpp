@@ -10,15 +10,15 @@ namespace quillmark {
 RecordingWriter::RecordingWriter(QIODevice& device)
     : device_(device), goodSize_(device.isSequential() ? 0 : device.pos()) {}
 
-bool RecordingWriter::writeHeader() {
+QString RecordingWriter::writeHeader() {
     return writeLine(recordingHeaderLine());
 }
 
-bool RecordingWriter::writeRow(const RecordingRow& row) {
+QString RecordingWriter::writeRow(const RecordingRow& row) {
     return writeLine(recordingRowLine(row));
 }
 
-bool RecordingWriter::writeLine(const QByteArray& line) {
+QString RecordingWriter::writeLine(const QByteArray& line) {
     auto* file = qobject_cast<QFileDevice*>(&device_);
     // A full disk takes part of a write and refuses the rest; only the refusal carries the
     // system's reason, so the rest is offered again until it is refused or taken.
@@ -33,11 +33,11 @@ bool RecordingWriter::writeLine(const QByteArray& line) {
     const bool flushed = written == line.size() && (file == nullptr || file->flush());
     if (flushed) {
         goodSize_ += written;
-        return true;
+        return {};
     }
-    error_ = device_.errorString();
-    if (error_.isEmpty() || error_ == QStringLiteral("Unknown error")) {
-        error_ =
+    QString error = device_.errorString();
+    if (error.isEmpty() || error == QStringLiteral("Unknown error")) {
+        error =
             QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(line.size());
     }
     // A row cut off by a full disk would run into whatever a reader finds next; cut the file
@@ -45,7 +45,7 @@ bool RecordingWriter::writeLine(const QByteArray& line) {
     if (file != nullptr) {
         file->resize(goodSize_);
     }
-    return false;
+    return error;
 }
 
 }  // namespace quillmark

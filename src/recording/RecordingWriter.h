@@ -16,17 +16,15 @@ public:
     // another writer wrote) counts as whole.
     explicit RecordingWriter(QIODevice& device);
 
-    bool writeHeader();
-    bool writeRow(const RecordingRow& row);
+    // Each write says why it failed, empty when it did not.
+    QString writeHeader();
+    QString writeRow(const RecordingRow& row);
     // One whole line, formatted before; a line cut short is cut off again.
-    bool writeLine(const QByteArray& line);
-    // Why the last write failed.
-    const QString& error() const { return error_; }
+    QString writeLine(const QByteArray& line);
 
 private:
     QIODevice& device_;
     qint64 goodSize_ = 0;  // bytes of complete lines written so far
-    QString error_;
 };
 
 }  // namespace quillmark

@@ -23,9 +23,14 @@ using namespace quillmark::sim;
 
 namespace {
 
-// 9 command bytes and 20 answer bytes at 56000 baud, 10 bits a byte, plus nine 2 ms pauses.
+// 9 command bytes and 20 answer bytes at 56000 baud, 10 bits a byte, plus nine 2 ms pauses: the
+// real line's limit, which the simulator keeps (it takes a command one byte time after it was
+// sent, and sends each answer byte at line speed).
 constexpr double kByteMs = 10.0 * 1000.0 / 56000.0;
 constexpr double kSampleFloorMs = (9 + 20) * kByteMs + 9 * 2.0;
+// On a quiet machine the logger is to reach 0.95 of the limit; a tenth slower (0.855) is below
+// this, with room for a quiet machine's own spread.
+constexpr double kLowestRatio = 0.88;
 
 // Processor seconds (user and system) and resident kilobytes of a process, from /proc.
 struct ProcessUse {
@@ -98,9 +103,9 @@ private slots:
             "core; resident %ld kB at the start, %ld kB at the end",
             samples / wall, wall, limit, samples / wall / limit,
             100.0 * (end.cpuSeconds - start.cpuSeconds) / wall, start.rssKb, end.rssKb);
-        // The figure is the result; only far below the limit does something stretch every
-        // transaction (a pause rounded up to whole milliseconds, a wait that polls).
-        QVERIFY2(samples / wall / limit > 0.6, "far below the line's limit");
+        // A tenth slower than usual means something stretches every transaction (a pause
+        // rounded up to whole milliseconds, a wait that polls). Measure on a quiet machine.
+        QVERIFY2(samples / wall / limit > kLowestRatio, "a tenth or more below the usual rate");
         const QStringList files = QDir(dir.path()).entryList({"*.csv"});
         QCOMPARE(files.size(), 1);
         QElapsedTimer reading;

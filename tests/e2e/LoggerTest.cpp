@@ -424,7 +424,7 @@ private slots:
         QVERIFY(run.waitFor("Recording to"));
         QTest::qWait(500);
         run.engine.setFault(FaultMode::Silent);
-        QVERIFY(run.waitFor("Link to the module lost"));
+        QVERIFY(run.waitFor("Link to the module lost", 12000));
         // The status read's box, as one line; the retries while it is gone add none.
         QVERIFY(run.errors.contains("RS-232 timeout. Check cable and click Abort or Retry.\n"));
         QTest::qWait(3000);
@@ -522,7 +522,7 @@ private slots:
         QTest::qWait(1500);
         if (linkLost) {
             run.engine.setFault(FaultMode::Silent);
-            QVERIFY(run.waitFor("Link to the module lost"));
+            QVERIFY(run.waitFor("Link to the module lost", 12000));
             QTest::qWait(1000);
         }
         const QDateTime signalled = QDateTime::currentDateTime();
@@ -561,7 +561,7 @@ private slots:
         QVERIFY(run.waitFor("Recording to"));
         QTest::qWait(300);
         run.engine.setFault(FaultMode::Silent);
-        QVERIFY(run.waitFor("Link to the module lost"));
+        QVERIFY(run.waitFor("Link to the module lost", 12000));
         QVERIFY(run.waitFor("Finished", 5000));
         run.engine.clearFaults();
         QVERIFY(run.waitFor("Recording to", 10000, 2));

@@ -158,10 +158,14 @@ private slots:
         QCOMPARE(parseSize("-1M"), std::nullopt);
         const LoggerOptions options =
             parseLoggerOptions({"--keep-free", "10%", "--max-total", "20G"}).options;
-        QCOMPARE(options.keepFree.of(1000), qint64(100));
+        QCOMPARE(options.keptFree().of(1000), qint64(100));
         QCOMPARE(options.maxTotal, std::optional<qint64>(qint64(20) << 30));
-        QCOMPARE(parseLoggerOptions({"--keep-free=300M"}).options.keepFree.of(1000), qint64(300)
-                                                                                         << 20);
+        QCOMPARE(parseLoggerOptions({"--keep-free=300M"}).options.keptFree().of(1000), qint64(300)
+                                                                                           << 20);
+        // Unasked, recordings are removed only from a folder of the logger's own.
+        QCOMPARE(parseLoggerOptions({}).options.keptFree().of(1000), qint64(0));
+        QCOMPARE(parseLoggerOptions({"--out", "/tmp/rides"}).options.keptFree().of(1000),
+                 qint64(50));
     }
 };
 

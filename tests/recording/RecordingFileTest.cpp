@@ -4,6 +4,7 @@
 #include "FakeTime.h"
 #include "MemorySettingsStore.h"
 #include "recording/BackgroundFileWriter.h"
+#include "recording/DecimalText.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingColumns.h"
 #include "recording/RecordingFiles.h"
@@ -309,8 +310,8 @@ private slots:
             QSKIP("/dev/full cannot be opened here");
         }
         RecordingWriter writer(full);
-        QVERIFY(!writer.writeHeader());
-        QVERIFY2(writer.error().contains(QStringLiteral("space")), qPrintable(writer.error()));
+        const QString error = writer.writeHeader();
+        QVERIFY2(error.contains(QStringLiteral("space")), qPrintable(error));
     }
 
     void diskFullMidRow_leavesOnlyWholeRows() {
@@ -327,17 +328,17 @@ private slots:
             rlim_t(recordingHeaderLine().size() + 2 * recordingRowLine(sampleRow(0)).size() + 20);
         QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
         RecordingWriter writer(*file.file);
-        bool ok = writer.writeHeader();
+        QString error = writer.writeHeader();
         int rows = 0;
-        while (ok && rows < 10) {
-            ok = writer.writeRow(sampleRow(rows));
-            rows += ok ? 1 : 0;
+        while (error.isEmpty() && rows < 10) {
+            error = writer.writeRow(sampleRow(rows));
+            rows += error.isEmpty() ? 1 : 0;
         }
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         file.file->close();
         QCOMPARE(rows, 2);
-        QVERIFY(!writer.error().isEmpty());
+        QVERIFY(!error.isEmpty());
         QFile back(file.path);
         QVERIFY(back.open(QIODevice::ReadOnly));
         const QByteArray text = back.readAll();
