@@ -1,6 +1,6 @@
 #include "network/JsonText.h"
 
-#include "recording/RecordingFormat.h"
+#include "recording/DecimalText.h"
 
 #include <charconv>
 #include <cmath>
