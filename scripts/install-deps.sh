@@ -8,6 +8,9 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev
     libmosquitto-dev    # the logger's MQTT client; its network runs on a thread of its own
+    qt6-httpserver-dev qt6-websockets-dev  # the logger's web dashboard (Qt Core and Network only)
+    libqrencode-dev     # the dashboard's link as a QR code on the terminal
+    chromium            # the browser the dashboard's end-to-end test drives, headless
     mosquitto mosquitto-clients openssl  # a broker, mosquitto_sub and a TLS certificate for
                                          # the MQTT tests
     fonts-liberation2   # metric-compatible stand-ins for Arial and MS Sans Serif
@@ -43,10 +46,13 @@ $sudo apt-get install -y --no-install-recommends "${packages[@]}"
 # The engine-log reader the export test reads exports back with, pinned, under the build tree
 # (not installed for the system).
 npm_dir="$(cd "$(dirname "$0")/.." && pwd)/build/npm"
-mlg_reader="mlg-converter@0.8.1"
-if [ "$(cat "$npm_dir/node_modules/mlg-converter/package.json" 2>/dev/null |
-        sed -n 's/^ *"version": "\(.*\)",$/\1/p')" != "${mlg_reader#*@}" ]; then
-    mkdir -p "$npm_dir"
-    [ -f "$npm_dir/package.json" ] || echo '{"private": true}' >"$npm_dir/package.json"
-    npm install --prefix "$npm_dir" --no-audit --no-fund --save-exact "$mlg_reader"
-fi
+# With it, puppeteer-core, which drives Debian's Chromium for the dashboard's test (it fetches
+# no browser of its own).
+for package in mlg-converter@0.8.1 puppeteer-core@24.43.1; do
+    if [ "$(cat "$npm_dir/node_modules/${package%@*}/package.json" 2>/dev/null |
+            sed -n 's/^ *"version": "\(.*\)",$/\1/p')" != "${package#*@}" ]; then
+        mkdir -p "$npm_dir"
+        [ -f "$npm_dir/package.json" ] || echo '{"private": true}' >"$npm_dir/package.json"
+        npm install --prefix "$npm_dir" --no-audit --no-fund --save-exact "$package"
+    fi
+done

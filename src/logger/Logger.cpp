@@ -210,6 +210,12 @@ void Logger::onRow(const RecordingRow& row) {
     take(row, true);
 }
 
+Logger::Activity Logger::activity() const {
+    return {QString::fromLatin1(kStateNames.at(static_cast<std::size_t>(phase_))),
+            shared_.modelName, file_.hasHeader() ? QFileInfo(file_.path()).fileName() : QString(),
+            file_.rows(), samplesPerSecond_, !linkDownPhase()};
+}
+
 void Logger::take(const RecordingRow& row, bool sampled) {
     TriggerChange change =
         sampled ? trigger_.feed(fromSeconds(row.seconds), row.value(Quantity::EngineSpeed))
@@ -445,11 +451,6 @@ void Logger::checkFileAndDisk(nanoseconds now) {
     for (const QString& line : disk_.makeRoom(file_.isOpen() ? file_.path() : QString())) {
         platform_.console.event(line, EventPriority::Notice);
     }
-}
-
-Logger::Activity Logger::activity() const {
-    return {QString::fromLatin1(kStateNames.at(static_cast<std::size_t>(phase_))),
-            shared_.modelName, file_.hasHeader() ? QFileInfo(file_.path()).fileName() : QString()};
 }
 
 QString Logger::statusText() const {

@@ -88,11 +88,14 @@ public:
     // Every sample with its markers (a signal's, an alarm's), for whoever else follows the module.
     SampleFanOut& samples() { return polling_.samples(); }
     // What the logger is doing, for whoever reports it: its state in words, the module's model
-    // once it answered, and the file being written (empty while there is none).
+    // once it answered, the file being written (empty while there is none) and its rows.
     struct Activity {
         QString state;
         QString model;
         QString file;
+        long rows = 0;
+        double samplesPerSecond = 0.0;
+        bool linkUp = false;
     };
     Activity activity() const;
 
@@ -105,6 +108,7 @@ private:
     // sample that raised them.
     void checkSample(const Sample& sample);
     void onRow(const RecordingRow& row);
+    void tellSampleListeners(const RecordingRow& row);
     // A row for the files: sampled rows feed the trigger, a marker's row of its own does not.
     void take(const RecordingRow& row, bool sampled);
     void markWhileLinkDown(const QString& text, std::chrono::nanoseconds askedAt);

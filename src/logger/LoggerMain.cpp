@@ -7,6 +7,8 @@
 #include "logger/Logger.h"
 #include "logger/LoggerMqtt.h"
 #include "logger/LoggerOptions.h"
+#include "logger/LoggerWeb.h"
+#include "network/http/TerminalQr.h"
 #include "platform/ErrorRecord.h"
 #include "platform/ProgramName.h"
 #include "platform/ProgramSignals.h"
@@ -14,6 +16,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/SystemConventions.h"
 #include "analysis/AlarmLimits.h"
 #include "platform/ServiceManager.h"
 #include "recording/RecordingFiles.h"
@@ -22,6 +25,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace quillmark {
@@ -140,6 +144,28 @@ int LoggerMain(int argc, char** argv) {
         publishing = LoggerMqtt::start(*mqtt.setup, logger, console, error);
         if (!publishing) {
             return commandLineError(error);
+        }
+    }
+    std::unique_ptr<LoggerWeb> web;
+    if (!options.web.listen.isEmpty()) {
+        PreparedWeb prepared = prepareWeb(options.web, folder, unattendedStateFolder());
+        if (!prepared.error.isEmpty()) {
+            return commandLineError(prepared.error);
+        }
+        if (prepared.tokenCreated) {
+            console.event(QStringLiteral("Made the dashboard's access token in %1")
+                              .arg(prepared.tokenPath));
+        }
+        QString error;
+        web = LoggerWeb::start(std::move(prepared), logger, console, error);
+        if (!web) {
+            return commandLineError(error);
+        }
+        // Straight to standard error, never through the console: its last line becomes the
+        // service's status, which every local user may read.
+        std::fprintf(stderr, "quillmark-logger: web dashboard: %s\n", qPrintable(web->link()));
+        if (standardErrorIsTerminal()) {
+            std::fputs(qPrintable(terminalQrCode(web->link().toUtf8())), stderr);
         }
     }
     console.event(QStringLiteral("Recordings go to %1").arg(folder));

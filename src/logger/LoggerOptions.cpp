@@ -31,6 +31,10 @@ enum class Option {
     MqttCa,
     MqttPasswordFile,
     MqttEvery,
+    Http,
+    TokenFile,
+    TlsCert,
+    TlsKey,
     Version,
     Help
 };
@@ -79,6 +83,16 @@ constexpr std::array kOptions{
     OptionRow{Option::MqttPasswordFile, "mqtt-password-file", "FILE",
               "the broker password: the first line of this file"},
     OptionRow{Option::MqttEvery, "mqtt-every", "N", "publish every Nth sample (default 1)"},
+    OptionRow{Option::Http, "http", "[ADDR:]PORT",
+              "serve the web dashboard on this port (ADDR\n"
+              "default 127.0.0.1; 0.0.0.0 for every network)"},
+    OptionRow{Option::TokenFile, "token-file", "FILE",
+              "the dashboard's access token (default:\n"
+              "http-token in the state folder; made when\n"
+              "missing)"},
+    OptionRow{Option::TlsCert, "tls-cert", "FILE",
+              "serve https and wss with this PEM certificate"},
+    OptionRow{Option::TlsKey, "tls-key", "FILE", "the PEM private key of --tls-cert"},
     OptionRow{Option::Version, "version", "", "show the version and exit"},
     OptionRow{Option::Help, "help", "", "show this help and exit"},
 };
@@ -197,6 +211,22 @@ QString apply(Option option, const QString& value, LoggerOptions& options) {
                 return {};
             }
             return QStringLiteral("a size such as 20G");
+        case Option::Http:
+            if (const ListenAddress listen = parseListen(value); !listen.error.isEmpty()) {
+                return listen.error;
+            }
+            options.web.listen = value;
+            return {};
+        case Option::TokenFile:
+        case Option::TlsCert:
+        case Option::TlsKey:
+            if (value.isEmpty()) {
+                return QStringLiteral("a path");
+            }
+            (option == Option::TokenFile ? options.web.tokenFile
+             : option == Option::TlsCert ? options.web.tlsCert
+                                         : options.web.tlsKey) = value;
+            return {};
         case Option::Version:
             options.version = true;
             return {};
@@ -211,6 +241,13 @@ QString apply(Option option, const QString& value, LoggerOptions& options) {
 QString contradiction(const LoggerOptions& options) {
     if (options.port && !options.device.isEmpty()) {
         return QStringLiteral("--port and --device: give only one of them");
+    }
+    if (options.web.listen.isEmpty() &&
+        !(options.web.tokenFile + options.web.tlsCert + options.web.tlsKey).isEmpty()) {
+        return QStringLiteral("--token-file, --tls-cert and --tls-key go with --http");
+    }
+    if (options.web.tlsCert.isEmpty() != options.web.tlsKey.isEmpty()) {
+        return QStringLiteral("--tls-cert and --tls-key: give both or neither");
     }
     if (options.stopRpm && *options.stopRpm > options.startRpm) {
         // Below the stop value and still at or above the start value, every sample would keep

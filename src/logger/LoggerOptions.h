@@ -2,6 +2,7 @@
 #pragma once
 
 #include "network/MqttSetup.h"
+#include "network/http/WebOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,7 @@ struct LoggerOptions {
     std::optional<DiskRoom> keepFree;
     std::optional<qint64> maxTotal;  // bytes all recordings in the folder may take
     MqttOptions mqtt;    // all empty: nothing is published
+    WebOptions web;                  // no --http: no dashboard
     bool help = false;
     bool version = false;
 

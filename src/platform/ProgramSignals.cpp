@@ -37,6 +37,9 @@ void ProgramSignals::drain() {}
 bool standardOutputIsTerminal() {
     return _isatty(_fileno(stdout)) != 0;
 }
+bool standardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
 
 #else
 
@@ -128,6 +131,10 @@ void ProgramSignals::drain() {
 
 bool standardOutputIsTerminal() {
     return ::isatty(STDOUT_FILENO) == 1;
+}
+
+bool standardErrorIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
 }
 
 #endif

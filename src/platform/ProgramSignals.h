@@ -36,5 +36,7 @@ private:
 
 // Whether standard output is a terminal (then a status line can be redrawn in place).
 bool standardOutputIsTerminal();
+// Whether standard error is a terminal (then a QR code drawn in characters can be scanned).
+bool standardErrorIsTerminal();
 
 }  // namespace quillmark

@@ -1,5 +1,7 @@
 #include "platform/SystemConventions.h"
 
+#include <QDir>
+#include <QStandardPaths>
 #include <QStringDecoder>
 
 namespace quillmark {
@@ -31,6 +33,22 @@ QString decodeUserText(QByteArrayView bytes) {
         return QString::fromLatin1(bytes);
     }
     return text;
+#endif
+}
+
+QString unattendedStateFolder() {
+#ifdef Q_OS_WIN
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+#else
+    // systemd may list several folders, separated by colons; StateDirectory= names one.
+    QString service = qEnvironmentVariable("STATE_DIRECTORY").section(QLatin1Char(':'), 0, 0);
+    if (!service.isEmpty()) {
+        return service;
+    }
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString base =
+        state.isEmpty() ? QDir::home().filePath(QStringLiteral(".local/state")) : state;
+    return QDir(base).filePath(QStringLiteral("quillmark"));
 #endif
 }
 

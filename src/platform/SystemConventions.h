@@ -24,4 +24,8 @@ QString systemPortDevice(int portNumber);
 // Latin-1 otherwise, so an older file keeps one character per byte.
 QString decodeUserText(QByteArrayView bytes);
 
+// Where a program that runs unattended keeps its own state (the dashboard's token): the folder
+// systemd gives a service (STATE_DIRECTORY), else the user's state folder for "quillmark".
+QString unattendedStateFolder();
+
 }  // namespace quillmark

@@ -206,97 +206,61 @@ QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter, float ti
     return out;
 }
 
-namespace {
-
 // The coarsest step holds every time a recording may have, so the last attempt always fits.
 static_assert(kMaxRecordingSeconds / static_cast<double>(kMlgTimeSteps.back()) <
               static_cast<double>(std::numeric_limits<std::uint32_t>::max()));
 
-// Writes the log while the recording streams by, so a day of fast polling never sits in
-// memory whole: the header when the first row comes, then each row's blocks.
-class MlgStreamWriter final : public RecordingLineParser {
-public:
-    MlgStreamWriter(QSaveFile& file, QString fileName, std::uint16_t version, float timeStep)
-        : file_(file), fileName_(std::move(fileName)), version_(version), timeStep_(timeStep) {}
+MlgLineEncoder::MlgLineEncoder(QString fileName, std::uint16_t version, Sink sink,
+                               float timeStep)
+    : fileName_(std::move(fileName)), version_(version), sink_(std::move(sink)),
+      timeStep_(timeStep) {}
 
-    // The rows and markers written, or what went wrong; none when a row's time did not fit the
-    // time step, and nothing was committed.
-    std::optional<MlgExportResult> finish(const QString& recordingPath) {
-        finishLines();
-        MlgExportResult result;
-        if (!ok()) {
-            result.error = recordingProblemText(recordingPath, errorLine(), error());
-            return result;
-        }
-        if (timeTooLong_) {
-            return std::nullopt;
-        }
-        flush();
-        if (writeError_.isEmpty() && !file_.commit()) {
-            writeError_ = file_.errorString();
-        }
-        result.error = writeError_;
-        result.rows = rows_;
-        result.markers = markers_;
-        return result;
+bool MlgLineEncoder::finish() {
+    const bool good = finishLines() && !timeTooLong_;
+    if (sink_ && good) {
+        sink_(take());
     }
+    return good;
+}
 
-private:
-    void takeRow(const RecordingLine& line) override {
-        if (!writeError_.isEmpty() || timeTooLong_) {
-            return;
-        }
-        if (!mlgTimeFits(line.seconds, timeStep_)) {
-            timeTooLong_ = true;
-            return;
-        }
-        const QString clock = QString::fromUtf8(line.clock);
-        if (rows_ == 0) {
-            const QString info =
-                QStringLiteral("Quillmark recording %1\nCapture Date: %2").arg(fileName_, clock);
-            chunk_ = mlgFileHeader(QDateTime::fromString(clock, Qt::ISODateWithMs), info, version_,
-                                   timeStep_);
-        }
-        RecordingRow row;
-        row.seconds = line.seconds;
-        row.statusRaw = line.statusRaw;
-        for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
-            if (!std::isnan(line.values[i])) {
-                row.values[i] = line.values[i];
-            }
-        }
-        if (!line.markers.isEmpty()) {
-            parseMarkerCell(line.markers, &row.markers);
-            markers_ += static_cast<int>(row.markers.size());
-        }
-        chunk_ += mlgRowBlocks(row, counter_, timeStep_);
-        if (++rows_ % kRowsPerWrite == 0) {
-            flush();
+QByteArray MlgLineEncoder::take() {
+    QByteArray taken;
+    taken.swap(blocks_);
+    return taken;
+}
+
+void MlgLineEncoder::takeRow(const RecordingLine& line) {
+    if (timeTooLong_) {
+        return;
+    }
+    if (!mlgTimeFits(line.seconds, timeStep_)) {
+        timeTooLong_ = true;
+        return;
+    }
+    const QString clock = QString::fromUtf8(line.clock);
+    if (rows_ == 0) {
+        const QString info =
+            QStringLiteral("Quillmark recording %1\nCapture Date: %2").arg(fileName_, clock);
+        blocks_ = mlgFileHeader(QDateTime::fromString(clock, Qt::ISODateWithMs), info, version_,
+                                timeStep_);
+    }
+    RecordingRow row;
+    row.seconds = line.seconds;
+    row.statusRaw = line.statusRaw;
+    for (std::size_t i = 0; i < kRecordedValues.size(); ++i) {
+        if (!std::isnan(line.values[i])) {
+            row.values[i] = line.values[i];
         }
     }
-    // Nothing is kept: a file that turns out not to be a recording is never committed.
-    void dropRows() override {}
-
-    void flush() {
-        if (writeError_.isEmpty() && file_.write(chunk_) != chunk_.size()) {
-            writeError_ = file_.errorString();
-        }
-        chunk_.clear();
+    if (!line.markers.isEmpty()) {
+        parseMarkerCell(line.markers, &row.markers);
+        markers_ += static_cast<int>(row.markers.size());
     }
-
-    QSaveFile& file_;
-    const QString fileName_;
-    const std::uint16_t version_;
-    const float timeStep_;
-    QByteArray chunk_;
-    std::uint8_t counter_ = 0;
-    long rows_ = 0;
-    int markers_ = 0;
-    bool timeTooLong_ = false;
-    QString writeError_;
-};
-
-}  // namespace
+    blocks_ += mlgRowBlocks(row, counter_, timeStep_);
+    if (++rows_ % kRowsPerWrite == 0 && sink_) {
+        sink_(take());
+    }
+}
 
 MlgExportResult exportRecordingToMlg(const QString& recordingPath, const QString& mlgPath,
                                      std::uint16_t version) {
@@ -309,15 +273,36 @@ MlgExportResult exportRecordingToMlg(const QString& recordingPath, const QString
             result.error = file.errorString();
             return result;
         }
-        MlgStreamWriter writer(file, QFileInfo(recordingPath).fileName(), version, timeStep);
-        const QString problem = readRecordingLines(recordingPath, writer);
-        if (!problem.isEmpty()) {
+        QString writeError;
+        MlgLineEncoder encoder(
+            QFileInfo(recordingPath).fileName(), version,
+            [&file, &writeError](const QByteArray& blocks) {
+                if (writeError.isEmpty() && file.write(blocks) != blocks.size()) {
+                    writeError = file.errorString();
+                }
+            },
+            timeStep);
+        if (const QString problem = readRecordingLines(recordingPath, encoder);
+            !problem.isEmpty()) {
             result.error = recordingProblemText(recordingPath, 0, problem);
             return result;
         }
-        if (const std::optional<MlgExportResult> written = writer.finish(recordingPath)) {
-            return *written;
+        // A file that turns out not to be a recording is never committed.
+        if (!encoder.finish()) {
+            if (encoder.timeTooLong()) {
+                continue;
+            }
+            result.error =
+                recordingProblemText(recordingPath, encoder.errorLine(), encoder.error());
+            return result;
         }
+        if (writeError.isEmpty() && !file.commit()) {
+            writeError = file.errorString();
+        }
+        result.error = writeError;
+        result.rows = encoder.rows();
+        result.markers = encoder.markers();
+        return result;
     }
     return result;
 }

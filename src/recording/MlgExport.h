@@ -4,6 +4,7 @@
 // for each marker it carries. Numbers are big-endian.
 #pragma once
 
+#include "recording/RecordingFormat.h"
 #include "recording/RecordingRow.h"
 
 #include <QByteArray>
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QIODevice;
@@ -78,6 +80,42 @@ bool mlgTimeFits(double seconds, float timeStep);
 // without its accent, a few common signs by their ASCII look-alikes ("->" for an arrow), any
 // other character as '?'; cut between two characters, never inside one's look-alike.
 QByteArray mlgAsciiText(const QString& text, int bytes = kMlgMarkerTextBytes - 1);
+
+// The log of a recording's lines as they stream by, so a day of fast polling never sits in
+// memory whole: the header with the first row, then each row's blocks.
+class MlgLineEncoder final : public RecordingLineParser {
+public:
+    using Sink = std::function<void(const QByteArray&)>;
+    // `fileName` names the recording in the log's info text. A `sink` is handed the blocks a
+    // batch of rows at a time and at the end; without one, take() hands them out. `timeStep` is
+    // one of kMlgTimeSteps.
+    explicit MlgLineEncoder(QString fileName, std::uint16_t version = kMlgVersion,
+                            Sink sink = {}, float timeStep = kMlgTimeSteps[0]);
+
+    // After the last line: false when the text was no recording after all, or a row's time did
+    // not fit the time step (timeTooLong()).
+    bool finish();
+    // A row came whose time the step cannot hold; nothing more was encoded after it.
+    bool timeTooLong() const { return timeTooLong_; }
+    // The blocks of the lines added since the last take.
+    QByteArray take();
+    long rows() const { return rows_; }
+    int markers() const { return markers_; }
+
+private:
+    void takeRow(const RecordingLine& line) override;
+    void dropRows() override { blocks_.clear(); }
+
+    QString fileName_;
+    std::uint16_t version_;
+    Sink sink_;
+    float timeStep_;
+    QByteArray blocks_;
+    std::uint8_t counter_ = 0;
+    long rows_ = 0;
+    int markers_ = 0;
+    bool timeTooLong_ = false;
+};
 
 struct MlgExportResult {
     long rows = 0;

@@ -136,6 +136,13 @@ private slots:
             << QStringList{"--keep-free", "95%"} << "--keep-free 95%";
         QTest::newRow("a word after the options")
             << QStringList{"--interval", "50", "fast"} << "unknown option fast";
+        QTest::newRow("dashboard on port 0") << QStringList{"--http", "0"} << "--http 0";
+        QTest::newRow("dashboard on a host name")
+            << QStringList{"--http", "example.org:80"} << "--http example.org:80";
+        QTest::newRow("a certificate without its key")
+            << QStringList{"--http", "8080", "--tls-cert", "c.pem"} << "--tls-key";
+        QTest::newRow("a token file without the dashboard")
+            << QStringList{"--token-file", "t"} << "go with --http";
     }
     void optionsThatCannotWorkAreRefused() {
         QFETCH(QStringList, args);

@@ -96,7 +96,28 @@ const QStringList kNotMessages =
         // The logger's MQTT options in its help text.
         "publish to an MQTT broker, mqtt://[USER@]HOST[:PORT]/PREFIX or mqtts://|"
         "check the mqtts:// broker against these certificates (default: the system's)|"
-        "the broker password: the first line of this file|publish every Nth sample (default 1)")
+        "the broker password: the first line of this file|publish every Nth sample (default 1)|"
+        // The web dashboard: its option help, the link line (a row of its own in the help),
+        // and what the server answers a browser or script: headers, types, short refusals,
+        // the page's one text without the token, and the scales module.
+        "serve the web dashboard on this port (ADDR default 127.0.0.1; 0.0.0.0 for every "
+        "network)|the dashboard's access token (default: http-token in the state folder; made "
+        "when missing)|serve https and wss with this PEM certificate|"
+        "the PEM private key of --tls-cert|quillmark-logger: web dashboard: %s|"
+        "; Path=/; HttpOnly; SameSite=Strict|; Secure|attachment; filename*=UTF-8''|"
+        "Cache-Control: no-store X-Content-Type-Options: nosniff|Referrer-Policy: no-referrer|"
+        "default-src 'self'; connect-src 'self'; img-src 'self' data:; frame-ancestors 'none'; "
+        "base-uri 'none'; form-action 'self'|text/css; charset=utf-8|text/csv; charset=utf-8|"
+        "text/html; charset=utf-8|text/javascript; charset=utf-8|text/plain; charset=utf-8|"
+        "Expected width=1..2000 and from<to in seconds|Marker text too long|Method not allowed|"
+        "Not found|The file is not a recording that opens|Too many requests|Unknown format|"
+        "WebSocket only|too many live clients|export const scales =|"
+        "<!doctype html><meta charset=utf-8><meta name=viewport content=\"width=device-width\">"
+        "<title>Quillmark</title><p>This page needs its link with the access token.</p><p>"
+        "quillmark-logger prints the link, and a QR code on a terminal, when it starts: see its "
+        "output, or <code>journalctl -u quillmark-logger</code> where it runs as a service. The "
+        "token is also in the logger's token file (<code>http-token</code> in its state "
+        "folder).</p>")
         .split('|');
 
 QString collapsed(QString text) {

@@ -26,8 +26,6 @@ constexpr QRgb kScale = qRgb(255, 255, 255);
 constexpr QRgb kCaption = qRgb(255, 255, 0);
 constexpr QRgb kNeedle = qRgb(0, 255, 64);
 constexpr QRgb kHub = qRgb(128, 128, 128);
-constexpr QRgb kCautionZone = qRgb(255, 200, 0);
-constexpr QRgb kRedZone = qRgb(220, 0, 0);
 constexpr QRgb kReadoutText = qRgb(255, 255, 255);
 constexpr QRgb kReadoutBox = qRgb(0, 0, 0);
 constexpr QRgb kAlarm = qRgb(255, 0, 0);
@@ -255,11 +253,11 @@ void DialGaugeWidget::drawStatic(QPainter& painter) const {
         painter.drawArc(zoneRect, static_cast<int>(std::lround(start * 16.0)),
                         static_cast<int>(std::lround((end - start) * 16.0)));
     };
-    drawZone(markLow_, markHigh_, kCautionZone);
-    drawZone(markHigh_, scaleMax_, kRedZone);
+    drawZone(markLow_, markHigh_, kDialCautionZone);
+    drawZone(markHigh_, scaleMax_, kDialRedZone);
 
     painter.setPen(QPen(QColor::fromRgb(kScale), 2.0, Qt::SolidLine, Qt::FlatCap));
-    for (double tick : tickValues(0.0, scaleMax_, kScaleDivision)) {
+    for (double tick : tickValues(0.0, scaleMax_, kDialScaleDivision)) {
         const double angle = dialAngleDegrees(tick, scaleMax_);
         painter.drawLine(polar(centre_, kTickInner * r, angle), polar(centre_, r, angle));
     }
@@ -282,7 +280,7 @@ void DialGaugeWidget::drawNumerals(QPainter& painter) const {
     const QFontMetricsF metrics(font, painter.device());
     const double textHeight = metrics.height();
     const double textWidth = metrics.horizontalAdvance(QStringLiteral("00"));
-    for (double tick : tickValues(0.0, scaleMax_, kScaleDivision)) {
+    for (double tick : tickValues(0.0, scaleMax_, kDialScaleDivision)) {
         const QPointF at =
             polar(centre_, kNumberRadius * radius_, dialAngleDegrees(tick, scaleMax_));
         painter.drawText(

@@ -47,7 +47,6 @@ public:
     static QFont captionFont();
     static QFont readoutFont();
 
-    static constexpr double kScaleDivision = 1.0;
     // The needle reaches this far out, in radii.
     static constexpr double kNeedleLength = 0.86;
 
