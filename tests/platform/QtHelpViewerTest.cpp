@@ -63,7 +63,7 @@ const QStringList kNotMessages =
         "Up to three recordings are compared; left out: %1.|Differences to %1|"
         "The run the differences are measured against|"
         // The chart's list of markers and its context menu.
-        "Marker %1|&Fit Scales to the Data in View|"
+        "Marker %1|Alarm A%1|&Fit Scales to the Data in View|"
         // The logger's help text, its status line and states, a guard no run reaches, the
         // pieces of its sizes, its time stamp, its version and what it tells systemd.
         "Usage: quillmark-logger [OPTION]... Records a Corvane engine module's live data to "

@@ -100,6 +100,8 @@ const QColor kScaleLine(42, 42, 50);
 const QColor kCursor(90, 200, 255);
 const QColor kHighlight(90, 200, 255, 60);
 const QColor kMarker(255, 140, 60);
+// An alarm's marker, told apart from the user's at a glance.
+const QColor kAlarmMarker(230, 60, 60);
 // The other runs compared with the chart's own, apart from its yellow, the cursor's blue and
 // the markers' orange.
 constexpr std::array<QRgb, kMostComparedRuns> kRunColours{
@@ -392,6 +394,14 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     paintCursor(painter, p);
 }
 
+namespace {
+
+QColor markerColour(const RecordingMarker& marker) {
+    return marker.kind == MarkerKind::Alarm ? kAlarmMarker : kMarker;
+}
+
+}  // namespace
+
 void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
     const auto times = series_->times();
     const QFontMetricsF metrics(painter.font());
@@ -404,7 +414,7 @@ void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
             continue;
         }
         const double x = timeToPixel(at, window_, p.left, p.width);
-        painter.setPen(QPen(kMarker, 1.0, Qt::DashLine));
+        painter.setPen(QPen(markerColour(marker.marker), 1.0, Qt::DashLine));
         painter.drawLine(QPointF(x, p.top), QPointF(x, p.axisTop));
         shown.push_back(&marker);
         requests.push_back(
@@ -422,7 +432,7 @@ void ChartWidget::paintMarkers(QPainter& painter, const Plot& p) const {
     for (std::size_t i = 0; i < shown.size(); ++i) {
         if (const auto& place = layout.flags[i]) {
             const QRectF flag = flagAt(place->row, place->left, requests[i].width);
-            painter.fillRect(flag, kMarker);
+            painter.fillRect(flag, markerColour(shown[i]->marker));
             painter.setPen(kBackground);
             painter.drawText(flag, Qt::AlignCenter, markerCellText(shown[i]->marker));
         }

@@ -21,7 +21,8 @@ constexpr int kReferenceCharacters = 24;
 
 // The list's Kind column: the marker's kind and number.
 QString markerKindText(const RecordingMarker& marker) {
-    return QStringLiteral("Marker %1").arg(marker.number);
+    return marker.kind == MarkerKind::Alarm ? QStringLiteral("Alarm A%1").arg(marker.number)
+                                            : QStringLiteral("Marker %1").arg(marker.number);
 }
 
 }  // namespace
