@@ -132,8 +132,8 @@ Reading EngineReads::transact(const ReadCommand& entry) {
         result = convertReading(entry.quantity, low, high, state_.modelName);
         return Flow::Next;
     }});
-    steps.push_back({[this] {
-        link_.delay(kPauseAfterAnswerMs);
+    steps.push_back({[this, &exchange] {
+        link_.pauseAfterAnswer(exchange);
         return Flow::Next;
     }});
     steps.push_back({[this] {

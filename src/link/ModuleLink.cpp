@@ -53,11 +53,17 @@ void ModuleLink::delay(std::int32_t delayMs) {
         micros < std::numeric_limits<std::int32_t>::min()) {
         throw RaisedError::platform(QStringLiteral("DelayTimer"), QStringLiteral("Overflow"));
     }
-    const auto start = clock_.now();
-    const auto length = std::chrono::microseconds(micros);
+    waitUntil(clock_.now() + std::chrono::microseconds(micros));
+}
+
+void ModuleLink::pauseAfterAnswer(const CountedExchange& exchange) {
+    waitUntil(exchange.answeredAt + std::chrono::milliseconds(kPauseAfterAnswerMs));
+}
+
+void ModuleLink::waitUntil(std::chrono::nanoseconds end) {
     pump_.yield();
-    for (auto elapsed = clock_.now() - start; elapsed < length; elapsed = clock_.now() - start) {
-        pump_.waitForEvents(length - elapsed);
+    for (auto now = clock_.now(); now < end; now = clock_.now()) {
+        pump_.waitForEvents(end - now);
     }
 }
 
@@ -93,6 +99,7 @@ void ModuleLink::appendCountedExchange(std::vector<Step>& steps, ErrorTrap& trap
             const auto waiting = trap.guard([this] { return port_.waitingCount(); });
             if (waiting && *waiting >= exchange.answerLength) {
                 exchange.complete = true;
+                exchange.answeredAt = clock_.now();
                 break;
             }
             if (pastDeadline(exchange.deadline)) {

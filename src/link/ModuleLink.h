@@ -31,6 +31,7 @@ struct CountedExchange {
     int answerLength = 0;
     std::chrono::nanoseconds deadline{};
     bool complete = false;
+    std::chrono::nanoseconds answeredAt{};  // when the counted wait saw the whole answer
 };
 
 class ModuleLink {
@@ -66,6 +67,10 @@ public:
     // A pause of at least delayMs that keeps the window responsive: it yields at least once
     // and sleeps in the event loop until the time is up. Throws on an overflowing delay.
     void delay(std::int32_t delayMs);
+    // The 2 ms the module gets before the next command, counted from the moment its answer
+    // was whole: the time spent taking the answer apart is part of the pause, not added to it
+    // on every exchange. Yields at least once, as delay() does.
+    void pauseAfterAnswer(const CountedExchange& exchange);
 
     // What a counted transaction does when the answer is short or missing.
     enum class ShortAnswer {
@@ -97,6 +102,8 @@ public:
                             const QString& timeoutText);
 
 private:
+    void waitUntil(std::chrono::nanoseconds end);
+
     SerialPort& port_;
     Clock& clock_;
     EventPump& pump_;

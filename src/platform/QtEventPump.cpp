@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <thread>
+
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
 #endif
@@ -30,8 +32,15 @@ void QtEventPump::waitForEvents(std::chrono::nanoseconds timeout) {
         yield();
         return;
     }
-    // Rounded up: a zero-millisecond timer would turn the wait into a spin.
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(timeout);
+    // Qt's timers count whole milliseconds: rounding up would stretch every 2 ms pause by up to
+    // a millisecond, and a zero-millisecond timer would spin. Less than a millisecond is slept
+    // out in one piece, with no events run in it.
+    const auto ms = std::chrono::floor<std::chrono::milliseconds>(timeout);
+    if (ms.count() == 0) {
+        std::this_thread::sleep_for(timeout);
+        yield();
+        return;
+    }
     QTimer wakeUp;
     wakeUp.setSingleShot(true);
     wakeUp.setTimerType(Qt::PreciseTimer);
