@@ -79,7 +79,7 @@ struct LoggerRun {
 
     // The recordings in the folder, by name.
     QStringList files() const;
-    // Status commands the module has answered so far: one a sample. The module keeps only its
+    // Status commands the module has received so far: one a sample. The module keeps only its
     // newest 100 000 commands; call this at least that often (about 40 minutes at fast).
     long statusCommands();
     // Waits `ms` and gives the samples a second and processor time of that stretch.
