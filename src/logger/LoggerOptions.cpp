@@ -2,8 +2,8 @@
 
 #include "link/PortNames.h"
 #include "logger/PreTrigger.h"
+#include "platform/CommandLine.h"
 
-#include <QCommandLineParser>
 #include <QLocale>
 
 #include <array>
@@ -266,7 +266,6 @@ QString contradiction(const LoggerOptions& options) {
 ParsedLoggerOptions parseLoggerOptions(const QStringList& args) {
     ParsedLoggerOptions parsed;
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const auto& row : kOptions) {
         QCommandLineOption option(text(row.name));
         if (!row.value.empty()) {
@@ -274,12 +273,8 @@ ParsedLoggerOptions parseLoggerOptions(const QStringList& args) {
         }
         parser.addOption(option);
     }
-    if (!parser.parse(QStringList{QStringLiteral("quillmark-logger")} + args)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        parsed.error =
-            unknown.isEmpty()
-                ? parser.errorText()
-                : QStringLiteral("unknown option --%1 (see --help)").arg(unknown.first());
+    parsed.error = parseLongOptions(parser, args);
+    if (!parsed.error.isEmpty()) {
         return parsed;
     }
     for (const auto& row : kOptions) {
@@ -300,11 +295,10 @@ ParsedLoggerOptions parseLoggerOptions(const QStringList& args) {
             return parsed;
         }
     }
-    if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty()) {
-        parsed.error = QStringLiteral("unknown option %1 (see --help)").arg(extra.first());
-        return parsed;
+    parsed.error = strayWordError(parser);
+    if (parsed.error.isEmpty()) {
+        parsed.error = contradiction(parsed.options);
     }
-    parsed.error = contradiction(parsed.options);
     return parsed;
 }
 

@@ -7,26 +7,21 @@
 // 60, the broker away for a tenth of it twice; 3600 for the hour, with its stops of a minute and
 // QTEST_FUNCTION_TIMEOUT raised).
 #include "recording/RecordingReader.h"
-#include "sim/ModuleEngine.h"
-#include "sim/PtyModule.h"
 
+#include "LoggerRun.h"
 #include "MosquittoBroker.h"
 #include "ProcessUse.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <csignal>
 
 using namespace quillmark;
-using namespace quillmark::sim;
 using namespace quillmark::test;
 
 namespace {
@@ -36,67 +31,6 @@ const QString kPrefix = QStringLiteral("bench/bike");
 int secondsFrom(const char* variable, int otherwise) {
     return qEnvironmentVariableIsSet(variable) ? qEnvironmentVariableIntValue(variable) : otherwise;
 }
-
-struct Measured {
-    double samplesPerSecond = 0;
-    double cpuPercent = 0;
-};
-
-// The logger on its own module for `seconds` after a warm-up; its files go to `folder`.
-class BenchRun {
-public:
-    BenchRun(const QStringList& options, const QString& folder) {
-        module_.start();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), folder);
-        logger_.setProcessEnvironment(env);
-        logger_.start(qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
-                      QStringList{"--device", QString::fromStdString(module_.slavePath()), "--out",
-                                  folder, "--interval", "fast"} +
-                          options);
-    }
-    ~BenchRun() { stop(); }
-
-    bool started() { return logger_.waitForStarted(); }
-    qint64 pid() const { return logger_.processId(); }
-    long commands() const { return long(engine_.log().total()); }
-    // Status commands so far; called at least every 100 000 commands (about 40 minutes at
-    // fast), since the simulator's log keeps only the newest.
-    long statusCommands() {
-        for (const auto& e : engine_.log().entriesFrom(counted_)) {
-            statusCommands_ += e.command == 0x2F ? 1 : 0;
-            counted_ = e.sequence + 1;
-        }
-        return statusCommands_;
-    }
-
-    Measured measure(int seconds) {
-        const ProcessUse start = useOf(pid());
-        const long before = commands();
-        QElapsedTimer timer;
-        timer.start();
-        QTest::qWait(seconds * 1000);
-        const double wall = timer.nsecsElapsed() / 1e9;
-        const ProcessUse end = useOf(pid());
-        return {double(commands() - before) / 9.0 / wall,
-                100.0 * (end.cpuSeconds - start.cpuSeconds) / wall};
-    }
-
-    int stop() {
-        if (logger_.state() != QProcess::NotRunning) {
-            ::kill(static_cast<pid_t>(pid()), SIGTERM);
-            logger_.waitForFinished(10000);
-        }
-        return logger_.exitCode();
-    }
-
-private:
-    ModuleEngine engine_;
-    PtyModule module_{engine_, true};
-    QProcess logger_;
-    std::uint64_t counted_ = 0;
-    long statusCommands_ = 0;
-};
 
 double percentile(std::vector<double> values, double share) {
     if (values.empty()) {
@@ -121,30 +55,30 @@ private slots:
         const int seconds = secondsFrom("QUILLMARK_MQTT_BENCH_SECONDS", 15);
         MosquittoBroker broker;
         QVERIFY(broker.start());
-        std::vector<Measured> without;
-        std::vector<Measured> with;
+        std::vector<LoggerLoad> without;
+        std::vector<LoggerLoad> with;
         std::vector<double> latencyMs;
         // Alternating, so that the machine's slow and fast spells fall on both.
         const int rounds = std::max(1, secondsFrom("QUILLMARK_MQTT_BENCH_ROUNDS", 2));
         for (int round = 0; round < rounds; ++round) {
             for (const bool publishing : {false, true}) {
-                QTemporaryDir dir;
                 MqttReader reader;
                 if (publishing) {
                     reader.start(broker.port(), kPrefix + "/live");
                 }
-                BenchRun run(
-                    publishing ? QStringList{"--mqtt", broker.link(kPrefix)} : QStringList{},
-                    dir.path());
-                QVERIFY(run.started());
+                LoggerRun run(kDriveCycle);
+                run.start(
+                    QStringList{"--interval", "fast"} +
+                    (publishing ? QStringList{"--mqtt", broker.link(kPrefix)} : QStringList{}));
+                QVERIFY(run.logger.waitForStarted());
                 QTest::qWait(2000);  // bring-up and warm-up
                 const qsizetype skipped = publishing ? reader.messages().size() : 0;
-                const Measured measured = run.measure(seconds);
+                const LoggerLoad measured = run.measure(seconds * 1000);
                 qInfo("round %d, %s: %.1f samples/s, CPU %.2f %%", round + 1,
                       publishing ? "publishing" : "not publishing", measured.samplesPerSecond,
                       measured.cpuPercent);
                 (publishing ? with : without).push_back(measured);
-                QCOMPARE(run.stop(), 0);
+                QCOMPARE(run.stop(SIGTERM), 0);
                 if (!publishing) {
                     continue;
                 }
@@ -158,17 +92,17 @@ private slots:
                 }
             }
         }
-        const auto mean = [](const std::vector<Measured>& runs, double Measured::*field) {
+        const auto mean = [](const std::vector<LoggerLoad>& runs, double LoggerLoad::*field) {
             double sum = 0;
-            for (const Measured& m : runs) {
+            for (const LoggerLoad& m : runs) {
                 sum += m.*field;
             }
             return sum / double(runs.size());
         };
-        const double rateWithout = mean(without, &Measured::samplesPerSecond);
-        const double rateWith = mean(with, &Measured::samplesPerSecond);
-        const double cpuWithout = mean(without, &Measured::cpuPercent);
-        const double cpuWith = mean(with, &Measured::cpuPercent);
+        const double rateWithout = mean(without, &LoggerLoad::samplesPerSecond);
+        const double rateWith = mean(with, &LoggerLoad::samplesPerSecond);
+        const double cpuWithout = mean(without, &LoggerLoad::cpuPercent);
+        const double cpuWith = mean(with, &LoggerLoad::cpuPercent);
         qInfo("without publishing: %.1f samples/s, CPU %.2f %% of one core", rateWithout,
               cpuWithout);
         qInfo("publishing every sample: %.1f samples/s (%+.2f %%), CPU %.2f %% (%+.2f points)",
@@ -191,9 +125,9 @@ private slots:
         const int warmUp = std::min(60, seconds / 6);
         MosquittoBroker broker;
         QVERIFY(broker.start());
-        QTemporaryDir dir;
-        BenchRun run({"--mqtt", broker.link(kPrefix)}, dir.path());
-        QVERIFY(run.started());
+        LoggerRun run(kDriveCycle);
+        run.start({"--interval", "fast", "--mqtt", broker.link(kPrefix)});
+        QVERIFY(run.logger.waitForStarted());
         std::vector<long> residentKb;
         QElapsedTimer timer;
         timer.start();
@@ -208,7 +142,7 @@ private slots:
                 }
             }
             run.statusCommands();
-            const long kb = useOf(run.pid()).rssKb;
+            const long kb = useOf(run.logger.processId()).rssKb;
             if (s > warmUp) {
                 residentKb.push_back(kb);
             }
@@ -216,11 +150,11 @@ private slots:
                 qInfo("after %4d s: resident %ld kB", s, kb);
             }
         }
-        QCOMPARE(run.stop(), 0);
+        QCOMPARE(run.stop(SIGTERM), 0);
         const auto [low, high] = std::minmax_element(residentKb.begin(), residentKb.end());
-        const QStringList files = QDir(dir.path()).entryList({"*.csv"});
+        const QStringList files = run.files();
         QCOMPARE(files.size(), 1);
-        const RecordingContents contents = readRecordingFile(dir.filePath(files.front()));
+        const RecordingContents contents = readRecordingFile(files.front());
         QVERIFY(contents.ok());
         qInfo(
             "%d s at --interval fast, the broker away twice for %d s: resident %ld to %ld kB "

@@ -4,9 +4,7 @@
 // and a day at 40 samples a second opened as a chart in Debian's Chromium (time to the first
 // drawing, bytes sent for one view). QUILLMARK_BENCH_SECONDS sets each phase's length (20; the
 // figures are given for 60).
-#include "sim/CommandTable.h"
-#include "sim/ModuleEngine.h"
-#include "sim/PtyModule.h"
+#include "LoggerRun.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,23 +13,17 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QTcpServer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QUrl>
 #include <QWebSocket>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <csignal>
 #include <memory>
 #include <vector>
 
 using namespace quillmark;
-using namespace quillmark::sim;
+using namespace quillmark::test;
 
 namespace {
 
@@ -50,87 +42,10 @@ double loadPerCore() {
     return load.readAll().split(' ').value(0).toDouble() / double(QThread::idealThreadCount());
 }
 
-double cpuSecondsOf(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return 0.0;
-    }
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) /
-           double(::sysconf(_SC_CLK_TCK));
-}
-
-struct Served {
-    ModuleEngine engine;
-    PtyModule module{engine, true};
-    QTemporaryDir dir;
-    QProcess logger;
-    QString link;
-    QByteArray token;
-    quint16 port = 0;
-
-    bool start(const QString& folder, const QStringList& more = {}) {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        port = probe.serverPort();
-        probe.close();
-        module.start();
-        engine.setFixedData(command::kSpeed, {50});
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", dir.path());
-        env.insert("XDG_CONFIG_HOME", dir.path());
-        env.insert("XDG_STATE_HOME", dir.filePath("state"));
-        logger.setProcessEnvironment(env);
-        logger.start(qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
-                     QStringList{"--device", QString::fromStdString(module.slavePath()), "--out",
-                                 folder, "--interval", "fast", "--http",
-                                 QStringLiteral("127.0.0.1:%1").arg(port)} +
-                         more);
-        QByteArray errors;
-        QElapsedTimer timer;
-        timer.start();
-        const QRegularExpression said("web dashboard: (\\S+)");
-        while (timer.elapsed() < 15000) {
-            logger.waitForReadyRead(50);
-            errors += logger.readAllStandardError();
-            const auto match = said.match(QString::fromUtf8(errors));
-            if (match.hasMatch() && errors.contains("Connected to the module")) {
-                link = match.captured(1);
-                token = QUrl(link).query().section('=', 1).toLatin1();
-                return true;
-            }
-        }
-        return false;
-    }
-    ~Served() {
-        ::kill(static_cast<pid_t>(logger.processId()), SIGTERM);
-        logger.waitForFinished(10000);
-    }
-    long statusCommands() const {
-        long n = 0;
-        for (const auto& entry : engine.log().entries()) {
-            n += entry.command == command::kStatus ? 1 : 0;
-        }
-        return n;
-    }
-};
-
-struct Phase {
-    double cpuPercent = 0.0;
-    double samplesPerSecond = 0.0;
-};
-
-Phase measure(Served& served, int seconds) {
-    const double cpu = cpuSecondsOf(served.logger.processId());
-    const long samples = served.statusCommands();
-    QElapsedTimer wall;
-    wall.start();
-    QTest::qWait(seconds * 1000);
-    const double elapsed = wall.elapsed() / 1000.0;
-    return {100.0 * (cpuSecondsOf(served.logger.processId()) - cpu) / elapsed,
-            double(served.statusCommands() - samples) / elapsed};
-}
+// Samples at 2000 rpm, below a start value of 9000: the logger serves but never records.
+constexpr std::uint8_t kSpeedByte = 50;
+const QStringList kNeverRecording{"--start-rpm", "9000"};
+const QByteArray kServing = "Connected to the module";
 
 // A day at 40 samples a second, as the logger writes it, with a marker an hour.
 void writeDay(const QString& path) {
@@ -165,11 +80,11 @@ class WebBench final : public QObject {
     Q_OBJECT
 private slots:
     void liveClientsCostLittleAndSamplesArriveSoon() {
-        Served served;
-        QVERIFY(served.start(served.dir.filePath("rec"), {"--start-rpm", "9000"}));
+        LoggerRun served(kSpeedByte);
+        QVERIFY(served.startServing(kNeverRecording, kServing, 15000));
         QTest::qWait(2000);
         const int seconds = phaseSeconds();
-        const Phase alone = measure(served, seconds);
+        const LoggerLoad alone = served.measure(seconds * 1000);
         std::vector<std::unique_ptr<QWebSocket>> clients;
         std::vector<double> latencies;
         for (int i = 0; i < 10; ++i) {
@@ -194,13 +109,13 @@ private slots:
             return c->state() == QAbstractSocket::ConnectedState;
         }));
         latencies.clear();
-        const Phase watched = measure(served, seconds);
+        const LoggerLoad watched = served.measure(seconds * 1000);
         QVERIFY(latencies.size() > 100);
         for (const auto& client : clients) {
             client->close();
         }
         // Alone again: the machine's other work moves the rate too, and shows here.
-        const Phase again = measure(served, seconds);
+        const LoggerLoad again = served.measure(seconds * 1000);
         std::sort(latencies.begin(), latencies.end());
         const double p95 = latencies[latencies.size() * 95 / 100];
         const double median = latencies[latencies.size() / 2];
@@ -225,14 +140,13 @@ private slots:
         if (!QFile::exists(npm + "/node_modules/puppeteer-core/package.json")) {
             QSKIP("needs puppeteer-core (scripts/install-deps.sh)");
         }
-        Served served;
-        const QString folder = served.dir.filePath("day");
-        QDir().mkpath(folder);
+        LoggerRun served(kSpeedByte);
+        QDir().mkpath(served.folder());
         QElapsedTimer timer;
         timer.start();
-        writeDay(folder + "/quillmark_Corvane_II_VR_20261207_080000.csv");
+        writeDay(served.folder() + "/quillmark_Corvane_II_VR_20261207_080000.csv");
         qInfo("wrote a day of rows in %lld ms", timer.elapsed());
-        QVERIFY(served.start(folder, {"--start-rpm", "9000"}));
+        QVERIFY(served.startServing(kNeverRecording, kServing, 15000));
         QProcess browser;
         browser.start("node", {QStringLiteral(QUILLMARK_WEB_CHART_SCRIPT), npm, served.link,
                                served.dir.path()});

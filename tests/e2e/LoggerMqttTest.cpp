@@ -5,17 +5,13 @@
 #include "engine/Quantities.h"
 #include "recording/RecordingReader.h"
 #include "sim/CommandTable.h"
-#include "sim/ModuleEngine.h"
-#include "sim/PtyModule.h"
 
+#include "LoggerRun.h"
 #include "MosquittoBroker.h"
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -27,70 +23,29 @@ using namespace quillmark::test;
 
 namespace {
 
-constexpr std::uint8_t kLowSpeed = 20;   // 800 rpm on a Corvane II VR
-constexpr std::uint8_t kHighSpeed = 50;  // 2000 rpm
+constexpr std::uint8_t kHighSpeed = 50;  // 2000 rpm on a Corvane II VR
 const QString kPrefix = QStringLiteral("fleet/bike7");
 
 QJsonObject json(const QByteArray& payload) {
     return QJsonDocument::fromJson(payload).object();
 }
 
-struct LoggerRun {
-    ModuleEngine engine;
-    PtyModule module{engine, true};
-    QTemporaryDir dir;
-    QProcess logger;
-    QByteArray errors;
+// A reader that comes now finds the offline status kept for it.
+bool offlineStatusKept(quint16 port, const QString& user = {}, const QString& password = {}) {
+    MqttReader reader;
+    reader.start(port, kPrefix + "/status", user, password);
+    return reader.waitFor(
+        [](const MqttReader::Message& m) {
+            return m.retained && json(m.payload)["state"] == "offline";
+        },
+        5000);
+}
 
-    QString folder() const { return dir.filePath(QStringLiteral("rec")); }
-
-    void start(const QStringList& options) {
-        module.start();
-        engine.setFixedData(command::kSpeed, {kLowSpeed});
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        logger.setProcessEnvironment(env);
-        logger.start(
-            qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
-            QStringList{"--device", QString::fromStdString(module.slavePath()), "--out", folder()} +
-                options);
-    }
-    bool waitFor(const QByteArray& text, int ms = 8000, qsizetype times = 1) {
-        QElapsedTimer timer;
-        timer.start();
-        while (errors.count(text) < times && timer.elapsed() < ms &&
-               logger.state() != QProcess::NotRunning) {
-            logger.waitForReadyRead(50);
-            errors += logger.readAllStandardError();
-        }
-        errors += logger.readAllStandardError();
-        return errors.count(text) >= times;
-    }
-    void stop(int signal) {
-        ::kill(static_cast<pid_t>(logger.processId()), signal);
-        logger.waitForFinished(10000);
-        errors += logger.readAllStandardError();
-    }
-    QString writeFile(const QString& name, const QByteArray& contents) const {
-        QFile file(dir.filePath(name));
-        return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size()
-                   ? file.fileName()
-                   : QString();
-    }
-    RecordingContents onlyFile() const {
-        const QStringList names = QDir(folder()).entryList({"*.csv"}, QDir::Files);
-        return names.size() == 1 ? readRecordingFile(QDir(folder()).filePath(names.front()))
-                                 : RecordingContents{};
-    }
-    long statusCommands() const {
-        long n = 0;
-        for (const auto& e : engine.log().entries()) {
-            n += e.command == command::kStatus ? 1 : 0;
-        }
-        return n;
-    }
-};
+// The one recording the run wrote; empty (not ok) when there is none or more than one.
+RecordingContents onlyFile(const LoggerRun& run) {
+    const QStringList files = run.files();
+    return files.size() == 1 ? readRecordingFile(files.front()) : RecordingContents{};
+}
 
 }  // namespace
 
@@ -131,7 +86,7 @@ private slots:
                      5000),
                  later.messages().isEmpty() ? "none" : later.messages().back().payload.constData());
 
-        ::kill(static_cast<pid_t>(run.logger.processId()), SIGUSR1);
+        run.sendSignal(SIGUSR1);
         QVERIFY(reader.waitForTopic(kPrefix + "/marker", 5000));
         run.engine.setFixedData(command::kSpeed, {kHighSpeed});
         QVERIFY(reader.waitFor(
@@ -150,16 +105,10 @@ private slots:
                 return m.topic == kPrefix + "/status" && json(m.payload)["state"] == "offline";
             },
             5000));
-        MqttReader afterwards;
-        afterwards.start(broker.port(), kPrefix + "/status");
-        QVERIFY(afterwards.waitFor(
-            [](const MqttReader::Message& m) {
-                return m.retained && json(m.payload)["state"] == "offline";
-            },
-            5000));
+        QVERIFY(offlineStatusKept(broker.port()));
 
         // Every live value is the one the file holds for that sample.
-        const RecordingContents contents = run.onlyFile();
+        const RecordingContents contents = onlyFile(run);
         QVERIFY(contents.ok());
         std::map<QString, const RecordingRow*> rows;
         for (const RecordingRow& row : contents.rows) {
@@ -217,13 +166,7 @@ private slots:
         run.stop(SIGTERM);
         QCOMPARE(run.logger.exitCode(), 0);
         // Ending, it leaves the offline status itself.
-        MqttReader afterwards;
-        afterwards.start(broker.port(), kPrefix + "/status", "rider", "right");
-        QVERIFY(afterwards.waitFor(
-            [](const MqttReader::Message& m) {
-                return m.retained && json(m.payload)["state"] == "offline";
-            },
-            5000));
+        QVERIFY(offlineStatusKept(broker.port(), "rider", "right"));
         // Said once each, however many tries came between (a try while the broker was down
         // between its two starts may add one line saying it cannot be reached).
         QCOMPARE(run.errors.count("MQTT: lost the broker"), 1);
@@ -231,7 +174,7 @@ private slots:
         QCOMPARE(run.errors.count("MQTT: the broker is back"), 1);
         QVERIFY(run.errors.count("MQTT: cannot reach") <= 1);
 
-        const RecordingContents contents = run.onlyFile();
+        const RecordingContents contents = onlyFile(run);
         QVERIFY(contents.ok());
         QCOMPARE(long(contents.rows.size()), run.statusCommands());
         double gap = 0;

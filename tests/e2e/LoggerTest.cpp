@@ -3,8 +3,9 @@
 // a full disk and a bad command line.
 #include "recording/RecordingReader.h"
 #include "sim/CommandTable.h"
-#include "sim/ModuleEngine.h"
-#include "sim/PtyModule.h"
+
+#include "LoggerRun.h"
+#include "ProcessUse.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -28,111 +29,16 @@
 
 using namespace quillmark;
 using namespace quillmark::sim;
+using namespace quillmark::test;
 using namespace std::chrono_literals;
 
 namespace {
 
 // Engine speed bytes of a Corvane II VR, 40 rpm each: below and above a 1000 rpm trigger.
-constexpr std::uint8_t kLowSpeed = 20;
+constexpr std::uint8_t kLowSpeed = kBelowTriggerSpeed;
 constexpr std::uint8_t kHighSpeed = 50;
 constexpr std::array<std::uint8_t, 9> kSampleCommands{0x2F, 0x22, 0x2B, 0x2C, 0x26,
                                                       0x27, 0x29, 0x2A, 0x2D};
-
-// The logger under test: the build's own, or the one QUILLMARK_LOGGER_PROGRAM names (the arm64
-// build run under qemu by scripts/test-arm64.sh).
-QString loggerProgram() {
-    const QString other = qEnvironmentVariable("QUILLMARK_LOGGER_PROGRAM");
-    return other.isEmpty() ? qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger"
-                           : other;
-}
-
-// How long to wait for the logger to start, say something or end: QUILLMARK_TEST_TIME_FACTOR
-// stretches it for an emulated logger. What the rows must show is not stretched.
-int waitMs(int ms) {
-    bool ok = false;
-    const double factor = qEnvironmentVariable("QUILLMARK_TEST_TIME_FACTOR").toDouble(&ok);
-    return ok && factor > 1.0 ? int(ms * factor) : ms;
-}
-
-struct LoggerRun {
-    ModuleEngine engine;
-    PtyModule module{engine, true};
-    QTemporaryDir dir;
-    QProcess logger;
-    QByteArray errors;
-
-    QString folder() const { return dir.filePath(QStringLiteral("rec")); }
-
-    void start(const QStringList& options, const QString& device = {}) {
-        module.start();
-        engine.setFixedData(command::kSpeed, {kLowSpeed});
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        logger.setProcessEnvironment(env);
-        logger.start(
-            loggerProgram(),
-            QStringList{"--device",
-                        device.isEmpty() ? QString::fromStdString(module.slavePath()) : device,
-                        "--out", folder()} +
-                options);
-    }
-    // The logger's lines, without the time each starts with.
-    QStringList lines() const {
-        QStringList all = QString::fromUtf8(errors).split('\n', Qt::SkipEmptyParts);
-        for (QString& line : all) {
-            line.remove(QRegularExpression(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )"));
-        }
-        return all;
-    }
-    // Waits until `times` lines on standard error have held `text`.
-    bool waitFor(const QByteArray& text, int ms = 8000, qsizetype times = 1) {
-        QElapsedTimer timer;
-        timer.start();
-        ms = waitMs(ms);
-        while (errors.count(text) < times && timer.elapsed() < ms) {
-            logger.waitForReadyRead(50);
-            errors += logger.readAllStandardError();
-        }
-        return errors.count(text) >= times;
-    }
-    // Takes what the logger has said so far.
-    void drain() {
-        logger.waitForReadyRead(10);
-        errors += logger.readAllStandardError();
-    }
-    void stop(int signal) {
-        ::kill(static_cast<pid_t>(logger.processId()), signal);
-        logger.waitForFinished(waitMs(10000));
-        errors += logger.readAllStandardError();
-    }
-    QStringList files() const {
-        QStringList paths;
-        for (const QString& name : QDir(folder()).entryList({"*.csv"}, QDir::Files, QDir::Name)) {
-            paths << QDir(folder()).filePath(name);
-        }
-        return paths;
-    }
-    long statusCommands() const {
-        long n = 0;
-        for (const auto& e : engine.log().entries()) {
-            n += e.command == command::kStatus ? 1 : 0;
-        }
-        return n;
-    }
-};
-
-// Processor seconds (user and system) a process has used, from /proc.
-double cpuSecondsOf(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return 0.0;
-    }
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) /
-           double(::sysconf(_SC_CLK_TCK));
-}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -262,12 +168,12 @@ private slots:
         }
         run.start({"--interval", "100"}, link);
         QVERIFY(run.waitFor(reason));
-        const double cpuBefore = cpuSecondsOf(run.logger.processId());
+        const double cpuBefore = useOf(run.logger.processId()).cpuSeconds;
         QElapsedTimer waited;
         waited.start();
         QTest::qWait(3000);
         run.drain();
-        const double cpu = cpuSecondsOf(run.logger.processId()) - cpuBefore;
+        const double cpu = useOf(run.logger.processId()).cpuSeconds - cpuBefore;
         qInfo("%s: %.0f ms of processor time in %lld ms; %lld lines", qPrintable(kind),
               cpu * 1000.0, waited.elapsed(), qlonglong(run.lines().size()));
         QVERIFY2(cpu < 0.15, qPrintable(QString::number(cpu)));
@@ -298,7 +204,7 @@ private slots:
         QTest::qWait(300);
         QElapsedTimer stopping;
         stopping.start();
-        ::kill(static_cast<pid_t>(run.logger.processId()), SIGTERM);
+        run.sendSignal(SIGTERM);
         QVERIFY(run.logger.waitForFinished(waitMs(5000)));
         qInfo("ended %lld ms after SIGTERM", stopping.elapsed());
         QVERIFY(stopping.elapsed() < waitMs(1000));
@@ -482,7 +388,7 @@ private slots:
         run.start({"--interval", "20"});
         QVERIFY(run.waitFor("Recording to"));
         QTest::qWait(500);
-        ::kill(static_cast<pid_t>(run.logger.processId()), SIGHUP);
+        run.sendSignal(SIGHUP);
         QVERIFY(run.waitFor("Recording to", 3000, 2));
         QTest::qWait(300);
         run.stop(SIGTERM);
@@ -506,12 +412,12 @@ private slots:
         const auto mark = [&](const QByteArray& line, qsizetype times) {
             QTest::qWait(300);
             signalled.push_back(QDateTime::currentDateTime());
-            ::kill(static_cast<pid_t>(run.logger.processId()), SIGUSR1);
+            run.sendSignal(SIGUSR1);
             return run.waitFor(line, 3000, times);
         };
         QVERIFY(mark("Marker 1 at", 1));
         QVERIFY(mark("Marker 2 at", 1));
-        ::kill(static_cast<pid_t>(run.logger.processId()), SIGHUP);
+        run.sendSignal(SIGHUP);
         QVERIFY(run.waitFor("Recording to", 3000, 2));
         QVERIFY(mark("Marker 1 at", 2));
         QTest::qWait(200);
@@ -556,7 +462,7 @@ private slots:
             QTest::qWait(1000);
         }
         const QDateTime signalled = QDateTime::currentDateTime();
-        ::kill(static_cast<pid_t>(run.logger.processId()), SIGUSR1);
+        run.sendSignal(SIGUSR1);
         QVERIFY(run.waitFor("Marker 1 at", 3000));
         run.engine.clearFaults();
         if (linkLost) {

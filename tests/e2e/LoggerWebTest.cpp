@@ -3,8 +3,8 @@
 // hostile requests that must each be refused or dropped while sampling goes on at its rate.
 #include "recording/RecordingReader.h"
 #include "sim/CommandTable.h"
-#include "sim/ModuleEngine.h"
-#include "sim/PtyModule.h"
+
+#include "LoggerRun.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,20 +13,16 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
-#include <csignal>
 #include <memory>
 #include <optional>
 #include <vector>
 
 using namespace quillmark;
 using namespace quillmark::sim;
+using namespace quillmark::test;
 
 namespace {
 
@@ -34,70 +30,11 @@ namespace {
 constexpr std::uint8_t kSpeedByte = 50;
 constexpr const char* kSpeedText = "2000";
 
-quint16 freeLoopbackPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
+// The logger with its dashboard, recording from the start.
+struct WebRun : LoggerRun {
+    WebRun() : LoggerRun(kSpeedByte) {}
 
-struct WebRun {
-    ModuleEngine engine;
-    PtyModule module{engine, true};
-    QTemporaryDir dir;
-    QProcess logger;
-    QByteArray errors;
-    quint16 port = freeLoopbackPort();
-    QByteArray token;
-    QString link;
-
-    QString folder() const { return dir.filePath(QStringLiteral("rec")); }
-
-    bool start() {
-        module.start();
-        engine.setFixedData(command::kSpeed, {kSpeedByte});
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
-        logger.setProcessEnvironment(env);
-        logger.start(qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
-                     {"--device", QString::fromStdString(module.slavePath()), "--out", folder(),
-                      "--interval", "fast", "--http", QStringLiteral("127.0.0.1:%1").arg(port)});
-        QElapsedTimer timer;
-        timer.start();
-        const QRegularExpression said(QStringLiteral("web dashboard: (\\S+)"));
-        while (timer.elapsed() < 10000) {
-            logger.waitForReadyRead(50);
-            errors += logger.readAllStandardError();
-            const auto match = said.match(QString::fromUtf8(errors));
-            if (match.hasMatch() && errors.contains("Recording to")) {
-                link = match.captured(1);
-                token = QUrl(link).query().section(QLatin1Char('='), 1).toLatin1();
-                return true;
-            }
-        }
-        return false;
-    }
-    ~WebRun() {
-        if (logger.state() != QProcess::NotRunning) {
-            ::kill(static_cast<pid_t>(logger.processId()), SIGTERM);
-            logger.waitForFinished(10000);
-        }
-    }
-    QStringList files() const {
-        QStringList paths;
-        for (const QString& name : QDir(folder()).entryList({"*.csv"}, QDir::Files, QDir::Name)) {
-            paths << QDir(folder()).filePath(name);
-        }
-        return paths;
-    }
-    long statusCommands() const {
-        long n = 0;
-        for (const auto& entry : engine.log().entries()) {
-            n += entry.command == command::kStatus ? 1 : 0;
-        }
-        return n;
-    }
+    bool start() { return startServing({}, "Recording to", 10000); }
     // The longest time between two status commands from the `first` logged command on.
     double longestGapMs(std::uint64_t first) const {
         double longest = 0.0;
@@ -114,11 +51,7 @@ struct WebRun {
         return longest;
     }
     // Samples a second, as the module saw their status commands over `ms`.
-    double samplesPerSecond(int ms) const {
-        const long before = statusCommands();
-        QTest::qWait(ms);
-        return double(statusCommands() - before) * 1000.0 / ms;
-    }
+    double samplesPerSecond(int ms) { return measure(ms).samplesPerSecond; }
 };
 
 // What a raw request got: the status code, or 0 when the connection was dropped without one.

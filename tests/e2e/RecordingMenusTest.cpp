@@ -407,8 +407,9 @@ private slots:
         h.action("mnuExportRecording")->trigger();
         QVERIFY(QTest::qWaitFor([&] { return !h.boxes.shown.isEmpty(); }, 10000));
         QCOMPARE(h.boxes.shown.last().title, QStringLiteral("Export Recording"));
-        QVERIFY2(h.boxes.shown.last().text.startsWith(QStringLiteral("Exported 1 rows")),
-                 qPrintable(h.boxes.shown.last().text));
+        QVERIFY2(
+            h.boxes.shown.last().text.startsWith(QStringLiteral("Exported 1 row and 0 markers to")),
+            qPrintable(h.boxes.shown.last().text));
         QVERIFY(!h.features.exporter().running());
         QFile log(h.exportTo.path);
         QVERIFY(log.open(QIODevice::ReadOnly));

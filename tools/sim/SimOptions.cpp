@@ -4,7 +4,7 @@
 #include "sim/CommandTable.h"
 #include "sim/ModelIds.h"
 
-#include <QCommandLineParser>
+#include "platform/CommandLine.h"
 
 namespace quillmark::sim {
 
@@ -111,7 +111,6 @@ ParsedOptions parseSimOptions(const QStringList& args) {
     ParsedOptions parsed;
     SimOptions& out = parsed.options;
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption pace(QStringLiteral("pace"));
     const QCommandLineOption noPace(QStringLiteral("no-pace"));
@@ -123,16 +122,11 @@ ParsedOptions parseSimOptions(const QStringList& args) {
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption replay(QStringLiteral("replay"), QString(), QStringLiteral("FILE"));
     parser.addOptions({help, pace, noPace, loop, model, id, fault, com, log, replay});
-    if (!parser.parse(QStringList{QStringLiteral("quillmark-sim")} + args)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        parsed.error =
-            unknown.isEmpty()
-                ? parser.errorText()
-                : QStringLiteral("unknown option --%1 (see --help)").arg(unknown.first());
-        return parsed;
+    parsed.error = parseLongOptions(parser, args);
+    if (parsed.error.isEmpty()) {
+        parsed.error = strayWordError(parser);
     }
-    if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty()) {
-        parsed.error = QStringLiteral("unknown option %1 (see --help)").arg(extra.first());
+    if (!parsed.error.isEmpty()) {
         return parsed;
     }
     out.help = parser.isSet(help);

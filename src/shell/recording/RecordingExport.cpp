@@ -13,7 +13,14 @@
 namespace quillmark {
 
 namespace {
+
 const QString kExportTitle = QStringLiteral("Export Recording");
+
+// "1 row", "2 rows": a count and its noun, which takes an s for every count but one.
+QString counted(long count, QLatin1StringView noun) {
+    return QStringLiteral("%1 %2%3").arg(count).arg(noun, QLatin1StringView(count == 1 ? "" : "s"));
+}
+
 }  // namespace
 
 RecordingExport::~RecordingExport() {
@@ -67,10 +74,10 @@ void RecordingExport::finish(const MlgExportResult& result, const QString& targe
                              BoxStyle::OkExclamation, kExportTitle);
         return;
     }
-    platform_.boxes.show(QStringLiteral("Exported %1 rows and %2 markers to %3.")
-                             .arg(result.rows)
-                             .arg(result.markers)
-                             .arg(QDir::toNativeSeparators(target)),
+    const QString rows = counted(result.rows, QLatin1StringView("row"));
+    const QString markers = counted(result.markers, QLatin1StringView("marker"));
+    platform_.boxes.show(QStringLiteral("Exported %1 and %2 to %3.")
+                             .arg(rows, markers, QDir::toNativeSeparators(target)),
                          BoxStyle::OkInformation, kExportTitle);
 }
 

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <map>
+
 using namespace quillmark;
 using quillmark::test::columns;
 
@@ -138,6 +140,33 @@ private slots:
         // The counting flag ends the lowest row of flags, at the plot's right end.
         QTest::mouseClick(&chart, Qt::LeftButton, {}, QPoint(1147, 570));
         QCOMPARE(gathered.size(), 1);
+    }
+
+    // A marker's line and flag in its kind's colour: an alarm's red apart from the user's orange.
+    void markerFlag_inTheColourOfItsKind_data() {
+        columns<bool, QColor, QColor>("alarm", "colour", "otherColour");
+        QTest::newRow("the user's marker") << false << QColor(255, 140, 60) << QColor(230, 60, 60);
+        QTest::newRow("an alarm") << true << QColor(230, 60, 60) << QColor(255, 140, 60);
+    }
+    void markerFlag_inTheColourOfItsKind() {
+        QFETCH(bool, alarm);
+        QFETCH(QColor, colour);
+        QFETCH(QColor, otherColour);
+        auto all = rows(201);
+        all[100].markers = {RecordingMarker{1, QStringLiteral("Battery"),
+                                            alarm ? MarkerKind::Alarm : MarkerKind::User}};
+        ChartWidget chart;
+        chart.resize(1156, 600);
+        chart.showRecording(recording(all));
+        const QImage image = picture(chart);
+        std::map<QRgb, int> pixels;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                ++pixels[image.pixel(x, y)];
+            }
+        }
+        QVERIFY2(pixels[colour.rgb()] > 100, qPrintable(QString::number(pixels[colour.rgb()])));
+        QCOMPARE(pixels[otherColour.rgb()], 0);
     }
 
     // A recording of one row shows its sample, away from the plot's edge.
