@@ -207,16 +207,17 @@ WebServer::WebServer(WebSetup setup, MarkerHandler marker, QObject* parent)
       setup_(std::move(setup)),
       marker_(std::move(marker)),
       recordings_(setup_.recordingsFolder),
-      live_(this) {
-    connect(this, &QAbstractHttpServer::newWebSocketConnection, this,
-            &WebServer::takeLiveClients);
+      live_(this),
+      charts_(setup_.recordingsFolder) {
+    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::takeLiveClients);
+    chartThread_.setObjectName(QStringLiteral("web charts"));
+    chartSide_.moveToThread(&chartThread_);
 }
 
 WebServer::~WebServer() {
-    // The loader hands its result to this object: it must be done before this goes.
-    if (chartLoader_ != nullptr) {
-        chartLoader_->wait();
-    }
+    // A view being made hands its answer to this object: it must be done before this goes.
+    chartThread_.quit();
+    chartThread_.wait();
 }
 
 QString WebServer::start() {
@@ -233,6 +234,8 @@ QString WebServer::start() {
     }
     port_ = server->serverPort();
     bind(server);
+    chartThread_.start();
+    charts_.startIndexing();
     return {};
 }
 
@@ -436,41 +439,27 @@ void WebServer::sendChart(const QHttpServerRequest& request, QTcpSocket* socket,
                  "Expected width=1..2000 and from<to in seconds\n");
         return;
     }
-    if (chart_ && isCurrent(*chart_, path)) {
-        rawReply(socket, Status::Ok, kJson, chartJson(*chart_, window, width));
-        return;
-    }
-    chartsWanted_.push_back({socket, window, width});
-    if (chartLoader_ != nullptr) {
-        return;  // the recording being opened is looked at again when it is done
-    }
-    loadingPath_ = path;
-    chartLoader_ = QThread::create([this, path] {
-        std::shared_ptr<ChartRecording> opened = openChartRecording(path);
-        QMetaObject::invokeMethod(this, [this, opened] { chartOpened(opened); },
-                                  Qt::QueuedConnection);
-    });
-    chartLoader_->start();
-}
-
-void WebServer::chartOpened(std::shared_ptr<ChartRecording> opened) {
-    chartLoader_->wait();
-    delete chartLoader_;
-    chartLoader_ = nullptr;
-    chart_ = std::move(opened);
-    std::vector<ChartWanted> wanted;
-    wanted.swap(chartsWanted_);
-    for (const ChartWanted& chart : wanted) {
-        if (chart.socket.isNull() || chart.socket->state() != QAbstractSocket::ConnectedState) {
-            continue;
-        }
-        if (!chart_->error.isEmpty()) {
-            rawReply(chart.socket, Status::UnprocessableEntity, kText,
-                     "The file is not a recording that opens\n");
-        } else {
-            rawReply(chart.socket, Status::Ok, kJson, chartJson(*chart_, chart.window, chart.width));
-        }
-    }
+    const QPointer<QTcpSocket> client(socket);
+    QMetaObject::invokeMethod(
+        &chartSide_,
+        [this, client, path, window, width] {
+            std::optional<QByteArray> json = charts_.chart(path, window, width);
+            QMetaObject::invokeMethod(
+                this,
+                [client, json = std::move(json)] {
+                    if (client.isNull() || client->state() != QAbstractSocket::ConnectedState) {
+                        return;
+                    }
+                    if (!json) {
+                        rawReply(client, Status::UnprocessableEntity, kText,
+                                 "The file is not a recording that opens\n");
+                    } else {
+                        rawReply(client, Status::Ok, kJson, *json);
+                    }
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
 }
 
 QByteArray WebServer::statusJson() const {
