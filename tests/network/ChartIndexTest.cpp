@@ -6,6 +6,7 @@
 #include "recording/RecordingColumns.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +68,15 @@ private slots:
         QVERIFY(index.error().isEmpty());
         QVERIFY(write(path, header() + row(0), QIODevice::WriteOnly | QIODevice::Truncate));
         QCOMPARE(index.catchUp(1 << 20), RecordingIndex::Progress::Replaced);
+        // Made anew under the same name, and longer.
+        RecordingIndex again(path);
+        QCOMPARE(again.catchUp(1 << 20), RecordingIndex::Progress::UpToDate);
+        QVERIFY(QFile::remove(path));
+        QTest::qWait(20);  // a birth time of its own
+        QVERIFY(write(path, header() + rows + torn + row(101), QIODevice::WriteOnly));
+        if (QFileInfo(path).birthTime().isValid()) {
+            QCOMPARE(again.catchUp(1 << 20), RecordingIndex::Progress::Replaced);
+        }
     }
 
     void viewsFromBlocksAndFromRowsAreTheRowsThinned_data() {

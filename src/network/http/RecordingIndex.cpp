@@ -1,6 +1,7 @@
 #include "network/http/RecordingIndex.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -81,9 +82,12 @@ RecordingIndex::Progress RecordingIndex::catchUp(qint64 budget) {
     if (!file.open(QIODevice::ReadOnly)) {
         return Progress::UpToDate;  // gone: the list no longer gives it
     }
-    if (file.size() < indexed_) {
+    // A file made anew under the same name is another recording, even when it is longer.
+    const QDateTime born = QFileInfo(file).birthTime();
+    if (file.size() < indexed_ || (indexed_ > 0 && born.isValid() && born != born_)) {
         return Progress::Replaced;
     }
+    born_ = born;
     if (!feeder_->ok() || file.size() == indexed_ || !file.seek(indexed_)) {
         return Progress::UpToDate;
     }

@@ -9,6 +9,7 @@
 #include "recording/RecordingFormat.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <array>
@@ -52,7 +53,8 @@ public:
 
     enum class Progress { UpToDate, More, Replaced };
     // Takes the whole lines the file gained since, at most about `budget` bytes of them.
-    // Replaced when the file is shorter than what was taken: it is another file now.
+    // Replaced when the file is shorter than what was taken, or was made anew: it is another
+    // file now.
     Progress catchUp(qint64 budget);
     // A fault of the file's text that stops it being a recording; empty while it is one.
     QString error() const;
@@ -78,6 +80,7 @@ private:
                        int width, double longestGap, ChartView& view) const;
 
     QString path_;
+    QDateTime born_;  // the file's, where the file system keeps it
     std::unique_ptr<Feeder> feeder_;
     QByteArray header_;
     qint64 indexed_ = 0;
