@@ -83,24 +83,44 @@ bool ChartIndexes::catchUp(Entry& entry, const QString& path, qint64 budget) {
 void ChartIndexes::indexFolder() {
     const QFileInfoList files = QDir(folder_).entryInfoList(
         {QStringLiteral("*.csv")}, QDir::Files | QDir::NoSymLinks, QDir::Name | QDir::Reversed);
-    std::set<QString> present;
+    std::set<QString> kept;
+    std::size_t held = 0;
     for (const QFileInfo& info : files) {
         if (!isRecordingName(info.fileName())) {
             continue;
         }
         const QString path = info.filePath();
-        present.insert(path);
+        if (held >= kIndexesBudget && !viewedLately(path)) {
+            continue;  // its index, if it had one, goes below
+        }
+        kept.insert(path);
         const std::shared_ptr<Entry> indexed = entry(path);
         while (catchUp(*indexed, path, kBackgroundChunk)) {
             if (stopping()) {
                 return;
             }
         }
+        const QMutexLocker lock(&indexed->mutex);
+        held += indexed->index->bytesHeld();
     }
-    // Recordings removed for room take their indexes with them.
+    // Recordings removed for room take their indexes with them, and so do the oldest beyond
+    // the budget.
     const QMutexLocker lock(&mutex_);
-    std::erase_if(entries_,
-                  [&present](const auto& kept) { return present.count(kept.first) == 0; });
+    std::erase_if(entries_, [&kept](const auto& entry) { return kept.count(entry.first) == 0; });
+}
+
+bool ChartIndexes::viewedLately(const QString& path) {
+    std::shared_ptr<Entry> found;
+    {
+        const QMutexLocker lock(&mutex_);
+        const auto at = entries_.find(path);
+        if (at == entries_.end()) {
+            return false;
+        }
+        found = at->second;
+    }
+    const QMutexLocker lock(&found->mutex);
+    return found->viewed && Clock::now() - *found->viewed < kKeptAfterView;
 }
 
 std::optional<QByteArray> ChartIndexes::chart(const QString& path, std::optional<TimeWindow> window,
@@ -111,6 +131,7 @@ std::optional<QByteArray> ChartIndexes::chart(const QString& path, std::optional
         while (catchUp(*indexed, path, kWhole)) {
         }
         const QMutexLocker lock(&indexed->mutex);
+        indexed->viewed = Clock::now();
         if (!indexed->index->error().isEmpty() || indexed->index->rows() == 0) {
             return std::nullopt;
         }

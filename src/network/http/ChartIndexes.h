@@ -21,6 +21,11 @@ class QThread;
 namespace quillmark {
 
 inline constexpr std::chrono::seconds kCatchUpEvery{5};
+// The background indexes the newest recordings while their indexes together stay under this
+// (about a week of days at 40 samples a second); an older one is indexed when a view asks for
+// it, and kept while views ask for it.
+inline constexpr std::size_t kIndexesBudget = std::size_t(64) << 20;
+inline constexpr std::chrono::minutes kKeptAfterView{10};
 
 class ChartIndexes {
 public:
@@ -36,14 +41,17 @@ public:
                                     int width);
 
 private:
+    using Clock = std::chrono::steady_clock;
     struct Entry {
         QMutex mutex;
         std::unique_ptr<RecordingIndex> index;
+        std::optional<Clock::time_point> viewed;  // last
     };
     std::shared_ptr<Entry> entry(const QString& path);
     // Takes at most `budget` bytes more; false once the index is up to date.
     static bool catchUp(Entry& entry, const QString& path, qint64 budget);
     void indexFolder();
+    bool viewedLately(const QString& path);
     bool stopping() const;
 
     QString folder_;
