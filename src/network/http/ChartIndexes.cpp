@@ -15,8 +15,10 @@ namespace quillmark {
 namespace {
 
 // The background lets go of an index after this many bytes, so that a view asked for of the
-// same recording waits no longer than that for it.
-constexpr qint64 kBackgroundChunk = qint64(4) << 20;
+// same recording waits no longer than that for it (a few milliseconds of a core, which this
+// low-priority thread may take longer to get while other work has the cores); the view then
+// indexes the rest itself.
+constexpr qint64 kBackgroundChunk = qint64(1) << 20;
 constexpr qint64 kWhole = std::numeric_limits<qint64>::max();
 
 }  // namespace
