@@ -73,7 +73,7 @@ QString RecordingIndex::error() const {
 }
 
 std::size_t RecordingIndex::bytesHeld() const {
-    return blocks_.capacity() * sizeof(IndexBlock) + std::size_t(markers_.capacity()) +
+    return blocks_.size() * sizeof(IndexBlock) + std::size_t(markers_.capacity()) +
            gaps_.size() * 48;
 }
 

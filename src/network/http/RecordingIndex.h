@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -86,7 +87,8 @@ private:
     qint64 indexed_ = 0;
     qint64 lineOffset_ = 0;  // of the line being taken
     long rows_ = 0;
-    std::vector<IndexBlock> blocks_;
+    // In pieces rather than one array: it grows with the file without doubling its room.
+    std::deque<IndexBlock> blocks_;
     std::array<float, kRecordedValues.size()> low_;
     std::array<float, kRecordedValues.size()> high_;
     // Milliseconds between two rows, counted, for the sampling interval; a file with more
