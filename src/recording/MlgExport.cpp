@@ -4,8 +4,10 @@
 #include "recording/RecordingReader.h"
 
 #include <QFileInfo>
+#include <QIODevice>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -129,6 +131,69 @@ bool mlgTimeFits(double seconds, float timeStep) {
                                  static_cast<long long>(std::numeric_limits<std::uint32_t>::max());
 }
 
+float mlgTimeStepFor(double lastSeconds) {
+    for (const float timeStep : kMlgTimeSteps) {
+        if (mlgTimeFits(lastSeconds, timeStep)) {
+            return timeStep;
+        }
+    }
+    return kMlgTimeSteps.back();
+}
+
+namespace {
+
+// Reads the time of the one row it is handed after the header.
+class RowTime final : public RecordingLineParser {
+public:
+    std::optional<double> seconds;
+
+private:
+    void takeRow(const RecordingLine& line) override { seconds = line.seconds; }
+    void dropRows() override { seconds.reset(); }
+};
+
+}  // namespace
+
+std::optional<double> lastRowSeconds(QIODevice& file, qint64 length) {
+    if (!file.seek(0)) {
+        return std::nullopt;
+    }
+    // readLine takes one byte less than it is given.
+    QByteArray header = file.readLine(std::min<qint64>(length + 1, kMaxRecordingLine + 2));
+    if (!header.endsWith('\n')) {
+        return std::nullopt;
+    }
+    const qint64 rowsStart = header.size();
+    header.chop(1);
+    // Blank lines an editor left at the end are no rows: the window grows past them.
+    for (qint64 window = qint64(kMaxRecordingLine) * 4;; window *= 2) {
+        const qint64 from = std::max(rowsStart, length - window);
+        if (!file.seek(from)) {
+            return std::nullopt;
+        }
+        const QByteArray tail = file.read(length - from);
+        // A last line without its line end is a row torn by a crash, which no reader takes.
+        qsizetype end = tail.lastIndexOf('\n');
+        while (end >= 0) {
+            const qsizetype begin = end == 0 ? 0 : tail.lastIndexOf('\n', end - 1) + 1;
+            if (begin == 0 && from > rowsStart) {
+                break;  // the line may start before the window
+            }
+            const QByteArrayView line(tail.constData() + begin, end - begin);
+            if (!line.trimmed().isEmpty()) {
+                RowTime row;
+                row.addLine(header);
+                row.addLine(line);
+                return row.seconds;
+            }
+            end = begin - 1;
+        }
+        if (from <= rowsStart) {
+            return std::nullopt;
+        }
+    }
+}
+
 int mlgRecordLength() {
     int length = 0;
     for (const MlgChannel& channel : kMlgChannels) {
@@ -210,9 +275,10 @@ QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter, float ti
 static_assert(kMaxRecordingSeconds / static_cast<double>(kMlgTimeSteps.back()) <
               static_cast<double>(std::numeric_limits<std::uint32_t>::max()));
 
-MlgLineEncoder::MlgLineEncoder(QString fileName, std::uint16_t version, Sink sink,
-                               float timeStep)
-    : fileName_(std::move(fileName)), version_(version), sink_(std::move(sink)),
+MlgLineEncoder::MlgLineEncoder(QString fileName, std::uint16_t version, Sink sink, float timeStep)
+    : fileName_(std::move(fileName)),
+      version_(version),
+      sink_(std::move(sink)),
       timeStep_(timeStep) {}
 
 bool MlgLineEncoder::finish() {

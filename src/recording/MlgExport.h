@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QIODevice;
@@ -75,6 +76,12 @@ QByteArray mlgFileHeader(const QDateTime& start, const QString& info,
 QByteArray mlgRowBlocks(const RecordingRow& row, std::uint8_t& counter,
                         float timeStep = kMlgTimeSteps[0]);
 bool mlgTimeFits(double seconds, float timeStep);
+// The finest of kMlgTimeSteps that holds `lastSeconds`: a recording's rows run in time order, so
+// its last row decides the step for all of them, as the export's retries would.
+float mlgTimeStepFor(double lastSeconds);
+// The time of the last whole row in the first `length` bytes of `file`, read from the file's
+// head and tail only; none when there is no such row or it is not a good row.
+std::optional<double> lastRowSeconds(QIODevice& file, qint64 length);
 
 // A marker as a plain-ASCII reader shows it, in at most `bytes` bytes: an accented letter
 // without its accent, a few common signs by their ASCII look-alikes ("->" for an arrow), any
@@ -89,8 +96,8 @@ public:
     // `fileName` names the recording in the log's info text. A `sink` is handed the blocks a
     // batch of rows at a time and at the end; without one, take() hands them out. `timeStep` is
     // one of kMlgTimeSteps.
-    explicit MlgLineEncoder(QString fileName, std::uint16_t version = kMlgVersion,
-                            Sink sink = {}, float timeStep = kMlgTimeSteps[0]);
+    explicit MlgLineEncoder(QString fileName, std::uint16_t version = kMlgVersion, Sink sink = {},
+                            float timeStep = kMlgTimeSteps[0]);
 
     // After the last line: false when the text was no recording after all, or a row's time did
     // not fit the time step (timeTooLong()).

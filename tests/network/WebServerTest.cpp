@@ -3,6 +3,7 @@
 // its MLG log, the chart is thinned to the width asked for, and https serves the same.
 #include "network/http/AccessToken.h"
 #include "network/http/WebDashboard.h"
+#include "recording/MlgExport.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,9 +31,9 @@ QByteArray recording() {
         "Fuel rear (%),Battery (V),Injector front (ms),Injector rear (ms),Retard (deg),Answers,"
         "Marker\n";
     for (int i = 0; i < 400; ++i) {
-        text += QByteArray::number(i * 0.025, 'f', 3) + ",2026-12-08T10:00:00.000Z,6,Engine Running," +
-                QByteArray::number(1000 + 10 * i) + ",1,1,1,13,1,1,1,2F:0006," +
-                (i == 200 ? "1 hill" : "") + "\n";
+        text += QByteArray::number(i * 0.025, 'f', 3) +
+                ",2026-12-08T10:00:00.000Z,6,Engine Running," + QByteArray::number(1000 + 10 * i) +
+                ",1,1,1,13,1,1,1,2F:0006," + (i == 200 ? "1 hill" : "") + "\n";
     }
     return text;
 }
@@ -59,7 +60,9 @@ struct Served {
         QVERIFY2(dashboard, qPrintable(error));
     }
     QString base(const char* scheme = "http") const {
-        return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1StringView(scheme)).arg(dashboard->port());
+        return QStringLiteral("%1://127.0.0.1:%2")
+            .arg(QLatin1StringView(scheme))
+            .arg(dashboard->port());
     }
     QNetworkReply* send(const QString& path, const QByteArray& post = {}, bool secure = false) {
         QNetworkRequest request(QUrl(base(secure ? "https" : "http") + path));
@@ -117,10 +120,29 @@ private slots:
         const QByteArray mlg = served.send("/api/recordings/run.csv?format=mlg")->readAll();
         QVERIFY(mlg.startsWith("MLVLG"));
         QVERIFY(mlg.size() > 400 * 30);
-        const QJsonArray list = QJsonDocument::fromJson(served.send("/api/recordings")->readAll()).array();
+        const QJsonArray list =
+            QJsonDocument::fromJson(served.send("/api/recordings")->readAll()).array();
         QCOMPARE(list.size(), 1);
         QCOMPARE(list[0]["rows"].toInt(), 400);
         QCOMPARE(list[0]["markers"].toInt(), 1);
+
+        // A clock over 49.7 days, past what milliseconds hold, with a row torn at the end: the
+        // download is the export's log, in its coarser steps.
+        QFile longRun(served.dir.filePath("rec/long.csv"));
+        QVERIFY(longRun.open(QIODevice::WriteOnly));
+        longRun.write(
+            recording().left(recording().indexOf('\n') + 1) +
+            "0.000,2026-10-01T10:00:00.000Z,6,Engine Running,1000,1,1,1,13,1,1,1,2F:0006,\n"
+            "1.500,2026-10-01T10:00:01.500Z,6,Engine Running,1040,1,1,1,13,1,1,1,2F:0006,2\n"
+            "4300000.250,2026-11-20T04:26:40.250Z,6,Engine Running,1080,1,1,1,13,1,1,1,"
+            "2F:0006,\n\n"
+            "50000000.000,2028-");
+        longRun.close();
+        QVERIFY(exportRecordingToMlg(longRun.fileName(), served.dir.filePath("long.mlg"))
+                    .error.isEmpty());
+        QFile exported(served.dir.filePath("long.mlg"));
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QCOMPARE(served.send("/api/recordings/long.csv?format=mlg")->readAll(), exported.readAll());
     }
 
     void chartIsThinnedToTheWidthAskedFor() {
@@ -150,10 +172,10 @@ private slots:
     void httpsServesTheSame() {
         QTemporaryDir keys;
         QProcess openssl;
-        openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt",
-                                  "ec_paramgen_curve:prime256v1", "-nodes", "-days", "1", "-subj",
-                                  "/CN=127.0.0.1", "-keyout", keys.filePath("key.pem"), "-out",
-                                  keys.filePath("cert.pem")});
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                       "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1", "-keyout",
+                       keys.filePath("key.pem"), "-out", keys.filePath("cert.pem")});
         if (!openssl.waitForFinished(20000) || openssl.exitCode() != 0) {
             QSKIP("openssl could not make a certificate");
         }

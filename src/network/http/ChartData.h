@@ -5,43 +5,47 @@
 
 #include "analysis/ChartMapping.h"
 #include "analysis/ColumnBlocks.h"
-#include "recording/RecordingColumns.h"
+#include "recording/RecordingFormat.h"
 
 #include <QByteArray>
-#include <QDateTime>
-#include <QString>
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace quillmark {
 
 // Columns a view may ask for: wider than any screen, and within the bytes a phone should fetch.
 inline constexpr int kMaxChartWidth = 2000;
 
-// One recording opened for its chart: its columns and its lanes summarised in blocks.
-struct ChartRecording {
-    QString path;
-    qint64 size = 0;
-    QDateTime modified;
-    RecordingColumns columns;
-    std::array<LaneBlocks, kRecordedValues.size()> blocks;
-    double longestGap = 0.0;
-    QString error;  // empty when it opened
+// One lane of a view: its readings' range over the recording and its pixel columns.
+struct ChartLane {
+    float low = kNoLow;
+    float high = kNoHigh;
+    std::vector<ColumnExtent> extents;
 };
 
-// Reads and summarises; slow for a long file, so it runs off the server's thread.
-std::shared_ptr<ChartRecording> openChartRecording(const QString& path);
-// Whether `opened` still shows the file as it is now.
-bool isCurrent(const ChartRecording& opened, const QString& path);
+// What one view of a recording's chart shows, before it is written out.
+struct ChartView {
+    double start = 0.0;  // of the recording
+    double end = 0.0;
+    TimeWindow window;
+    int width = 0;
+    std::array<ChartLane, kRecordedValues.size()> lanes;
+    QByteArray markers;  // markerJson's entries, apart by commas
+};
+
+// The window shown: the one asked for, or without one the whole recording.
+TimeWindow chartWindow(double start, double end, std::optional<TimeWindow> asked);
+
+// One marker as the chart lists it: [t, "3", "hill start"], an alarm's as "A1".
+QByteArray markerJson(double seconds, const RecordingMarker& marker);
 
 // {"start", "end" of the recording; "from", "to", "width" of the view; "lanes": per value its
 // "key", "name", "unit", "low", "high" over the recording and "columns", one a pixel column:
 // null without a sample, a number where every sample had it, or [low, high, first, last];
 // "breaks": the columns whose line does not join the column before; "markers": [t, number,
 // text]}.
-// Without a window the whole recording is shown.
-QByteArray chartJson(const ChartRecording& recording, std::optional<TimeWindow> window,
-                     int width);
+QByteArray chartJson(const ChartView& view);
 
 }  // namespace quillmark

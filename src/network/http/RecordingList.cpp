@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
 
 namespace quillmark {
 
@@ -66,7 +67,9 @@ void RecordingList::count(Counted& counted, const QString& path) const {
     }
     QByteArray chunk;
     while (!(chunk = file.read(kCountChunk)).isEmpty()) {
-        for (const char c : chunk) {
+        qsizetype i = 0;
+        for (; i < chunk.size() && !(counted.headerDone && counted.entry.rows > 0); ++i) {
+            const char c = chunk[i];
             if (!counted.headerDone) {
                 if (c == '\n') {
                     counted.headerDone = true;
@@ -93,6 +96,23 @@ void RecordingList::count(Counted& counted, const QString& path) const {
             }
             counted.lastByte = c;
         }
+        // Past the first row only the line ends count, and the byte before each: found a
+        // block at a time, a day's file is counted in a fraction of a second.
+        const char* const begin = chunk.constData();
+        const char* const end = begin + chunk.size();
+        for (const char* at = begin + i; at < end;) {
+            const auto* newline = static_cast<const char*>(std::memchr(at, '\n', end - at));
+            if (newline == nullptr) {
+                break;
+            }
+            const char before = newline > begin ? newline[-1] : counted.lastByte;
+            ++counted.entry.rows;
+            if (counted.hasMarkerColumn && before != ',') {
+                ++counted.entry.markers;
+            }
+            at = newline + 1;
+        }
+        counted.lastByte = chunk.back();
         counted.scanned += chunk.size();
     }
     // A row still being written is counted when its line end arrives: the state above carries

@@ -40,9 +40,17 @@ private:
     QHash<QHostAddress, Bucket> buckets_;
 };
 
-// Watches a connection's requests as they arrive: one that is not whole within kRequestDeadline
-// of its first bytes, as one larger than kMaxRequestBytes never is, is dropped.
-void guardRequests(QTcpSocket* socket);
+// A client that sent too much is answered, then its further bytes are read and dropped until it
+// has been quiet this long (at most kMostLinger), so that the close does not reset the
+// connection before the client has read the answer.
+inline constexpr std::chrono::milliseconds kQuietBeforeClose{200};
+inline constexpr std::chrono::seconds kMostLinger{2};
+
+// Watches a connection's requests as they arrive. One larger than kMaxRequestBytes is answered
+// at once with 431 (its head too large) or 413 (its body), and the connection closed; one that
+// is not whole within kRequestDeadline of its first bytes is dropped. `httpServer` reads the
+// requests, and stops reading from a connection refused so.
+void guardRequests(QTcpSocket* socket, QObject* httpServer);
 // The request on `socket` arrived whole: the next one is counted from zero.
 void requestDone(QTcpSocket* socket);
 
@@ -69,7 +77,7 @@ protected:
         for (QTcpSocket* socket : sockets) {
             if (socket->socketDescriptor() == descriptor) {
                 ++open_;
-                guardRequests(socket);
+                guardRequests(socket, this->parent());
                 QObject::connect(socket, &QObject::destroyed, this, [this] { --open_; });
             }
         }

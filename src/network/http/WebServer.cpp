@@ -11,9 +11,10 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QJsonArray>
-#include <QMetaEnum>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMetaEnum>
+#include <QPointer>
 #include <QSslServer>
 #include <QStorageInfo>
 #include <QTcpSocket>
@@ -22,6 +23,7 @@
 
 #include <array>
 #include <cmath>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -104,8 +106,7 @@ QByteArray attachment(const QString& name) {
 
 // The same head as writeHead's, for an answer written when the socket has waited for it.
 void rawReply(QTcpSocket* socket, Status status, const QByteArray& type, const QByteArray& body) {
-    const QByteArray reason =
-        QMetaEnum::fromType<Status>().valueToKey(int(status));
+    const QByteArray reason = QMetaEnum::fromType<Status>().valueToKey(int(status));
     QByteArray head = "HTTP/1.1 " + QByteArray::number(int(status)) + ' ' + reason + "\r\n";
     head += "Content-Type: " + type + "\r\n";
     head += "Cache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\n";
@@ -115,13 +116,19 @@ void rawReply(QTcpSocket* socket, Status status, const QByteArray& type, const Q
 }
 
 // Sends an MLG export as HTTP chunks while the recording's lines stream by, a batch of lines a
-// turn, and only as fast as the client takes them. It goes with its socket.
+// turn, and only as fast as the client takes them. It goes with its socket. The log holds the
+// rows the file had when it was asked for, in the time step the export would choose for them.
 class MlgReply final : public QObject {
 public:
-    MlgReply(QTcpSocket* socket, const QString& path, const QString& name)
-        : QObject(socket), socket_(socket), file_(path), encoder_(name) {
+    MlgReply(QTcpSocket* socket, std::unique_ptr<QFile> file, const QString& name, qint64 length,
+             float timeStep)
+        : QObject(socket),
+          socket_(socket),
+          file_(std::move(file)),
+          length_(length),
+          encoder_(name, kMlgVersion, {}, timeStep) {
         connect(socket, &QTcpSocket::bytesWritten, this, &MlgReply::sendMore);
-        if (!file_.open(QIODevice::ReadOnly)) {
+        if (!file_->seek(0)) {
             socket->abort();
             return;
         }
@@ -129,12 +136,14 @@ public:
     }
 
 private:
+    bool atEnd() const { return file_->pos() >= length_ || file_->atEnd(); }
+
     void sendMore() {
         while (!done_ && socket_->bytesToWrite() < kStreamBacklog) {
-            for (int i = 0; i < kMlgLinesPerTurn && !file_.atEnd(); ++i) {
+            for (int i = 0; i < kMlgLinesPerTurn && !atEnd(); ++i) {
                 addLine();
             }
-            if (file_.atEnd() || !encoder_.ok()) {
+            if (atEnd() || !encoder_.ok()) {
                 finish();
             } else {
                 chunk(encoder_.take());
@@ -147,13 +156,17 @@ private:
     }
 
     void addLine() {
-        QByteArray line = file_.readLine(kMaxRecordingLine + 2);
+        // readLine takes one byte less than it is given.
+        const qint64 left = length_ - file_->pos();
+        QByteArray line = file_->readLine(std::min<qint64>(left + 1, kMaxRecordingLine + 2));
         if (!line.endsWith('\n')) {
-            if (file_.atEnd()) {
-                return;  // a row torn by a crash is left out
+            if (atEnd()) {
+                return;  // a row torn by a crash, or still being written when asked, is left out
             }
             encoder_.addOverlongLine();
-            while (!file_.atEnd() && !file_.readLine(kMaxRecordingLine).endsWith('\n')) {
+            while (!atEnd() &&
+                   !file_->readLine(std::min<qint64>(length_ - file_->pos() + 1, kMaxRecordingLine))
+                        .endsWith('\n')) {
             }
             return;
         }
@@ -181,7 +194,8 @@ private:
     }
 
     QTcpSocket* socket_;
-    QFile file_;
+    std::unique_ptr<QFile> file_;
+    qint64 length_;
     MlgLineEncoder encoder_;
     bool done_ = false;
 };
@@ -193,16 +207,17 @@ WebServer::WebServer(WebSetup setup, MarkerHandler marker, QObject* parent)
       setup_(std::move(setup)),
       marker_(std::move(marker)),
       recordings_(setup_.recordingsFolder),
-      live_(this) {
-    connect(this, &QAbstractHttpServer::newWebSocketConnection, this,
-            &WebServer::takeLiveClients);
+      live_(this),
+      charts_(setup_.recordingsFolder) {
+    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::takeLiveClients);
+    chartThread_.setObjectName(QStringLiteral("web charts"));
+    chartSide_.moveToThread(&chartThread_);
 }
 
 WebServer::~WebServer() {
-    // The loader hands its result to this object: it must be done before this goes.
-    if (chartLoader_ != nullptr) {
-        chartLoader_->wait();
-    }
+    // A view being made hands its answer to this object: it must be done before this goes.
+    chartThread_.quit();
+    chartThread_.wait();
 }
 
 QString WebServer::start() {
@@ -219,6 +234,8 @@ QString WebServer::start() {
     }
     port_ = server->serverPort();
     bind(server);
+    chartThread_.start();
+    charts_.startIndexing();
     return {};
 }
 
@@ -228,8 +245,9 @@ void WebServer::publish(const QByteArray& liveMessage) {
 }
 
 bool WebServer::allowed(const QHttpServerRequest& request) const {
-    const QByteArray fromQuery =
-        QUrlQuery(request.url()).queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded).toUtf8();
+    const QByteArray fromQuery = QUrlQuery(request.url())
+                                     .queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded)
+                                     .toUtf8();
     // Each form is compared whatever the others gave, so the time taken tells nothing.
     const bool byQuery = sameToken(fromQuery, setup_.token);
     const bool byHeader = sameToken(bearerToken(request.value("authorization")), setup_.token);
@@ -271,14 +289,16 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
             if (request.query().hasQueryItem(QStringLiteral("token"))) {
                 // The token moves from the address bar into the cookie.
                 reply(responder, Status::SeeOther, kText, {},
-                      {{"Location", "/"}, {"Set-Cookie", tokenCookie(setup_.token, setup_.tls.has_value())}});
+                      {{"Location", "/"},
+                       {"Set-Cookie", tokenCookie(setup_.token, setup_.tls.has_value())}});
             } else {
                 reply(responder, Status::Ok, kHtml, resource(kPageResource));
             }
             return true;
         case WebResource::Asset:
             for (const Asset& asset : kAssets) {
-                if (route.name == QLatin1StringView(asset.name.data(), qsizetype(asset.name.size()))) {
+                if (route.name ==
+                    QLatin1StringView(asset.name.data(), qsizetype(asset.name.size()))) {
                     reply(responder, Status::Ok, asset.type,
                           asset.resource != nullptr ? resource(asset.resource) : scalesModule());
                     return true;
@@ -338,11 +358,20 @@ void WebServer::sendRecording(const QHttpServerRequest& request, QTcpSocket* soc
     }
     const QString format = request.query().queryItemValue(QStringLiteral("format"));
     if (format == QLatin1StringView("mlg")) {
+        auto file = std::make_unique<QFile>(path);
+        if (!file->open(QIODevice::ReadOnly)) {
+            replyText(responder, Status::NotFound, "Not found");
+            return;
+        }
+        // The step is known before the first byte goes, from the last row's time: a log over
+        // 49.7 days counts coarser steps, as File, Export Recording writes it.
+        const qint64 length = file->size();
+        const float timeStep = mlgTimeStepFor(lastRowSeconds(*file, length).value_or(0.0));
         const QString mlgName = QFileInfo(name).completeBaseName() + QStringLiteral(".mlg");
         writeHead(responder, Status::Ok, "application/octet-stream",
                   {{"Content-Disposition", attachment(mlgName)}, {"Transfer-Encoding", "chunked"}});
         responder.writeBody(QByteArray());
-        new MlgReply(socket, path, name);
+        new MlgReply(socket, std::move(file), name, length, timeStep);
         return;
     }
     if (!format.isEmpty() && format != QLatin1StringView("csv")) {
@@ -402,55 +431,42 @@ void WebServer::sendChart(const QHttpServerRequest& request, QTcpSocket* socket,
         window = TimeWindow{query.queryItemValue(QStringLiteral("from")).toDouble(&fromOk),
                             query.queryItemValue(QStringLiteral("to")).toDouble(&toOk)};
     }
-    const bool windowOk = !window || (fromOk && toOk && std::isfinite(window->start) &&
-                                      std::isfinite(window->end) && window->end > window->start &&
-                                      window->length() <= kMaxRecordingSeconds);
+    const bool windowOk =
+        !window || (fromOk && toOk && std::isfinite(window->start) && std::isfinite(window->end) &&
+                    window->end > window->start && window->length() <= kMaxRecordingSeconds);
     if (!widthOk || width < 1 || width > kMaxChartWidth || !windowOk) {
         rawReply(socket, Status::BadRequest, kText,
                  "Expected width=1..2000 and from<to in seconds\n");
         return;
     }
-    if (chart_ && isCurrent(*chart_, path)) {
-        rawReply(socket, Status::Ok, kJson, chartJson(*chart_, window, width));
-        return;
-    }
-    chartsWanted_.push_back({socket, window, width});
-    if (chartLoader_ != nullptr) {
-        return;  // the recording being opened is looked at again when it is done
-    }
-    loadingPath_ = path;
-    chartLoader_ = QThread::create([this, path] {
-        std::shared_ptr<ChartRecording> opened = openChartRecording(path);
-        QMetaObject::invokeMethod(this, [this, opened] { chartOpened(opened); },
-                                  Qt::QueuedConnection);
-    });
-    chartLoader_->start();
-}
-
-void WebServer::chartOpened(std::shared_ptr<ChartRecording> opened) {
-    chartLoader_->wait();
-    delete chartLoader_;
-    chartLoader_ = nullptr;
-    chart_ = std::move(opened);
-    std::vector<ChartWanted> wanted;
-    wanted.swap(chartsWanted_);
-    for (const ChartWanted& chart : wanted) {
-        if (chart.socket.isNull() || chart.socket->state() != QAbstractSocket::ConnectedState) {
-            continue;
-        }
-        if (!chart_->error.isEmpty()) {
-            rawReply(chart.socket, Status::UnprocessableEntity, kText,
-                     "The file is not a recording that opens\n");
-        } else {
-            rawReply(chart.socket, Status::Ok, kJson, chartJson(*chart_, chart.window, chart.width));
-        }
-    }
+    const QPointer<QTcpSocket> client(socket);
+    QMetaObject::invokeMethod(
+        &chartSide_,
+        [this, client, path, window, width] {
+            std::optional<QByteArray> json = charts_.chart(path, window, width);
+            QMetaObject::invokeMethod(
+                this,
+                [client, json = std::move(json)] {
+                    if (client.isNull() || client->state() != QAbstractSocket::ConnectedState) {
+                        return;
+                    }
+                    if (!json) {
+                        rawReply(client, Status::UnprocessableEntity, kText,
+                                 "The file is not a recording that opens\n");
+                    } else {
+                        rawReply(client, Status::Ok, kJson, *json);
+                    }
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
 }
 
 QByteArray WebServer::statusJson() const {
     QJsonObject status;
     status.insert(QStringLiteral("state"), status_.state);
-    status.insert(QStringLiteral("link"), status_.linkUp ? QStringLiteral("up") : QStringLiteral("down"));
+    status.insert(QStringLiteral("link"),
+                  status_.linkUp ? QStringLiteral("up") : QStringLiteral("down"));
     status.insert(QStringLiteral("model"), status_.model);
     const QJsonObject live = QJsonDocument::fromJson(lastLive_).object();
     status.insert(QStringLiteral("status"), live.value(QStringLiteral("status")));
@@ -494,9 +510,10 @@ void WebServer::takeLiveClients() {
             return;
         }
         const QNetworkRequest handshake = socket->request();
-        const QByteArray fromQuery = QUrlQuery(handshake.url())
-                                         .queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded)
-                                         .toUtf8();
+        const QByteArray fromQuery =
+            QUrlQuery(handshake.url())
+                .queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded)
+                .toUtf8();
         const bool byQuery = sameToken(fromQuery, setup_.token);
         const bool byHeader =
             sameToken(bearerToken(handshake.rawHeader("Authorization")), setup_.token);

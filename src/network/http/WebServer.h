@@ -3,14 +3,13 @@
 // access token. It lives on the dashboard's thread; nothing here waits for the polling.
 #pragma once
 
-#include "network/http/ChartData.h"
+#include "network/http/ChartIndexes.h"
 #include "network/http/LiveClients.h"
 #include "network/http/RecordingList.h"
 #include "network/http/RequestLimits.h"
 #include "network/http/WebSetup.h"
 
 #include <QAbstractHttpServer>
-#include <QPointer>
 #include <QThread>
 
 #include <functional>
@@ -48,14 +47,6 @@ private:
     QByteArray recordingsJson();
     void sendRecording(const QHttpServerRequest& request, QTcpSocket* socket, const QString& name);
     void sendChart(const QHttpServerRequest& request, QTcpSocket* socket, const QString& name);
-    void chartOpened(std::shared_ptr<ChartRecording> opened);
-
-    // A chart asked for while its recording is being opened.
-    struct ChartWanted {
-        QPointer<QTcpSocket> socket;
-        std::optional<TimeWindow> window;
-        int width = 0;
-    };
 
     WebSetup setup_;
     MarkerHandler marker_;
@@ -65,10 +56,10 @@ private:
     LiveClients live_;
     DashboardStatus status_;
     QByteArray lastLive_;
-    std::shared_ptr<ChartRecording> chart_;  // the recording last opened for a chart
-    QThread* chartLoader_ = nullptr;         // opening one, off this thread
-    QString loadingPath_;
-    std::vector<ChartWanted> chartsWanted_;
+    ChartIndexes charts_;
+    // Views are made here, beside the live samples and the index's background.
+    QThread chartThread_;
+    QObject chartSide_;  // moved to chartThread_
 };
 
 }  // namespace quillmark
