@@ -1,6 +1,8 @@
-// quillmark-logger --http as it ships, on the module simulator: the page in Debian's Chromium at
-// phone and laptop width (live values as text, the Marker button, a recording's chart), and
-// hostile requests that must each be refused or dropped while sampling goes on at its rate.
+// quillmark-logger --http as it ships, on the module simulator: the page and the API for the
+// token, the page in Debian's Chromium at phone and laptop width (live values as text, the Marker
+// button, a recording's chart), and hostile requests that must each be refused or dropped while
+// sampling goes on at its rate. scripts/test-arm64.sh runs it against the packaged arm64 logger.
+#include "LoggerProgram.h"
 #include "recording/RecordingReader.h"
 #include "sim/CommandTable.h"
 #include "sim/ModuleEngine.h"
@@ -60,13 +62,13 @@ struct WebRun {
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
         env.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
         logger.setProcessEnvironment(env);
-        logger.start(qEnvironmentVariable("QUILLMARK_BUILD_BIN") + "/quillmark-logger",
+        logger.start(loggerProgram(),
                      {"--device", QString::fromStdString(module.slavePath()), "--out", folder(),
                       "--interval", "fast", "--http", QStringLiteral("127.0.0.1:%1").arg(port)});
         QElapsedTimer timer;
         timer.start();
         const QRegularExpression said(QStringLiteral("web dashboard: (\\S+)"));
-        while (timer.elapsed() < 10000) {
+        while (timer.elapsed() < waitMs(10000)) {
             logger.waitForReadyRead(50);
             errors += logger.readAllStandardError();
             const auto match = said.match(QString::fromUtf8(errors));
@@ -81,7 +83,7 @@ struct WebRun {
     ~WebRun() {
         if (logger.state() != QProcess::NotRunning) {
             ::kill(static_cast<pid_t>(logger.processId()), SIGTERM);
-            logger.waitForFinished(10000);
+            logger.waitForFinished(waitMs(10000));
         }
     }
     QStringList files() const {
@@ -175,6 +177,36 @@ QJsonObject status(const WebRun& run) {
 class LoggerWebTest final : public QObject {
     Q_OBJECT
 private slots:
+    // Without a browser: the page, its scripts and the API for the token, from the resources
+    // and tables built into the program under test.
+    void pageAndApiAnswerTheToken() {
+        WebRun run;
+        QVERIFY2(run.start(), run.errors.constData());
+        const QByteArray bearer = "Authorization: Bearer " + run.token + "\r\n";
+        const QByteArray name = QFileInfo(run.files().value(0)).fileName().toLatin1();
+        struct Row {
+            const char* what;
+            QByteArray request;
+            int status;
+            QByteArray holds;
+        };
+        const std::vector<Row> rows{
+            {"page", get("/", bearer), 200, "id=\"value-engine_speed_rpm\""},
+            {"page's script", get("/app.js", bearer), 200, "from \"/gauges.js\""},
+            {"scales from the tables", get("/scales.js", bearer), 200, "export const scales"},
+            {"link", get("/?token=" + run.token), 303, "HttpOnly; SameSite=Strict"},
+            {"recordings", get("/api/recordings", bearer), 200, name},
+        };
+        for (const Row& row : rows) {
+            const Reply answer = ask(run.port, row.request);
+            QVERIFY2(answer.status == row.status && answer.bytes.contains(row.holds),
+                     qPrintable(QStringLiteral("%1: %2").arg(row.what).arg(answer.status)));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(
+            status(run).value("live").toObject().value("engine_speed_rpm").toInt(), 2000,
+            waitMs(5000));
+    }
+
     void pageShowsLiveValuesTakesAMarkerAndDrawsAChart() {
         const QString npm = qEnvironmentVariable("QUILLMARK_NPM_DIR");
         if (!QFile::exists(npm + "/node_modules/puppeteer-core/package.json") ||
@@ -199,7 +231,8 @@ private slots:
         QVERIFY2(page.value("done").toBool(), (said.join('\n') + problems).constData());
         QVERIFY(!page.contains("pageError"));
         // The token left the address bar for the cookie.
-        QCOMPARE(page.value("address").toString(), QStringLiteral("http://127.0.0.1:%1/").arg(run.port));
+        QCOMPARE(page.value("address").toString(),
+                 QStringLiteral("http://127.0.0.1:%1/").arg(run.port));
         QCOMPARE(page.value("rpm").toString(), QString::fromLatin1(kSpeedText));
         QVERIFY(page.value("status").toString().contains(QStringLiteral("Engine Running")));
         QCOMPARE(page.value("pageWidth").toInt(), 360);  // nothing wider than the phone
@@ -239,21 +272,29 @@ private slots:
             {"no token, page", get("/"), {401}},
             {"wrong token", get("/api/status", "Authorization: Bearer " + wrong + "\r\n"), {401}},
             {"wrong token in the link", get("/?token=" + wrong), {401}},
-            {"wrong cookie", get("/api/recordings", "Cookie: quillmark_token=" + wrong + "\r\n"),
+            {"wrong cookie",
+             get("/api/recordings", "Cookie: quillmark_token=" + wrong + "\r\n"),
              {401}},
-            {"encoded traversal", get("/api/recordings/..%2F..%2F..%2Fetc%2Fpasswd", bearer), {404}},
+            {"encoded traversal",
+             get("/api/recordings/..%2F..%2F..%2Fetc%2Fpasswd", bearer),
+             {404}},
             {"plain traversal", get("/api/recordings/../../../etc/passwd", bearer), {404}},
             {"absolute", get("/api/recordings/%2Fetc%2Fpasswd", bearer), {404}},
             {"link out of the folder", get("/api/recordings/passwd.csv", bearer), {404}},
-            {"over-long name", get("/api/recordings/" + QByteArray(4000, 'a') + ".csv", bearer),
+            {"over-long name",
+             get("/api/recordings/" + QByteArray(4000, 'a') + ".csv", bearer),
              {404}},
             {"chart of nothing", get("/api/recordings/x.csv/chart?width=99999", bearer), {404}},
-            {"chart too wide", get("/api/recordings/" + name + "/chart?width=99999", bearer), {400}},
-            {"200 kB header", get("/api/status", bearer + "X-Big: " + QByteArray(200000, 'a') + "\r\n"),
+            {"chart too wide",
+             get("/api/recordings/" + name + "/chart?width=99999", bearer),
+             {400}},
+            {"200 kB header",
+             get("/api/status", bearer + "X-Big: " + QByteArray(200000, 'a') + "\r\n"),
              {0}},
             {"random bytes", noise, {400, 0}},
-            {"huge body", "POST /api/marker HTTP/1.1\r\nHost: x\r\n" + bearer +
-                              "Content-Length: 300000\r\n\r\n" + QByteArray(300000, 'm'),
+            {"huge body",
+             "POST /api/marker HTTP/1.1\r\nHost: x\r\n" + bearer +
+                 "Content-Length: 300000\r\n\r\n" + QByteArray(300000, 'm'),
              {413, 0}},
         };
         for (const Row& row : rows) {
@@ -272,9 +313,11 @@ private slots:
             socket->setReadBufferSize(1);
             socket->connectToHost(QHostAddress::LocalHost, run.port);
             QVERIFY(socket->waitForConnected(3000));
-            socket->write("GET /api/live HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
-                          "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
-                          "Sec-WebSocket-Version: 13\r\n" + bearer + "\r\n");
+            socket->write(
+                "GET /api/live HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
+                "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                "Sec-WebSocket-Version: 13\r\n" +
+                bearer + "\r\n");
             socket->flush();
             stalled.push_back(std::move(socket));
         }
@@ -282,13 +325,14 @@ private slots:
         QTest::qWait(1000);
         QVERIFY(status(run).value("live_clients").toInt() > 0);
         const double during = run.samplesPerSecond(4000);
-        QTRY_VERIFY_WITH_TIMEOUT(status(run).value("live_clients").toInt() == 0, 40000);
+        QTRY_VERIFY_WITH_TIMEOUT(status(run).value("live_clients").toInt() == 0, waitMs(40000));
         QVERIFY(status(run).value("live_closed").toInt() > 0);
         const double after = run.samplesPerSecond(4000);
         const double gap = run.longestGapMs(stalledFrom);
-        qInfo("samples a second: %.1f before, %.1f with 20 stalled clients, %.1f after; longest "
-              "time between two samples meanwhile %.0f ms",
-              before, during, after, gap);
+        qInfo(
+            "samples a second: %.1f before, %.1f with 20 stalled clients, %.1f after; longest "
+            "time between two samples meanwhile %.0f ms",
+            before, during, after, gap);
         // The machine's other work moves the rate; a sample that waited for a client would
         // show as a stop.
         QVERIFY(during > before * 0.5 && after > before * 0.5);
