@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The logger on 64-bit Arm, from this amd64 machine: installs the cross tools, cross-builds and
 # packages quillmark-logger for arm64 (lintian and the service check included), then runs the
-# logger's end-to-end tests (built for this machine, with the simulator in-process on a
-# pseudo-terminal) against the packaged arm64 logger under qemu. Prints the time of each stage.
+# logger's end-to-end tests and those of its web dashboard (built for this machine, with the
+# simulator in-process on a pseudo-terminal, and Debian's Chromium where it is installed) against
+# the packaged arm64 logger under qemu. Prints the time of each stage.
 # Not part of CI, for its time; the README gives it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,7 +23,7 @@ deb=$(ls -t "$top"/build/quillmark-logger_*_arm64.deb | head -n 1)
 build_tests() {
     cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DQUILLMARK_WERROR="${QUILLMARK_WERROR:-OFF}"
-    cmake --build "$root/build" --target logger_e2e_test
+    cmake --build "$root/build" --target logger_e2e_test logger_web_e2e_test
 }
 stage build_tests
 
@@ -43,10 +44,13 @@ chmod +x "$wrapper"
 file -L "$installed/usr/bin/quillmark-logger" | grep -q 'ARM aarch64' ||
     { echo "the packaged logger is not an arm64 program" >&2; exit 1; }
 
-run_tests() {
-    # Start-up under emulation takes several times as long; the waits stretch, the checks do not.
+# Start-up under emulation takes several times as long; the waits stretch, the checks do not.
+# The dashboard's test drives Chromium with the puppeteer-core that scripts/install-deps.sh
+# puts in build/npm.
+under_qemu() {
     QUILLMARK_LOGGER_PROGRAM="$wrapper" QUILLMARK_TEST_TIME_FACTOR=4 \
-        QUILLMARK_BUILD_BIN="$root/build/bin" QT_QPA_PLATFORM=offscreen \
-        "$root/build/tests/logger_e2e_test"
+        QUILLMARK_BUILD_BIN="$root/build/bin" QUILLMARK_NPM_DIR="$root/build/npm" \
+        QT_QPA_PLATFORM=offscreen "$root/build/tests/$1"
 }
-stage run_tests
+stage under_qemu logger_e2e_test
+stage under_qemu logger_web_e2e_test
