@@ -205,6 +205,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(
             status(run).value("live").toObject().value("engine_speed_rpm").toInt(), 2000,
             waitMs(5000));
+        // The recording's size is the file's, wherever the logger was started from.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            status(run).value("recording").toObject().value("size").toInteger() > 0, waitMs(5000));
     }
 
     void pageShowsLiveValuesTakesAMarkerAndDrawsAChart() {
