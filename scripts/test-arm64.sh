@@ -29,6 +29,8 @@ stage build_tests
 
 # The logger as the package installs it, run by qemu with the arm64 libraries of the sysroot
 # and with the stand-in for the termios2 requests that this qemu lacks (see QemuTermios2.cpp).
+# Under qemu, Qt does not find its plugin folder in the sysroot by itself, and without it no TLS
+# backend for --tls-cert; QT_PLUGIN_PATH names it, as the board's own folder would be found.
 installed="$top/installed"
 rm -rf "$installed"
 dpkg-deb -x "$deb" "$installed"
@@ -38,6 +40,7 @@ wrapper="$top/quillmark-logger-qemu"
 cat >"$wrapper" <<WRAPPER
 #!/bin/sh
 exec qemu-aarch64-static -L "$top/sysroot" -E LD_PRELOAD="$top/QemuTermios2.so" \\
+    -E QT_PLUGIN_PATH="$top/sysroot/usr/lib/aarch64-linux-gnu/qt6/plugins" \\
     "$installed/usr/lib/quillmark/quillmark-logger" "\$@"
 WRAPPER
 chmod +x "$wrapper"

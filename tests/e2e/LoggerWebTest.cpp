@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -54,7 +55,7 @@ struct WebRun {
 
     QString folder() const { return dir.filePath(QStringLiteral("rec")); }
 
-    bool start() {
+    bool start(const QStringList& options = {}) {
         module.start();
         engine.setFixedData(command::kSpeed, {kSpeedByte});
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -62,9 +63,11 @@ struct WebRun {
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
         env.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
         logger.setProcessEnvironment(env);
-        logger.start(loggerProgram(),
-                     {"--device", QString::fromStdString(module.slavePath()), "--out", folder(),
-                      "--interval", "fast", "--http", QStringLiteral("127.0.0.1:%1").arg(port)});
+        logger.start(
+            loggerProgram(),
+            QStringList{"--device", QString::fromStdString(module.slavePath()), "--out", folder(),
+                        "--interval", "fast", "--http", QStringLiteral("127.0.0.1:%1").arg(port)} +
+                options);
         QElapsedTimer timer;
         timer.start();
         const QRegularExpression said(QStringLiteral("web dashboard: (\\S+)"));
@@ -208,6 +211,40 @@ private slots:
         // The recording's size is the file's, wherever the logger was started from.
         QTRY_VERIFY_WITH_TIMEOUT(
             status(run).value("recording").toObject().value("size").toInteger() > 0, waitMs(5000));
+    }
+
+    // https with the logger's TLS backend (a plugin of Qt Network that must be found at run time).
+    void httpsAnswersTheToken() {
+        QTemporaryDir keys;
+        QProcess openssl;
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                       "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-keyout",
+                       keys.filePath("key.pem"), "-out", keys.filePath("cert.pem")});
+        if (!openssl.waitForFinished(20000) || openssl.exitCode() != 0) {
+            QSKIP("openssl could not make a certificate");
+        }
+        WebRun run;
+        QVERIFY2(run.start({"--tls-cert", keys.filePath("cert.pem"), "--tls-key",
+                            keys.filePath("key.pem")}),
+                 run.errors.constData());
+        QVERIFY(run.link.startsWith(QStringLiteral("https://")));
+        QSslSocket socket;
+        QSslConfiguration trust = socket.sslConfiguration();
+        trust.addCaCertificates(keys.filePath("cert.pem"));
+        socket.setSslConfiguration(trust);
+        socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), run.port);
+        QVERIFY2(socket.waitForEncrypted(waitMs(5000)), qPrintable(socket.errorString()));
+        socket.write(get("/api/status", "Authorization: Bearer " + run.token + "\r\n"));
+        QByteArray answer;
+        QElapsedTimer timer;
+        timer.start();
+        while (!answer.contains("engine_speed") && timer.elapsed() < waitMs(5000)) {
+            socket.waitForReadyRead(100);
+            answer += socket.readAll();
+        }
+        QVERIFY2(answer.startsWith("HTTP/1.1 200") && answer.contains("engine_speed_rpm"),
+                 answer.constData());
     }
 
     void pageShowsLiveValuesTakesAMarkerAndDrawsAChart() {
