@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Unpacks Debian's arm64 Qt Core, SerialPort and libmosquitto, their headers and CMake files,
-# and every library they load into FOLDER: the cross build links against it and qemu runs the
+# Unpacks Debian's arm64 Qt Core, SerialPort, HttpServer and WebSockets, libmosquitto and
+# libqrencode, their headers and CMake files, and every library they load into FOLDER: the cross build links against it and qemu runs the
 # arm64 logger from it. The packages are unpacked, not installed: installing arm64 libraries beside
 # the amd64 ones needs both at the same version, so it would upgrade this machine's own
 # libraries (libc, systemd) whenever the arm64 archive is newer than what is installed.
@@ -17,12 +17,13 @@ debs=$(cd "$debs" && pwd)
 # to libsystemd0 and holds a library of the same name, so only the one is unpacked.
 mapfile -t runtime < <(apt-cache depends --recurse --no-recommends --no-suggests \
     --no-conflicts --no-breaks --no-replaces --no-enhances \
-    libqt6core6:arm64 libqt6serialport6:arm64 libmosquitto1:arm64 |
+    libqt6core6:arm64 libqt6serialport6:arm64 libmosquitto1:arm64 libqt6httpserver6:arm64 \
+    libqt6websockets6:arm64 libqrencode4:arm64 |
     grep -E '^[a-z0-9][a-z0-9.+-]*:arm64$' | grep -v '^libelogind0:' | sort -u)
 # The headers and CMake files alone (their own dependencies are the display libraries), and
 # qmake6 for the mkspecs folder that Qt Core's include path names.
 packages=("${runtime[@]}" qt6-base-dev:arm64 qt6-serialport-dev:arm64 libmosquitto-dev:arm64
-    qmake6:arm64)
+    qt6-httpserver-dev:arm64 qt6-websockets-dev:arm64 libqrencode-dev:arm64 qmake6:arm64)
 
 # Versions that the sysroot already holds are not fetched again.
 wanted=$(apt-cache policy "${packages[@]}" | awk '/^[^ ]/ { p = $1 } /Candidate:/ { print p, $2 }')

@@ -5,12 +5,15 @@
 #include "logger/Logger.h"
 #include "network/LiveJson.h"
 
+#include <QDir>
+
 namespace quillmark {
 
-std::unique_ptr<LoggerWeb> LoggerWeb::start(PreparedWeb prepared, Logger& logger,
-                                            Console& console, QString& error) {
+std::unique_ptr<LoggerWeb> LoggerWeb::start(PreparedWeb prepared, Logger& logger, Console& console,
+                                            QString& error) {
     std::unique_ptr<LoggerWeb> web(new LoggerWeb);
     web->logger_ = &logger;
+    web->recordingsFolder_ = QDir(prepared.setup.recordingsFolder);
     const QHostAddress address = prepared.setup.address;
     const quint16 port = prepared.setup.port;
     web->dashboard_ = WebDashboard::start(
@@ -44,8 +47,12 @@ std::unique_ptr<LoggerWeb> LoggerWeb::start(PreparedWeb prepared, Logger& logger
 
 void LoggerWeb::sendStatus() {
     const Logger::Activity activity = logger_->activity();
-    dashboard_->setStatus({activity.state, activity.linkUp, activity.model, activity.file,
-                           activity.rows, activity.samplesPerSecond, lastAlarm_});
+    // The logger names its file; the server measures it, so it needs the path, which the
+    // recordings folder gives (a bare name would be looked for in the working folder).
+    const QString path =
+        activity.file.isEmpty() ? QString() : recordingsFolder_.filePath(activity.file);
+    dashboard_->setStatus({activity.state, activity.linkUp, activity.model, path, activity.rows,
+                           activity.samplesPerSecond, lastAlarm_});
 }
 
 }  // namespace quillmark

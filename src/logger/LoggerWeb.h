@@ -5,6 +5,7 @@
 #include "network/http/WebDashboard.h"
 #include "network/http/WebOptions.h"
 
+#include <QDir>
 #include <QTimer>
 
 #include <memory>
@@ -18,8 +19,8 @@ class Logger;
 class LoggerWeb {
 public:
     // Serving, or null with `error` saying why not.
-    static std::unique_ptr<LoggerWeb> start(PreparedWeb prepared, Logger& logger,
-                                            Console& console, QString& error);
+    static std::unique_ptr<LoggerWeb> start(PreparedWeb prepared, Logger& logger, Console& console,
+                                            QString& error);
 
     QString link() const { return dashboard_->link(); }
 
@@ -28,6 +29,7 @@ private:
     void sendStatus();
 
     Logger* logger_ = nullptr;
+    QDir recordingsFolder_;  // where the logger's files are
     std::unique_ptr<WebDashboard> dashboard_;
     QTimer statusTimer_;  // while no samples come
     std::optional<double> firstSample_;

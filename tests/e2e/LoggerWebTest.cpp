@@ -1,6 +1,7 @@
-// quillmark-logger --http as it ships, on the module simulator: the page in Debian's Chromium at
-// phone and laptop width (live values as text, the Marker button, a recording's chart), and
-// hostile requests that must each be refused or dropped while sampling goes on at its rate.
+// quillmark-logger --http as it ships, on the module simulator: the page and the API for the
+// token, the page in Debian's Chromium at phone and laptop width (live values as text, the Marker
+// button, a recording's chart), and hostile requests that must each be refused or dropped while
+// sampling goes on at its rate. scripts/test-arm64.sh runs it against the packaged arm64 logger.
 #include "recording/RecordingReader.h"
 #include "sim/CommandTable.h"
 
@@ -9,11 +10,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSslSocket>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -34,7 +38,9 @@ constexpr const char* kSpeedText = "2000";
 struct WebRun : LoggerRun {
     WebRun() : LoggerRun(kSpeedByte) {}
 
-    bool start() { return startServing({}, "Recording to", 10000); }
+    bool start(const QStringList& options = {}) {
+        return startServing(options, "Recording to", 10000);
+    }
     // The longest time between two status commands from the `first` logged command on.
     double longestGapMs(std::uint64_t first) const {
         double longest = 0.0;
@@ -112,6 +118,73 @@ QJsonObject status(const WebRun& run) {
 class LoggerWebTest final : public QObject {
     Q_OBJECT
 private slots:
+    // Without a browser: the page, its scripts and the API for the token, from the resources
+    // and tables built into the program under test.
+    void pageAndApiAnswerTheToken() {
+        WebRun run;
+        QVERIFY2(run.start(), run.errors.constData());
+        const QByteArray bearer = "Authorization: Bearer " + run.token + "\r\n";
+        const QByteArray name = QFileInfo(run.files().value(0)).fileName().toLatin1();
+        struct Row {
+            const char* what;
+            QByteArray request;
+            int status;
+            QByteArray holds;
+        };
+        const std::vector<Row> rows{
+            {"page", get("/", bearer), 200, "id=\"value-engine_speed_rpm\""},
+            {"page's script", get("/app.js", bearer), 200, "from \"/gauges.js\""},
+            {"scales from the tables", get("/scales.js", bearer), 200, "export const scales"},
+            {"link", get("/?token=" + run.token), 303, "HttpOnly; SameSite=Strict"},
+            {"recordings", get("/api/recordings", bearer), 200, name},
+        };
+        for (const Row& row : rows) {
+            const Reply answer = ask(run.port, row.request);
+            QVERIFY2(answer.status == row.status && answer.bytes.contains(row.holds),
+                     qPrintable(QStringLiteral("%1: %2").arg(row.what).arg(answer.status)));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(
+            status(run).value("live").toObject().value("engine_speed_rpm").toInt(), 2000,
+            waitMs(5000));
+        // The recording's size is the file's, wherever the logger was started from.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            status(run).value("recording").toObject().value("size").toInteger() > 0, waitMs(5000));
+    }
+
+    // https with the logger's TLS backend (a plugin of Qt Network that must be found at run time).
+    void httpsAnswersTheToken() {
+        QTemporaryDir keys;
+        QProcess openssl;
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                       "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-keyout",
+                       keys.filePath("key.pem"), "-out", keys.filePath("cert.pem")});
+        if (!openssl.waitForFinished(20000) || openssl.exitCode() != 0) {
+            QSKIP("openssl could not make a certificate");
+        }
+        WebRun run;
+        QVERIFY2(run.start({"--tls-cert", keys.filePath("cert.pem"), "--tls-key",
+                            keys.filePath("key.pem")}),
+                 run.errors.constData());
+        QVERIFY(run.link.startsWith(QStringLiteral("https://")));
+        QSslSocket socket;
+        QSslConfiguration trust = socket.sslConfiguration();
+        trust.addCaCertificates(keys.filePath("cert.pem"));
+        socket.setSslConfiguration(trust);
+        socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), run.port);
+        QVERIFY2(socket.waitForEncrypted(waitMs(5000)), qPrintable(socket.errorString()));
+        socket.write(get("/api/status", "Authorization: Bearer " + run.token + "\r\n"));
+        QByteArray answer;
+        QElapsedTimer timer;
+        timer.start();
+        while (!answer.contains("engine_speed") && timer.elapsed() < waitMs(5000)) {
+            socket.waitForReadyRead(100);
+            answer += socket.readAll();
+        }
+        QVERIFY2(answer.startsWith("HTTP/1.1 200") && answer.contains("engine_speed_rpm"),
+                 answer.constData());
+    }
+
     void pageShowsLiveValuesTakesAMarkerAndDrawsAChart() {
         const QString npm = qEnvironmentVariable("QUILLMARK_NPM_DIR");
         if (!QFile::exists(npm + "/node_modules/puppeteer-core/package.json") ||
@@ -237,7 +310,7 @@ private slots:
         QTest::qWait(1000);
         QVERIFY(status(run).value("live_clients").toInt() > 0);
         const double during = run.samplesPerSecond(4000);
-        QTRY_VERIFY_WITH_TIMEOUT(status(run).value("live_clients").toInt() == 0, 40000);
+        QTRY_VERIFY_WITH_TIMEOUT(status(run).value("live_clients").toInt() == 0, waitMs(40000));
         QVERIFY(status(run).value("live_closed").toInt() > 0);
         const double after = run.samplesPerSecond(4000);
         const double gap = run.longestGapMs(stalledFrom);
