@@ -112,6 +112,11 @@ const QStringList kNotMessages =
         "Expected width=1..2000 and from<to in seconds|Marker text too long|Method not allowed|"
         "Not found|The file is not a recording that opens|Too many requests|Unknown format|"
         "WebSocket only|too many live clients|export const scales =|"
+        "Request too large|Request header too large|HTTP/1.1 413 Payload Too Large|"
+        "HTTP/1.1 431 Request Header Fields Too Large|"
+        "Content-Type: text/plain; charset=utf-8 Connection: close Content-Length:|"
+        // The names of the dashboard's threads, seen only in a process list.
+        "chart indexes|web charts|"
         "<!doctype html><meta charset=utf-8><meta name=viewport content=\"width=device-width\">"
         "<title>Quillmark</title><p>This page needs its link with the access token.</p><p>"
         "quillmark-logger prints the link, and a QR code on a terminal, when it starts: see its "
