@@ -59,10 +59,9 @@ constexpr std::array<LaneSpec, kQuantities.size()> kLanes = laneSpecs();
 
 // Each bar-gauge quantity found its gauge's design; only the tachometer's lane has none.
 constexpr bool eachBarLaneHasItsGauge() {
-    std::size_t at = 0;
     for (const QuantityFacts& facts : kQuantities) {
         const bool tachometer = std::string_view(facts.gauge) == "gauTach";
-        if ((kLanes[at++].gauge == nullptr) != tachometer) {
+        if (gauge_tables::hasBarGauge(facts.gauge) == tachometer) {
             return false;
         }
     }

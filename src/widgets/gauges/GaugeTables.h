@@ -2,8 +2,8 @@
 // engine/GaugeScales.h.
 #pragma once
 
-#include "platform/Twips.h"
 #include "engine/GaugeScales.h"
+#include "platform/Twips.h"
 #include "widgets/gauges/GaugeGeometry.h"
 
 #include <array>
@@ -51,6 +51,17 @@ constexpr const BarGaugeDesign* barGaugeDesign(std::string_view controlName) {
         }
     }
     return nullptr;
+}
+
+// By name alone: a build that keeps null-pointer checks (the sanitizers) cannot compare a
+// table's address with null at compile time.
+constexpr bool hasBarGauge(std::string_view controlName) {
+    for (const BarGaugePlacement& gauge : kBarGauges) {
+        if (controlName == gauge.place.name) {
+            return true;
+        }
+    }
+    return false;
 }
 
 constexpr bool sameName(const char* a, const char* b) {
