@@ -21,7 +21,7 @@ Recorder::~Recorder() {
 QString Recorder::start(std::unique_ptr<QIODevice> device, const QString& path) {
     stop();
     // The header is written here, so that a folder that takes no file is told at once.
-    if (const QString error = RecordingWriter(*device).writeHeader(); !error.isEmpty()) {
+    if (QString error = RecordingWriter(*device).writeHeader(); !error.isEmpty()) {
         return error;
     }
     file_ = std::make_unique<BackgroundFileWriter>(std::move(device), kRecorderSyncPeriod);
