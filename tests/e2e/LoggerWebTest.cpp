@@ -7,6 +7,8 @@
 
 #include "LoggerRun.h"
 
+#include "SelfSignedCertificate.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -154,12 +156,7 @@ private slots:
     // https with the logger's TLS backend (a plugin of Qt Network that must be found at run time).
     void httpsAnswersTheToken() {
         QTemporaryDir keys;
-        QProcess openssl;
-        openssl.start("openssl",
-                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                       "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-keyout",
-                       keys.filePath("key.pem"), "-out", keys.filePath("cert.pem")});
-        if (!openssl.waitForFinished(20000) || openssl.exitCode() != 0) {
+        if (!makeSelfSignedCertificate(keys.path())) {
             QSKIP("openssl could not make a certificate");
         }
         WebRun run;

@@ -5,6 +5,8 @@
 #include "network/http/WebDashboard.h"
 #include "recording/MlgExport.h"
 
+#include "SelfSignedCertificate.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -171,12 +173,7 @@ private slots:
 
     void httpsServesTheSame() {
         QTemporaryDir keys;
-        QProcess openssl;
-        openssl.start("openssl",
-                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                       "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1", "-keyout",
-                       keys.filePath("key.pem"), "-out", keys.filePath("cert.pem")});
-        if (!openssl.waitForFinished(20000) || openssl.exitCode() != 0) {
+        if (!test::makeSelfSignedCertificate(keys.path())) {
             QSKIP("openssl could not make a certificate");
         }
         QFile keyFile(keys.filePath("key.pem"));

@@ -4,6 +4,8 @@
 // with its arrival. Every wait is bounded.
 #pragma once
 
+#include "SelfSignedCertificate.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
@@ -82,14 +84,8 @@ public:
     // From the next start, only TLS, with a certificate of its own for 127.0.0.1 (made with
     // openssl); returns the certificate's file, which a client checks the broker against.
     QString requireTls() {
-        const QString certificate = dir_.filePath(QStringLiteral("certificate.pem"));
-        QProcess tool;
-        tool.start(QStringLiteral("openssl"),
-                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                    "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
-                    dir_.filePath(QStringLiteral("key.pem")), "-out", certificate});
-        tls_ = tool.waitForFinished(20000) && tool.exitCode() == 0;
-        return tls_ ? certificate : QString();
+        tls_ = makeSelfSignedCertificate(dir_.path());
+        return tls_ ? dir_.filePath(QStringLiteral("cert.pem")) : QString();
     }
 
     // Starts the broker and waits until it listens; false when it did not within 10 s.
@@ -103,7 +99,7 @@ public:
             text += "user root\n";
         }
         if (tls_) {
-            text += "certfile " + dir_.filePath(QStringLiteral("certificate.pem")).toLocal8Bit() +
+            text += "certfile " + dir_.filePath(QStringLiteral("cert.pem")).toLocal8Bit() +
                     "\nkeyfile " + dir_.filePath(QStringLiteral("key.pem")).toLocal8Bit() + '\n';
         }
         text += login_ ? "allow_anonymous false\npassword_file " +
