@@ -128,6 +128,8 @@ private slots:
             readRecordingFile(h.folder.filePath(QStringLiteral("logs/")) + files.first());
         QVERIFY2(contents.ok(), qPrintable(contents.error));
         QVERIFY(contents.rows.size() >= 4);
+        QVERIFY(h.boxes.shown.last().text.startsWith(
+            QStringLiteral("Recording saved: %1 rows in ").arg(contents.rows.size())));
         QVERIFY(!line->isVisible());
 
         // Closing the window ends the program at once: the file is closed before that.

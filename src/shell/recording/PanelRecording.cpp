@@ -7,6 +7,7 @@
 #include "recording/RecordingFiles.h"
 #include "recording/RecordingFormat.h"
 #include "shell/main/MainWindowWidget.h"
+#include "shell/recording/CountedNoun.h"
 #include "shell/recording/MarkerTextBox.h"
 #include "widgets/gauges/RealTimePanelWidget.h"
 
@@ -168,10 +169,10 @@ void PanelRecording::tellSaved(const QString& path, long rows, long dropped) {
         return;
     }
     QString text = QStringLiteral(
-                       "Recording saved: %1 rows in %2.\r\nRecordings go to the "
+                       "Recording saved: %1 in %2.\r\nRecordings go to the "
                        "folder %3.")
-                       .arg(rows)
-                       .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder()));
+                       .arg(countedNoun(rows, QLatin1StringView("row")),
+                            QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder()));
     if (dropped > 0) {
         text += QStringLiteral(
                     "\r\n%1 rows are missing from the file: the disk did not take "

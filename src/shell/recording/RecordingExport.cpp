@@ -3,6 +3,7 @@
 #include "platform/MessageBoxes.h"
 #include "recording/MlgExport.h"
 #include "recording/RecordingFiles.h"
+#include "shell/recording/CountedNoun.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,11 +16,6 @@ namespace quillmark {
 namespace {
 
 const QString kExportTitle = QStringLiteral("Export Recording");
-
-// "1 row", "2 rows": a count and its noun, which takes an s for every count but one.
-QString counted(long count, QLatin1StringView noun) {
-    return QStringLiteral("%1 %2%3").arg(count).arg(noun, QLatin1StringView(count == 1 ? "" : "s"));
-}
 
 }  // namespace
 
@@ -74,8 +70,8 @@ void RecordingExport::finish(const MlgExportResult& result, const QString& targe
                              BoxStyle::OkExclamation, kExportTitle);
         return;
     }
-    const QString rows = counted(result.rows, QLatin1StringView("row"));
-    const QString markers = counted(result.markers, QLatin1StringView("marker"));
+    const QString rows = countedNoun(result.rows, QLatin1StringView("row"));
+    const QString markers = countedNoun(result.markers, QLatin1StringView("marker"));
     platform_.boxes.show(QStringLiteral("Exported %1 and %2 to %3.")
                              .arg(rows, markers, QDir::toNativeSeparators(target)),
                          BoxStyle::OkInformation, kExportTitle);
