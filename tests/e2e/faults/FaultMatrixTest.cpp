@@ -210,7 +210,11 @@ struct LineFaultRig {
         auto& engine = h.module->engine;
         switch (fault) {
             case Fault::CablePulled:
+                // Unplugged, the adapter's device goes and so does its stable name, as udev
+                // removes it. A link left behind could lead to another test's pseudo-terminal,
+                // which may take the freed number at once.
                 h.module.reset();
+                QVERIFY(QFile::remove(stableName));
                 break;
             case Fault::Silent:
                 engine.setFault(sim::FaultMode::Silent);
