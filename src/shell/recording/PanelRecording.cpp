@@ -174,10 +174,11 @@ void PanelRecording::tellSaved(const QString& path, long rows, long dropped) {
                        .arg(countedNoun(rows, QLatin1StringView("row")),
                             QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder()));
     if (dropped > 0) {
-        text += QStringLiteral(
-                    "\r\n%1 rows are missing from the file: the disk did not take "
-                    "them in time.")
-                    .arg(dropped);
+        const bool one = dropped == 1;
+        text +=
+            QStringLiteral("\r\n%1 %2 missing from the file: the disk did not take %3 in time.")
+                .arg(countedNoun(dropped, QLatin1StringView("row")),
+                     QLatin1StringView(one ? "is" : "are"), QLatin1StringView(one ? "it" : "them"));
     }
     platform_.boxes.show(text, dropped > 0 ? BoxStyle::OkExclamation : BoxStyle::OkInformation,
                          kRecordingTitle);
