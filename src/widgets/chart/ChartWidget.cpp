@@ -61,7 +61,7 @@ constexpr std::array<LaneSpec, kQuantities.size()> kLanes = laneSpecs();
 constexpr bool eachBarLaneHasItsGauge() {
     for (const QuantityFacts& facts : kQuantities) {
         const bool tachometer = std::string_view(facts.gauge) == "gauTach";
-        if (gauge_tables::hasBarGauge(facts.gauge) == tachometer) {
+        if (gauge_tables::barGaugeIndex(facts.gauge).has_value() == tachometer) {
             return false;
         }
     }

@@ -7,6 +7,7 @@
 #include "widgets/gauges/GaugeGeometry.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace quillmark::gauge_tables {
@@ -43,25 +44,22 @@ inline constexpr std::array<BarGaugePlacement, 7> kBarGauges{{
     {{"gauBatVolts", 6120, 4680, 852, 3732}, &kBattery},
 }};
 
-// The design of the bar gauge with this control name; null for any other (the tachometer).
-constexpr const BarGaugeDesign* barGaugeDesign(std::string_view controlName) {
-    for (const BarGaugePlacement& gauge : kBarGauges) {
-        if (controlName == gauge.place.name) {
-            return gauge.design;
+// Where the bar gauge with this control name is in kBarGauges; none for any other (the
+// tachometer). An index, not an address: a build that keeps null-pointer checks (the
+// sanitizers) cannot compare a table's address with null at compile time.
+constexpr std::optional<std::size_t> barGaugeIndex(std::string_view controlName) {
+    for (std::size_t i = 0; i < kBarGauges.size(); ++i) {
+        if (controlName == kBarGauges[i].place.name) {
+            return i;
         }
     }
-    return nullptr;
+    return std::nullopt;
 }
 
-// By name alone: a build that keeps null-pointer checks (the sanitizers) cannot compare a
-// table's address with null at compile time.
-constexpr bool hasBarGauge(std::string_view controlName) {
-    for (const BarGaugePlacement& gauge : kBarGauges) {
-        if (controlName == gauge.place.name) {
-            return true;
-        }
-    }
-    return false;
+// The design of the bar gauge with this control name; null for any other (the tachometer).
+constexpr const BarGaugeDesign* barGaugeDesign(std::string_view controlName) {
+    const std::optional<std::size_t> index = barGaugeIndex(controlName);
+    return index ? kBarGauges[*index].design : nullptr;
 }
 
 constexpr bool sameName(const char* a, const char* b) {
